@@ -1,0 +1,20 @@
+#include "app/idgr.h"
+#include "app/program.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vexil"));
+    QApplication::setOrganizationName(QStringLiteral("Vexil"));
+
+    vexil::Program program(QDir::currentPath());
+    program.main().show();
+    // A collection handed over by a file manager opens as if chosen in the open dialog.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        program.main().openNamedCollection(arguments.at(1));
+    return app.exec();
+}

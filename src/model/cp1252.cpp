@@ -1,0 +1,64 @@
+#include "model/cp1252.h"
+
+#include <array>
+
+namespace vexil::cp1252 {
+namespace {
+
+// 0x80 to 0x9F; the undefined bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D keep their own value.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+} // namespace
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+bool encode(QStringView text, QByteArray& out)
+{
+    out.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = byteOf(text[i].unicode());
+        if (b < 0) {
+            out.clear();
+            return false;
+        }
+        out[i] = char(b);
+    }
+    return true;
+}
+
+bool canEncode(QStringView text)
+{
+    return firstUnencodable(text).isNull();
+}
+
+QChar firstUnencodable(QStringView text)
+{
+    for (QChar c : text)
+        if (byteOf(c.unicode()) < 0)
+            return c;
+    return {};
+}
+
+} // namespace vexil::cp1252

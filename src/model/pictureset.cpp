@@ -1,0 +1,219 @@
+#include "model/pictureset.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace vexil {
+namespace {
+
+// The chess figures come from DejaVu Sans, which every Debian desktop has.
+QString figureFamily()
+{
+    static const QString family = [] {
+        const QString wanted = QStringLiteral("DejaVu Sans");
+        if (QFontDatabase::families().contains(wanted))
+            return wanted;
+        const int id = QFontDatabase::addApplicationFont(
+            QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+        const QStringList loaded = QFontDatabase::applicationFontFamilies(id);
+        return loaded.isEmpty() ? wanted : loaded.first();
+    }();
+    return family;
+}
+
+enum Figure { Pawn, Rook, Knight, Bishop, Queen, King };
+
+QPainterPath glyphPath(QChar glyph, qreal size)
+{
+    QFont font(figureFamily());
+    font.setPixelSize(qRound(size));
+    font.setStyleStrategy(QFont::NoFontMerging);
+    QPainterPath path;
+    path.addText(0, 0, font, QString(glyph));
+    return path;
+}
+
+// Fits the solid and the outlined glyph of a figure into a square of `size`, standing on its
+// base, and returns both paths in the same coordinates.
+void figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& outline)
+{
+    // Offsets of the figures from the king in the Unicode chess block.
+    static constexpr int offset[] = {5, 2, 4, 3, 1, 0};
+    const QChar white(char16_t(0x2654 + offset[figure]));
+    const QChar black(char16_t(0x265A + offset[figure]));
+    solid = glyphPath(black, size);
+    outline = glyphPath(white, size);
+    const QRectF box = solid.boundingRect().united(outline.boundingRect());
+    const qreal scale = (size * 0.88) / qMax(box.width(), box.height());
+    QTransform t;
+    t.translate(size / 2, size * 0.94);
+    t.scale(scale, scale);
+    t.translate(-box.center().x(), -box.bottom());
+    solid = t.map(solid);
+    outline = t.map(outline);
+}
+
+void drawFigure(QPainter& p, Figure figure, bool whiteSide, qreal size)
+{
+    QPainterPath solid, outline;
+    figurePaths(figure, size, solid, outline);
+    if (whiteSide) {
+        // The solid silhouette in white behind the outline gives an opaque white figure.
+        p.fillPath(solid, Qt::white);
+        p.fillPath(outline, Qt::black);
+    } else {
+        p.fillPath(solid, Qt::black);
+    }
+}
+
+void drawNeutral(QPainter& p, Figure figure, qreal size)
+{
+    p.save();
+    p.setClipRect(QRectF(0, 0, size / 2, size));
+    drawFigure(p, figure, true, size);
+    p.setClipRect(QRectF(size / 2, 0, size / 2, size));
+    drawFigure(p, figure, false, size);
+    p.restore();
+}
+
+// The generic fairy figure: a stout rounded body in the lower half of the square, so that
+// the label written above it stays readable.
+void drawGeneric(QPainter& p, int side, qreal size)
+{
+    const qreal pen = qMax(1.0, size / 18);
+    QPainterPath body;
+    const QRectF base(size * 0.18, size * 0.80, size * 0.64, size * 0.14);
+    body.addRoundedRect(base, size * 0.04, size * 0.04);
+    body.addEllipse(QRectF(size * 0.28, size * 0.50, size * 0.44, size * 0.36));
+    body = body.simplified();
+    p.setPen(QPen(Qt::black, pen));
+    if (side == 2) {
+        p.save();
+        p.setClipRect(QRectF(0, 0, size / 2, size));
+        p.setBrush(Qt::white);
+        p.drawPath(body);
+        p.setClipRect(QRectF(size / 2, 0, size / 2, size));
+        p.setBrush(Qt::black);
+        p.drawPath(body);
+        p.restore();
+    } else {
+        p.setBrush(side == 0 ? Qt::white : Qt::black);
+        p.drawPath(body);
+    }
+}
+
+void drawMarker(QPainter& p, int marker, qreal size)
+{
+    const qreal pen = qMax(1.0, size / 14);
+    p.setPen(QPen(Qt::black, pen, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    const QRectF box(size * 0.18, size * 0.18, size * 0.64, size * 0.64);
+    switch (marker) {
+    case 0: { // striped disc
+        QPainterPath disc;
+        disc.addEllipse(box);
+        p.save();
+        p.setClipPath(disc);
+        p.fillPath(disc, Qt::white);
+        const int stripes = 4;
+        const qreal h = box.height() / (2 * stripes);
+        for (int i = 0; i < stripes; ++i)
+            p.fillRect(QRectF(box.left(), box.top() + (2 * i + 1) * h, box.width(), h),
+                       Qt::black);
+        p.restore();
+        p.drawEllipse(box);
+        break;
+    }
+    case 1: // square frame
+        p.drawRect(box);
+        break;
+    default: // diagonal cross
+        p.setPen(QPen(Qt::black, pen * 1.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(box.topLeft(), box.bottomRight());
+        p.drawLine(box.topRight(), box.bottomLeft());
+        break;
+    }
+}
+
+} // namespace
+
+QImage PictureSet::render(int index, int size, qreal dpr)
+{
+    QImage image(QSize(size, size) * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    if (index <= 0 || index >= kBuiltIn)
+        return image;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    if (index <= 12) {
+        drawFigure(p, Figure((index - 1) / 2), index % 2 == 1, s);
+    } else if (index <= 16) {
+        // Grasshopper and nightrider: queen and knight turned upside down.
+        p.translate(s, s);
+        p.rotate(180);
+        drawFigure(p, index <= 14 ? Queen : Knight, index % 2 == 1, s);
+    } else if (index <= 19) {
+        drawGeneric(p, index - 17, s);
+    } else {
+        drawMarker(p, index - 20, s);
+    }
+    return image;
+}
+
+PictureSet::PictureSet(qreal dpr) : m_dpr(dpr)
+{
+    for (int i = 0; i < kBuiltIn; ++i) {
+        m_large << render(i, kLarge, dpr);
+        m_small << render(i, kSmall, dpr);
+    }
+}
+
+int PictureSet::appendLarge(const QImage& picture)
+{
+    m_large << picture;
+    return int(m_large.size()) - 1;
+}
+
+QImage PictureSet::large(int index) const
+{
+    return index >= 0 && index < m_large.size() ? m_large[index] : QImage();
+}
+
+QImage PictureSet::small(int index) const
+{
+    return index >= 0 && index < m_small.size() ? m_small[index] : QImage();
+}
+
+void LoadFairyPictures(const QString& folder, PictureSet& set, FairyPictures& pictures)
+{
+    const QDir dir(folder);
+    const QFileInfoList files = dir.entryInfoList({QStringLiteral("*.bmp")},
+                                                  QDir::Files | QDir::Hidden | QDir::System,
+                                                  QDir::Unsorted);
+    for (const QFileInfo& info : files) {
+        if (info.size() != 518)
+            continue;
+        QImage bitmap;
+        if (!bitmap.load(info.filePath(), "BMP") || bitmap.size() != QSize(25, 25))
+            continue;
+        QImage picture = bitmap.convertToFormat(QImage::Format_ARGB32);
+        const QRgb silver = qRgb(192, 192, 192);
+        for (int y = 0; y < picture.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < picture.width(); ++x)
+                if ((line[x] & 0xFFFFFF) == (silver & 0xFFFFFF))
+                    line[x] = qRgba(0, 0, 0, 0);
+        }
+        const QString key = info.fileName().section(QLatin1Char('.'), 0, 0).toUpper();
+        pictures.append(key, set.appendLarge(picture));
+    }
+}
+
+} // namespace vexil

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/pieces.h"
+
+#include <QImage>
+#include <QList>
+
+namespace vexil {
+
+// The diagram figures: 23 built-in pictures (0 blank, 1-12 orthodox, 13/14 grasshopper,
+// 15/16 nightrider, 17-19 generic fairy, 20-22 markers) in 25 px and 21 px, followed in the
+// 25 px list by the fairy pictures loaded at start. Pictures carry an alpha channel and are
+// rendered at the given device pixel ratio.
+class PictureSet {
+public:
+    static constexpr int kBuiltIn = 23;
+    static constexpr int kLarge = 25;
+    static constexpr int kSmall = 21;
+
+    explicit PictureSet(qreal devicePixelRatio = 1.0);
+
+    // Appends a loaded fairy picture to the 25 px list and returns its index.
+    int appendLarge(const QImage& picture);
+
+    int largeCount() const { return int(m_large.size()); }
+    // An out-of-range index gives a null image.
+    QImage large(int index) const;
+    QImage small(int index) const;
+    qreal devicePixelRatio() const { return m_dpr; }
+
+    // Draws one figure of `size` logical pixels; exposed for the other renderings.
+    static QImage render(int index, int size, qreal devicePixelRatio);
+
+private:
+    qreal m_dpr;
+    QList<QImage> m_large;
+    QList<QImage> m_small;
+};
+
+// Loads every "*.bmp" file of exactly 518 bytes in `folder` into `set` and `pictures`, with
+// silver as the transparent colour, in the order the folder lists them.
+void LoadFairyPictures(const QString& folder, PictureSet& set, FairyPictures& pictures);
+
+} // namespace vexil

@@ -1,0 +1,191 @@
+#include "model/pieces.h"
+
+namespace vexil {
+
+PieceSideValue PieceSide(PieceCode code)
+{
+    if (code <= 0)
+        return PieceSideValue::None;
+    const int b = piece::base(code);
+    if (b < 1 || b > piece::kFairyNeutral)
+        return PieceSideValue::None;
+    if (b == piece::kFairyNeutral)
+        return PieceSideValue::Neutral;
+    return code % 2 ? PieceSideValue::White : PieceSideValue::Black;
+}
+
+const QStringList& FairyKinds()
+{
+    static const QStringList rows = [] {
+        static const char* const table[][2] = {
+            {"15", "1,5-leaper"}, {"16", "1,6-leaper"}, {"24", "2,4-leaper"},
+            {"25", "2,5-leaper"}, {"35", "3,5-leaper"}, {"37", "3,7-leaper"},
+            {"al", "alfil"}, {"am", "amazon"}, {"an", "antelope"}, {"ao", "maorider"},
+            {"ar", "archbishop"}, {"b", "bishop"}, {"bh", "bishop hopper"},
+            {"bk", "bouncy knight"}, {"bl", "bishop-lion"}, {"bp", "berolina pawn"},
+            {"br", "bishop/rook hunter"}, {"bs", "berolina superpawn"}, {"bt", "boyscout"},
+            {"bu", "root-25-leaper"}, {"c", "cardinal"}, {"ca", "camel"},
+            {"cg", "contra grasshopper"}, {"ch", "camelrider hopper"}, {"cr", "camelrider"},
+            {"ct", "cavalier trojan"}, {"cy", "charybdis"}, {"da", "dabbabba"},
+            {"dg", "doublegrashopper"}, {"dr", "dragon"}, {"ds", "diagonalspiralspringer"},
+            {"du", "dummy"}, {"ea", "eagle"}, {"eh", "edgehog"}, {"ek", "erlking"},
+            {"em", "empress"}, {"eq", "equihopper"}, {"fe", "fers"}, {"fr", "fersrider"},
+            {"g", "grasshopper"}, {"g2", "grasshopper-2"}, {"g3", "grasshopper-3"},
+            {"gh", "gnurider hopper"}, {"gi", "giraffe"}, {"gl", "gral"}, {"gn", "gnu"},
+            {"gr", "gnurider"}, {"gt", "girlscout"}, {"ha", "hamster"}, {"k", "king"},
+            {"ka", "kangaroo"}, {"kh", "kinghopper"}, {"l", "locust"},
+            {"lb", "bishop locust"}, {"le", "leo"}, {"li", "lion"},
+            {"ln", "nightrider locust"}, {"lr", "rook locust"}, {"m", "moose"}, {"ma", "mao"},
+            {"mo", "moa"}, {"n", "nightrider"}, {"nd", "nereide"},
+            {"ne", "nonstop equihopper"}, {"nh", "nightrider hopper"}, {"o", "orphan"},
+            {"oa", "moarider"}, {"ok", "okapi"}, {"or", "Orix"}, {"p", "pawn"}, {"pa", "pao"},
+            {"pr", "princess"}, {"q", "queen"}, {"r", "rook"}, {"rb", "reflecting bishop"},
+            {"rf", "root-50-leaper"}, {"rh", "rook hopper"}, {"rl", "rook-lion"},
+            {"rn", "rose-lion"}, {"ro", "rose"}, {"rp", "rose-hopper"},
+            {"rr", "rook/bishop hunter"}, {"s", "knight"}, {"si", "sirene"}, {"sk", "skylla"},
+            {"sp", "superpawn"}, {"sq", "squirrel"}, {"ss", "spiralspringer"},
+            {"sw", "sparrow"}, {"tr", "triton"}, {"uu", "ubiubi"}, {"va", "vao"},
+            {"wa", "waran"}, {"we", "wazir"}, {"wr", "wazirrider"}, {"z", "zebra"},
+            {"zh", "zebrarider hopper"}, {"zr", "zebrarider"},
+            {"ag", "Andernach grasshopper"}, {"be", "bishop eagle"}, {"bi", "bison"},
+            {"bm", "bishop moose"}, {"bw", "bishop sparrow"}, {"do", "dolphin"},
+            {"et", "elephant"}, {"f", "friend"}, {"mg", "marguerite"},
+            {"ml", "maorider lion"}, {"mm", "moarider lion"}, {"na", "nao"},
+            {"nl", "nightrider lion"}, {"ra", "rao"}, {"re", "rook eagle"},
+            {"rm", "rook moose"}, {"rw", "rook sparrow"}, {"so", "scorpion"},
+            {"36", "3,6-leaper"}, {"b1", "bouncer"}, {"b2", "rook bouncer"},
+            {"b3", "bishop bouncer"}, {"bo", "bob"}, {"cp", "chinese pawn"},
+            {"qe", "equi english"}, {"qf", "equi french"}, {"qq", "querquisite"},
+            {"rt", "rabbit"}, {"pp", "reverse pawn"}, {"rk", "radial leaper"}, {"ze", "zebu"},
+        };
+        static_assert(std::size(table) == piece::kKindCount);
+        QStringList list;
+        for (int i = 0; i < piece::kKindCount; ++i) {
+            // Code padded to two characters, then two blanks (one from row 117 on).
+            const QString gap = i + 1 >= 117 ? QStringLiteral(" ") : QStringLiteral("  ");
+            list << QString::fromLatin1(table[i][0]).leftJustified(2) + gap +
+                        QString::fromLatin1(table[i][1]);
+        }
+        return list;
+    }();
+    return rows;
+}
+
+const QStringList& PieceSpecifications()
+{
+    static const QStringList rows = {
+        QString(),           "c chameleon",  "j jigger",   "k kamikaze", "p paralysing",
+        "r royal",           "v volage",     "b beamtet",  "f functionary",
+        "h halfneutral",     "u hurdlecolourchanging",     "t proten",   "m magic",
+        "n uncapturable"};
+    return rows;
+}
+
+QString KindCode(int kind)
+{
+    if (kind < 1 || kind > piece::kKindCount)
+        return {};
+    return FairyKinds()[kind - 1].left(2).trimmed().toUpper();
+}
+
+QString KindName(int kind)
+{
+    if (kind < 1 || kind > piece::kKindCount)
+        return {};
+    const QString& row = FairyKinds()[kind - 1];
+    return row.mid(row.indexOf(' ') + 1).trimmed();
+}
+
+QString SpecificationLetter(int specification)
+{
+    if (specification < 1 || specification >= piece::kSpecificationCount)
+        return {};
+    return PieceSpecifications()[specification].left(1).toLower();
+}
+
+QString SpecificationName(int specification)
+{
+    if (specification < 1 || specification >= piece::kSpecificationCount)
+        return {};
+    const QString& row = PieceSpecifications()[specification];
+    return row.mid(row.indexOf(' ') + 1).trimmed();
+}
+
+QString FairyLabel(PieceCode code)
+{
+    if (code < 0)
+        return QStringLiteral("?");
+    const int k = piece::kind(code);
+    const int s = piece::specification(code);
+    if (k < 1 || k > piece::kKindCount || s >= piece::kSpecificationCount)
+        return QStringLiteral("?");
+    return (SpecificationLetter(s) + KindCode(k)).trimmed();
+}
+
+QString PieceCountText(const Board& board)
+{
+    int white = 0, black = 0, neutral = 0;
+    for (const auto& row : board.squares)
+        for (PieceCode code : row)
+            switch (PieceSide(code)) {
+            case PieceSideValue::White: ++white; break;
+            case PieceSideValue::Black: ++black; break;
+            case PieceSideValue::Neutral: ++neutral; break;
+            case PieceSideValue::None: break;
+            }
+    if (neutral == 0)
+        return QStringLiteral("( %1 + %2 )").arg(white).arg(black);
+    return QStringLiteral("( %1 + %2 + %3 )").arg(white).arg(black).arg(neutral);
+}
+
+void FairyPictures::append(const QString& key, int index)
+{
+    m_entries << key + QLatin1Char('=') + QString::number(index);
+}
+
+int FairyPictures::find(const QString& key) const
+{
+    for (const QString& entry : m_entries) {
+        const qsizetype eq = entry.indexOf(QLatin1Char('='));
+        if (QStringView(entry).left(eq).compare(key, Qt::CaseInsensitive) != 0)
+            continue;
+        bool ok = false;
+        const int index = entry.mid(eq + 1).toInt(&ok);
+        return ok ? index : -1;
+    }
+    return -1;
+}
+
+QString FairyPictureKey(PieceCode code)
+{
+    if (code < 0)
+        return {};
+    const int b = piece::base(code);
+    if (!piece::isFairyBase(b))
+        return {};
+    const QString kindCode = KindCode(piece::kind(code));
+    if (kindCode.isEmpty())
+        return {};
+    static const char sides[] = "WBN";
+    return QLatin1Char(sides[b - piece::kFairyWhite]) + kindCode;
+}
+
+int PictureIndex(PieceCode code, const FairyPictures& pictures)
+{
+    // Negative codes and bases 23 to 99 cannot come from the editor; they draw as nothing
+    // known rather than as a picture that does not exist.
+    if (code < 0)
+        return piece::kFairyWhite;
+    const int b = piece::base(code);
+    if (b > piece::kLastBase || (b == 0 && code != 0))
+        return piece::kFairyWhite;
+    if (!piece::isFairyBase(b))
+        return b;
+    const QString key = FairyPictureKey(code);
+    if (key.isEmpty())
+        return b;
+    const int index = pictures.find(key);
+    return index < 0 ? b : index;
+}
+
+} // namespace vexil

@@ -1,0 +1,74 @@
+#include "scriptedprompts.h"
+
+#include <QTest>
+
+namespace vexil::test {
+
+void ScriptedPrompts::message(QWidget*, const QString& text)
+{
+    shown << QStringLiteral("message: ") + text;
+}
+
+void ScriptedPrompts::error(QWidget*, const QString& text)
+{
+    shown << QStringLiteral("error: ") + text;
+}
+
+Prompts::Answer ScriptedPrompts::confirmYesNoCancel(QWidget*, const QString& text)
+{
+    shown << QStringLiteral("question: ") + text;
+    if (answers.empty()) {
+        QTest::qFail("an unexpected question", __FILE__, __LINE__);
+        return Answer::Cancel;
+    }
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+bool ScriptedPrompts::confirmOkCancel(QWidget*, const QString& text)
+{
+    shown << QStringLiteral("question: ") + text;
+    if (okAnswers.empty()) {
+        QTest::qFail("an unexpected question", __FILE__, __LINE__);
+        return false;
+    }
+    const bool answer = okAnswers.front();
+    okAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString&,
+                                      const QString&)
+{
+    shown << QStringLiteral("open: ") + title;
+    if (fileNames.empty())
+        return {};
+    const QString name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
+QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString&,
+                                      const QString&)
+{
+    shown << QStringLiteral("save: ") + title;
+    if (fileNames.empty())
+        return {};
+    const QString name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
+std::optional<QString> ScriptedPrompts::inputText(QWidget*, const QString& caption,
+                                                  const QString& prompt, const QString&)
+{
+    shown << QStringLiteral("input: ") + caption + QStringLiteral(" / ") + prompt;
+    if (inputs.empty())
+        return std::nullopt;
+    const std::optional<QString> value = inputs.front();
+    inputs.pop_front();
+    return value;
+}
+
+} // namespace vexil::test

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/prompts.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace vexil::test {
+
+// Prompts with answers given in advance; every question and message is recorded. A question
+// with no answer left fails the test that asked it.
+class ScriptedPrompts : public Prompts {
+public:
+    std::deque<Answer> answers;
+    std::deque<bool> okAnswers;
+    std::deque<QString> fileNames;
+    std::deque<std::optional<QString>> inputs;
+    QStringList shown; // every message, error and question, in order
+
+    void message(QWidget*, const QString& text) override;
+    void error(QWidget*, const QString& text) override;
+    Answer confirmYesNoCancel(QWidget*, const QString& text) override;
+    bool confirmOkCancel(QWidget*, const QString& text) override;
+    QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
+                                     const QString&) override;
+};
+
+} // namespace vexil::test

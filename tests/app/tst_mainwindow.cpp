@@ -1,0 +1,530 @@
+#include "app/boardview.h"
+#include "app/idgr.h"
+#include "app/program.h"
+#include "model/collection.h"
+#include "scriptedprompts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace vexil;
+using test::ScriptedPrompts;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+Lines collectionOf(int count)
+{
+    Lines lines;
+    for (int n = 0; n <= count; ++n)
+        EmptyItem(lines, n);
+    return lines;
+}
+
+const QByteArray kNewCollection =
+    "Dg[0]=new Array\r\n([0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
+    "[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
+    "[0,0,0,0,0,0,0,0],\r\n[''],\r\n[''],\r\n[''],\r\n['']);\r\n\r\n"
+    "Dg[1]=new Array\r\n([0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
+    "[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
+    "[0,0,0,0,0,0,0,0],\r\n[''],\r\n[''],\r\n[''],\r\n['']);\r\n\r\n";
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Program> m_program;
+    ScriptedPrompts* m_prompts = nullptr;
+
+    TForm1& main() { return m_program->main(); }
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString panel(int i) { return main().StatusPanel[i]->text(); }
+    QString sample()
+    {
+        const QString copy = path(QStringLiteral("sample.dgr"));
+        QFile::remove(copy);
+        QFile::copy(QStringLiteral(VEXIL_SOURCE_DIR "/examples/sample.dgr"), copy);
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        return copy;
+    }
+    void openByDialog(const QString& name)
+    {
+        m_prompts->fileNames.push_back(name);
+        QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        auto prompts = std::make_unique<ScriptedPrompts>();
+        m_prompts = prompts.get();
+        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts));
+        main().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main()));
+    }
+    void cleanup()
+    {
+        m_program.reset();
+        m_dir.reset();
+    }
+
+    void startState();
+    void controlsCarryTheirCaptionsAndHints();
+    void openingANewNameWritesTheEmptyCollection();
+    void openingAnEmptyFileOverwritesIt();
+    void openingAnInvalidFileLeavesNoCollectionOpen();
+    void showingAnItemFillsTheWindowInBrowse();
+    void everyFieldEditEntersEdit();
+    void confirmSaveChanges();
+    void saveRoundTrip();
+    void saveStoresWrappedLinesAsLines();
+    void saveRefusesTextTheFileCannotHold();
+    void failedSaveKeepsTheEditsAndTheFile();
+    void saveWithNoItemShownDoesNothing();
+    void malformedItemLeavesTheWindowAsItWas();
+    void closingInEdit();
+    void pbmNamesGoToTheImport();
+    void aFileArgumentOpensLikeTheDialog();
+};
+
+void TestMainWindow::startState()
+{
+    QCOMPARE(panel(0), QStringLiteral("OPEN COLLECTION !!!"));
+    QCOMPARE(panel(1), QStringLiteral("0 items"));
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+    QVERIFY(!main().SpeedButton8->isEnabled());
+    QVERIFY(!main().SpeedButton10->isEnabled());
+    QVERIFY(!main().SpeedButton14->isEnabled());
+    QVERIFY(main().SpeedButton7->isEnabled());
+    QCOMPARE(main().windowTitle(), QStringLiteral("Vexil"));
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 0 + 0 )"));
+
+    // With no collection open, edits change nothing but the piece count.
+    QTest::keyClicks(main().Edit1, QStringLiteral("Loyd"));
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+    QVERIFY(!main().isEditing());
+    main().board().at(0, 0) = 11;
+    main().EnterEditState();
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 1 + 0 )"));
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+}
+
+void TestMainWindow::controlsCarryTheirCaptionsAndHints()
+{
+    const QList<std::tuple<const char*, const char*, const char*>> buttons = {
+        {"SpeedButton7", "Open", "Open collection"},
+        {"SpeedButton8", "Save", "Save collection"},
+        {"SpeedButton9", "Cancel", "Cancel update"},
+        {"SpeedButton10", "New", "New item"},
+        {"SpeedButton11", "Delete", "Delete item"},
+        {"SpeedButton12", "Change", "Change number of item"},
+        {"SpeedButton14", "Copy", "Copy item to collection"},
+        {"SpeedButton21", "Print", "Print item"},
+        {"SpeedButton13", "Options", "Options"},
+        {"SpeedButton1", "Export", "Copy item to Clipboard"},
+        {"SpeedButton15", "Solve", "Popeye"},
+        {"SpeedButton2", "|<", "First item"},
+        {"SpeedButton3", "<", "Previous item"},
+        {"SpeedButton4", ">", "Next item"},
+        {"SpeedButton5", ">|", "Last item"},
+        {"SpeedButton6", nullptr, "Go to item"},
+        {"SpeedButton23", "View list", "View list"},
+        {"SpeedButton26", "List of diagrams", "List of diagrams"},
+        {"SpeedButton16", nullptr, "Move up"},
+        {"SpeedButton17", nullptr, "Move left"},
+        {"SpeedButton18", nullptr, "Move right"},
+        {"SpeedButton19", nullptr, "Rotation"},
+        {"SpeedButton20", nullptr, "Move down"},
+        {"SpeedButton22", nullptr, "Vertical mirror"},
+        {"SpeedButton24", nullptr, "Horizontal mirror"},
+        {"SpeedButton25", nullptr, "Exchange colors"},
+        {"SpeedButton27", nullptr, "Clear diagram"},
+    };
+    for (const auto& [name, caption, hint] : buttons) {
+        auto* button = main().findChild<QToolButton*>(QLatin1String(name));
+        QVERIFY2(button, name);
+        if (caption)
+            QCOMPARE(button->text(), QLatin1String(caption));
+        QCOMPARE(button->toolTip(), QLatin1String(hint));
+    }
+    for (const char* name : {"DrawGrid1", "ListBox1", "Edit1", "Edit3", "ComboBox1", "ComboBox2",
+                             "ComboBox3", "ComboBox4", "Memo1", "Memo2", "Memo3", "Label3",
+                             "Label10", "Button1", "BitBtn1", "StatusBar1"})
+        QVERIFY2(main().findChild<QWidget*>(QLatin1String(name)), name);
+
+    QCOMPARE(main().Edit3->maxLength(), 4);
+    QCOMPARE(main().ComboBox1->count(), 12);
+    QCOMPARE(main().ComboBox4->count(), 106);
+    QCOMPARE(main().ComboBox2->count(), 173);
+    QCOMPARE(main().ComboBox1->itemText(9), QStringLiteral("ser-a=>b"));
+    QCOMPARE(main().ComboBox4->itemText(49), QStringLiteral("\u00D6sterreichische Schachzeitung"));
+    QCOMPARE(main().ComboBox2->itemText(172), QStringLiteral("Woozles"));
+    QCOMPARE(main().ComboBox4->maxVisibleItems(), 22);
+    QCOMPARE(main().ComboBox1->maxVisibleItems(), 12);
+    QCOMPARE(main().ComboBox2->maxVisibleItems(), 13);
+
+    QTabWidget* tabs = main().PageControl1;
+    QCOMPARE(tabs->tabPosition(), QTabWidget::South);
+    QCOMPARE(tabs->count(), 4);
+    const QStringList names = {"Item", "Twin", "Solution", "Fairy pieces"};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(tabs->tabText(i), names[i]);
+    QVERIFY(!main().Label10->isEnabled());
+    QCOMPARE(main().Label10->text(), QStringLiteral("Twin"));
+    QCOMPARE(main().Button1->text(), QStringLiteral("Show / Refresh"));
+    QCOMPARE(main().BitBtn1->text(), QStringLiteral("Add"));
+    QCOMPARE(main().DrawGrid1->contentsRect().size(), QSize(216, 216));
+    auto labels = main().findChildren<QLabel*>();
+    const bool hasVersion = std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
+        return l->text() == QStringLiteral("Vexil 2.9") && l->font().bold();
+    });
+    QVERIFY(hasVersion);
+}
+
+void TestMainWindow::openingANewNameWritesTheEmptyCollection()
+{
+    const QString name = path(QStringLiteral("fresh.dgr"));
+    openByDialog(name);
+    QCOMPARE(m_prompts->shown, QStringList{"open: Open or create collection"});
+    QCOMPARE(fileBytes(name), kNewCollection);
+    QCOMPARE(panel(0), name);
+    QCOMPARE(panel(1), QStringLiteral("1 items"));
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+    QCOMPARE(main().currentItem(), 1);
+    QCOMPARE(main().currentItemLine(), 14);
+    QCOMPARE(main().Edit3->text(), QStringLiteral("1"));
+    QVERIFY(main().SpeedButton8->isEnabled());
+    QVERIFY(main().SpeedButton10->isEnabled());
+    QVERIFY(main().SpeedButton14->isEnabled());
+
+    // A cancelled dialog changes nothing.
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QCOMPARE(main().collectionFileName(), name);
+    QCOMPARE(main().currentItem(), 1);
+}
+
+void TestMainWindow::openingAnEmptyFileOverwritesIt()
+{
+    const QString name = path(QStringLiteral("empty.dgr"));
+    writeBytes(name, QByteArray());
+    openByDialog(name);
+    QCOMPARE(fileBytes(name), kNewCollection);
+    QCOMPARE(main().itemCount(), 1);
+}
+
+void TestMainWindow::openingAnInvalidFileLeavesNoCollectionOpen()
+{
+    openByDialog(sample());
+    QVERIFY(main().itemCount() > 0);
+    const QString bad = path(QStringLiteral("bad.dgr"));
+    writeBytes(bad, JoinLines(collectionOf(1).mid(0, 27)));
+    openByDialog(bad);
+    QCOMPARE(m_prompts->shown.last(), QStringLiteral("message: Invalid file format!"));
+    QCOMPARE(panel(0), QStringLiteral("OPEN COLLECTION !!!"));
+    QCOMPARE(panel(1), QStringLiteral("0 items"));
+    QVERIFY(!main().SpeedButton8->isEnabled());
+    QVERIFY(!main().SpeedButton10->isEnabled());
+    QVERIFY(!main().SpeedButton14->isEnabled());
+    QCOMPARE(main().collectionFileName(), QString());
+    QCOMPARE(main().currentItem(), 0);
+    QCOMPARE(main().Edit1->text(), QString());
+    QCOMPARE(main().board(), Board{});
+    // Nothing to save into now.
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(fileBytes(bad), JoinLines(collectionOf(1).mid(0, 27)));
+}
+
+void TestMainWindow::showingAnItemFillsTheWindowInBrowse()
+{
+    openByDialog(sample());
+    // Item 4 of the sample: fairy pieces, a condition and two twins.
+    main().ShowItem(4, main().FindItemLine(4));
+    QCOMPARE(main().Edit3->text(), QStringLiteral("4"));
+    QCOMPARE(main().Edit1->text(), QStringLiteral("A. H. Kniest"));
+    QCOMPARE(main().ComboBox4->currentText(), QStringLiteral("L`Italia Scacchistica"));
+    QCOMPARE(main().ComboBox1->currentText(), QStringLiteral("H#3"));
+    QCOMPARE(main().ComboBox2->currentText(), QStringLiteral("Circe"));
+    QCOMPARE(main().Memo2->toPlainText(),
+             QStringLiteral("b) Zebra e6 -> d6\nc) Camel c4 -> b4"));
+    QVERIFY(main().Label10->isEnabled());
+    QCOMPARE(main().board().at(2, 4), 9617);
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 2 + 2 + 1 )"));
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+    QVERIFY(!main().isEditing());
+
+    // The next item has no twins and no condition: both are emptied.
+    main().ShowItem(8, main().FindItemLine(8));
+    QCOMPARE(main().ComboBox2->currentText(), QString());
+    QCOMPARE(main().Memo2->toPlainText(), QString());
+    QCOMPARE(main().Memo1->toPlainText(), QString());
+    QVERIFY(!main().Label10->isEnabled());
+
+    // A twin line with nothing in it still counts as twins.
+    main().ShowItem(9, main().FindItemLine(9));
+    QVERIFY(main().Label10->isEnabled());
+    QCOMPARE(main().Memo2->toPlainText(), QStringLiteral("\nb) wQc7-b7"));
+    QCOMPARE(main().Edit1->text(), QString());
+}
+
+void TestMainWindow::everyFieldEditEntersEdit()
+{
+    openByDialog(sample());
+    auto edits = QList<std::function<void()>>{
+        [&] { QTest::keyClicks(main().Edit1, "x"); },
+        [&] { QTest::keyClicks(main().ComboBox4->lineEdit(), "x"); },
+        [&] { QTest::keyClicks(main().ComboBox1->lineEdit(), "x"); },
+        [&] { QTest::keyClicks(main().ComboBox2->lineEdit(), "x"); },
+        [&] { main().Memo2->setFocus(); QTest::keyClicks(main().Memo2, "x"); },
+        [&] { main().Memo1->setFocus(); QTest::keyClicks(main().Memo1, "x"); },
+        [&] { main().board().at(4, 4) = 5; main().EnterEditState(); },
+    };
+    for (const auto& edit : edits) {
+        main().ShowItem(1, 14);
+        QCOMPARE(panel(2), QStringLiteral("Browse"));
+        edit();
+        QCOMPARE(panel(2), QStringLiteral("Edit"));
+        QVERIFY(main().isEditing());
+    }
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 3 + 1 )"));
+    // Browse again after the item is shown anew; the edits are gone.
+    main().ShowItem(1, 14);
+    QVERIFY(!main().isEditing());
+    QCOMPARE(main().board().at(4, 4), 0);
+}
+
+void TestMainWindow::confirmSaveChanges()
+{
+    const QString file = sample();
+    openByDialog(file);
+    const QByteArray original = fileBytes(file);
+    QTest::keyClicks(main().Edit1, " Jr.");
+    m_prompts->shown.clear();
+
+    // Cancel: the open dialog never comes, the edit stays.
+    m_prompts->answers.push_back(Prompts::Answer::Cancel);
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown, QStringList{"question: Save all changes?"});
+    QVERIFY(main().isEditing());
+    QCOMPARE(main().Edit1->text(), QStringLiteral("W. A. Shinkman Jr."));
+
+    // No: the dialog comes (and is cancelled); nothing was written, the window stays in Edit.
+    m_prompts->answers.push_back(Prompts::Answer::No);
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown.last(), QStringLiteral("open: Open or create collection"));
+    QVERIFY(main().isEditing());
+    QCOMPARE(fileBytes(file), original);
+
+    // Yes: saved first, then the dialog.
+    m_prompts->answers.push_back(Prompts::Answer::Yes);
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QVERIFY(!main().isEditing());
+    QVERIFY(fileBytes(file).contains("['W. A. Shinkman Jr.'],"));
+
+    // In Browse nothing is asked.
+    const qsizetype asked = m_prompts->shown.size();
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown.size(), asked + 1);
+    QCOMPARE(m_prompts->shown.last(), QStringLiteral("open: Open or create collection"));
+}
+
+void TestMainWindow::saveRoundTrip()
+{
+    const QString file = sample();
+    openByDialog(file);
+    main().ShowItem(2, main().FindItemLine(2));
+    main().Edit1->setText(QStringLiteral("T. R. O'Dawson"));
+    main().ComboBox2->setEditText(QStringLiteral("Circe'Parrain"));
+    main().ComboBox1->setEditText(QStringLiteral("  #3 "));
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown, QStringList{"open: Open or create collection"});
+    QCOMPARE(panel(2), QStringLiteral("Browse"));
+    QCOMPARE(main().Edit1->text(), QStringLiteral("T. R. O`Dawson"));
+    QCOMPARE(main().ComboBox1->currentText(), QStringLiteral("#3"));
+    const Lines lines = ReadLinesFile(file);
+    QCOMPARE(lines, main().collection());
+    QCOMPARE(lines[28 + 9], QByteArray("['T. R. O`Dawson'],"));
+    QCOMPARE(lines[28 + 12], QByteArray("['#3 Circe'Parrain']);"));
+
+    // Save in Browse writes the file all the same.
+    writeBytes(file, "changed behind our back");
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(ReadLinesFile(file), lines);
+}
+
+void TestMainWindow::saveStoresWrappedLinesAsLines()
+{
+    const QString file = path(QStringLiteral("wrap.dgr"));
+    openByDialog(file);
+    main().PageControl1->setCurrentIndex(2);
+    const QString longLine =
+        QStringLiteral("1.Qd1-h5! threatens 2.Qh5xf7# and after 1...g7-g6 the queen returns "
+                       "with 2.Qh5-e5# while 1...Sg8-f6 allows 2.Qh5xf7#");
+    main().Memo1->setPlainText(QStringLiteral("short\n") + longLine);
+    const QStringList visible = VisibleLines(main().Memo1);
+    QVERIFY2(visible.size() >= 3, qPrintable(visible.join('|')));
+    QCOMPARE(visible.first(), QStringLiteral("short"));
+    QCOMPARE(visible.mid(1).join(QString()), longLine);
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    const Lines lines = ReadLinesFile(file);
+    QCOMPARE(lines[14 + 11], "['" + visible.join("\\n").toLatin1() + "'],");
+    QCOMPARE(main().Memo1->toPlainText(), visible.join('\n'));
+    // Once broken, the lines fit and a second Save keeps them.
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(ReadLinesFile(file), lines);
+}
+
+void TestMainWindow::saveRefusesTextTheFileCannotHold()
+{
+    const QString file = sample();
+    openByDialog(file);
+    const QByteArray original = fileBytes(file);
+    main().Edit1->setText(QStringLiteral("Ke1\u2192e2"));
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("message: The author contains")));
+    QVERIFY(main().isEditing());
+    QCOMPARE(main().Edit1->text(), QStringLiteral("Ke1\u2192e2"));
+    QCOMPARE(fileBytes(file), original);
+    QCOMPARE(JoinLines(main().collection()), original);
+}
+
+void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
+{
+    const QString folder = path(QStringLiteral("sub"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString file = folder + QStringLiteral("/c.dgr");
+    openByDialog(file);
+    const Lines before = main().collection();
+    main().Edit1->setText(QStringLiteral("Someone"));
+    // The file's place is taken by a folder: the write cannot succeed, even as root.
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkdir(file));
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown.last(), QStringLiteral("error: Cannot create file %1").arg(file));
+    QVERIFY(main().isEditing());
+    QCOMPARE(main().Edit1->text(), QStringLiteral("Someone"));
+    QCOMPARE(main().collection(), before);
+}
+
+void TestMainWindow::saveWithNoItemShownDoesNothing()
+{
+    const QString file = path(QStringLiteral("header.dgr"));
+    writeBytes(file, JoinLines(collectionOf(0)));
+    openByDialog(file);
+    QCOMPARE(main().itemCount(), 0);
+    QCOMPARE(panel(1), QStringLiteral("0 items"));
+    QCOMPARE(main().currentItem(), 0);
+    QTest::keyClicks(main().Edit1, QStringLiteral("Nobody"));
+    QVERIFY(!main().isEditing());
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QCOMPARE(fileBytes(file), JoinLines(collectionOf(0)));
+}
+
+void TestMainWindow::malformedItemLeavesTheWindowAsItWas()
+{
+    Lines lines = collectionOf(3);
+    lines[14 + 9] = "['First'],";
+    lines[28 + 4] = "[0,0,0,Q,0,0,0,0],";
+    lines[42 + 9] = "[";
+    const QString file = path(QStringLiteral("broken.dgr"));
+    writeBytes(file, JoinLines(lines));
+    openByDialog(file);
+    QCOMPARE(main().Edit1->text(), QStringLiteral("First"));
+    for (int n : {2, 3}) {
+        try {
+            main().ShowItem(n, main().FindItemLine(n));
+            QFAIL("a malformed item was shown");
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.message, n == 2 ? QStringLiteral("'Q' is not a valid integer value")
+                                             : QStringLiteral("Invalid file format!"));
+        }
+        QCOMPARE(main().currentItem(), 1);
+        QCOMPARE(main().currentItemLine(), 14);
+        QCOMPARE(main().Edit1->text(), QStringLiteral("First"));
+        QCOMPARE(main().Edit3->text(), QStringLiteral("1"));
+    }
+    // Save writes item 1 back into its own lines (with the blank every stipulation line gets).
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    lines[14 + 12] = "[' ']);";
+    QCOMPARE(ReadLinesFile(file), lines);
+}
+
+void TestMainWindow::closingInEdit()
+{
+    const QString file = sample();
+    openByDialog(file);
+    const QByteArray original = fileBytes(file);
+    QTest::keyClicks(main().Edit1, QStringLiteral("!"));
+    m_prompts->answers.push_back(Prompts::Answer::Cancel);
+    QVERIFY(!main().close());
+    QVERIFY(main().isVisible());
+    QVERIFY(main().isEditing());
+    QCOMPARE(main().Edit1->text(), QStringLiteral("W. A. Shinkman!"));
+
+    m_prompts->answers.push_back(Prompts::Answer::No);
+    QVERIFY(main().close());
+    QCOMPARE(fileBytes(file), original);
+}
+
+void TestMainWindow::pbmNamesGoToTheImport()
+{
+    const QString file = sample();
+    openByDialog(file);
+    QStringList asked;
+    std::optional<QString> result;
+    main().setPbmImport([&](QWidget*, const QString& name) {
+        asked << name;
+        return result;
+    });
+    // A cancelled import keeps the open collection and its state.
+    main().ShowItem(3, main().FindItemLine(3));
+    openByDialog(path(QStringLiteral("old.PBM")));
+    QCOMPARE(asked, QStringList{path("old.PBM")});
+    QCOMPARE(main().collectionFileName(), file);
+    QCOMPARE(main().currentItem(), 3);
+
+    // A finished import hands over the collection it wrote.
+    const QString converted = path(QStringLiteral("converted.dgr"));
+    writeBytes(converted, JoinLines(collectionOf(2)));
+    result = converted;
+    openByDialog(path(QStringLiteral("old.pbm")));
+    QCOMPARE(main().collectionFileName(), converted);
+    QCOMPARE(main().itemCount(), 2);
+    QCOMPARE(main().currentItem(), 1);
+}
+
+void TestMainWindow::aFileArgumentOpensLikeTheDialog()
+{
+    const QString name = path(QStringLiteral("argument.dgr"));
+    main().openNamedCollection(name);
+    QCOMPARE(fileBytes(name), kNewCollection);
+    QCOMPARE(panel(0), name);
+    main().openNamedCollection(sample());
+    QCOMPARE(main().itemCount(), 9);
+    QCOMPARE(main().Edit1->text(), QStringLiteral("W. A. Shinkman"));
+    QVERIFY(m_prompts->shown.isEmpty());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
