@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what building (and, with --test, testing) Vexil needs on Debian 12, if missing.
+set -euo pipefail
+
+packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+          libxkbcommon-dev fonts-dejavu-core)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(xvfb xdotool imagemagick x11-utils xauth python3)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Installing ${missing[*]} needs root or sudo." >&2; exit 1; }
+  as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+  "${missing[@]}"

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test, the end-to-end tests under Xvfb included.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh --test
+bash scripts/build.sh
+cd build
+ctest --output-on-failure

@@ -1,0 +1,56 @@
+# Helpers for driving the real program under Xvfb with xdotool.
+# Needs: VEXIL (the program), SHOTS (where screenshots go), WORK (a scratch folder).
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start_display() {
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+  done
+  fail "no X display could be started"
+}
+
+stop_all() {
+  [ -n "${VEXIL_PID:-}" ] && kill "$VEXIL_PID" 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+
+# start_vexil FILE: starts the program on FILE in WORK and waits for its main window.
+start_vexil() {
+  (cd "$WORK" && exec "$VEXIL" "$@") >"$WORK/vexil.log" 2>&1 &
+  VEXIL_PID=$!
+  for _ in $(seq 100); do
+    WID=$(xdotool search --name '^Vexil$' 2>/dev/null | head -1 || true)
+    [ -n "$WID" ] && break
+    sleep 0.1
+  done
+  [ -n "$WID" ] || fail "the main window did not appear"
+  sleep 0.5
+}
+
+# click X Y: a real left click at window coordinates.
+click() {
+  xdotool mousemove --window "$WID" "$1" "$2" click 1
+  sleep 0.3
+}
+
+shot() {
+  import -window root "$SHOTS/$1.png"
+}
+
+wait_gone() {
+  for _ in $(seq 50); do
+    kill -0 "$VEXIL_PID" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
