@@ -267,8 +267,18 @@ void TForm1::buildWindow()
             m_twinsEmptyLine = false;
     });
 
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(Edit3, &QLineEdit::returnPressed, this, &TForm1::SpeedButton6Click);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
     connect(SpeedButton8, &QToolButton::clicked, this, &TForm1::SpeedButton8Click);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TForm1::SpeedButton9Click);
+    connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
+    connect(SpeedButton11, &QToolButton::clicked, this, &TForm1::SpeedButton11Click);
+    connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
 
     // Status bar: collection, item count, state.
     QStatusBar* bar = statusBar();
@@ -394,7 +404,7 @@ void TForm1::Edit1Change()
 
 int TForm1::FindItemLine(int number) const
 {
-    return vexil::FindItemLine(m_collection, number);
+    return m_collection.FindItemLine(number);
 }
 
 void TForm1::ConfirmSaveChanges()
@@ -428,7 +438,7 @@ void TForm1::ShowItem(int number, int headerLine)
         throw Abandon();
     // Read first: a malformed item is reported and leaves the window as it was, so that a
     // later Save cannot write one item's fields into another item's lines.
-    const Item item = ReadItem(m_collection, headerLine);
+    const Item item = m_collection.readItem(headerLine);
     m_currentNumber = number;
     m_currentLine = headerLine;
     m_board = item.board;
@@ -491,16 +501,10 @@ void TForm1::saveItem()
     if (m_currentNumber <= 0)
         return;
     const Item item = StorableItem(fieldsItem());
-    const Lines before = m_collection.mid(m_currentLine, kItemLines);
-    WriteItem(m_collection, m_currentLine, item);
-    try {
-        WriteLinesFile(m_collectionFileName, m_collection);
-    } catch (const Failure&) {
-        // Memory keeps what the file holds; the fields keep the user's edits.
-        for (int i = 0; i < kItemLines; ++i)
-            m_collection[m_currentLine + i] = before[i];
-        throw;
-    }
+    const Collection before = m_collection;
+    m_collection.writeItem(m_currentLine, item);
+    // On failure the fields keep the user's edits and the window stays in Edit.
+    writeCollection(before);
     StatusPanel[2]->setText(kBrowse);
     m_editing = false;
     ShowItem(m_currentNumber, m_currentLine);
@@ -531,7 +535,7 @@ void TForm1::openNamedCollection(const QString& name)
 
 void TForm1::closeCollection()
 {
-    m_collection.clear();
+    m_collection = Collection();
     m_collectionFileName.clear();
     m_currentNumber = 0;
     m_currentLine = 0;
@@ -567,29 +571,175 @@ void TForm1::openCollection(QString name)
     const QString fullName = QFileInfo(name).absoluteFilePath();
     try {
         if (QFileInfo::exists(fullName))
-            m_collection = ReadLinesFile(fullName);
+            m_collection = Collection::fromFile(fullName);
         if (m_collection.isEmpty()) {
-            EmptyItem(m_collection, 0);
-            EmptyItem(m_collection, 1);
+            m_collection = Collection::newCollection();
             m_itemCount = 1;
-            WriteLinesFile(fullName, m_collection);
+            m_collection.write(fullName);
         } else {
-            m_itemCount = ValidateCollection(m_collection);
+            m_itemCount = m_collection.itemCount();
         }
     } catch (const Failure&) {
         // Whatever failed, no collection is open now; say so rather than show the old one.
+        m_collection = Collection();
         m_itemCount = 0;
         showNoCollection();
         throw;
     }
     m_collectionFileName = fullName;
     StatusPanel[0]->setText(m_collectionFileName);
-    StatusPanel[1]->setText(itemsText(m_itemCount));
+    showItemCount();
     for (QToolButton* button : {SpeedButton8, SpeedButton10, SpeedButton14})
         button->setEnabled(true);
     if (m_list)
         m_list->RefillList(m_itemCount, 0);
     ShowItem(1, FindItemLine(1));
+}
+
+void TForm1::showItemCount()
+{
+    StatusPanel[1]->setText(itemsText(m_itemCount));
+}
+
+void TForm1::showNumber(int number)
+{
+    ShowItem(number, FindItemLine(number));
+}
+
+void TForm1::writeCollection(const Collection& before)
+{
+    try {
+        m_collection.write(m_collectionFileName);
+    } catch (const Failure&) {
+        m_collection = before;
+        throw;
+    }
+}
+
+void TForm1::SpeedButton2Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        if (m_itemCount > 0)
+            showNumber(1);
+    });
+}
+
+void TForm1::SpeedButton3Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        if (m_currentNumber > 1)
+            showNumber(m_currentNumber - 1);
+    });
+}
+
+void TForm1::SpeedButton4Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        if (m_currentNumber < m_itemCount)
+            showNumber(m_currentNumber + 1);
+    });
+}
+
+void TForm1::SpeedButton5Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        // A collection of only the header item has no last item to show.
+        if (m_itemCount > 0)
+            showNumber(m_itemCount);
+    });
+}
+
+void TForm1::SpeedButton6Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        const int number = ToInteger(Edit3->text());
+        if (number < 1 || number > m_itemCount) {
+            m_prompts.message(this, QStringLiteral("False number!"));
+            throw Abandon();
+        }
+        showNumber(number);
+    });
+}
+
+void TForm1::SpeedButton9Click()
+{
+    guarded([this] {
+        // Never the header item: with no item shown there is nothing to cancel.
+        if (m_currentNumber > 0)
+            showNumber(m_currentNumber);
+    });
+}
+
+void TForm1::SpeedButton10Click()
+{
+    guarded([this] {
+        ConfirmSaveChanges();
+        const Collection before = m_collection;
+        m_collection.appendEmptyItem();
+        writeCollection(before);
+        ++m_itemCount;
+        const QString author = Edit1->text();
+        if (m_list)
+            m_list->RefillList(m_itemCount, m_currentNumber);
+        showNumber(m_itemCount);
+        PageControl1->setCurrentIndex(0);
+        showItemCount();
+        Edit1->setText(author);
+        Edit1->setFocus();
+        Edit1->selectAll();
+    });
+}
+
+void TForm1::SpeedButton11Click()
+{
+    guarded([this] {
+        if (m_itemCount <= 1) {
+            m_prompts.message(this, QStringLiteral("Last item!"));
+            throw Abandon();
+        }
+        if (m_currentNumber < 1)
+            return; // an item that could not be read was never shown
+        if (!m_prompts.confirmOkCancel(this, QStringLiteral("Delete item?")))
+            return;
+        const Collection before = m_collection;
+        m_collection.removeItem(m_currentLine / kItemLines);
+        writeCollection(before);
+        --m_itemCount;
+        m_currentNumber = qMin(m_currentNumber, m_itemCount);
+        if (m_list)
+            m_list->RefillList(m_itemCount, m_currentNumber);
+        showNumber(m_currentNumber);
+        showItemCount();
+    });
+}
+
+void TForm1::SpeedButton12Click()
+{
+    guarded([this] {
+        if (m_itemCount < 2 || m_currentNumber < 1)
+            return;
+        ConfirmSaveChanges();
+        const std::optional<QString> answer = m_prompts.inputText(
+            this, QStringLiteral("Change number of item"),
+            QStringLiteral("Enter new number (from 1 to %1)").arg(m_itemCount), QString());
+        if (!answer || answer->isEmpty())
+            return;
+        const int target = ToInteger(*answer);
+        if (target < 1 || target > m_itemCount || target == m_currentNumber)
+            return;
+        const int targetLine = FindItemLine(target);
+        const Collection before = m_collection;
+        m_collection.moveItem(m_currentLine / kItemLines, targetLine / kItemLines);
+        writeCollection(before);
+        if (m_list)
+            m_list->RefillList(m_itemCount, m_currentNumber);
+        ShowItem(target, targetLine);
+    });
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

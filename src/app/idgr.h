@@ -49,12 +49,21 @@ public:
     void openNamedCollection(const QString& name);
 
     // Handlers.
-    void SpeedButton7Click(); // Open
-    void SpeedButton8Click(); // Save
+    void SpeedButton2Click();  // First item
+    void SpeedButton3Click();  // Previous item
+    void SpeedButton4Click();  // Next item
+    void SpeedButton5Click();  // Last item
+    void SpeedButton6Click();  // Go to item
+    void SpeedButton7Click();  // Open
+    void SpeedButton8Click();  // Save
+    void SpeedButton9Click();  // Cancel update
+    void SpeedButton10Click(); // New item
+    void SpeedButton11Click(); // Delete item
+    void SpeedButton12Click(); // Change number of item
     void Edit1Change();
 
     // State, for the other windows and for tests.
-    const Lines& collection() const { return m_collection; }
+    const Collection& collection() const { return m_collection; }
     const QString& collectionFileName() const { return m_collectionFileName; }
     int currentItem() const { return m_currentNumber; }
     int currentItemLine() const { return m_currentLine; }
@@ -88,6 +97,11 @@ private:
     void closeCollection();
     void showNoCollection();
     void saveItem();
+    void showNumber(int number);
+    // Writes the changed collection; when the write fails, memory goes back to `before`,
+    // which is what the file still holds, and the failure is passed on.
+    void writeCollection(const Collection& before);
+    void showItemCount();
     void emptyFields();
     void markInList();
 
@@ -99,7 +113,7 @@ private:
     PictureSet m_pictures;
     FairyPictures m_fairyPictures;
 
-    Lines m_collection;
+    Collection m_collection;
     QString m_collectionFileName;
     int m_currentNumber = 0;
     int m_currentLine = 0;

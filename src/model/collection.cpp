@@ -44,21 +44,21 @@ int toInteger(QByteArrayView text)
 }
 
 // The text between the first "[" and the first "]" after it.
-QByteArrayView bracketed(const QByteArray& line)
+QByteArrayView bracketed(QByteArrayView line)
 {
     const qsizetype open = line.indexOf('[');
     const qsizetype close = open < 0 ? -1 : line.indexOf(']', open + 1);
     if (close < 0)
         throw Failure::refusal(kInvalidFileFormat);
-    return QByteArrayView(line).sliced(open + 1, close - open - 1);
+    return line.sliced(open + 1, close - open - 1);
 }
 
 // A text line without its opener "['" and its closer "']," or "']);".
-QString textOf(const QByteArray& line, int closerLength)
+QString textOf(QByteArrayView line, int closerLength)
 {
     if (line.size() < 2 + closerLength)
         throw Failure::refusal(kInvalidFileFormat);
-    return cp1252::decode(QByteArrayView(line).sliced(2, line.size() - 2 - closerLength));
+    return cp1252::decode(line.sliced(2, line.size() - 2 - closerLength));
 }
 
 QString withoutBreaks(QString text)
@@ -94,11 +94,10 @@ QByteArray encoded(const QString& text, const char* field)
     return bytes;
 }
 
-} // namespace
-
-Lines SplitLines(QByteArrayView bytes)
+// Calls `f` with every line of `bytes`: a line ends at CR LF, a lone CR or a lone LF, and a
+// final break starts no line.
+template <class F> void forEachLine(QByteArrayView bytes, F f)
 {
-    Lines lines;
     const char* data = bytes.data();
     const qsizetype size = bytes.size();
     qsizetype start = 0;
@@ -106,13 +105,80 @@ Lines SplitLines(QByteArrayView bytes)
         const char c = data[i];
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(QByteArray(data + start, i - start));
+        f(QByteArrayView(data + start, i - start));
         if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        lines.append(QByteArray(data + start, size - start));
+        f(QByteArrayView(data + start, size - start));
+}
+
+// The block rule for line i of a file.
+void checkLine(qsizetype i, QByteArrayView line)
+{
+    const qsizetype offset = i % kItemLines;
+    if (offset == kItemLines - 1 && !line.isEmpty())
+        throw Failure::refusal(kInvalidFileFormat);
+    if (offset == 0 && toInteger(bracketed(line)) != i / kItemLines)
+        throw Failure::refusal(kInvalidFileFormat);
+}
+
+// The number a header line carries for the item search: the text after "Dg[" up to the next
+// "]". False when the line has no "Dg[".
+bool searchNumber(QByteArrayView line, int& number)
+{
+    static const QByteArray marker = QByteArrayLiteral("Dg[");
+    const qsizetype at = line.indexOf(marker);
+    if (at < 0)
+        return false;
+    const qsizetype start = at + marker.size();
+    const qsizetype close = line.indexOf(']', start);
+    number = toInteger(line.sliced(start, (close < 0 ? line.size() : close) - start));
+    return true;
+}
+
+using BlockLines = std::array<QByteArrayView, kItemLines>;
+
+// The lines of a stored block (each line followed by CR LF, none holding a break).
+BlockLines linesOf(const QByteArray& block)
+{
+    BlockLines lines;
+    qsizetype start = 0;
+    for (int i = 0; i < kItemLines; ++i) {
+        const qsizetype end = block.indexOf('\r', start);
+        lines[i] = QByteArrayView(block).sliced(start, end - start);
+        start = end + 2;
+    }
+    return lines;
+}
+
+Item readBlock(const BlockLines& lines);
+std::array<QByteArray, kItemLines - 2> encodeItem(const Item& item);
+
+QByteArray blockOf(QByteArrayView header, const std::array<QByteArray, kItemLines - 2>& body)
+{
+    QByteArray block;
+    qsizetype size = header.size() + 2 * kItemLines;
+    for (const QByteArray& line : body)
+        size += line.size();
+    block.reserve(size);
+    block += header;
+    block += kLineEnd;
+    for (const QByteArray& line : body) {
+        block += line;
+        block += kLineEnd;
+    }
+    block += kLineEnd;
+    return block;
+}
+
+} // namespace
+
+Lines SplitLines(QByteArrayView bytes)
+{
+    Lines lines;
+    forEachLine(bytes, [&](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 
@@ -153,29 +219,16 @@ int ValidateCollection(const Lines& lines)
 {
     if (lines.size() % kItemLines != 0)
         throw Failure::refusal(kInvalidFileFormat);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const qsizetype offset = i % kItemLines;
-        if (offset == kItemLines - 1 && !lines[i].isEmpty())
-            throw Failure::refusal(kInvalidFileFormat);
-        if (offset == 0 && toInteger(bracketed(lines[i])) != i / kItemLines)
-            throw Failure::refusal(kInvalidFileFormat);
-    }
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        checkLine(i, lines[i]);
     return int(lines.size() / kItemLines) - 1;
 }
 
 int FindItemLine(const Lines& lines, int number)
 {
-    static const QByteArray marker = QByteArrayLiteral("Dg[");
     for (qsizetype i = 0; i < lines.size(); i += kItemLines) {
-        const QByteArray& line = lines[i];
-        const qsizetype at = line.indexOf(marker);
-        if (at < 0)
-            continue;
-        const qsizetype start = at + marker.size();
-        const qsizetype close = line.indexOf(']', start);
-        const QByteArrayView digits = QByteArrayView(line).sliced(
-            start, (close < 0 ? line.size() : close) - start);
-        if (toInteger(digits) == number)
+        int found = 0;
+        if (searchNumber(lines[i], found) && found == number)
             return int(i);
     }
     return -1;
@@ -198,6 +251,18 @@ void EmptyItem(Lines& lines, int number)
     lines.append(QByteArray());
 }
 
+int ToInteger(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() > 0x7F)
+            throw notAnInteger(text.toString());
+        bytes += char(c.unicode());
+    }
+    return toInteger(bytes);
+}
+
 QString QuoteToBackquote(QString text)
 {
     return text.replace(QLatin1Char('\''), QLatin1Char('`'));
@@ -207,9 +272,19 @@ Item ReadItem(const Lines& lines, int headerLine)
 {
     if (headerLine < 0 || headerLine + kItemLines - 1 > lines.size())
         throw Failure::refusal(kInvalidFileFormat);
+    BlockLines block;
+    for (int i = 0; i < kItemLines - 1; ++i)
+        block[i] = lines[headerLine + i];
+    return readBlock(block);
+}
+
+namespace {
+
+Item readBlock(const BlockLines& lines)
+{
     Item item;
     for (int r = 0; r < 8; ++r) {
-        const QByteArrayView row = bracketed(lines[headerLine + 1 + r]);
+        const QByteArrayView row = bracketed(lines[1 + r]);
         qsizetype pos = 0;
         for (int c = 0; c < 8; ++c) {
             qsizetype comma = c < 7 ? row.indexOf(',', pos) : -1;
@@ -219,14 +294,14 @@ Item ReadItem(const Lines& lines, int headerLine)
             pos = qMin(comma + 1, row.size());
         }
     }
-    item.author = textOf(lines[headerLine + 9], 3);
-    item.source = textOf(lines[headerLine + 10], 3);
+    item.author = textOf(lines[9], 3);
+    item.source = textOf(lines[10], 3);
 
-    const QString solution = textOf(lines[headerLine + 11], 3);
+    const QString solution = textOf(lines[11], 3);
     if (!solution.isEmpty())
         item.solution = solution.split(kBreak);
 
-    QString rest = textOf(lines[headerLine + 12], 4);
+    QString rest = textOf(lines[12], 4);
     const qsizetype blank = rest.indexOf(QLatin1Char(' '));
     if (blank < 0) {
         item.stipulation = rest;
@@ -238,6 +313,32 @@ Item ReadItem(const Lines& lines, int headerLine)
     item.twins = parts;
     return item;
 }
+
+// Lines 1 to 12 of an item's block; everything is encoded before anything is stored, so that
+// a refusal leaves every line as it was.
+std::array<QByteArray, kItemLines - 2> encodeItem(const Item& item)
+{
+    std::array<QByteArray, kItemLines - 2> lines;
+    for (int r = 0; r < 8; ++r) {
+        QByteArray row = r == 0 ? "([" : "[";
+        for (int c = 0; c < 8; ++c) {
+            if (c)
+                row += ',';
+            row += QByteArray::number(item.board.at(r, c));
+        }
+        lines[r] = row + "],";
+    }
+    lines[8] = "['" + encoded(item.author, "author") + "'],";
+    lines[9] = "['" + encoded(item.source, "source") + "'],";
+    lines[10] = "['" + encoded(item.solution.join(kBreak), "solution") + "'],";
+    encoded(item.stipulation, "stipulation");
+    encoded(item.condition, "condition");
+    encoded(item.twins.join(kBreak), "twins");
+    lines[11] = "['" + encoded(StipulationLineText(item), "twins") + "']);";
+    return lines;
+}
+
+} // namespace
 
 Item StorableItem(Item item)
 {
@@ -264,31 +365,177 @@ void WriteItem(Lines& lines, int headerLine, const Item& item)
 {
     if (headerLine < 0 || headerLine + kItemLines - 1 > lines.size())
         throw Failure::refusal(kInvalidFileFormat);
-    // Everything is encoded first, so that a refusal leaves every line as it was.
-    QByteArray rows[8];
-    for (int r = 0; r < 8; ++r) {
-        QByteArray row = r == 0 ? "([" : "[";
-        for (int c = 0; c < 8; ++c) {
-            if (c)
-                row += ',';
-            row += QByteArray::number(item.board.at(r, c));
-        }
-        rows[r] = row + "],";
-    }
-    const QByteArray author = "['" + encoded(item.author, "author") + "'],";
-    const QByteArray source = "['" + encoded(item.source, "source") + "'],";
-    const QByteArray solution = "['" + encoded(item.solution.join(kBreak), "solution") + "'],";
-    encoded(item.stipulation, "stipulation");
-    encoded(item.condition, "condition");
-    encoded(item.twins.join(kBreak), "twins");
-    const QByteArray stipulation = "['" + encoded(StipulationLineText(item), "twins") + "']);";
+    const auto body = encodeItem(item);
+    for (int i = 0; i < kItemLines - 2; ++i)
+        lines[headerLine + 1 + i] = body[i];
+}
 
-    for (int r = 0; r < 8; ++r)
-        lines[headerLine + 1 + r] = rows[r];
-    lines[headerLine + 9] = author;
-    lines[headerLine + 10] = source;
-    lines[headerLine + 11] = solution;
-    lines[headerLine + 12] = stipulation;
+Collection Collection::fromBytes(QByteArrayView bytes)
+{
+    // The line count is checked before any line, as the validation does.
+    qsizetype count = 0;
+    forEachLine(bytes, [&](QByteArrayView) { ++count; });
+    if (count % kItemLines != 0)
+        throw Failure::refusal(kInvalidFileFormat);
+    Collection collection;
+    collection.m_blocks.reserve(count / kItemLines);
+    QByteArray block;
+    qsizetype i = 0;
+    forEachLine(bytes, [&](QByteArrayView line) {
+        checkLine(i, line);
+        block += line;
+        block += kLineEnd;
+        if (i % kItemLines == kItemLines - 1) {
+            collection.m_blocks.append(block);
+            block.clear();
+        }
+        ++i;
+    });
+    collection.checkRegular();
+    return collection;
+}
+
+Collection Collection::fromLines(const Lines& lines)
+{
+    return fromBytes(JoinLines(lines));
+}
+
+Collection Collection::fromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+    return fromBytes(bytes);
+}
+
+Collection Collection::newCollection()
+{
+    Collection collection;
+    collection.appendEmptyItem();
+    collection.appendEmptyItem();
+    return collection;
+}
+
+qsizetype Collection::byteSize() const
+{
+    qsizetype size = 0;
+    for (const QByteArray& block : m_blocks)
+        size += block.size();
+    return size;
+}
+
+void Collection::checkRegular()
+{
+    m_regular = true;
+    for (qsizetype k = 0; k < m_blocks.size() && m_regular; ++k) {
+        int number = 0;
+        try {
+            m_regular = searchNumber(linesOf(m_blocks[k])[0], number) && number == k;
+        } catch (const Failure&) {
+            m_regular = false;
+        }
+    }
+}
+
+int Collection::FindItemLine(int number) const
+{
+    if (m_regular)
+        return number >= 0 && number < m_blocks.size() ? number * kItemLines : -1;
+    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
+        int found = 0;
+        if (searchNumber(linesOf(m_blocks[k])[0], found) && found == number)
+            return int(k * kItemLines);
+    }
+    return -1;
+}
+
+QByteArray Collection::line(int index) const
+{
+    return linesOf(m_blocks.at(index / kItemLines))[index % kItemLines].toByteArray();
+}
+
+Lines Collection::lines() const
+{
+    Lines lines;
+    lines.reserve(lineCount());
+    for (const QByteArray& block : m_blocks)
+        for (QByteArrayView line : linesOf(block))
+            lines.append(line.toByteArray());
+    return lines;
+}
+
+QByteArray Collection::bytes() const
+{
+    QByteArray bytes;
+    bytes.reserve(byteSize());
+    for (const QByteArray& block : m_blocks)
+        bytes += block;
+    return bytes;
+}
+
+Item Collection::readItem(int headerLine) const
+{
+    if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
+        throw Failure::refusal(kInvalidFileFormat);
+    return readBlock(linesOf(m_blocks[headerLine / kItemLines]));
+}
+
+void Collection::writeItem(int headerLine, const Item& item)
+{
+    if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
+        throw Failure::refusal(kInvalidFileFormat);
+    QByteArray& block = m_blocks[headerLine / kItemLines];
+    block = blockOf(linesOf(block)[0], encodeItem(item));
+}
+
+void Collection::appendEmptyItem()
+{
+    Lines lines;
+    EmptyItem(lines, int(m_blocks.size()));
+    m_blocks.append(JoinLines(lines));
+}
+
+void Collection::renumber(int fromNumber, int toNumber)
+{
+    for (int k = fromNumber; k <= toNumber; ++k) {
+        QByteArray& block = m_blocks[k];
+        const qsizetype headerEnd = block.indexOf('\r');
+        block = ItemHeaderLine(k) + QByteArrayView(block).sliced(headerEnd).toByteArray();
+    }
+}
+
+void Collection::removeItem(int number)
+{
+    if (number < 1 || number >= m_blocks.size())
+        return;
+    m_blocks.removeAt(number);
+    renumber(number, int(m_blocks.size()) - 1);
+    if (!m_regular)
+        checkRegular();
+}
+
+void Collection::moveItem(int from, int to)
+{
+    const int last = int(m_blocks.size()) - 1;
+    if (from < 1 || from > last || to < 1 || to > last || from == to)
+        return;
+    m_blocks.move(from, to);
+    renumber(qMin(from, to), qMax(from, to));
+    if (!m_regular)
+        checkRegular();
+}
+
+void Collection::write(const QString& path) const
+{
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    for (qsizetype k = 0; ok && k < m_blocks.size(); ++k)
+        ok = file.write(m_blocks[k]) == m_blocks[k].size();
+    if (!ok || !file.commit())
+        throw Failure::error(QStringLiteral("Cannot create file %1").arg(path));
 }
 
 } // namespace vexil

@@ -38,6 +38,10 @@ void EmptyItem(Lines& lines, int number);
 
 QString QuoteToBackquote(QString text);
 
+// The platform's integer conversion: optional leading blanks and sign, decimal digits, a
+// 32-bit value. Throws the conversion error "'%s' is not a valid integer value".
+int ToInteger(QStringView text);
+
 struct Item {
     Board board;
     QString author;
@@ -65,5 +69,63 @@ void WriteItem(Lines& lines, int headerLine, const Item& item);
 
 // The text of the stipulation line between its brackets.
 QString StipulationLineText(const Item& item);
+
+// The open collection: one byte string per item block, holding its 14 lines each followed by
+// CR LF, exactly as they are written. A block costs one allocation, so a collection takes
+// little more memory than its file; removing, moving and renumbering items touch only the
+// blocks concerned.
+//
+// Every Collection keeps the block rules: it is made from validated lines, and every change
+// keeps blocks numbered 0 to itemCount() in file order.
+class Collection {
+public:
+    Collection() = default;
+
+    // Throws Failure as ValidateCollection does. No bytes give an empty collection.
+    static Collection fromBytes(QByteArrayView bytes);
+    static Collection fromLines(const Lines& lines);
+    static Collection fromFile(const QString& path);
+    // The header item and one empty item, as a new collection file starts.
+    static Collection newCollection();
+
+    bool isEmpty() const { return m_blocks.isEmpty(); }
+    // Items without the header item; -1 for an empty collection.
+    int itemCount() const { return int(m_blocks.size()) - 1; }
+    int lineCount() const { return int(m_blocks.size()) * kItemLines; }
+    qsizetype byteSize() const;
+
+    // The header line of item `number`, or -1: the first header in file order that carries
+    // the number, as FindItemLine finds it in the lines.
+    int FindItemLine(int number) const;
+    QByteArray line(int index) const;
+    Lines lines() const;
+    QByteArray bytes() const;
+
+    Item readItem(int headerLine) const;
+    // Rewrites lines 1 to 12 of the block; throws Failure and changes nothing when an item
+    // field cannot be stored.
+    void writeItem(int headerLine, const Item& item);
+
+    void appendEmptyItem();
+    // Removes the item of block `number` and gives every item behind it the number one less.
+    void removeItem(int number);
+    // Moves the item of block `from` to block `to`; the items between shift by one into the
+    // gap and are numbered by their new place.
+    void moveItem(int from, int to);
+
+    // Writes the whole collection to `path` atomically; throws "Cannot create file %s".
+    void write(const QString& path) const;
+
+    bool operator==(const Collection& other) const { return m_blocks == other.m_blocks; }
+
+private:
+    void renumber(int fromNumber, int toNumber);
+    void checkRegular();
+
+    QList<QByteArray> m_blocks;
+    // True while every block's header carries its own block number, so that the first
+    // header with a number is found at once; otherwise lookups walk the headers.
+    bool m_regular = true;
+};
 
 } // namespace vexil

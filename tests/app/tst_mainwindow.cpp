@@ -363,7 +363,7 @@ void TestMainWindow::saveRoundTrip()
     QCOMPARE(main().Edit1->text(), QStringLiteral("T. R. O`Dawson"));
     QCOMPARE(main().ComboBox1->currentText(), QStringLiteral("#3"));
     const Lines lines = ReadLinesFile(file);
-    QCOMPARE(lines, main().collection());
+    QCOMPARE(lines, main().collection().lines());
     QCOMPARE(lines[28 + 9], QByteArray("['T. R. O`Dawson'],"));
     QCOMPARE(lines[28 + 12], QByteArray("['#3 Circe'Parrain']);"));
 
@@ -406,7 +406,7 @@ void TestMainWindow::saveRefusesTextTheFileCannotHold()
     QVERIFY(main().isEditing());
     QCOMPARE(main().Edit1->text(), QStringLiteral("Ke1\u2192e2"));
     QCOMPARE(fileBytes(file), original);
-    QCOMPARE(JoinLines(main().collection()), original);
+    QCOMPARE(main().collection().bytes(), original);
 }
 
 void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
@@ -415,7 +415,7 @@ void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
     QVERIFY(QDir().mkdir(folder));
     const QString file = folder + QStringLiteral("/c.dgr");
     openByDialog(file);
-    const Lines before = main().collection();
+    const Lines before = main().collection().lines();
     main().Edit1->setText(QStringLiteral("Someone"));
     // The file's place is taken by a folder: the write cannot succeed, even as root.
     QVERIFY(QFile::remove(file));
@@ -424,7 +424,7 @@ void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
     QCOMPARE(m_prompts->shown.last(), QStringLiteral("error: Cannot create file %1").arg(file));
     QVERIFY(main().isEditing());
     QCOMPARE(main().Edit1->text(), QStringLiteral("Someone"));
-    QCOMPARE(main().collection(), before);
+    QCOMPARE(main().collection().lines(), before);
 }
 
 void TestMainWindow::saveWithNoItemShownDoesNothing()
