@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace vexil {
 namespace {
@@ -140,14 +143,24 @@ bool searchNumber(QByteArrayView line, int& number)
 
 using BlockLines = std::array<QByteArrayView, kItemLines>;
 
-// The lines of a stored block (each line followed by CR LF, none holding a break).
-BlockLines linesOf(const QByteArray& block)
+qsizetype digitCount(qsizetype value)
+{
+    qsizetype digits = 1;
+    for (; value >= 10; value /= 10)
+        ++digits;
+    return digits;
+}
+
+// The lines of a stored block: its header, then the 13 lines of its body (each followed by
+// CR LF, none holding a break).
+BlockLines linesOf(QByteArrayView header, const QByteArray& body)
 {
     BlockLines lines;
+    lines[0] = header;
     qsizetype start = 0;
-    for (int i = 0; i < kItemLines; ++i) {
-        const qsizetype end = block.indexOf('\r', start);
-        lines[i] = QByteArrayView(block).sliced(start, end - start);
+    for (int i = 1; i < kItemLines; ++i) {
+        const qsizetype end = body.indexOf('\r', start);
+        lines[i] = QByteArrayView(body).sliced(start, end - start);
         start = end + 2;
     }
     return lines;
@@ -156,21 +169,19 @@ BlockLines linesOf(const QByteArray& block)
 Item readBlock(const BlockLines& lines);
 std::array<QByteArray, kItemLines - 2> encodeItem(const Item& item);
 
-QByteArray blockOf(QByteArrayView header, const std::array<QByteArray, kItemLines - 2>& body)
+QByteArray bodyOf(const std::array<QByteArray, kItemLines - 2>& lines)
 {
-    QByteArray block;
-    qsizetype size = header.size() + 2 * kItemLines;
-    for (const QByteArray& line : body)
+    qsizetype size = 2 * (kItemLines - 1);
+    for (const QByteArray& line : lines)
         size += line.size();
-    block.reserve(size);
-    block += header;
-    block += kLineEnd;
-    for (const QByteArray& line : body) {
-        block += line;
-        block += kLineEnd;
+    QByteArray body;
+    body.reserve(size);
+    for (const QByteArray& line : lines) {
+        body += line;
+        body += kLineEnd;
     }
-    block += kLineEnd;
-    return block;
+    body += kLineEnd;
+    return body;
 }
 
 } // namespace
@@ -370,27 +381,67 @@ void WriteItem(Lines& lines, int headerLine, const Item& item)
         lines[headerLine + 1 + i] = body[i];
 }
 
+bool Collection::fromCrLfBytes(QByteArrayView bytes, Collection& collection)
+{
+    // The usual file: every line ends in CR LF, the last one included. One pass finds the
+    // lines with memchr and checks the block rules; anything else takes the general path.
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    if (size < 2 || data[size - 1] != '\n' || data[size - 2] != '\r')
+        return false;
+    QList<qsizetype> blockStarts;
+    blockStarts.reserve(size / 256 + 1);
+    std::optional<Failure> firstFailure;
+    qsizetype line = 0;
+    for (qsizetype p = 0; p < size; ++line) {
+        const auto* lf = static_cast<const char*>(std::memchr(data + p, '\n', size - p));
+        const qsizetype end = lf - data;
+        // The first CR of the line must be the one that ends it: no lone CR inside.
+        if (end == p || std::memchr(data + p, '\r', end - p) != data + end - 1)
+            return false;
+        if (line % kItemLines == 0)
+            blockStarts.append(p);
+        if (!firstFailure) {
+            try {
+                checkLine(line, QByteArrayView(data + p, end - 1 - p));
+            } catch (const Failure& failure) {
+                firstFailure = failure;
+            }
+        }
+        p = end + 1;
+    }
+    // The line count is checked before any line, as the validation does.
+    if (line % kItemLines != 0)
+        throw Failure::refusal(kInvalidFileFormat);
+    if (firstFailure)
+        throw *firstFailure;
+    collection.m_blocks.reserve(blockStarts.size());
+    for (qsizetype k = 0; k < blockStarts.size(); ++k) {
+        const qsizetype start = blockStarts[k];
+        const qsizetype headerEnd = bytes.indexOf('\r', start);
+        const qsizetype next = k + 1 < blockStarts.size() ? blockStarts[k + 1] : size;
+        collection.appendBlock(bytes.sliced(start, headerEnd - start),
+                               bytes.sliced(headerEnd + 2, next - headerEnd - 2).toByteArray());
+    }
+    return true;
+}
+
 Collection Collection::fromBytes(QByteArrayView bytes)
 {
-    // The line count is checked before any line, as the validation does.
-    qsizetype count = 0;
-    forEachLine(bytes, [&](QByteArrayView) { ++count; });
-    if (count % kItemLines != 0)
-        throw Failure::refusal(kInvalidFileFormat);
     Collection collection;
-    collection.m_blocks.reserve(count / kItemLines);
-    QByteArray block;
-    qsizetype i = 0;
-    forEachLine(bytes, [&](QByteArrayView line) {
-        checkLine(i, line);
-        block += line;
-        block += kLineEnd;
-        if (i % kItemLines == kItemLines - 1) {
-            collection.m_blocks.append(block);
-            block.clear();
+    if (bytes.isEmpty())
+        return collection;
+    if (!fromCrLfBytes(bytes, collection)) {
+        collection = Collection();
+        const Lines lines = SplitLines(bytes);
+        ValidateCollection(lines);
+        for (qsizetype k = 0; k < lines.size(); k += kItemLines) {
+            QByteArray body;
+            for (int i = 1; i < kItemLines; ++i)
+                body += lines[k + i] + kLineEnd;
+            collection.appendBlock(lines[k], body);
         }
-        ++i;
-    });
+    }
     collection.checkRegular();
     return collection;
 }
@@ -405,6 +456,17 @@ Collection Collection::fromFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+    // Mapped rather than read: the blocks copy what they need, and a large file is not held
+    // twice in memory on the way.
+    const qint64 size = file.size();
+    if (size > 0) {
+        if (uchar* mapped = file.map(0, size)) {
+            const Collection collection =
+                fromBytes(QByteArrayView(reinterpret_cast<const char*>(mapped), size));
+            file.unmap(mapped);
+            return collection;
+        }
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
@@ -419,11 +481,44 @@ Collection Collection::newCollection()
     return collection;
 }
 
+void Collection::appendBlock(QByteArrayView header, QByteArray body)
+{
+    const qsizetype k = m_blocks.size();
+    const bool canonical = header == QByteArrayView(ItemHeaderLine(int(k)));
+    m_blocks.append({canonical ? QByteArray() : header.toByteArray(), std::move(body)});
+}
+
+QByteArray Collection::headerOf(qsizetype block) const
+{
+    const QByteArray& header = m_blocks[block].header;
+    return header.isNull() ? ItemHeaderLine(int(block)) : header;
+}
+
+void Collection::appendHeader(QByteArray& out, qsizetype block) const
+{
+    const QByteArray& header = m_blocks[block].header;
+    if (header.isNull()) {
+        // "Dg[k]=new Array" without building it as a string of its own.
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, block).ptr;
+        out += "Dg[";
+        out += QByteArrayView(digits, end - digits);
+        out += "]=new Array\r\n";
+    } else {
+        out += header;
+        out += kLineEnd;
+    }
+}
+
 qsizetype Collection::byteSize() const
 {
+    static constexpr qsizetype kCanonical = sizeof("Dg[]=new Array\r\n") - 1;
     qsizetype size = 0;
-    for (const QByteArray& block : m_blocks)
-        size += block.size();
+    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
+        const Block& block = m_blocks[k];
+        size += block.body.size() + (block.header.isNull() ? kCanonical + digitCount(k)
+                                                            : block.header.size() + 2);
+    }
     return size;
 }
 
@@ -431,9 +526,11 @@ void Collection::checkRegular()
 {
     m_regular = true;
     for (qsizetype k = 0; k < m_blocks.size() && m_regular; ++k) {
+        if (m_blocks[k].header.isNull())
+            continue;
         int number = 0;
         try {
-            m_regular = searchNumber(linesOf(m_blocks[k])[0], number) && number == k;
+            m_regular = searchNumber(m_blocks[k].header, number) && number == k;
         } catch (const Failure&) {
             m_regular = false;
         }
@@ -446,7 +543,7 @@ int Collection::FindItemLine(int number) const
         return number >= 0 && number < m_blocks.size() ? number * kItemLines : -1;
     for (qsizetype k = 0; k < m_blocks.size(); ++k) {
         int found = 0;
-        if (searchNumber(linesOf(m_blocks[k])[0], found) && found == number)
+        if (searchNumber(headerOf(k), found) && found == number)
             return int(k * kItemLines);
     }
     return -1;
@@ -454,16 +551,20 @@ int Collection::FindItemLine(int number) const
 
 QByteArray Collection::line(int index) const
 {
-    return linesOf(m_blocks.at(index / kItemLines))[index % kItemLines].toByteArray();
+    const qsizetype k = index / kItemLines;
+    const QByteArray header = headerOf(k);
+    return linesOf(header, m_blocks.at(k).body)[index % kItemLines].toByteArray();
 }
 
 Lines Collection::lines() const
 {
     Lines lines;
     lines.reserve(lineCount());
-    for (const QByteArray& block : m_blocks)
-        for (QByteArrayView line : linesOf(block))
+    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
+        const QByteArray header = headerOf(k);
+        for (QByteArrayView line : linesOf(header, m_blocks[k].body))
             lines.append(line.toByteArray());
+    }
     return lines;
 }
 
@@ -471,8 +572,10 @@ QByteArray Collection::bytes() const
 {
     QByteArray bytes;
     bytes.reserve(byteSize());
-    for (const QByteArray& block : m_blocks)
-        bytes += block;
+    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
+        appendHeader(bytes, k);
+        bytes += m_blocks[k].body;
+    }
     return bytes;
 }
 
@@ -480,31 +583,31 @@ Item Collection::readItem(int headerLine) const
 {
     if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
         throw Failure::refusal(kInvalidFileFormat);
-    return readBlock(linesOf(m_blocks[headerLine / kItemLines]));
+    return readBlock(linesOf({}, m_blocks[headerLine / kItemLines].body));
 }
 
 void Collection::writeItem(int headerLine, const Item& item)
 {
     if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
         throw Failure::refusal(kInvalidFileFormat);
-    QByteArray& block = m_blocks[headerLine / kItemLines];
-    block = blockOf(linesOf(block)[0], encodeItem(item));
+    m_blocks[headerLine / kItemLines].body = bodyOf(encodeItem(item));
 }
 
 void Collection::appendEmptyItem()
 {
     Lines lines;
     EmptyItem(lines, int(m_blocks.size()));
-    m_blocks.append(JoinLines(lines));
+    QByteArray body;
+    for (int i = 1; i < kItemLines; ++i)
+        body += lines[i] + kLineEnd;
+    appendBlock(lines[0], body);
 }
 
 void Collection::renumber(int fromNumber, int toNumber)
 {
-    for (int k = fromNumber; k <= toNumber; ++k) {
-        QByteArray& block = m_blocks[k];
-        const qsizetype headerEnd = block.indexOf('\r');
-        block = ItemHeaderLine(k) + QByteArrayView(block).sliced(headerEnd).toByteArray();
-    }
+    for (int k = fromNumber; k <= toNumber; ++k)
+        if (!m_blocks[k].header.isNull())
+            m_blocks[k].header = QByteArray();
 }
 
 void Collection::removeItem(int number)
@@ -530,10 +633,21 @@ void Collection::moveItem(int from, int to)
 
 void Collection::write(const QString& path) const
 {
+    // Written in chunks: one write per block would be one system call per item.
+    constexpr qsizetype kChunk = 1 << 20;
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
-    for (qsizetype k = 0; ok && k < m_blocks.size(); ++k)
-        ok = file.write(m_blocks[k]) == m_blocks[k].size();
+    QByteArray chunk;
+    chunk.reserve(kChunk + 4096);
+    for (qsizetype k = 0; ok && k < m_blocks.size(); ++k) {
+        const Block& block = m_blocks[k];
+        appendHeader(chunk, k);
+        chunk += block.body;
+        if (chunk.size() >= kChunk || k + 1 == m_blocks.size()) {
+            ok = file.write(chunk) == chunk.size();
+            chunk.resize(0);
+        }
+    }
     if (!ok || !file.commit())
         throw Failure::error(QStringLiteral("Cannot create file %1").arg(path));
 }

@@ -70,10 +70,9 @@ void WriteItem(Lines& lines, int headerLine, const Item& item);
 // The text of the stipulation line between its brackets.
 QString StipulationLineText(const Item& item);
 
-// The open collection: one byte string per item block, holding its 14 lines each followed by
-// CR LF, exactly as they are written. A block costs one allocation, so a collection takes
-// little more memory than its file; removing, moving and renumbering items touch only the
-// blocks concerned.
+// The open collection: per item block its header line and one byte string of its other 13
+// lines, each followed by CR LF, exactly as they are written. A collection so takes little
+// more memory than its file, and removing, moving and renumbering items touch no text.
 //
 // Every Collection keeps the block rules: it is made from validated lines, and every change
 // keeps blocks numbered 0 to itemCount() in file order.
@@ -119,10 +118,23 @@ public:
     bool operator==(const Collection& other) const { return m_blocks == other.m_blocks; }
 
 private:
+    struct Block {
+        // The header line; null for "Dg[k]=new Array" with k its place, as renumbering
+        // writes it, so that renumbering costs no allocation.
+        QByteArray header;
+        QByteArray body; // lines 1 to 13, each followed by CR LF
+        bool operator==(const Block&) const = default;
+    };
+
+    static bool fromCrLfBytes(QByteArrayView bytes, Collection& collection);
+    void appendBlock(QByteArrayView header, QByteArray body);
+    QByteArray headerOf(qsizetype block) const;
+    // Appends the block's header line and its CR LF.
+    void appendHeader(QByteArray& out, qsizetype block) const;
     void renumber(int fromNumber, int toNumber);
     void checkRegular();
 
-    QList<QByteArray> m_blocks;
+    QList<Block> m_blocks;
     // True while every block's header carries its own block number, so that the first
     // header with a number is found at once; otherwise lookups walk the headers.
     bool m_regular = true;
