@@ -54,3 +54,30 @@ wait_gone() {
   done
   return 1
 }
+
+# dialog TITLE: waits for a window of that title and gives it the keyboard.
+dialog() {
+  local id=""
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || fail "no window \"$1\" appeared"
+  sleep 0.3
+  xdotool windowfocus --sync "$id" 2>/dev/null || true
+  sleep 0.2
+  DIALOG=$id
+}
+
+# authors FILE: the author of every item, one per line.
+authors() {
+  python3 - "$1" <<'PY'
+import sys
+lines = open(sys.argv[1], 'rb').read().split(b'\r\n')[:-1]
+assert len(lines) % 14 == 0, len(lines)
+for k in range(1, len(lines) // 14):
+    assert lines[14 * k] == b'Dg[%d]=new Array' % k, lines[14 * k]
+    print(lines[14 * k + 9][2:-3].decode('cp1252'))
+PY
+}

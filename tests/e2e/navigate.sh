@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Walks the sample with the navigation buttons, deletes an item and moves one to the front,
+# and checks the file after each change.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+trap stop_all EXIT
+
+cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
+start_display
+start_vexil sample.dgr
+
+FIRST="253 54"; PREVIOUS="284 54"; NEXT="315 54"; LAST="346 54"
+DELETE="220 17"; CHANGE="268 17"
+
+click $NEXT; click $NEXT; click $NEXT; click $PREVIOUS # item 3
+shot item3
+click $DELETE
+dialog Confirm
+shot delete-question
+xdotool key Return
+sleep 0.5
+shot deleted
+got=$(authors "$WORK/sample.dgr" | tr '\n' '|')
+want="W. A. Shinkman|T. R. Dawson|A. H. Kniest|C. Mansfield|Fabrice Zocco|N. A. Macleod|Problem Society||"
+[ "$got" = "$want" ] || fail "after Delete: $got"
+
+click $FIRST; click $LAST; click $PREVIOUS # item 7, Problem Society
+click $CHANGE
+dialog "Change number of item"
+xdotool type --delay 50 "1"
+shot change-question
+xdotool key Return
+sleep 0.5
+shot moved
+got=$(authors "$WORK/sample.dgr" | tr '\n' '|')
+want="Problem Society|W. A. Shinkman|T. R. Dawson|A. H. Kniest|C. Mansfield|Fabrice Zocco|N. A. Macleod||"
+[ "$got" = "$want" ] || fail "after Change number: $got"
+echo "navigate: passed"
