@@ -115,7 +115,7 @@ int main(int argc, char* argv[])
 
     auto prompts = std::make_unique<Answers>();
     Answers& answers = *prompts;
-    Program program(folder, std::move(prompts));
+    Program program(folder, std::move(prompts), QDir(folder).filePath(QStringLiteral("settings.reg")));
     TForm1& main = program.main();
     main.show();
     QCoreApplication::processEvents();

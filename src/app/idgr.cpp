@@ -1,10 +1,12 @@
 #include "app/idgr.h"
 
 #include "app/boardview.h"
+#include "app/controls.h"
 #include "app/palette.h"
 #include "app/prompts.h"
 #include "model/failure.h"
 #include "model/vocabulary.h"
+#include "settings/option.h"
 #include "views/list.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -48,11 +50,7 @@ QLabel* fieldLabel(const QString& text, QWidget* parent, int x, int y)
 
 QComboBox* fieldCombo(const char* name, const QStringList& items, int visible, QWidget* parent)
 {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QLatin1String(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->addItems(items);
+    QComboBox* combo = ChoiceList(name, items, parent);
     combo->setMaxVisibleItems(visible);
     combo->setCurrentIndex(-1);
     combo->setEditText(QString());
@@ -279,6 +277,7 @@ void TForm1::buildWindow()
     connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
     connect(SpeedButton11, &QToolButton::clicked, this, &TForm1::SpeedButton11Click);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
+    connect(SpeedButton13, &QToolButton::clicked, this, &TForm1::SpeedButton13Click);
 
     // Status bar: collection, item count, state.
     QStatusBar* bar = statusBar();
@@ -341,10 +340,7 @@ QWidget* TForm1::buildTwinTab()
     Memo2 = memo("Memo2", page);
     Memo2->setGeometry(4, 4, kMemoWidth, 196);
     fieldLabel(QStringLiteral("Select"), page, 6, 208);
-    ComboBox3 = new QComboBox(page);
-    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->setEditable(true);
-    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox3 = ChoiceList("ComboBox3", {}, page);
     ComboBox3->setGeometry(4, 224, 220, 24);
     BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -740,6 +736,13 @@ void TForm1::SpeedButton12Click()
             m_list->RefillList(m_itemCount, m_currentNumber);
         ShowItem(target, targetLine);
     });
+}
+
+void TForm1::SpeedButton13Click()
+{
+    // New square colours show at once.
+    if (m_options && m_options->exec() == QDialog::Accepted)
+        DrawGrid1->update();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -23,6 +23,7 @@ class BoardView;
 class Palette;
 class Prompts;
 class TForm3;
+class TForm6;
 
 // The main window: it owns the open collection, the item shown and its fields.
 class TForm1 : public QMainWindow {
@@ -35,6 +36,7 @@ public:
     ~TForm1() override;
 
     void setListWindow(TForm3* list) { m_list = list; }
+    void setOptionsWindow(TForm6* options) { m_options = options; }
     void setPbmImport(PbmImport import) { m_importPbm = std::move(import); }
 
     // Operations the other windows call. They throw Abandon or Failure like every operation;
@@ -60,6 +62,7 @@ public:
     void SpeedButton10Click(); // New item
     void SpeedButton11Click(); // Delete item
     void SpeedButton12Click(); // Change number of item
+    void SpeedButton13Click(); // Options
     void Edit1Change();
 
     // State, for the other windows and for tests.
@@ -108,6 +111,7 @@ private:
     Prompts& m_prompts;
     const Settings& m_settings;
     TForm3* m_list = nullptr;
+    TForm6* m_options = nullptr;
     PbmImport m_importPbm;
 
     PictureSet m_pictures;

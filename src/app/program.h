@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/prompts.h"
+#include "settings/settings.h"
 
 #include <QString>
 
@@ -20,23 +21,29 @@ class TDataModule1;
 // The program's windows, created once in their fixed order and wired together.
 class Program {
 public:
-    explicit Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts = nullptr);
+    // Settings come from the per-user store at `settingsPath` (the usual place when empty).
+    explicit Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts = nullptr,
+                     const QString& settingsPath = QString());
     ~Program();
 
     Prompts& prompts() { return *m_prompts; }
     TForm1& main() { return *m_main; }
+    TForm2& solve() { return *m_solve; }
     TForm3& list() { return *m_list; }
+    TForm4& fairy() { return *m_fairy; }
+    TForm5& clipboard() { return *m_clipboard; }
     TForm6& options() { return *m_options; }
     TDataModule1& data() { return *m_data; }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
-    std::unique_ptr<TForm6> m_options; // owns Settings, which the main window reads
+    Settings m_settings; // filled and edited by the options window, read by all
     std::unique_ptr<TForm1> m_main;
     std::unique_ptr<TForm2> m_solve;
     std::unique_ptr<TForm3> m_list;
     std::unique_ptr<TForm4> m_fairy;
     std::unique_ptr<TForm5> m_clipboard;
+    std::unique_ptr<TForm6> m_options;
     std::unique_ptr<TForm7> m_diagrams;
     std::unique_ptr<TDataModule1> m_data;
 };

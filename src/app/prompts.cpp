@@ -1,5 +1,6 @@
 #include "app/prompts.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -26,8 +27,7 @@ QString runFileDialog(QWidget* parent, const QString& title, const QString& filt
     QFileDialog dialog(parent, title, QString(), qtFilter(filter));
     dialog.setAcceptMode(mode);
     dialog.setDefaultSuffix(suffix);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::AnyFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptOpen)
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Open"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -86,6 +86,14 @@ std::optional<QString> Prompts::inputText(QWidget* parent, const QString& captio
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+std::optional<QColor> Prompts::chooseColor(QWidget* parent, const QColor& initial)
+{
+    const QColor color = QColorDialog::getColor(initial, parent);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
 }
 
 void Prompts::report(QWidget* parent, const Failure& failure)

@@ -2,6 +2,7 @@
 
 #include "model/failure.h"
 
+#include <QColor>
 #include <QString>
 
 #include <optional>
@@ -35,6 +36,9 @@ public:
     // An input box; no value for a cancel.
     virtual std::optional<QString> inputText(QWidget* parent, const QString& caption,
                                              const QString& prompt, const QString& value);
+
+    // The colour dialog; no value for a cancel.
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial);
 
     // Shows a failure the way its kind asks for.
     void report(QWidget* parent, const Failure& failure);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QString>
+
+#include <optional>
 
 namespace vexil {
 
@@ -26,6 +29,40 @@ struct Settings {
     QString SfTime = QStringLiteral("10");
     bool operator==(const Settings&) const = default;
 };
+
+// The outer top-left corners of the four windows whose places are stored.
+struct WindowLayout {
+    QPoint main{102, 1};
+    QPoint list{342, 6};
+    QPoint solve{183, 2};
+    QPoint clipboard{339, 4};
+    bool operator==(const WindowLayout&) const = default;
+};
+// The fairy pieces dialog has no stored place: it goes beside the main window.
+inline QPoint FairyDialogPlace(QPoint main) { return main + QPoint(251, 28); }
+inline constexpr QPoint kFairyDialogDesignPlace{353, 30};
+
+class SettingsStore;
+
+inline const QString kColorsKey = QStringLiteral("Software\\Vexil\\Colors");
+inline const QString kGeneralKey = QStringLiteral("Software\\Vexil\\General");
+inline const QString kLayoutKey = QStringLiteral("Software\\Vexil\\Layout");
+
+struct LoadedSettings {
+    Settings settings;
+    // The stored layout, when it is to be applied at start.
+    std::optional<WindowLayout> layout;
+    // The first problem met in the store, for one message; empty when there was none.
+    QString problem;
+};
+
+// Reads the record from the store. A key holding a value that must be there but is missing,
+// or a value of the wrong kind, leaves every value of that key at its default and is named
+// in `problem`; a partly read key is never taken for a whole one.
+LoadedSettings LoadSettings(const SettingsStore& store);
+// Writes the colours, then the general values; false when the store could not be written.
+bool SaveSettings(SettingsStore& store, const Settings& settings);
+bool SaveLayout(SettingsStore& store, const WindowLayout& layout);
 
 // Resolves a stored colour for painting; a system colour is looked up in the application's
 // palette at that moment.

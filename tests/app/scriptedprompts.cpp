@@ -71,4 +71,14 @@ std::optional<QString> ScriptedPrompts::inputText(QWidget*, const QString& capti
     return value;
 }
 
+std::optional<QColor> ScriptedPrompts::chooseColor(QWidget*, const QColor& initial)
+{
+    shown << QStringLiteral("colour: ") + initial.name();
+    if (colors.empty())
+        return std::nullopt;
+    const std::optional<QColor> color = colors.front();
+    colors.pop_front();
+    return color;
+}
+
 } // namespace vexil::test

@@ -16,6 +16,7 @@ public:
     std::deque<bool> okAnswers;
     std::deque<QString> fileNames;
     std::deque<std::optional<QString>> inputs;
+    std::deque<std::optional<QColor>> colors;
     QStringList shown; // every message, error and question, in order
 
     void message(QWidget*, const QString& text) override;
@@ -26,6 +27,7 @@ public:
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
                                      const QString&) override;
+    std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;
 };
 
 } // namespace vexil::test

@@ -82,7 +82,8 @@ private slots:
         m_file = m_dir->filePath(QStringLiteral("c.dgr"));
         auto prompts = std::make_unique<ScriptedPrompts>();
         m_prompts = prompts.get();
-        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts));
+        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts),
+                                              m_dir->filePath(QStringLiteral("settings.reg")));
         main().show();
     }
     void cleanup() { m_program.reset(); }

@@ -80,7 +80,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         auto prompts = std::make_unique<ScriptedPrompts>();
         m_prompts = prompts.get();
-        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts));
+        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts),
+                                              m_dir->filePath(QStringLiteral("settings.reg")));
         main().show();
         QVERIFY(QTest::qWaitForWindowExposed(&main()));
     }

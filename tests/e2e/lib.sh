@@ -26,7 +26,8 @@ stop_all() {
 
 # start_vexil FILE: starts the program on FILE in WORK and waits for its main window.
 start_vexil() {
-  (cd "$WORK" && exec "$VEXIL" "$@") >"$WORK/vexil.log" 2>&1 &
+  # The program keeps its settings under the test's own configuration folder.
+  (cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" exec "$VEXIL" "$@") >"$WORK/vexil.log" 2>&1 &
   VEXIL_PID=$!
   for _ in $(seq 100); do
     WID=$(xdotool search --name '^Vexil$' 2>/dev/null | head -1 || true)

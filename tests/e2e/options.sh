@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Opens the options window from the toolbar, picks the wood colours, confirms, restarts the
+# program and checks the board's colours in a screenshot.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+trap stop_all EXIT
+
+cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
+start_display
+start_vexil sample.dgr
+
+# colour_at X Y: the colour of a screen pixel of the main window, as "r,g,b".
+colour_at() {
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  import -window root -crop "1x1+$((X + $1))+$((Y + $2))" -depth 8 txt:- | tail -1 |
+    sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
+
+# a1 is dark, h1 light: the board starts at (6, 42) inside its 2-pixel frame.
+[ "$(colour_at 20 240)" = "128,128,128" ] || fail "dark squares before: $(colour_at 20 240)"
+
+click 412 17 # Options
+dialog Options
+shot options
+xdotool key ctrl+Tab
+sleep 0.3
+xdotool key alt+w
+sleep 0.3
+shot wood-chosen
+xdotool key Return
+sleep 0.5
+shot after-ok
+[ "$(colour_at 20 240)" = "197,171,122" ] || fail "dark squares after OK: $(colour_at 20 240)"
+[ -f "$WORK/config/Vexil/settings.reg" ] || fail "no settings were stored"
+
+kill "$VEXIL_PID"; wait "$VEXIL_PID" 2>/dev/null || true
+start_vexil sample.dgr
+shot restarted
+[ "$(colour_at 20 240)" = "197,171,122" ] || fail "dark squares after restart: $(colour_at 20 240)"
+[ "$(colour_at 20 213)" = "224,223,169" ] || fail "light squares after restart: $(colour_at 20 213)"
+echo "options: passed"
