@@ -1,8 +1,39 @@
 #include "app/boardview.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace vexil {
+namespace {
+const QString kDragFormat = QStringLiteral("application/x-vexil-piece");
+}
+
+void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, bool onlyCursor)
+{
+    auto* data = new QMimeData;
+    data->setData(kDragFormat, from == DragSource::Board ? "board" : "palette");
+    auto* drag = new QDrag(source);
+    drag->setMimeData(data);
+    if (!onlyCursor && !picture.isNull()) {
+        drag->setPixmap(QPixmap::fromImage(picture));
+        drag->setHotSpot(QPoint(12, 12));
+        // Over the board the picture is the pointer.
+        QPixmap none(1, 1);
+        none.fill(Qt::transparent);
+        drag->setDragCursor(none, Qt::MoveAction);
+    }
+    drag->exec(Qt::MoveAction);
+}
+
+std::optional<DragSource> PieceDragSource(const QMimeData* data)
+{
+    if (!data || !data->hasFormat(kDragFormat))
+        return std::nullopt;
+    return data->data(kDragFormat) == "board" ? DragSource::Board : DragSource::Palette;
+}
 
 BoardView::BoardView(const Board& board, const PictureSet& pictures, const FairyPictures& fairy,
                      const Settings& settings, QWidget* parent)
@@ -12,6 +43,7 @@ BoardView::BoardView(const Board& board, const PictureSet& pictures, const Fairy
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setFixedSize(sizeHint());
+    setAcceptDrops(true);
     QFont bold = font();
     bold.setPointSize(8);
     bold.setBold(true);
@@ -71,6 +103,76 @@ void BoardView::paintEvent(QPaintEvent* event)
             DrawGrid1DrawCell(painter, column, row,
                               QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
                                     kCell));
+}
+
+} // namespace vexil
+
+namespace vexil {
+
+void BoardView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint client = clientPoint(event->position().toPoint());
+    m_dragArmed = false;
+    if (event->button() == Qt::LeftButton) {
+        // The plain cell under the pointer, without the offset of the click rule.
+        if (client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell &&
+            client.y() < 8 * kCell) {
+            m_currentRow = client.y() / kCell;
+            m_currentColumn = client.x() / kCell;
+        }
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        m_dragArmed = event->buttons() == Qt::LeftButton && modifiers == Qt::NoModifier;
+        m_pressPoint = event->position().toPoint();
+    }
+    emit pressed(event->button(), event->buttons(), event->modifiers() & ~Qt::KeypadModifier,
+                 client);
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragArmed || !(event->buttons() & Qt::LeftButton))
+        return;
+    if ((event->position().toPoint() - m_pressPoint).manhattanLength() <
+        QApplication::startDragDistance())
+        return;
+    m_dragArmed = false;
+    const PieceCode code = m_board.at(m_currentRow, m_currentColumn);
+    // The base picture, never a loaded fairy picture.
+    StartPieceDrag(this, DragSource::Board, m_pictures.large(code > 0 ? code % 100 : 0),
+                   m_settings.DragDropOnlyCursor);
+    emit dragEnded();
+}
+
+void BoardView::mouseReleaseEvent(QMouseEvent*)
+{
+    m_dragArmed = false;
+}
+
+void BoardView::mouseDoubleClickEvent(QMouseEvent*)
+{
+    // A press that completes a double click edits nothing.
+    m_dragArmed = false;
+}
+
+void BoardView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (PieceDragSource(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void BoardView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (PieceDragSource(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void BoardView::dropEvent(QDropEvent* event)
+{
+    const std::optional<DragSource> source = PieceDragSource(event->mimeData());
+    if (!source)
+        return;
+    event->acceptProposedAction();
+    emit dropped(*source, clientPoint(event->position().toPoint()));
 }
 
 } // namespace vexil

@@ -6,10 +6,25 @@
 
 #include <QFrame>
 
+#include <optional>
+
+class QMimeData;
+
 namespace vexil {
 
 // DrawGrid1: the 8 x 8 board of the main window, cells of 27 pixels inside a 2-pixel frame.
 // It draws the board it is given; editing goes through the main window's handlers.
+// Where a piece drag comes from.
+enum class DragSource { Board, Palette };
+
+// Starts the drag of a piece (ListBox1StartDrag) and returns when it has ended. The dragged
+// picture is `picture` of the 25 px set with its hot spot in its centre, and the pointer is
+// hidden where the drag can drop; with `onlyCursor` there is only the standard drag cursor.
+void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, bool onlyCursor);
+
+// The drag a drop event carries, if it is one of ours.
+std::optional<DragSource> PieceDragSource(const QMimeData* data);
+
 class BoardView : public QFrame {
     Q_OBJECT
 public:
@@ -26,14 +41,38 @@ public:
 
     QSize sizeHint() const override;
 
+    // The cell last pressed with the left button: the source of a drag from the board.
+    int currentRow() const { return m_currentRow; }
+    int currentColumn() const { return m_currentColumn; }
+    // Client coordinates: inside the 2-pixel frame.
+    QPoint clientPoint(QPoint widgetPoint) const { return widgetPoint - contentsRect().topLeft(); }
+
+signals:
+    // A press of a mouse button (not one that completes a double click), in client pixels.
+    void pressed(Qt::MouseButton button, Qt::MouseButtons buttons,
+                 Qt::KeyboardModifiers modifiers, QPoint client);
+    void dropped(DragSource source, QPoint client);
+    void dragEnded();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     const Board& m_board;
     const PictureSet& m_pictures;
     const FairyPictures& m_fairy;
     const Settings& m_settings;
+    int m_currentRow = 0;
+    int m_currentColumn = 0;
+    bool m_dragArmed = false;
+    QPoint m_pressPoint;
 };
 
 } // namespace vexil

@@ -2,9 +2,11 @@
 
 #include "app/boardview.h"
 #include "app/controls.h"
+#include "app/fairy.h"
 #include "app/palette.h"
 #include "app/prompts.h"
 #include "model/failure.h"
+#include "model/fairytext.h"
 #include "model/vocabulary.h"
 #include "settings/option.h"
 #include "views/list.h"
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -151,65 +154,82 @@ void TForm1::buildWindow()
         const char* name;
         const char* caption;
         const char* hint;
+        const char* icon = "";
     };
     const Tool tools[] = {
-        {&SpeedButton7, "SpeedButton7", "Open", "Open collection"},
-        {&SpeedButton8, "SpeedButton8", "Save", "Save collection"},
-        {&SpeedButton9, "SpeedButton9", "Cancel", "Cancel update"},
-        {&SpeedButton10, "SpeedButton10", "New", "New item"},
-        {&SpeedButton11, "SpeedButton11", "Delete", "Delete item"},
-        {&SpeedButton12, "SpeedButton12", "Change", "Change number of item"},
-        {&SpeedButton14, "SpeedButton14", "Copy", "Copy item to collection"},
-        {&SpeedButton21, "SpeedButton21", "Print", "Print item"},
-        {&SpeedButton13, "SpeedButton13", "Options", "Options"},
-        {&SpeedButton1, "SpeedButton1", "Export", "Copy item to Clipboard"},
-        {&SpeedButton15, "SpeedButton15", "Solve", "Popeye"},
+        {&SpeedButton7, "SpeedButton7", "Open", "Open collection", "open"},
+        {&SpeedButton8, "SpeedButton8", "Save", "Save collection", "save"},
+        {&SpeedButton9, "SpeedButton9", "Cancel", "Cancel update", "cancel"},
+        {&SpeedButton10, "SpeedButton10", "New", "New item", "new"},
+        {&SpeedButton11, "SpeedButton11", "Delete", "Delete item", "delete"},
+        {&SpeedButton12, "SpeedButton12", "Change", "Change number of item", "change"},
+        {&SpeedButton14, "SpeedButton14", "Copy", "Copy item to collection", "copy"},
+        {&SpeedButton21, "SpeedButton21", "Print", "Print item", "print"},
+        {&SpeedButton13, "SpeedButton13", "Options", "Options", "options"},
+        {&SpeedButton1, "SpeedButton1", "Export", "Copy item to Clipboard", "export"},
+        {&SpeedButton15, "SpeedButton15", "Solve", "Popeye", "solve"},
     };
     int x = 4;
     for (const Tool& tool : tools) {
         *tool.button = toolButton(tool.name, QLatin1String(tool.caption), QLatin1String(tool.hint));
-        (*tool.button)->setGeometry(x, 3, 47, 28);
+        (*tool.button)->setGeometry(x, 2, 47, 42);
+        (*tool.button)->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        QFont small = (*tool.button)->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        (*tool.button)->setFont(small);
+        (*tool.button)->setIconSize(QSize(20, 20));
+        (*tool.button)->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(tool.icon))));
         x += 48;
     }
     auto* rule = new QFrame(central);
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    rule->setGeometry(0, 33, kWidth, 2);
+    rule->setGeometry(0, 45, kWidth, 2);
     SpeedButton8->setEnabled(false);
     SpeedButton10->setEnabled(false);
     SpeedButton14->setEnabled(false);
 
     // Board, transformations and palette.
     DrawGrid1 = new BoardView(m_board, m_pictures, m_fairyPictures, m_settings, central);
-    DrawGrid1->move(6, 42);
-    const Tool transforms[] = {
-        {nullptr, "SpeedButton16", "", "Move up"},
-        {nullptr, "SpeedButton17", "", "Move left"},
-        {nullptr, "SpeedButton18", "", "Move right"},
-        {nullptr, "SpeedButton19", "", "Rotation"},
-        {nullptr, "SpeedButton20", "", "Move down"},
-        {nullptr, "SpeedButton22", "", "Vertical mirror"},
-        {nullptr, "SpeedButton24", "", "Horizontal mirror"},
-        {nullptr, "SpeedButton25", "", "Exchange colors"},
-        {nullptr, "SpeedButton27", "", "Clear diagram"},
+    DrawGrid1->move(6, 54);
+    struct Transform {
+        const char* name;
+        const char* hint;
+        const char* icon;
+        Transformation transformation;
+    };
+    const Transform transforms[] = {
+        {"SpeedButton17", "Move left", "left", Transformation::MoveLeft},
+        {"SpeedButton16", "Move up", "up", Transformation::MoveUp},
+        {"SpeedButton20", "Move down", "down", Transformation::MoveDown},
+        {"SpeedButton18", "Move right", "right", Transformation::MoveRight},
+        {"SpeedButton19", "Rotation", "rotate", Transformation::Rotation},
+        {"SpeedButton22", "Vertical mirror", "mirror-vertical", Transformation::VerticalMirror},
+        {"SpeedButton24", "Horizontal mirror", "mirror-horizontal", Transformation::HorizontalMirror},
+        {"SpeedButton25", "Exchange colors", "exchange", Transformation::ExchangeColors},
+        {"SpeedButton27", "Clear diagram", "clear", Transformation::Clear},
     };
     x = 6;
-    for (const Tool& tool : transforms) {
-        QToolButton* button = toolButton(tool.name, QString(), QLatin1String(tool.hint));
-        button->setGeometry(x, 267, 25, 25);
+    for (const Transform& t : transforms) {
+        QToolButton* button = toolButton(t.name, QString(), QLatin1String(t.hint));
+        button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(t.icon))));
+        button->setIconSize(QSize(19, 19));
+        button->setGeometry(x, 279, 25, 25);
         transformButtons << button;
+        connect(button, &QToolButton::clicked, this,
+                [this, tr = t.transformation] { transform(tr); });
         x += 25;
     }
-    ListBox1 = new Palette(m_pictures, central);
-    ListBox1->move(6, 296);
+    ListBox1 = new Palette(m_pictures, m_settings.DragDropOnlyCursor, central);
+    ListBox1->move(6, 308);
 
     auto* logo = new QLabel(central);
     logo->setPixmap(statusPicture(devicePixelRatioF()));
-    logo->setGeometry(6, 386, 171, 16);
+    logo->setGeometry(6, 398, 171, 16);
     auto* version = new QLabel(QStringLiteral("Vexil 2.9"), central);
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);
-    version->setGeometry(6, 368, 120, 16);
+    version->setGeometry(6, 380, 120, 16);
 
     // Navigation.
     const int right = 238;
@@ -223,32 +243,32 @@ void TForm1::buildWindow()
     for (const Tool& tool : navigation) {
         *tool.button = toolButton(tool.name, QLatin1String(tool.caption), QLatin1String(tool.hint));
         (*tool.button)->setAutoRaise(false);
-        (*tool.button)->setGeometry(x, 42, 30, 24);
+        (*tool.button)->setGeometry(x, 54, 30, 24);
         x += 31;
     }
     Edit3 = new QLineEdit(central);
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setMaxLength(4);
     Edit3->setToolTip(QStringLiteral("Go to item"));
-    Edit3->setGeometry(x + 6, 42, 44, 24);
+    Edit3->setGeometry(x + 6, 54, 44, 24);
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
-    SpeedButton6->setGeometry(x + 52, 42, 34, 24);
+    SpeedButton6->setGeometry(x + 52, 54, 34, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
     SpeedButton23->setAutoRaise(false);
-    SpeedButton23->setGeometry(right, 72, 140, 24);
+    SpeedButton23->setGeometry(right, 84, 140, 24);
     SpeedButton26 = toolButton("SpeedButton26", QStringLiteral("List of diagrams"),
                                QStringLiteral("List of diagrams"));
     SpeedButton26->setAutoRaise(false);
-    SpeedButton26->setGeometry(right + 146, 72, 146, 24);
+    SpeedButton26->setGeometry(right + 146, 84, 146, 24);
 
     // The item's fields.
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
-    PageControl1->setGeometry(right - 2, 102, kWidth - right - 2, 298);
+    PageControl1->setGeometry(right - 2, 114, kWidth - right - 2, 298);
     PageControl1->addTab(buildItemTab(), QStringLiteral("Item"));
     PageControl1->addTab(buildTwinTab(), QStringLiteral("Twin"));
     PageControl1->addTab(buildSolutionTab(), QStringLiteral("Solution"));
@@ -263,8 +283,16 @@ void TForm1::buildWindow()
     connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
         if (!Memo2->document()->isEmpty())
             m_twinsEmptyLine = false;
+        // The "Twin" label follows the twins.
+        Label10->setEnabled(!Memo2->document()->isEmpty() || m_twinsEmptyLine);
     });
 
+    connect(DrawGrid1, &BoardView::pressed, this, &TForm1::DrawGrid1MouseDown);
+    connect(DrawGrid1, &BoardView::dropped, this, &TForm1::DrawGrid1DragDrop);
+    connect(DrawGrid1, &BoardView::dragEnded, this, &TForm1::DrawGrid1EndDrag);
+    connect(ListBox1, &Palette::dragEnded, this, &TForm1::DrawGrid1EndDrag);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
@@ -294,8 +322,8 @@ void TForm1::buildWindow()
     }
     StatusPanel[0]->setText(kNoCollection);
 
-    central->setFixedSize(kWidth, 406);
-    setFixedSize(kWidth, 406 + bar->sizeHint().height());
+    central->setFixedSize(kWidth, 418);
+    setFixedSize(kWidth, 418 + bar->sizeHint().height());
 }
 
 QWidget* TForm1::buildItemTab()
@@ -340,7 +368,10 @@ QWidget* TForm1::buildTwinTab()
     Memo2 = memo("Memo2", page);
     Memo2->setGeometry(4, 4, kMemoWidth, 196);
     fieldLabel(QStringLiteral("Select"), page, 6, 208);
-    ComboBox3 = ChoiceList("ComboBox3", {}, page);
+    ComboBox3 = ChoiceList("ComboBox3", TwinTemplates(), page);
+    ComboBox3->setMaxVisibleItems(13);
+    ComboBox3->setCurrentIndex(-1);
+    ComboBox3->setEditText(QString());
     ComboBox3->setGeometry(4, 224, 220, 24);
     BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -455,6 +486,7 @@ void TForm1::ShowItem(int number, int headerLine)
         Memo2->setPlainText(item.twins.join(QLatin1Char('\n')));
     }
     m_twinsEmptyLine = item.twins == QStringList{QString()};
+    Label10->setEnabled(!item.twins.isEmpty());
     Memo1->setPlainText(item.solution.join(QLatin1Char('\n')));
     m_editing = false;
     StatusPanel[2]->setText(kBrowse);
@@ -743,6 +775,95 @@ void TForm1::SpeedButton13Click()
     // New square colours show at once.
     if (m_options && m_options->exec() == QDialog::Accepted)
         DrawGrid1->update();
+}
+
+void TForm1::Button1Click()
+{
+    Memo3->setPlainText(FairyPiecesText(m_board).join(QLatin1Char('\n')));
+}
+
+void TForm1::BitBtn1Click()
+{
+    const QString twin = ComboBox3->currentText();
+    if (twin.isEmpty())
+        return;
+    Memo2->appendPlainText(twin);
+}
+
+void TForm1::transform(Transformation transformation)
+{
+    m_board = Transformed(m_board, transformation);
+    DrawGrid1->update();
+    EnterEditState();
+}
+
+PieceCode TForm1::placementCode() const
+{
+    const int entry = ListBox1->selectedEntry();
+    if (piece::isFairyBase(entry + 1))
+        return m_fairy ? m_fairy->fairyCode(entry + 1) : FairyCode(entry + 1, 0, 0);
+    return entry + 1;
+}
+
+void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
+                                Qt::KeyboardModifiers modifiers, QPoint client)
+{
+    int row = 0, column = 0;
+    if (!BoardView::squareAt(client, row, column))
+        return;
+    bool place = false;
+    if (button == Qt::RightButton) {
+        if (m_board.at(row, column) != 0) {
+            m_board.at(row, column) = 0;
+            DrawGrid1->update();
+            EnterEditState();
+            return;
+        }
+        place = true;
+    } else if (button == Qt::LeftButton && buttons == Qt::LeftButton &&
+               modifiers == Qt::ControlModifier) {
+        place = true;
+    }
+    // The left button alone starts a drag from the board; nothing else edits.
+    if (!place)
+        return;
+    m_board.at(row, column) = placementCode();
+    DrawGrid1->update();
+    EnterEditState();
+}
+
+void TForm1::DrawGrid1DragDrop(DragSource source, QPoint client)
+{
+    int row = 0, column = 0;
+    if (BoardView::squareAt(client, row, column)) {
+        if (source == DragSource::Board) {
+            const int fromRow = DrawGrid1->currentRow(), fromColumn = DrawGrid1->currentColumn();
+            const PieceCode code = m_board.at(fromRow, fromColumn);
+            m_board.at(row, column) = code;
+            if (row != fromRow || column != fromColumn)
+                m_board.at(fromRow, fromColumn) = 0;
+        } else {
+            const int entry = ListBox1->selectedEntry();
+            if (piece::isFairyBase(entry + 1)) {
+                // The dialog comes once the drag is over, outside the drag's own loop.
+                m_pendingFairyDrop = {row, column, entry + 1};
+                return;
+            }
+            m_board.at(row, column) = entry + 1;
+        }
+    }
+    // Also after a drop on the piece's own square.
+    EnterEditState();
+}
+
+void TForm1::DrawGrid1EndDrag()
+{
+    if (const std::optional<FairyDrop> drop = std::exchange(m_pendingFairyDrop, std::nullopt)) {
+        if (m_fairy && m_fairy->exec() == QDialog::Accepted)
+            m_board.at(drop->row, drop->column) = m_fairy->fairyCode(drop->base);
+        EnterEditState(); // after Cancel too
+    }
+    DrawGrid1->update();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

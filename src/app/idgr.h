@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/boardview.h"
 #include "model/collection.h"
+#include "model/transform.h"
 #include "model/pictureset.h"
 #include "settings/settings.h"
 
@@ -19,10 +21,10 @@ class QToolButton;
 
 namespace vexil {
 
-class BoardView;
 class Palette;
 class Prompts;
 class TForm3;
+class TForm4;
 class TForm6;
 
 // The main window: it owns the open collection, the item shown and its fields.
@@ -37,6 +39,7 @@ public:
 
     void setListWindow(TForm3* list) { m_list = list; }
     void setOptionsWindow(TForm6* options) { m_options = options; }
+    void setFairyDialog(TForm4* fairy) { m_fairy = fairy; }
     void setPbmImport(PbmImport import) { m_importPbm = std::move(import); }
 
     // Operations the other windows call. They throw Abandon or Failure like every operation;
@@ -64,6 +67,18 @@ public:
     void SpeedButton12Click(); // Change number of item
     void SpeedButton13Click(); // Options
     void Edit1Change();
+    void Button1Click(); // Show / Refresh the fairy pieces
+    void BitBtn1Click(); // Add a twin
+    void transform(Transformation transformation); // the nine transformation buttons
+
+    // Board editing.
+    void DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers, QPoint client);
+    void DrawGrid1DragDrop(DragSource source, QPoint client);
+    void DrawGrid1EndDrag();
+    // What a placement puts on a square: the palette's entry, a fairy piece with the fairy
+    // dialog's choices, or 0 with nothing selected.
+    PieceCode placementCode() const;
 
     // State, for the other windows and for tests.
     const Collection& collection() const { return m_collection; }
@@ -112,6 +127,7 @@ private:
     const Settings& m_settings;
     TForm3* m_list = nullptr;
     TForm6* m_options = nullptr;
+    TForm4* m_fairy = nullptr;
     PbmImport m_importPbm;
 
     PictureSet m_pictures;
@@ -126,6 +142,11 @@ private:
     Board m_board;
     // An item whose twins are a single empty line shows an empty field; keep the line.
     bool m_twinsEmptyLine = false;
+    // A fairy entry dropped on the board, waiting for the fairy dialog.
+    struct FairyDrop {
+        int row, column, base;
+    };
+    std::optional<FairyDrop> m_pendingFairyDrop;
 
 public:
     // Controls, named as in the window's layout.

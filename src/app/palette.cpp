@@ -1,5 +1,9 @@
 #include "app/palette.h"
 
+#include "app/boardview.h"
+
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -38,8 +42,8 @@ private:
 
 } // namespace
 
-Palette::Palette(const PictureSet& pictures, QWidget* parent)
-    : QListWidget(parent), m_pictures(pictures)
+Palette::Palette(const PictureSet& pictures, const bool& onlyCursor, QWidget* parent)
+    : QListWidget(parent), m_pictures(pictures), m_onlyCursor(onlyCursor)
 {
     setObjectName(QStringLiteral("ListBox1"));
     setItemDelegate(new EntryPainter(m_pictures, this));
@@ -68,6 +72,29 @@ int Palette::selectedEntry() const
 {
     const QList<QListWidgetItem*> items = selectedItems();
     return items.isEmpty() ? -1 : row(items.first());
+}
+
+} // namespace vexil
+
+namespace vexil {
+
+void Palette::mousePressEvent(QMouseEvent* event)
+{
+    QListWidget::mousePressEvent(event);
+    m_dragArmed = event->button() == Qt::LeftButton && selectedEntry() >= 0;
+    m_pressPoint = event->position().toPoint();
+}
+
+void Palette::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragArmed || !(event->buttons() & Qt::LeftButton))
+        return;
+    if ((event->position().toPoint() - m_pressPoint).manhattanLength() <
+        QApplication::startDragDistance())
+        return;
+    m_dragArmed = false;
+    StartPieceDrag(this, DragSource::Palette, m_pictures.large(selectedEntry() + 1), m_onlyCursor);
+    emit dragEnded();
 }
 
 } // namespace vexil

@@ -13,13 +13,23 @@ public:
     static constexpr int kEntry = 26;
     static constexpr int kEntries = 22;
 
-    Palette(const PictureSet& pictures, QWidget* parent = nullptr);
+    Palette(const PictureSet& pictures, const bool& onlyCursor, QWidget* parent = nullptr);
 
-    // The placement code of the selected entry: entry + 1, or 0 with nothing selected.
+    // The selected entry, or -1 before the first click.
     int selectedEntry() const;
+
+signals:
+    void dragEnded();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     const PictureSet& m_pictures;
+    const bool& m_onlyCursor;
+    QPoint m_pressPoint;
+    bool m_dragArmed = false;
 };
 
 } // namespace vexil

@@ -30,6 +30,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
     m_main->setOptionsWindow(m_options.get());
+    m_main->setFairyDialog(m_fairy.get());
     m_list->setEntryText([this](int number) { return m_main->entryText(number); });
     m_main->setListWindow(m_list.get());
     m_main->setPbmImport([this](QWidget* parent, const QString& name) {

@@ -87,4 +87,54 @@ const QStringList& ConditionVocabulary()
     return list;
 }
 
+const QStringList& TwinTemplates()
+{
+    static const QStringList list = {
+        "Twin  Move <square1> <square2>",
+        "Twin  Exchange <square1> <square2>",
+        "Twin  Remove <square>",
+        "Twin  Substitute <piece1> <piece2>",
+        "Twin  Add <colour> <piecespecs> <type><fieldlist>",
+        "Twin  Rotate <n>",
+        "Twin  Shift <square1> <square2>",
+        "Twin  PolishType",
+        "Twin Stipulation ...",
+        "Twin Condition ...",
+        "Twin AfterKey",
+        "Twin Mirror a1<-->h1",
+        "Twin Mirror a1<-->a8",
+        "Twin Mirror a1<-->h8",
+        "Twin Mirror h1<-->a8",
+        "Twin Cont  Move <square1> <square2>",
+        "Twin Cont  Exchange <square1> <square2>",
+        "Twin Cont  Remove <square>",
+        "Twin Cont  Substitute <piece1> <piece2>",
+        "Twin Cont  Add <colour> <piecespecs> <type><fieldlist>",
+        "Twin Cont  Rotate <n>",
+        "Twin Cont  Shift <square1> <square2>",
+        "Twin Cont  PolishType",
+        "Twin Cont Stipulation ...",
+        "Twin Cont Condition ...",
+        "Twin Cont AfterKey",
+        "Twin Cont Mirror a1<-->h1",
+        "Twin Cont Mirror a1<-->a8",
+        "Twin Cont Mirror a1<-->h8",
+        "Twin Cont Mirror h1<-->a8",
+        "Zero  Move <square1> <square2>",
+        "Zero  Exchange <square1> <square2>",
+        "Zero  Remove <square>",
+        "Zero  Substitute <piece1> <piece2>",
+        "Zero  Add <colour> <piecespecs> <type><fieldlist>",
+        "Zero  Rotate <n>",
+        "Zero  Shift <square1> <square2>",
+        "Zero Stipulation ...",
+        "Zero Condition ...",
+        "Zero Mirror a1<-->h1",
+        "Zero Mirror a1<-->a8",
+        "Zero Mirror a1<-->h8",
+        "Zero Mirror h1<-->a8",
+    };
+    return list;
+}
+
 } // namespace vexil

@@ -11,13 +11,13 @@ start_vexil sample.dgr
 shot start
 
 # The author field of the Item tab; select its text and type over it.
-click 330 138
+click 330 150
 xdotool key --window "$WID" ctrl+a
 xdotool type --delay 30 "Sam Loyd's pupil"
 sleep 0.3
 shot typed
 
-click 75 17 # Save
+click 75 23 # Save
 sleep 0.5
 shot saved
 

@@ -29,12 +29,13 @@ start_vexil() {
   # The program keeps its settings under the test's own configuration folder.
   (cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" exec "$VEXIL" "$@") >"$WORK/vexil.log" 2>&1 &
   VEXIL_PID=$!
-  for _ in $(seq 100); do
+  # A loaded machine can take a while to bring up the first window.
+  for _ in $(seq 400); do
     WID=$(xdotool search --name '^Vexil$' 2>/dev/null | head -1 || true)
     [ -n "$WID" ] && break
     sleep 0.1
   done
-  [ -n "$WID" ] || fail "the main window did not appear"
+  [ -n "$WID" ] || { cat "$WORK/vexil.log" >&2; fail "the main window did not appear"; }
   sleep 0.5
 }
 

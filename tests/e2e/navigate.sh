@@ -10,8 +10,8 @@ cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
 start_display
 start_vexil sample.dgr
 
-FIRST="253 54"; PREVIOUS="284 54"; NEXT="315 54"; LAST="346 54"
-DELETE="220 17"; CHANGE="268 17"
+FIRST="253 66"; PREVIOUS="284 66"; NEXT="315 66"; LAST="346 66"
+DELETE="220 23"; CHANGE="268 23"
 
 click $NEXT; click $NEXT; click $NEXT; click $PREVIOUS # item 3
 shot item3

@@ -18,10 +18,10 @@ colour_at() {
     sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
 
-# a1 is dark, h1 light: the board starts at (6, 42) inside its 2-pixel frame.
-[ "$(colour_at 20 240)" = "128,128,128" ] || fail "dark squares before: $(colour_at 20 240)"
+# a1 is dark, a2 light: the board starts at (6, 54) inside its 2-pixel frame.
+[ "$(colour_at 20 252)" = "128,128,128" ] || fail "dark squares before: $(colour_at 20 252)"
 
-click 412 17 # Options
+click 412 23 # Options
 dialog Options
 shot options
 xdotool key ctrl+Tab
@@ -32,12 +32,12 @@ shot wood-chosen
 xdotool key Return
 sleep 0.5
 shot after-ok
-[ "$(colour_at 20 240)" = "197,171,122" ] || fail "dark squares after OK: $(colour_at 20 240)"
+[ "$(colour_at 20 252)" = "197,171,122" ] || fail "dark squares after OK: $(colour_at 20 252)"
 [ -f "$WORK/config/Vexil/settings.reg" ] || fail "no settings were stored"
 
 kill "$VEXIL_PID"; wait "$VEXIL_PID" 2>/dev/null || true
 start_vexil sample.dgr
 shot restarted
-[ "$(colour_at 20 240)" = "197,171,122" ] || fail "dark squares after restart: $(colour_at 20 240)"
-[ "$(colour_at 20 213)" = "224,223,169" ] || fail "light squares after restart: $(colour_at 20 213)"
+[ "$(colour_at 20 252)" = "197,171,122" ] || fail "dark squares after restart: $(colour_at 20 252)"
+[ "$(colour_at 20 225)" = "224,223,169" ] || fail "light squares after restart: $(colour_at 20 225)"
 echo "options: passed"
