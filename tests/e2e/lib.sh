@@ -83,3 +83,31 @@ for k in range(1, len(lines) // 14):
     print(lines[14 * k + 9][2:-3].decode('cp1252'))
 PY
 }
+
+# drag X1 Y1 X2 Y2: a real drag with the left button, in window coordinates.
+drag() {
+  xdotool mousemove --window "$WID" "$1" "$2"
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.2
+  local steps=8 i
+  for i in $(seq 1 $steps); do
+    xdotool mousemove --window "$WID" $(( $1 + ($3 - $1) * i / steps )) $(( $2 + ($4 - $2) * i / steps ))
+    sleep 0.05
+  done
+  sleep 0.2
+  [ -n "${DRAG_SHOT:-}" ] && shot "$DRAG_SHOT"
+  xdotool mouseup 1
+  sleep 0.4
+}
+
+# board_rows FILE N: the eight board rows of item N, one per line.
+board_rows() {
+  python3 - "$1" "$2" <<'PY'
+import sys
+lines = open(sys.argv[1], 'rb').read().split(b'\r\n')
+n = int(sys.argv[2])
+for r in range(8):
+    print(lines[14 * n + 1 + r].decode())
+PY
+}
