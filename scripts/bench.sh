@@ -12,3 +12,4 @@ for n in 1000 10000 100000; do
   build/bench/bench_collection measure "$work/bench-$n.dgr"
   echo
 done
+build/bench/bench_pbm

@@ -1,6 +1,10 @@
 #include "app/datamodule.h"
 
 #include "app/prompts.h"
+#include "model/failure.h"
+#include "model/problem.h"
+
+#include <QFile>
 
 namespace vexil {
 
@@ -11,10 +15,21 @@ TDataModule1::TDataModule1(Prompts& prompts, QObject* parent) : QObject(parent),
 
 std::optional<QString> TDataModule1::ImportPbm(QWidget* parent, const QString& pbmName)
 {
-    m_prompts.message(parent, QStringLiteral("%1 is a PBM file. This version of Vexil cannot "
-                                             "convert PBM files yet.")
-                                  .arg(pbmName));
-    return std::nullopt;
+    QByteArray bytes;
+    {
+        QFile file(pbmName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Failure::error(QStringLiteral("Cannot open file %1").arg(pbmName));
+        bytes = file.readAll();
+    }
+    const Lines lines = ConvertPbm(bytes);
+    const QString target = m_prompts.saveFileName(parent, QStringLiteral("Save as Vexil-DGR file"),
+                                                  QStringLiteral("DGR Files|*.dgr"),
+                                                  QStringLiteral("DGR"));
+    if (target.isEmpty())
+        return std::nullopt;
+    WriteLinesFile(target, lines);
+    return target;
 }
 
 } // namespace vexil

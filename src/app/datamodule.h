@@ -17,8 +17,9 @@ class TDataModule1 : public QObject {
 public:
     TDataModule1(Prompts& prompts, QObject* parent = nullptr);
 
-    // Converts a pbm file into a new collection file; returns the written collection's name,
-    // or nothing when the user cancelled or the import failed (already reported).
+    // Converts a pbm file into a new collection file, asking where to save it; returns the
+    // written collection's name, or nothing when the user cancelled. Throws Failure when the
+    // pbm file cannot be read or the collection cannot be written.
     std::optional<QString> ImportPbm(QWidget* parent, const QString& pbmName);
 
 private:

@@ -108,6 +108,7 @@ private slots:
     void closingInEdit();
     void pbmNamesGoToTheImport();
     void aFileArgumentOpensLikeTheDialog();
+    void openingAPbmFileConvertsIt();
 };
 
 void TestMainWindow::startState()
@@ -525,6 +526,46 @@ void TestMainWindow::aFileArgumentOpensLikeTheDialog()
     QCOMPARE(main().itemCount(), 9);
     QCOMPARE(main().Edit1->text(), QStringLiteral("W. A. Shinkman"));
     QVERIFY(m_prompts->shown.isEmpty());
+}
+
+void TestMainWindow::openingAPbmFileConvertsIt()
+{
+    // One record: #2 with a white king on e1; every string offset points past the end.
+    QByteArray pbm(2 + 96, '\0');
+    pbm[2 + 2] = 0x00;
+    pbm[2 + 3] = 0x02;
+    for (int field = 4; field < 32; ++field)
+        pbm[2 + field] = char(0x7F);
+    for (int square = 0; square < 64; ++square)
+        pbm[2 + 32 + square] = square == 60 ? '&' : 'A';
+    const QString old = path(QStringLiteral("OLD.PBM"));
+    writeBytes(old, pbm);
+
+    const QString file = sample();
+    openByDialog(file);
+    main().ShowItem(5, main().FindItemLine(5));
+    // Cancelling the save dialog keeps the open collection and its item.
+    openByDialog(old);
+    QCOMPARE(m_prompts->shown.last(), QStringLiteral("save: Save as Vexil-DGR file"));
+    QCOMPARE(main().collectionFileName(), file);
+    QCOMPARE(main().currentItem(), 5);
+
+    const QString converted = path(QStringLiteral("converted.dgr"));
+    m_prompts->fileNames.push_back(old);
+    m_prompts->fileNames.push_back(converted);
+    QTest::mouseClick(main().SpeedButton7, Qt::LeftButton);
+    QCOMPARE(main().collectionFileName(), converted);
+    QCOMPARE(main().itemCount(), 1);
+    QCOMPARE(main().currentItem(), 1);
+    QCOMPARE(main().board().at(7, 4), 11);
+    QCOMPARE(main().ComboBox1->currentText(), QStringLiteral("#2"));
+    QCOMPARE(ReadLinesFile(converted)[14 + 12], QByteArray("['#2']);"));
+
+    // A pbm file that cannot be read is reported, and the collection stays open.
+    openByDialog(path(QStringLiteral("missing.pbm")));
+    QCOMPARE(m_prompts->shown.last(),
+             QStringLiteral("error: Cannot open file %1").arg(path("missing.pbm")));
+    QCOMPARE(main().collectionFileName(), converted);
 }
 
 QTEST_MAIN(TestMainWindow)
