@@ -28,6 +28,16 @@ void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, boo
     drag->exec(Qt::MoveAction);
 }
 
+bool DragGesture::startsWith(const QMouseEvent* move)
+{
+    if (!m_armed || !(move->buttons() & Qt::LeftButton))
+        return false;
+    if ((move->position().toPoint() - m_at).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    m_armed = false;
+    return true;
+}
+
 std::optional<DragSource> PieceDragSource(const QMimeData* data)
 {
     if (!data || !data->hasFormat(kDragFormat))
@@ -112,7 +122,7 @@ namespace vexil {
 void BoardView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint client = clientPoint(event->position().toPoint());
-    m_dragArmed = false;
+    m_drag.cancel();
     if (event->button() == Qt::LeftButton) {
         // The plain cell under the pointer, without the offset of the click rule.
         if (client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell &&
@@ -121,8 +131,8 @@ void BoardView::mousePressEvent(QMouseEvent* event)
             m_currentColumn = client.x() / kCell;
         }
         const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-        m_dragArmed = event->buttons() == Qt::LeftButton && modifiers == Qt::NoModifier;
-        m_pressPoint = event->position().toPoint();
+        m_drag.press(event->position().toPoint(),
+                     event->buttons() == Qt::LeftButton && modifiers == Qt::NoModifier);
     }
     emit pressed(event->button(), event->buttons(), event->modifiers() & ~Qt::KeypadModifier,
                  client);
@@ -130,12 +140,8 @@ void BoardView::mousePressEvent(QMouseEvent* event)
 
 void BoardView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_dragArmed || !(event->buttons() & Qt::LeftButton))
+    if (!m_drag.startsWith(event))
         return;
-    if ((event->position().toPoint() - m_pressPoint).manhattanLength() <
-        QApplication::startDragDistance())
-        return;
-    m_dragArmed = false;
     const PieceCode code = m_board.at(m_currentRow, m_currentColumn);
     // The base picture, never a loaded fairy picture.
     StartPieceDrag(this, DragSource::Board, m_pictures.large(code > 0 ? code % 100 : 0),
@@ -145,13 +151,13 @@ void BoardView::mouseMoveEvent(QMouseEvent* event)
 
 void BoardView::mouseReleaseEvent(QMouseEvent*)
 {
-    m_dragArmed = false;
+    m_drag.cancel();
 }
 
 void BoardView::mouseDoubleClickEvent(QMouseEvent*)
 {
     // A press that completes a double click edits nothing.
-    m_dragArmed = false;
+    m_drag.cancel();
 }
 
 void BoardView::dragEnterEvent(QDragEnterEvent* event)

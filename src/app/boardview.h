@@ -9,6 +9,7 @@
 #include <optional>
 
 class QMimeData;
+class QMouseEvent;
 
 namespace vexil {
 
@@ -21,6 +22,24 @@ enum class DragSource { Board, Palette };
 // picture is `picture` of the 25 px set with its hot spot in its centre, and the pointer is
 // hidden where the drag can drop; with `onlyCursor` there is only the standard drag cursor.
 void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, bool onlyCursor);
+
+// A press of the left button that becomes a drag once the pointer has moved by the
+// platform's drag distance with the button held.
+class DragGesture {
+public:
+    void press(QPoint at, bool armed)
+    {
+        m_at = at;
+        m_armed = armed;
+    }
+    void cancel() { m_armed = false; }
+    // True once, when a move should start the drag.
+    bool startsWith(const QMouseEvent* move);
+
+private:
+    QPoint m_at;
+    bool m_armed = false;
+};
 
 // The drag a drop event carries, if it is one of ours.
 std::optional<DragSource> PieceDragSource(const QMimeData* data);
@@ -71,8 +90,7 @@ private:
     const Settings& m_settings;
     int m_currentRow = 0;
     int m_currentColumn = 0;
-    bool m_dragArmed = false;
-    QPoint m_pressPoint;
+    DragGesture m_drag;
 };
 
 } // namespace vexil

@@ -81,18 +81,14 @@ namespace vexil {
 void Palette::mousePressEvent(QMouseEvent* event)
 {
     QListWidget::mousePressEvent(event);
-    m_dragArmed = event->button() == Qt::LeftButton && selectedEntry() >= 0;
-    m_pressPoint = event->position().toPoint();
+    m_drag.press(event->position().toPoint(),
+                 event->button() == Qt::LeftButton && selectedEntry() >= 0);
 }
 
 void Palette::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_dragArmed || !(event->buttons() & Qt::LeftButton))
+    if (!m_drag.startsWith(event))
         return;
-    if ((event->position().toPoint() - m_pressPoint).manhattanLength() <
-        QApplication::startDragDistance())
-        return;
-    m_dragArmed = false;
     StartPieceDrag(this, DragSource::Palette, m_pictures.large(selectedEntry() + 1), m_onlyCursor);
     emit dragEnded();
 }

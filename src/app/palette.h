@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/boardview.h"
 #include "model/pictureset.h"
 
 #include <QListWidget>
@@ -28,8 +29,7 @@ protected:
 private:
     const PictureSet& m_pictures;
     const bool& m_onlyCursor;
-    QPoint m_pressPoint;
-    bool m_dragArmed = false;
+    DragGesture m_drag;
 };
 
 } // namespace vexil

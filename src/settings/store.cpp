@@ -263,15 +263,15 @@ bool FileSettingsStore::write(const QString& key, const Values& values)
         keys.append({key, {}});
         it = keys.end() - 1;
     }
-    for (const auto& [name, value] : values) {
+    for (const auto& named : values) {
         auto& existing = it->second;
         auto v = std::find_if(existing.begin(), existing.end(), [&](const auto& e) {
-            return e.first.compare(name, Qt::CaseInsensitive) == 0;
+            return e.first.compare(named.first, Qt::CaseInsensitive) == 0;
         });
         if (v != existing.end())
-            v->second = value;
+            v->second = named.second;
         else
-            existing.append({name, value});
+            existing.append(named);
     }
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return false;

@@ -1,6 +1,7 @@
 #include "app/idgr.h"
 #include "app/program.h"
 #include "model/collection.h"
+#include "model/sampleitems.h"
 #include "scriptedprompts.h"
 #include "views/list.h"
 
@@ -16,20 +17,10 @@
 using namespace vexil;
 using test::ScriptedPrompts;
 using Answer = Prompts::Answer;
+using test::numberedCollection;
 
 namespace {
 
-// Items told apart by their author, "Author n".
-Lines numberedCollection(int count)
-{
-    Lines lines;
-    for (int n = 0; n <= count; ++n) {
-        EmptyItem(lines, n);
-        if (n > 0)
-            lines[n * kItemLines + 9] = "['Author " + QByteArray::number(n) + "'],";
-    }
-    return lines;
-}
 
 } // namespace
 
@@ -183,15 +174,18 @@ void TestItemNavigation::cancelRestoresTheStoredItem()
 {
     open(2);
     show(2);
+    const Board stored = main().board();
+    QCOMPARE(stored.at(0, 0), 2); // a black pawn on a8
     main().board().at(0, 0) = 11;
+    main().board().at(5, 5) = 11;
     main().EnterEditState();
     main().Edit1->setText(QStringLiteral("changed"));
-    QCOMPARE(main().Label3->text(), QStringLiteral("( 1 + 0 )"));
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 2 + 0 )"));
     click(main().SpeedButton9);
-    QCOMPARE(main().board(), Board{});
+    QCOMPARE(main().board(), stored);
     QCOMPARE(author(), QStringLiteral("Author 2"));
     QCOMPARE(main().StatusPanel[2]->text(), QStringLiteral("Browse"));
-    QCOMPARE(main().Label3->text(), QStringLiteral("( 0 + 0 )"));
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 0 + 1 )"));
     QVERIFY(m_prompts->shown.isEmpty());
 }
 

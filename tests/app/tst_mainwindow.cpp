@@ -2,6 +2,7 @@
 #include "app/idgr.h"
 #include "app/program.h"
 #include "model/collection.h"
+#include "model/sampleitems.h"
 #include "scriptedprompts.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 
 using namespace vexil;
 using test::ScriptedPrompts;
+using test::numberedCollection;
 
 namespace {
 
@@ -32,13 +34,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-Lines collectionOf(int count)
-{
-    Lines lines;
-    for (int n = 0; n <= count; ++n)
-        EmptyItem(lines, n);
-    return lines;
-}
 
 const QByteArray kNewCollection =
     "Dg[0]=new Array\r\n([0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
@@ -241,7 +236,7 @@ void TestMainWindow::openingAnInvalidFileLeavesNoCollectionOpen()
     openByDialog(sample());
     QVERIFY(main().itemCount() > 0);
     const QString bad = path(QStringLiteral("bad.dgr"));
-    writeBytes(bad, JoinLines(collectionOf(1).mid(0, 27)));
+    writeBytes(bad, JoinLines(numberedCollection(1).mid(0, 27)));
     openByDialog(bad);
     QCOMPARE(m_prompts->shown.last(), QStringLiteral("message: Invalid file format!"));
     QCOMPARE(panel(0), QStringLiteral("OPEN COLLECTION !!!"));
@@ -255,7 +250,7 @@ void TestMainWindow::openingAnInvalidFileLeavesNoCollectionOpen()
     QCOMPARE(main().board(), Board{});
     // Nothing to save into now.
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
-    QCOMPARE(fileBytes(bad), JoinLines(collectionOf(1).mid(0, 27)));
+    QCOMPARE(fileBytes(bad), JoinLines(numberedCollection(1).mid(0, 27)));
 }
 
 void TestMainWindow::showingAnItemFillsTheWindowInBrowse()
@@ -432,7 +427,7 @@ void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
 void TestMainWindow::saveWithNoItemShownDoesNothing()
 {
     const QString file = path(QStringLiteral("header.dgr"));
-    writeBytes(file, JoinLines(collectionOf(0)));
+    writeBytes(file, JoinLines(numberedCollection(0)));
     openByDialog(file);
     QCOMPARE(main().itemCount(), 0);
     QCOMPARE(panel(1), QStringLiteral("0 items"));
@@ -440,12 +435,12 @@ void TestMainWindow::saveWithNoItemShownDoesNothing()
     QTest::keyClicks(main().Edit1, QStringLiteral("Nobody"));
     QVERIFY(!main().isEditing());
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
-    QCOMPARE(fileBytes(file), JoinLines(collectionOf(0)));
+    QCOMPARE(fileBytes(file), JoinLines(numberedCollection(0)));
 }
 
 void TestMainWindow::malformedItemLeavesTheWindowAsItWas()
 {
-    Lines lines = collectionOf(3);
+    Lines lines = numberedCollection(3);
     lines[14 + 9] = "['First'],";
     lines[28 + 4] = "[0,0,0,Q,0,0,0,0],";
     lines[42 + 9] = "[";
@@ -508,7 +503,7 @@ void TestMainWindow::pbmNamesGoToTheImport()
 
     // A finished import hands over the collection it wrote.
     const QString converted = path(QStringLiteral("converted.dgr"));
-    writeBytes(converted, JoinLines(collectionOf(2)));
+    writeBytes(converted, JoinLines(numberedCollection(2)));
     result = converted;
     openByDialog(path(QStringLiteral("old.pbm")));
     QCOMPARE(main().collectionFileName(), converted);

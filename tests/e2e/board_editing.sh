@@ -6,9 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
-start_display
-start_vexil sample.dgr
+start_on_sample
 
 # Square centres: the board's client area starts at (8, 56) in the window, cells of 27.
 sq() { echo $(( 8 + $2 * 27 + 13 )) $(( 56 + $1 * 27 + 13 )); }

@@ -5,9 +5,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
-start_display
-start_vexil sample.dgr
+start_on_sample
 shot start
 
 # The author field of the Item tab; select its text and type over it.

@@ -111,3 +111,10 @@ for r in range(8):
     print(lines[14 * n + 1 + r].decode())
 PY
 }
+
+# start_on_sample: a copy of the bundled sample in WORK, a display, and the program on it.
+start_on_sample() {
+  cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
+  start_display
+  start_vexil sample.dgr
+}

@@ -6,9 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
-start_display
-start_vexil sample.dgr
+start_on_sample
 
 FIRST="253 66"; PREVIOUS="284 66"; NEXT="315 66"; LAST="346 66"
 DELETE="220 23"; CHANGE="268 23"

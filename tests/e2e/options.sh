@@ -6,9 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
-start_display
-start_vexil sample.dgr
+start_on_sample
 
 # colour_at X Y: the colour of a screen pixel of the main window, as "r,g,b".
 colour_at() {

@@ -59,6 +59,19 @@ QList<Item> sampleItems()
     return items;
 }
 
+Lines numberedCollection(int count)
+{
+    Lines lines;
+    for (int n = 0; n <= count; ++n) {
+        EmptyItem(lines, n);
+        if (n > 0) {
+            lines[n * kItemLines + 9] = "['Author " + QByteArray::number(n) + "'],";
+            lines[n * kItemLines + 1] = "([" + QByteArray::number(n) + ",0,0,0,0,0,0,0],";
+        }
+    }
+    return lines;
+}
+
 Lines collectionOf(const QList<Item>& items)
 {
     Lines lines;

@@ -16,4 +16,8 @@ QList<Item> sampleItems();
 // The collection lines of items written one after another behind the header item.
 Lines collectionOf(const QList<Item>& items);
 
+// A collection of `count` empty items told apart by their author "Author n" and by the code
+// n on a8.
+Lines numberedCollection(int count);
+
 } // namespace vexil::test

@@ -1,9 +1,11 @@
 #include "model/collection.h"
 #include "model/failure.h"
+#include "model/sampleitems.h"
 
 #include <QtTest>
 
 using namespace vexil;
+using test::numberedCollection;
 
 namespace {
 
@@ -35,19 +37,6 @@ void slowChange(Lines& lines, int current, int target)
     lines[t] = ItemHeaderLine(target);
 }
 
-// A collection whose items can be told apart by their author line.
-Lines numberedCollection(int count)
-{
-    Lines lines;
-    for (int n = 0; n <= count; ++n) {
-        EmptyItem(lines, n);
-        if (n > 0) {
-            lines[n * kItemLines + 9] = "['Author " + QByteArray::number(n) + "'],";
-            lines[n * kItemLines + 1] = "([" + QByteArray::number(n) + ",0,0,0,0,0,0,0],";
-        }
-    }
-    return lines;
-}
 
 QByteArray authorOf(const Lines& lines, int number)
 {
