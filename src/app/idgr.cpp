@@ -250,10 +250,10 @@ void TForm1::buildWindow()
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setMaxLength(4);
     Edit3->setToolTip(QStringLiteral("Go to item"));
-    Edit3->setGeometry(x + 6, 54, 44, 24);
+    Edit3->setGeometry(x + 6, 54, 60, 24);
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
-    SpeedButton6->setGeometry(x + 52, 54, 34, 24);
+    SpeedButton6->setGeometry(x + 70, 54, 34, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
@@ -627,6 +627,11 @@ void TForm1::openCollection(QString name)
 void TForm1::showItemCount()
 {
     StatusPanel[1]->setText(itemsText(m_itemCount));
+    // Four digits, or as many as the largest item number needs: a collection of 100,000
+    // items must be able to show and go to item 100000.
+    Edit3->setMaxLength(qMax(4, int(QString::number(m_itemCount).size())));
+    const int wanted = StatusPanel[1]->fontMetrics().horizontalAdvance(StatusPanel[1]->text()) + 8;
+    StatusPanel[1]->setFixedWidth(qMax(70, wanted));
 }
 
 void TForm1::showNumber(int number)

@@ -93,6 +93,7 @@ private slots:
     void failedWritesLeaveMemoryAsTheFile();
     void aCollectionOfOnlyTheHeaderItem();
     void theListFollowsTheCurrentItem();
+    void largeNumbersFitTheGoToBox();
 };
 
 void TestItemNavigation::walkingTheItems()
@@ -387,6 +388,22 @@ void TestItemNavigation::theListFollowsTheCurrentItem()
     click(main().SpeedButton3);
     QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
     QCOMPARE(list->selectionModel()->selectedRows().first().row(), 4);
+}
+
+void TestItemNavigation::largeNumbersFitTheGoToBox()
+{
+    open(12000);
+    QCOMPARE(main().Edit3->maxLength(), 5);
+    click(main().SpeedButton5);
+    QCOMPARE(main().Edit3->text(), QStringLiteral("12000"));
+    main().Edit3->clear();
+    QTest::keyClicks(main().Edit3, QStringLiteral("11999"));
+    click(main().SpeedButton6);
+    QCOMPARE(author(), QStringLiteral("Author 11999"));
+    const QLabel* count = main().StatusPanel[1];
+    QVERIFY(count->fontMetrics().horizontalAdvance(count->text()) < count->width());
+    open(3);
+    QCOMPARE(main().Edit3->maxLength(), 4);
 }
 
 QTEST_MAIN(TestItemNavigation)
