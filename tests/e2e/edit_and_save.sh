@@ -19,6 +19,7 @@ click 75 23 # Save
 sleep 0.5
 shot saved
 
+check_file() {
 python3 - "$WORK/sample.dgr" "$SOURCE_DIR/examples/sample.dgr" <<'PY'
 import sys
 new = open(sys.argv[1], 'rb').read()
@@ -32,4 +33,6 @@ assert changed == [23], changed
 assert len(lines) == len(old_lines)
 assert new.endswith(b"\r\n\r\n")
 PY
+}
+eventually check_file || fail "the file does not hold the new author"
 echo "edit_and_save: passed"

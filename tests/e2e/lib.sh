@@ -118,3 +118,13 @@ start_on_sample() {
   start_display
   start_vexil sample.dgr
 }
+
+# eventually COMMAND...: retries COMMAND for up to 15 seconds; a loaded machine may take a
+# moment to act on the events it was sent.
+eventually() {
+  for _ in $(seq 150); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  "$@"
+}

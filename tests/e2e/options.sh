@@ -30,12 +30,13 @@ shot wood-chosen
 xdotool key Return
 sleep 0.5
 shot after-ok
-[ "$(colour_at 20 252)" = "197,171,122" ] || fail "dark squares after OK: $(colour_at 20 252)"
-[ -f "$WORK/config/Vexil/settings.reg" ] || fail "no settings were stored"
+colour_is() { [ "$(colour_at "$1" "$2")" = "$3" ]; }
+eventually colour_is 20 252 "197,171,122" || fail "dark squares after OK: $(colour_at 20 252)"
+eventually test -f "$WORK/config/Vexil/settings.reg" || fail "no settings were stored"
 
 kill "$VEXIL_PID"; wait "$VEXIL_PID" 2>/dev/null || true
 start_vexil sample.dgr
 shot restarted
-[ "$(colour_at 20 252)" = "197,171,122" ] || fail "dark squares after restart: $(colour_at 20 252)"
-[ "$(colour_at 20 225)" = "224,223,169" ] || fail "light squares after restart: $(colour_at 20 225)"
+eventually colour_is 20 252 "197,171,122" || fail "dark squares after restart: $(colour_at 20 252)"
+eventually colour_is 20 225 "224,223,169" || fail "light squares after restart: $(colour_at 20 225)"
 echo "options: passed"
