@@ -19,6 +19,21 @@
 
 using namespace vexil;
 
+namespace {
+
+// The picture was found and drawn: some of its pixels are not transparent.
+bool hasInk(const QIcon& icon)
+{
+    const QImage image = icon.pixmap(QSize(20, 20)).toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128)
+                return true;
+    return false;
+}
+
+} // namespace
+
 class TestBoardEditing : public QObject {
     Q_OBJECT
 private:
@@ -278,8 +293,11 @@ void TestBoardEditing::transformationButtons()
         order << b->toolTip();
         QCOMPARE(b->size(), QSize(25, 25));
         QVERIFY(b->autoRaise());
-        QVERIFY(!b->icon().isNull());
+        QVERIFY(hasInk(b->icon()));
     }
+    for (QToolButton* b : {main().SpeedButton7, main().SpeedButton8, main().SpeedButton13,
+                           main().SpeedButton15})
+        QVERIFY2(hasInk(b->icon()), qPrintable(b->text()));
     QCOMPARE(order, (QStringList{"Move left", "Move up", "Move down", "Move right", "Rotation",
                                  "Vertical mirror", "Horizontal mirror", "Exchange colors",
                                  "Clear diagram"}));
