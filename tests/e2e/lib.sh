@@ -6,7 +6,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 start_display() {
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: the server would otherwise reset when its last client leaves, and refuse
+    # the program that a test starts again right after.
+    Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
@@ -24,13 +26,24 @@ stop_all() {
   wait 2>/dev/null || true
 }
 
-# start_vexil FILE: starts the program on FILE in WORK and waits for its main window.
-start_vexil() {
+launch_vexil() {
   # The program keeps its settings under the test's own configuration folder.
   (cd "$WORK" && XDG_CONFIG_HOME="$WORK/config" exec "$VEXIL" "$@") >"$WORK/vexil.log" 2>&1 &
   VEXIL_PID=$!
+}
+
+# start_vexil FILE: starts the program on FILE in WORK and waits for its main window.
+start_vexil() {
+  launch_vexil "$@"
+  local relaunched=""
   # A loaded machine can take a while to bring up the first window.
   for _ in $(seq 400); do
+    if [ -z "$relaunched" ] && ! kill -0 "$VEXIL_PID" 2>/dev/null; then
+      # It could not reach the display in time: one more try.
+      relaunched=yes
+      sleep 0.5
+      launch_vexil "$@"
+    fi
     WID=$(xdotool search --name '^Vexil$' 2>/dev/null | head -1 || true)
     [ -n "$WID" ] && break
     sleep 0.1
