@@ -1,5 +1,9 @@
 #include "scriptedprompts.h"
 
+#include "app/idgr.h"
+#include "app/program.h"
+
+#include <QDir>
 #include <QTest>
 
 namespace vexil::test {
@@ -79,6 +83,18 @@ std::optional<QColor> ScriptedPrompts::chooseColor(QWidget*, const QColor& initi
     const std::optional<QColor> color = colors.front();
     colors.pop_front();
     return color;
+}
+
+std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& prompts,
+                                      const QString& settingsPath)
+{
+    auto scripted = std::make_unique<ScriptedPrompts>();
+    prompts = scripted.get();
+    auto program = std::make_unique<Program>(
+        folder, std::move(scripted),
+        settingsPath.isEmpty() ? QDir(folder).filePath(QStringLiteral("settings.reg")) : settingsPath);
+    program->main().show();
+    return program;
 }
 
 } // namespace vexil::test

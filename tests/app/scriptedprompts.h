@@ -5,6 +5,11 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
+
+namespace vexil {
+class Program;
+}
 
 namespace vexil::test {
 
@@ -29,5 +34,11 @@ public:
                                      const QString&) override;
     std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;
 };
+
+// Starts the program with scripted prompts, its fairy pictures and settings in `folder`
+// (settings in "settings.reg" there unless `settingsPath` names another file), and shows its
+// main window. `prompts` is set to the program's prompts.
+std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& prompts,
+                                      const QString& settingsPath = QString());
 
 } // namespace vexil::test

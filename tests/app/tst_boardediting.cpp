@@ -84,9 +84,8 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_program = std::make_unique<Program>(m_dir->path(), std::make_unique<test::ScriptedPrompts>(),
-                                              m_dir->filePath(QStringLiteral("settings.reg")));
-        main().show();
+        test::ScriptedPrompts* prompts = nullptr;
+        m_program = test::startProgram(m_dir->path(), prompts);
         QVERIFY(QTest::qWaitForWindowExposed(&main()));
     }
     void cleanup() { m_program.reset(); }

@@ -19,11 +19,6 @@ using test::ScriptedPrompts;
 using Answer = Prompts::Answer;
 using test::numberedCollection;
 
-namespace {
-
-
-} // namespace
-
 class TestItemNavigation : public QObject {
     Q_OBJECT
 private:
@@ -71,11 +66,7 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_file = m_dir->filePath(QStringLiteral("c.dgr"));
-        auto prompts = std::make_unique<ScriptedPrompts>();
-        m_prompts = prompts.get();
-        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts),
-                                              m_dir->filePath(QStringLiteral("settings.reg")));
-        main().show();
+        m_program = test::startProgram(m_dir->path(), m_prompts);
     }
     void cleanup() { m_program.reset(); }
 

@@ -73,11 +73,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        auto prompts = std::make_unique<ScriptedPrompts>();
-        m_prompts = prompts.get();
-        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts),
-                                              m_dir->filePath(QStringLiteral("settings.reg")));
-        main().show();
+        m_program = test::startProgram(m_dir->path(), m_prompts);
         QVERIFY(QTest::qWaitForWindowExposed(&main()));
     }
     void cleanup()

@@ -32,10 +32,7 @@ private:
     void start()
     {
         m_program.reset();
-        auto prompts = std::make_unique<ScriptedPrompts>();
-        m_prompts = prompts.get();
-        m_program = std::make_unique<Program>(m_dir->path(), std::move(prompts), m_store);
-        m_program->main().show();
+        m_program = test::startProgram(m_dir->path(), m_prompts, m_store);
     }
     TForm6& options() { return m_program->options(); }
     QByteArray storeText()
