@@ -1,10 +1,7 @@
 #include "app/datamodule.h"
 
 #include "app/prompts.h"
-#include "model/failure.h"
 #include "model/problem.h"
-
-#include <QFile>
 
 namespace vexil {
 
@@ -15,14 +12,8 @@ TDataModule1::TDataModule1(Prompts& prompts, QObject* parent) : QObject(parent),
 
 std::optional<QString> TDataModule1::ImportPbm(QWidget* parent, const QString& pbmName)
 {
-    QByteArray bytes;
-    {
-        QFile file(pbmName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Failure::error(QStringLiteral("Cannot open file %1").arg(pbmName));
-        bytes = file.readAll();
-    }
-    const Lines lines = ConvertPbm(bytes);
+    // The pbm file is read whole and closed before the save dialog comes up.
+    const Lines lines = ConvertPbm(ReadWholeFile(pbmName));
     const QString target = m_prompts.saveFileName(parent, QStringLiteral("Save as Vexil-DGR file"),
                                                   QStringLiteral("DGR Files|*.dgr"),
                                                   QStringLiteral("DGR"));

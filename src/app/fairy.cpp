@@ -1,5 +1,7 @@
 #include "app/fairy.h"
 
+#include "settings/settings.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,7 +55,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     // All fourteen specifications in view at once.
     ListBox1->setFixedHeight(ListBox1->sizeHintForRow(1) * 14 + 2 * ListBox1->frameWidth());
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
-    move(353, 30);
+    move(kFairyDialogDesignPlace);
 }
 
 PieceCode TForm4::fairyCode(int base) const

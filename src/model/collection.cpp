@@ -207,15 +207,20 @@ QByteArray JoinLines(const Lines& lines)
     return bytes;
 }
 
-Lines ReadLinesFile(const QString& path)
+QByteArray ReadWholeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+        throw cannotOpen(path);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
-    return SplitLines(bytes);
+        throw cannotOpen(path);
+    return bytes;
+}
+
+Lines ReadLinesFile(const QString& path)
+{
+    return SplitLines(ReadWholeFile(path));
 }
 
 void WriteLinesFile(const QString& path, const Lines& lines)
@@ -223,7 +228,7 @@ void WriteLinesFile(const QString& path, const Lines& lines)
     QSaveFile file(path);
     const QByteArray bytes = JoinLines(lines);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure::error(QStringLiteral("Cannot create file %1").arg(path));
+        throw cannotCreate(path);
 }
 
 int ValidateCollection(const Lines& lines)
@@ -455,7 +460,7 @@ Collection Collection::fromFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+        throw cannotOpen(path);
     // Mapped rather than read: the blocks copy what they need, and a large file is not held
     // twice in memory on the way.
     const qint64 size = file.size();
@@ -467,10 +472,7 @@ Collection Collection::fromFile(const QString& path)
             return collection;
         }
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure::error(QStringLiteral("Cannot open file %1").arg(path));
-    return fromBytes(bytes);
+    return fromBytes(ReadWholeFile(path));
 }
 
 Collection Collection::newCollection()
@@ -649,7 +651,7 @@ void Collection::write(const QString& path) const
         }
     }
     if (!ok || !file.commit())
-        throw Failure::error(QStringLiteral("Cannot create file %1").arg(path));
+        throw cannotCreate(path);
 }
 
 } // namespace vexil

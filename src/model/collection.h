@@ -22,6 +22,7 @@ QByteArray JoinLines(const Lines& lines);
 // Whole-file reading and writing. Writing goes through a temporary file beside the target
 // that replaces it only once complete, so a failed write leaves the old file as it was.
 // Both throw Failure ("Cannot open file %s", "Cannot create file %s").
+QByteArray ReadWholeFile(const QString& path);
 Lines ReadLinesFile(const QString& path);
 void WriteLinesFile(const QString& path, const Lines& lines);
 

@@ -26,4 +26,14 @@ inline Failure notAnInteger(const QString& text)
     return Failure::error(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+// The platform's reports for files that cannot be read or written.
+inline Failure cannotOpen(const QString& path)
+{
+    return Failure::error(QStringLiteral("Cannot open file %1").arg(path));
+}
+inline Failure cannotCreate(const QString& path)
+{
+    return Failure::error(QStringLiteral("Cannot create file %1").arg(path));
+}
+
 } // namespace vexil

@@ -2,6 +2,7 @@
 
 #include "app/controls.h"
 #include "app/prompts.h"
+#include "model/failure.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
 
@@ -237,8 +238,7 @@ void TForm6::pushSolverParameters()
 void TForm6::reportFailedWrite()
 {
     const auto* file = dynamic_cast<const FileSettingsStore*>(m_store.get());
-    m_prompts.error(this, QStringLiteral("Cannot create file %1")
-                              .arg(file ? file->path() : QStringLiteral("the settings store")));
+    m_prompts.report(this, cannotCreate(file ? file->path() : QStringLiteral("the settings store")));
 }
 
 void TForm6::SaveSettings()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #ifdef Q_OS_WIN
 #include <QSettings>
 #endif
