@@ -219,7 +219,7 @@ void TForm1::buildWindow()
                 [this, tr = t.transformation] { transform(tr); });
         x += 25;
     }
-    ListBox1 = new Palette(m_pictures, m_settings.DragDropOnlyCursor, central);
+    ListBox1 = new Palette(m_pictures, m_settings, central);
     ListBox1->move(6, 308);
 
     auto* logo = new QLabel(central);

@@ -42,8 +42,8 @@ private:
 
 } // namespace
 
-Palette::Palette(const PictureSet& pictures, const bool& onlyCursor, QWidget* parent)
-    : QListWidget(parent), m_pictures(pictures), m_onlyCursor(onlyCursor)
+Palette::Palette(const PictureSet& pictures, const Settings& settings, QWidget* parent)
+    : QListWidget(parent), m_pictures(pictures), m_settings(settings)
 {
     setObjectName(QStringLiteral("ListBox1"));
     setItemDelegate(new EntryPainter(m_pictures, this));
@@ -89,7 +89,8 @@ void Palette::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_drag.startsWith(event))
         return;
-    StartPieceDrag(this, DragSource::Palette, m_pictures.large(selectedEntry() + 1), m_onlyCursor);
+    StartPieceDrag(this, DragSource::Palette, m_pictures.large(selectedEntry() + 1),
+                   m_settings.DragDropOnlyCursor);
     emit dragEnded();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/boardview.h"
 #include "model/pictureset.h"
+#include "settings/settings.h"
 
 #include <QListWidget>
 
@@ -14,7 +15,7 @@ public:
     static constexpr int kEntry = 26;
     static constexpr int kEntries = 22;
 
-    Palette(const PictureSet& pictures, const bool& onlyCursor, QWidget* parent = nullptr);
+    Palette(const PictureSet& pictures, const Settings& settings, QWidget* parent = nullptr);
 
     // The selected entry, or -1 before the first click.
     int selectedEntry() const;
@@ -28,7 +29,7 @@ protected:
 
 private:
     const PictureSet& m_pictures;
-    const bool& m_onlyCursor;
+    const Settings& m_settings; // read at every drag
     DragGesture m_drag;
 };
 
