@@ -1,5 +1,7 @@
 #include "app/idgr.h"
 
+#include "app/guard.h"
+
 #include "app/boardview.h"
 #include "app/controls.h"
 #include "app/fairy.h"
@@ -402,12 +404,7 @@ QWidget* TForm1::buildFairyTab()
 
 void TForm1::guarded(const std::function<void()>& body)
 {
-    try {
-        body();
-    } catch (const Abandon&) {
-    } catch (const Failure& failure) {
-        m_prompts.report(this, failure);
-    }
+    Guarded(m_prompts, this, body);
 }
 
 void TForm1::EnterEditState()
