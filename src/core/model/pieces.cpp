@@ -1,5 +1,7 @@
 #include "model/pieces.h"
 
+#include "model/piece.h"
+
 namespace vexil {
 
 PieceSideValue PieceSide(PieceCode code)
@@ -186,6 +188,15 @@ int PictureIndex(PieceCode code, const FairyPictures& pictures)
         return b;
     const int index = pictures.find(key);
     return index < 0 ? b : index;
+}
+
+QString Piece::letter() const
+{
+    if (isFairy())
+        return KindCode(kind());
+    if (m_code >= 1 && m_code <= 16)
+        return QString(QLatin1Char(PieceLetters[m_code]));
+    return {};
 }
 
 } // namespace vexil
