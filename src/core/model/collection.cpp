@@ -605,6 +605,15 @@ void Collection::appendEmptyItem()
     appendBlock(lines[0], body);
 }
 
+void Collection::appendCopyOf(const Collection& source, int block)
+{
+    if (block < 1 || block >= source.m_blocks.size())
+        throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(block));
+    // A copy, not a reference: appending to this very collection may move its blocks.
+    const QByteArray body = source.m_blocks[block].body;
+    appendBlock(ItemHeaderLine(int(m_blocks.size())), body);
+}
+
 void Collection::renumber(int fromNumber, int toNumber)
 {
     for (int k = fromNumber; k <= toNumber; ++k)

@@ -107,6 +107,9 @@ public:
     void writeItem(int headerLine, const Item& item);
 
     void appendEmptyItem();
+    // Appends a copy of block `block` of `source` (which may be this collection), its lines
+    // 1 to 13 as stored, numbered as the new last item. Throws Failure for no such item.
+    void appendCopyOf(const Collection& source, int block);
     // Removes the item of block `number` and gives every item behind it the number one less.
     void removeItem(int number);
     // Moves the item of block `from` to block `to`; the items between shift by one into the

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "model/collection.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace vexil {
+
+// What the file looked like when it was last read or written, to notice a change that
+// another program (or a second Vexil) made to it since.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    quint64 identity = 0; // the file's inode: a file replaced by a rename is another file
+    bool operator==(const FileStamp&) const = default;
+
+    static FileStamp of(const QString& path);
+};
+
+// The open collection: the file, the item shown and every operation on the item set. Each
+// change is written to the file before it is kept; when the write fails, memory goes back to
+// what the file holds and the failure is passed on, so that memory and file never disagree.
+//
+// Operations throw Failure (a message for the user) or Abandon; the reading functions meant
+// for painting never throw.
+class OpenCollection : public QObject {
+    Q_OBJECT
+public:
+    // Asked before a write finds the file changed by another program. It may reload (and
+    // then throw Abandon so that the operation does not go on), throw Abandon to cancel, or
+    // return to write over the other program's changes.
+    using OutsideChange = std::function<void()>;
+
+    explicit OpenCollection(QObject* parent = nullptr) : QObject(parent) {}
+
+    void setOutsideChangeHandler(OutsideChange handler) { m_outsideChange = std::move(handler); }
+
+    bool isOpen() const { return !m_collection.isEmpty(); }
+    const QString& fileName() const { return m_fileName; }
+    const Collection& collection() const { return m_collection; }
+    // Items 1 to itemCount(); the header item is not counted. 0 when nothing is open.
+    int itemCount() const { return qMax(0, m_collection.itemCount()); }
+    // The item shown: its number (0 for none) and the index of its header line.
+    int currentItem() const { return m_currentNumber; }
+    int currentLine() const { return m_currentLine; }
+
+    // Opens `path`, or creates it with the header item and one empty item when it does not
+    // exist or is empty. On failure nothing is open. The item shown is none until
+    // showItem(). Emits opened().
+    void open(const QString& path);
+    void close();
+    // Reads the file again after another program changed it; the item shown keeps its
+    // number when the collection still has it, and is none otherwise.
+    void reload();
+    // True when the file is no longer what was last read or written.
+    bool changedOnDisk() const;
+
+    int FindItemLine(int number) const { return m_collection.FindItemLine(number); }
+    // Reads item `number`; throws Failure for a malformed item, Abandon for none.
+    Item readItem(int number) const;
+    // For painting: the item, or nothing when it is missing or cannot be read.
+    std::optional<Item> itemOrNothing(int number) const noexcept;
+
+    // Makes `number` the item shown once it has been read; a failure leaves the item shown
+    // as it was. Returns the item read.
+    Item showItem(int number, int headerLine);
+    // No item shown (after a change of the item set whose next item cannot be read).
+    void showNone();
+
+    // Rewrites the item shown from `item` (made storable here) and writes the file.
+    void writeCurrentItem(const Item& item);
+    // Appends an empty item; returns its number. The item shown stays.
+    int appendEmptyItem();
+    // Removes the item shown; returns the number of the item to show next (the one behind
+    // it, or the new last one). The item shown is none until that is shown.
+    int removeCurrentItem();
+    // Moves the item shown to `target`; the item shown becomes `target`.
+    void moveCurrentItem(int target);
+    // Appends a copy of item `number` as stored; returns the copy's number.
+    int appendCopy(int number);
+    // Appends the items `numbers`, as stored and in this order, to the collection file
+    // `path` (not the open one), numbered after its items; a file that does not exist or is
+    // empty starts with the header item. The target must be valid; it is written whole and
+    // atomically, and the open collection does not change.
+    void appendItemsToFile(const QString& path, const QList<int>& numbers) const;
+    // True when `path` names the open collection file, as the platform compares names.
+    bool isOpenFile(const QString& path) const;
+
+signals:
+    // A collection was opened, created, reloaded or closed.
+    void opened();
+    // Items were added, removed or moved.
+    void itemsChanged();
+    // The item shown changed (its number, 0 for none).
+    void currentChanged(int number);
+
+private:
+    // Runs `change` on memory, then writes the file; on a failed write memory goes back.
+    void change(const std::function<void()>& change);
+    void checkOutsideChange();
+    void stamp();
+
+    Collection m_collection;
+    QString m_fileName;
+    FileStamp m_stamp;
+    int m_currentNumber = 0;
+    int m_currentLine = 0;
+    OutsideChange m_outsideChange;
+};
+
+} // namespace vexil
