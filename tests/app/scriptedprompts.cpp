@@ -46,17 +46,25 @@ QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QStr
                                       const QString&)
 {
     shown << QStringLiteral("open: ") + title;
-    if (fileNames.empty())
-        return {};
-    const QString name = fileNames.front();
-    fileNames.pop_front();
-    return name;
+    return nextFileName();
 }
 
 QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString&,
                                       const QString&)
 {
     shown << QStringLiteral("save: ") + title;
+    return nextFileName();
+}
+
+QString ScriptedPrompts::appendFileName(QWidget*, const QString& title, const QString&,
+                                        const QString&)
+{
+    shown << QStringLiteral("append: ") + title;
+    return nextFileName();
+}
+
+QString ScriptedPrompts::nextFileName()
+{
     if (fileNames.empty())
         return {};
     const QString name = fileNames.front();

@@ -30,9 +30,14 @@ public:
     bool confirmOkCancel(QWidget*, const QString& text) override;
     QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString appendFileName(QWidget*, const QString& title, const QString&,
+                           const QString&) override;
     std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
                                      const QString&) override;
     std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;
+
+private:
+    QString nextFileName();
 };
 
 // Starts the program with scripted prompts, its fairy pictures and settings in `folder`

@@ -75,7 +75,8 @@ private:
                 answer();
                 answered = true;
             });
-        main().DrawGrid1DragDrop(DragSource::Palette, square(row, column) - at(0, 0));
+        main().DrawGrid1DragDrop(PieceDrag{DragSource::Palette, 0, 0, entry},
+                                 square(row, column) - at(0, 0));
         main().DrawGrid1EndDrag();
         QCOMPARE(answered, bool(answer));
     }
@@ -242,8 +243,7 @@ void TestBoardEditing::boardDrops()
     openItem();
     board().at(6, 4) = 1;
     board().at(4, 4) = 12;
-    click(Qt::LeftButton, square(6, 4)); // the current cell: e2
-    main().DrawGrid1DragDrop(DragSource::Board, square(4, 4) - at(0, 0));
+    main().DrawGrid1DragDrop(PieceDrag{DragSource::Board, 6, 4}, square(4, 4) - at(0, 0));
     main().DrawGrid1EndDrag();
     QCOMPARE(board().at(4, 4), 1);
     QCOMPARE(board().at(6, 4), 0);
@@ -252,8 +252,7 @@ void TestBoardEditing::boardDrops()
     // On its own square: nothing changes, but the item is in Edit.
     main().ShowItem(1, 14);
     board().at(0, 0) = 9;
-    click(Qt::LeftButton, square(0, 0));
-    main().DrawGrid1DragDrop(DragSource::Board, square(0, 0) - at(0, 0));
+    main().DrawGrid1DragDrop(PieceDrag{DragSource::Board, 0, 0}, square(0, 0) - at(0, 0));
     main().DrawGrid1EndDrag();
     QCOMPARE(board().at(0, 0), 9);
     QVERIFY(main().isEditing());

@@ -327,18 +327,23 @@ void TestItemNavigation::failedWritesLeaveMemoryAsTheFile()
     const Lines lines = main().collection().lines();
     blockTheFile();
     const QString cannot = QStringLiteral("error: Cannot create file %1").arg(m_file);
+    // Each change notices that the file is no longer what was read; the user writes over it.
+    const auto writeOver = [this] { m_prompts->answers.push_back(Prompts::Answer::No); };
 
+    writeOver();
     click(main().SpeedButton10);
     QCOMPARE(m_prompts->shown.takeLast(), cannot);
     checkStillAsBefore(lines, 2, QStringLiteral("4 items"));
 
     m_prompts->okAnswers.push_back(true);
+    writeOver();
     click(main().SpeedButton11);
     QCOMPARE(m_prompts->shown.takeLast(), cannot);
     checkStillAsBefore(lines, 2, QStringLiteral("4 items"));
     QCOMPARE(author(), QStringLiteral("Author 2"));
 
     m_prompts->inputs.push_back(QStringLiteral("4"));
+    writeOver();
     click(main().SpeedButton12);
     QCOMPARE(m_prompts->shown.takeLast(), cannot);
     checkStillAsBefore(lines, 2, QStringLiteral("4 items"));

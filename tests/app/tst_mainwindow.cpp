@@ -360,8 +360,10 @@ void TestMainWindow::saveRoundTrip()
     QCOMPARE(lines[28 + 9], QByteArray("['T. R. O`Dawson'],"));
     QCOMPARE(lines[28 + 12], QByteArray("['#3 Circe'Parrain']);"));
 
-    // Save in Browse writes the file all the same.
+    // Save in Browse writes the file all the same, over another program's change once the
+    // user says so.
     writeBytes(file, "changed behind our back");
+    m_prompts->answers.push_back(Prompts::Answer::No);
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
     QCOMPARE(ReadLinesFile(file), lines);
 }
@@ -413,6 +415,7 @@ void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()
     // The file's place is taken by a folder: the write cannot succeed, even as root.
     QVERIFY(QFile::remove(file));
     QVERIFY(QDir().mkdir(file));
+    m_prompts->answers.push_back(Prompts::Answer::No); // write over what stands there now
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
     QCOMPARE(m_prompts->shown.last(), QStringLiteral("error: Cannot create file %1").arg(file));
     QVERIFY(main().isEditing());

@@ -57,6 +57,8 @@ public:
     void reload();
     // True when the file is no longer what was last read or written.
     bool changedOnDisk() const;
+    // The user chose to keep this version: the next change writes over the other one.
+    void acceptOutsideChange() { stamp(); }
 
     int FindItemLine(int number) const { return m_collection.FindItemLine(number); }
     // Reads item `number`; throws Failure for a malformed item, Abandon for none.

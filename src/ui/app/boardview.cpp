@@ -1,5 +1,7 @@
 #include "app/boardview.h"
 
+#include "app/palette.h"
+
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -11,10 +13,14 @@ namespace {
 const QString kDragFormat = QStringLiteral("application/x-vexil-piece");
 }
 
-void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, bool onlyCursor)
+void StartPieceDrag(QWidget* source, const PieceDrag& from, const QImage& picture,
+                    bool onlyCursor)
 {
     auto* data = new QMimeData;
-    data->setData(kDragFormat, from == DragSource::Board ? "board" : "palette");
+    data->setData(kDragFormat, from.source == DragSource::Board
+                                   ? "board " + QByteArray::number(from.row) + ' ' +
+                                         QByteArray::number(from.column)
+                                   : "palette " + QByteArray::number(from.entry));
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     if (!onlyCursor && !picture.isNull()) {
@@ -38,11 +44,41 @@ bool DragGesture::startsWith(const QMouseEvent* move)
     return true;
 }
 
-std::optional<DragSource> PieceDragSource(const QMimeData* data)
+std::optional<PieceDrag> PieceDragOf(const QDropEvent* event)
 {
+    // A drag from another program has no source here; one from another window of ours has
+    // a source that is neither the board nor the palette.
+    const QObject* source = event->source();
+    if (!qobject_cast<const BoardView*>(source) && !qobject_cast<const Palette*>(source))
+        return std::nullopt;
+    const QMimeData* data = event->mimeData();
     if (!data || !data->hasFormat(kDragFormat))
         return std::nullopt;
-    return data->data(kDragFormat) == "board" ? DragSource::Board : DragSource::Palette;
+    const QList<QByteArray> words = data->data(kDragFormat).split(' ');
+    auto number = [](const QByteArray& word, int low, int high) -> std::optional<int> {
+        bool ok = false;
+        const int value = word.toInt(&ok);
+        return ok && value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+    };
+    PieceDrag drag;
+    if (words.size() == 3 && words[0] == "board") {
+        const std::optional<int> row = number(words[1], 0, 7), column = number(words[2], 0, 7);
+        if (!row || !column)
+            return std::nullopt;
+        drag.source = DragSource::Board;
+        drag.row = *row;
+        drag.column = *column;
+        return drag;
+    }
+    if (words.size() == 2 && words[0] == "palette") {
+        const std::optional<int> entry = number(words[1], 0, piece::kLastBase - 1);
+        if (!entry)
+            return std::nullopt;
+        drag.source = DragSource::Palette;
+        drag.entry = *entry;
+        return drag;
+    }
+    return std::nullopt;
 }
 
 BoardView::BoardView(const Board& board, const PictureSet& pictures, const FairyPictures& fairy,
@@ -124,15 +160,17 @@ void BoardView::mousePressEvent(QMouseEvent* event)
     const QPoint client = clientPoint(event->position().toPoint());
     m_drag.cancel();
     if (event->button() == Qt::LeftButton) {
-        // The plain cell under the pointer, without the offset of the click rule.
-        if (client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell &&
-            client.y() < 8 * kCell) {
+        // The plain cell under the pointer, without the offset of the click rule. A press
+        // on the frame takes no piece with it.
+        const bool onSquare = client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell &&
+                              client.y() < 8 * kCell;
+        if (onSquare) {
             m_currentRow = client.y() / kCell;
             m_currentColumn = client.x() / kCell;
         }
         const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
         m_drag.press(event->position().toPoint(),
-                     event->buttons() == Qt::LeftButton && modifiers == Qt::NoModifier);
+                     onSquare && event->buttons() == Qt::LeftButton && modifiers == Qt::NoModifier);
     }
     emit pressed(event->button(), event->buttons(), event->modifiers() & ~Qt::KeypadModifier,
                  client);
@@ -144,7 +182,11 @@ void BoardView::mouseMoveEvent(QMouseEvent* event)
         return;
     const PieceCode code = m_board.at(m_currentRow, m_currentColumn);
     // The base picture, never a loaded fairy picture.
-    StartPieceDrag(this, DragSource::Board, m_pictures.large(code > 0 ? code % 100 : 0),
+    PieceDrag drag;
+    drag.source = DragSource::Board;
+    drag.row = m_currentRow;
+    drag.column = m_currentColumn;
+    StartPieceDrag(this, drag, m_pictures.large(code > 0 ? code % 100 : 0),
                    m_settings.DragDropOnlyCursor);
     emit dragEnded();
 }
@@ -162,23 +204,27 @@ void BoardView::mouseDoubleClickEvent(QMouseEvent*)
 
 void BoardView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (PieceDragSource(event->mimeData()))
+    if (PieceDragOf(event))
         event->acceptProposedAction();
 }
 
 void BoardView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (PieceDragSource(event->mimeData()))
+    if (PieceDragOf(event))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void BoardView::dropEvent(QDropEvent* event)
 {
-    const std::optional<DragSource> source = PieceDragSource(event->mimeData());
-    if (!source)
+    const std::optional<PieceDrag> drag = PieceDragOf(event);
+    if (!drag) {
+        event->ignore();
         return;
+    }
     event->acceptProposedAction();
-    emit dropped(*source, clientPoint(event->position().toPoint()));
+    emit dropped(*drag, clientPoint(event->position().toPoint()));
 }
 
 } // namespace vexil

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class QMimeData;
+class QDropEvent;
 class QMouseEvent;
 
 namespace vexil {
@@ -18,10 +18,19 @@ namespace vexil {
 // Where a piece drag comes from.
 enum class DragSource { Board, Palette };
 
+// What a piece drag carries: where it comes from, and the square (from the board) or the
+// palette entry it took its piece from.
+struct PieceDrag {
+    DragSource source = DragSource::Palette;
+    int row = 0, column = 0; // from the board
+    int entry = -1;          // from the palette
+};
+
 // Starts the drag of a piece (ListBox1StartDrag) and returns when it has ended. The dragged
 // picture is `picture` of the 25 px set with its hot spot in its centre, and the pointer is
 // hidden where the drag can drop; with `onlyCursor` there is only the standard drag cursor.
-void StartPieceDrag(QWidget* source, DragSource from, const QImage& picture, bool onlyCursor);
+void StartPieceDrag(QWidget* source, const PieceDrag& drag, const QImage& picture,
+                    bool onlyCursor);
 
 // A press of the left button that becomes a drag once the pointer has moved by the
 // platform's drag distance with the button held.
@@ -41,8 +50,9 @@ private:
     bool m_armed = false;
 };
 
-// The drag a drop event carries, if it is one of ours.
-std::optional<DragSource> PieceDragSource(const QMimeData* data);
+// The drag a drop event carries, if it is one of ours: only drags that this program's board
+// or palette started, never one from another program or window.
+std::optional<PieceDrag> PieceDragOf(const QDropEvent* event);
 
 class BoardView : public QFrame {
     Q_OBJECT
@@ -70,7 +80,7 @@ signals:
     // A press of a mouse button (not one that completes a double click), in client pixels.
     void pressed(Qt::MouseButton button, Qt::MouseButtons buttons,
                  Qt::KeyboardModifiers modifiers, QPoint client);
-    void dropped(DragSource source, QPoint client);
+    void dropped(const PieceDrag& drag, QPoint client);
     void dragEnded();
 
 protected:

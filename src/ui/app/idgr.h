@@ -2,6 +2,7 @@
 
 #include "app/boardview.h"
 #include "model/collection.h"
+#include "model/opencollection.h"
 #include "model/transform.h"
 #include "model/pictureset.h"
 #include "settings/settings.h"
@@ -27,14 +28,15 @@ class TForm3;
 class TForm4;
 class TForm6;
 
-// The main window: it owns the open collection, the item shown and its fields.
+// The main window: the editor of the item shown. The open collection itself, with the item
+// operations, is `OpenCollection`; the handlers here ask the user, call it and show the result.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     using PbmImport = std::function<std::optional<QString>(QWidget*, const QString&)>;
 
-    TForm1(Prompts& prompts, const Settings& settings, const QString& pictureFolder,
-           QWidget* parent = nullptr);
+    TForm1(Prompts& prompts, const Settings& settings, OpenCollection& collection,
+           const QString& pictureFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
     void setListWindow(TForm3* list) { m_list = list; }
@@ -53,6 +55,13 @@ public:
     // Opens or creates a collection as Open does once a name is chosen; reports its failures.
     void openNamedCollection(const QString& name);
 
+    // For the other windows, which must not see exceptions: asks "Save all changes?" when
+    // the item shown has changes, then shows item `number`. False when the user cancelled
+    // or the item could not be shown (reported).
+    bool askAndShowItem(int number);
+    // Asks "Save all changes?" when needed; false when the user cancelled.
+    bool askToSaveChanges();
+
     // Handlers.
     void SpeedButton2Click();  // First item
     void SpeedButton3Click();  // Previous item
@@ -66,6 +75,7 @@ public:
     void SpeedButton11Click(); // Delete item
     void SpeedButton12Click(); // Change number of item
     void SpeedButton13Click(); // Options
+    void SpeedButton14Click(); // Copy item to collection
     void Edit1Change();
     void Button1Click(); // Show / Refresh the fairy pieces
     void BitBtn1Click(); // Add a twin
@@ -74,18 +84,19 @@ public:
     // Board editing.
     void DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
                             Qt::KeyboardModifiers modifiers, QPoint client);
-    void DrawGrid1DragDrop(DragSource source, QPoint client);
+    void DrawGrid1DragDrop(const PieceDrag& drag, QPoint client);
     void DrawGrid1EndDrag();
     // What a placement puts on a square: the palette's entry, a fairy piece with the fairy
     // dialog's choices, or 0 with nothing selected.
     PieceCode placementCode() const;
 
     // State, for the other windows and for tests.
-    const Collection& collection() const { return m_collection; }
-    const QString& collectionFileName() const { return m_collectionFileName; }
-    int currentItem() const { return m_currentNumber; }
-    int currentItemLine() const { return m_currentLine; }
-    int itemCount() const { return m_itemCount; }
+    OpenCollection& openCollection() { return m_open; }
+    const Collection& collection() const { return m_open.collection(); }
+    const QString& collectionFileName() const { return m_open.fileName(); }
+    int currentItem() const { return m_open.currentItem(); }
+    int currentItemLine() const { return m_open.currentLine(); }
+    int itemCount() const { return m_open.itemCount(); }
     bool isEditing() const { return m_editing; }
     Board& board() { return m_board; }
     const Board& board() const { return m_board; }
@@ -93,13 +104,14 @@ public:
     const FairyPictures& fairyPictures() const { return m_fairyPictures; }
 
     // The item as the fields show it now, unsaved edits included; the multi-line fields give
-    // their lines as they are wrapped on screen.
+    // their lines as they wrap at the field's width.
     Item fieldsItem() const;
     // The short text of the list window's entry for an item.
     QString entryText(int number) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildWindow();
@@ -110,18 +122,24 @@ private:
     QToolButton* toolButton(const char* name, const QString& caption, const QString& hint);
 
     // Runs a handler's body: Abandon ends it silently, Failure with its message.
-    void guarded(const std::function<void()>& body);
-    void openCollection(QString name);
-    void closeCollection();
+    bool guarded(const std::function<void()>& body);
+    void openFile(QString name);
     void showNoCollection();
+    void showCollection();
     void saveItem();
     void showNumber(int number);
-    // Writes the changed collection; when the write fails, memory goes back to `before`,
-    // which is what the file still holds, and the failure is passed on.
-    void writeCollection(const Collection& before);
+    // After a change of the item set: shows `number`, or no item when it cannot be read, so
+    // that a later Save never writes these fields over another item.
+    void showNumberOrNone(int number);
+    void showNone();
     void showItemCount();
     void emptyFields();
     void markInList();
+    void fillFields(const Item& item);
+    // Another program changed the file: reload it (keeping the edits on screen), write over
+    // it, or cancel. Throws Abandon unless the user chose to write over it.
+    void askAboutOutsideChange();
+    void offerReloadIfChanged();
 
     Prompts& m_prompts;
     const Settings& m_settings;
@@ -133,12 +151,9 @@ private:
     PictureSet m_pictures;
     FairyPictures m_fairyPictures;
 
-    Collection m_collection;
-    QString m_collectionFileName;
-    int m_currentNumber = 0;
-    int m_currentLine = 0;
-    int m_itemCount = 0;
+    OpenCollection& m_open;
     bool m_editing = false;
+    bool m_askingAboutChange = false;
     Board m_board;
     // An item whose twins are a single empty line shows an empty field; keep the line.
     bool m_twinsEmptyLine = false;

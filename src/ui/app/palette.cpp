@@ -89,8 +89,9 @@ void Palette::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_drag.startsWith(event))
         return;
-    StartPieceDrag(this, DragSource::Palette, m_pictures.large(selectedEntry() + 1),
-                   m_settings.DragDropOnlyCursor);
+    PieceDrag drag;
+    drag.entry = selectedEntry();
+    StartPieceDrag(this, drag, m_pictures.large(drag.entry + 1), m_settings.DragDropOnlyCursor);
     emit dragEnded();
 }
 

@@ -16,7 +16,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
                  const QString& settingsPath)
     : m_prompts(prompts ? std::move(prompts) : std::make_unique<Prompts>())
 {
-    m_main = std::make_unique<TForm1>(*m_prompts, m_settings, pictureFolder);
+    m_main = std::make_unique<TForm1>(*m_prompts, m_settings, m_collection, pictureFolder);
     m_solve = std::make_unique<TForm2>(m_main.get());
     m_list = std::make_unique<TForm3>(m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
@@ -33,6 +33,11 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_main->setFairyDialog(m_fairy.get());
     m_list->setEntryText([this](int number) { return m_main->entryText(number); });
     m_main->setListWindow(m_list.get());
+    auto refillList = [this] {
+        m_list->RefillList(m_collection.itemCount(), m_collection.currentItem());
+    };
+    QObject::connect(&m_collection, &OpenCollection::opened, m_list.get(), refillList);
+    QObject::connect(&m_collection, &OpenCollection::itemsChanged, m_list.get(), refillList);
     m_main->setPbmImport([this](QWidget* parent, const QString& name) {
         return m_data->ImportPbm(parent, name);
     });

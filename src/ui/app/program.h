@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/prompts.h"
+#include "model/opencollection.h"
 #include "settings/settings.h"
 
 #include <QString>
@@ -27,6 +28,7 @@ public:
     ~Program();
 
     Prompts& prompts() { return *m_prompts; }
+    OpenCollection& collection() { return m_collection; }
     TForm1& main() { return *m_main; }
     TForm2& solve() { return *m_solve; }
     TForm3& list() { return *m_list; }
@@ -38,6 +40,7 @@ public:
 private:
     std::unique_ptr<Prompts> m_prompts;
     Settings m_settings; // filled and edited by the options window, read by all
+    OpenCollection m_collection;
     std::unique_ptr<TForm1> m_main;
     std::unique_ptr<TForm2> m_solve;
     std::unique_ptr<TForm3> m_list;

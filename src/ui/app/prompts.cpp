@@ -22,10 +22,12 @@ QString qtFilter(const QString& filter)
 }
 
 QString runFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                      const QString& suffix, QFileDialog::AcceptMode mode)
+                      const QString& suffix, QFileDialog::AcceptMode mode,
+                      QFileDialog::Options options = {})
 {
     QFileDialog dialog(parent, title, QString(), qtFilter(filter));
     dialog.setAcceptMode(mode);
+    dialog.setOptions(options);
     dialog.setDefaultSuffix(suffix);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptOpen)
@@ -75,6 +77,19 @@ QString Prompts::saveFileName(QWidget* parent, const QString& title, const QStri
                               const QString& defaultSuffix)
 {
     return runFileDialog(parent, title, filter, defaultSuffix, QFileDialog::AcceptSave);
+}
+
+QString Prompts::appendFileName(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& defaultSuffix)
+{
+    return runFileDialog(parent, title, filter, defaultSuffix, QFileDialog::AcceptSave,
+                         QFileDialog::DontConfirmOverwrite);
+}
+
+QString Prompts::copyTargetFileName(QWidget* parent)
+{
+    return appendFileName(parent, QStringLiteral("Copy item(s) to collection"),
+                          QStringLiteral("DGR Files|*.dgr|All files|*.*"), QStringLiteral("dgr"));
 }
 
 std::optional<QString> Prompts::inputText(QWidget* parent, const QString& caption,

@@ -33,6 +33,13 @@ public:
     // The save dialog, asking before it overwrites; an empty result is a cancel.
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& defaultSuffix);
+    // The save dialog for a file that is appended to, so that it asks nothing when the file
+    // exists; an empty result is a cancel.
+    virtual QString appendFileName(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& defaultSuffix);
+    // The dialog "Copy item(s) to collection" that the toolbar's Copy and the list window's
+    // copy of selected items share.
+    QString copyTargetFileName(QWidget* parent);
     // An input box; no value for a cancel.
     virtual std::optional<QString> inputText(QWidget* parent, const QString& caption,
                                              const QString& prompt, const QString& value);

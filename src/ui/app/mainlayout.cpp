@@ -1,0 +1,350 @@
+// The main window's controls: where each stands, its caption and hint, and which handler
+// it calls. The handlers themselves are in idgr.cpp.
+#include "app/idgr.h"
+
+#include "app/boardview.h"
+#include "app/controls.h"
+#include "app/palette.h"
+#include "model/vocabulary.h"
+
+#include <QComboBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <limits>
+
+namespace vexil {
+namespace {
+
+// The window is laid out for the wider fonts of today's desktops.
+constexpr int kWidth = 536;
+constexpr int kMemoWidth = 284;
+constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
+
+QLabel* fieldLabel(const QString& text, QWidget* parent, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QComboBox* fieldCombo(const char* name, const QStringList& items, int visible, QWidget* parent)
+{
+    QComboBox* combo = ChoiceList(name, items, parent);
+    combo->setMaxVisibleItems(visible);
+    // A stored text may be longer than a line edit's usual limit; cutting it would lose it.
+    combo->lineEdit()->setMaxLength(kNoLengthLimit);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+    return combo;
+}
+
+QPlainTextEdit* memo(const char* name, QWidget* parent)
+{
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // A scroll bar that came and went would move every wrap.
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return edit;
+}
+
+// The small picture beside the status bar: a row of figures on alternating squares.
+QPixmap statusPicture(qreal dpr)
+{
+    const QSize size(171, 16);
+    QPixmap pixmap(size * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    static constexpr int figures[] = {11, 10, 3, 8, 5, 2, 13, 16, 19, 12};
+    for (int i = 0; i < 10; ++i) {
+        const QRect square(i * 17, 0, 16, 16);
+        p.fillRect(square, i % 2 ? QColor(0xB5, 0x88, 0x63) : QColor(0xF0, 0xD9, 0xB5));
+        p.drawImage(square, PictureSet::render(figures[i], 16, dpr));
+    }
+    return pixmap;
+}
+
+} // namespace
+
+QToolButton* TForm1::toolButton(const char* name, const QString& caption, const QString& hint)
+{
+    auto* button = new QToolButton(centralWidget());
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void TForm1::buildWindow()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    // Toolbar.
+    struct Tool {
+        QToolButton** button;
+        const char* name;
+        const char* caption;
+        const char* hint;
+        const char* icon = "";
+    };
+    const Tool tools[] = {
+        {&SpeedButton7, "SpeedButton7", "Open", "Open collection", "open"},
+        {&SpeedButton8, "SpeedButton8", "Save", "Save collection", "save"},
+        {&SpeedButton9, "SpeedButton9", "Cancel", "Cancel update", "cancel"},
+        {&SpeedButton10, "SpeedButton10", "New", "New item", "new"},
+        {&SpeedButton11, "SpeedButton11", "Delete", "Delete item", "delete"},
+        {&SpeedButton12, "SpeedButton12", "Change", "Change number of item", "change"},
+        {&SpeedButton14, "SpeedButton14", "Copy", "Copy item to collection", "copy"},
+        {&SpeedButton21, "SpeedButton21", "Print", "Print item", "print"},
+        {&SpeedButton13, "SpeedButton13", "Options", "Options", "options"},
+        {&SpeedButton1, "SpeedButton1", "Export", "Copy item to Clipboard", "export"},
+        {&SpeedButton15, "SpeedButton15", "Solve", "Popeye", "solve"},
+    };
+    int x = 4;
+    for (const Tool& tool : tools) {
+        *tool.button = toolButton(tool.name, QLatin1String(tool.caption), QLatin1String(tool.hint));
+        (*tool.button)->setGeometry(x, 2, 47, 42);
+        (*tool.button)->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        QFont small = (*tool.button)->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        (*tool.button)->setFont(small);
+        (*tool.button)->setIconSize(QSize(20, 20));
+        (*tool.button)->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(tool.icon))));
+        x += 48;
+    }
+    auto* rule = new QFrame(central);
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    rule->setGeometry(0, 45, kWidth, 2);
+    SpeedButton8->setEnabled(false);
+    SpeedButton10->setEnabled(false);
+    SpeedButton14->setEnabled(false);
+
+    // Board, transformations and palette.
+    DrawGrid1 = new BoardView(m_board, m_pictures, m_fairyPictures, m_settings, central);
+    DrawGrid1->move(6, 54);
+    struct Transform {
+        const char* name;
+        const char* hint;
+        const char* icon;
+        Transformation transformation;
+    };
+    const Transform transforms[] = {
+        {"SpeedButton17", "Move left", "left", Transformation::MoveLeft},
+        {"SpeedButton16", "Move up", "up", Transformation::MoveUp},
+        {"SpeedButton20", "Move down", "down", Transformation::MoveDown},
+        {"SpeedButton18", "Move right", "right", Transformation::MoveRight},
+        {"SpeedButton19", "Rotation", "rotate", Transformation::Rotation},
+        {"SpeedButton22", "Vertical mirror", "mirror-vertical", Transformation::VerticalMirror},
+        {"SpeedButton24", "Horizontal mirror", "mirror-horizontal", Transformation::HorizontalMirror},
+        {"SpeedButton25", "Exchange colors", "exchange", Transformation::ExchangeColors},
+        {"SpeedButton27", "Clear diagram", "clear", Transformation::Clear},
+    };
+    x = 6;
+    for (const Transform& t : transforms) {
+        QToolButton* button = toolButton(t.name, QString(), QLatin1String(t.hint));
+        button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(t.icon))));
+        button->setIconSize(QSize(19, 19));
+        button->setGeometry(x, 279, 25, 25);
+        transformButtons << button;
+        connect(button, &QToolButton::clicked, this,
+                [this, tr = t.transformation] { transform(tr); });
+        x += 25;
+    }
+    ListBox1 = new Palette(m_pictures, m_settings, central);
+    ListBox1->move(6, 308);
+
+    auto* logo = new QLabel(central);
+    logo->setPixmap(statusPicture(devicePixelRatioF()));
+    logo->setGeometry(6, 398, 171, 16);
+    auto* version = new QLabel(QStringLiteral("Vexil 2.9"), central);
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setFont(bold);
+    version->setGeometry(6, 380, 120, 16);
+
+    // Navigation.
+    const int right = 238;
+    const Tool navigation[] = {
+        {&SpeedButton2, "SpeedButton2", "|<", "First item"},
+        {&SpeedButton3, "SpeedButton3", "<", "Previous item"},
+        {&SpeedButton4, "SpeedButton4", ">", "Next item"},
+        {&SpeedButton5, "SpeedButton5", ">|", "Last item"},
+    };
+    x = right;
+    for (const Tool& tool : navigation) {
+        *tool.button = toolButton(tool.name, QLatin1String(tool.caption), QLatin1String(tool.hint));
+        (*tool.button)->setAutoRaise(false);
+        (*tool.button)->setGeometry(x, 54, 30, 24);
+        x += 31;
+    }
+    Edit3 = new QLineEdit(central);
+    Edit3->setObjectName(QStringLiteral("Edit3"));
+    Edit3->setMaxLength(4);
+    Edit3->setToolTip(QStringLiteral("Go to item"));
+    Edit3->setGeometry(x + 6, 54, 60, 24);
+    SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
+    SpeedButton6->setAutoRaise(false);
+    SpeedButton6->setGeometry(x + 70, 54, 34, 24);
+
+    SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
+                               QStringLiteral("View list"));
+    SpeedButton23->setAutoRaise(false);
+    SpeedButton23->setGeometry(right, 84, 140, 24);
+    SpeedButton26 = toolButton("SpeedButton26", QStringLiteral("List of diagrams"),
+                               QStringLiteral("List of diagrams"));
+    SpeedButton26->setAutoRaise(false);
+    SpeedButton26->setGeometry(right + 146, 84, 146, 24);
+
+    // The item's fields.
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setTabPosition(QTabWidget::South);
+    PageControl1->setGeometry(right - 2, 114, kWidth - right - 2, 298);
+    PageControl1->addTab(buildItemTab(), QStringLiteral("Item"));
+    PageControl1->addTab(buildTwinTab(), QStringLiteral("Twin"));
+    PageControl1->addTab(buildSolutionTab(), QStringLiteral("Solution"));
+    PageControl1->addTab(buildFairyTab(), QStringLiteral("Fairy pieces"));
+
+    for (QLineEdit* edit : {Edit1})
+        connect(edit, &QLineEdit::textChanged, this, &TForm1::Edit1Change);
+    for (QComboBox* combo : {ComboBox4, ComboBox1, ComboBox2})
+        connect(combo, &QComboBox::editTextChanged, this, &TForm1::Edit1Change);
+    for (QPlainTextEdit* edit : {Memo2, Memo1})
+        connect(edit, &QPlainTextEdit::textChanged, this, &TForm1::Edit1Change);
+    connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
+        if (!Memo2->document()->isEmpty())
+            m_twinsEmptyLine = false;
+        // The "Twin" label follows the twins.
+        Label10->setEnabled(!Memo2->document()->isEmpty() || m_twinsEmptyLine);
+    });
+
+    connect(DrawGrid1, &BoardView::pressed, this, &TForm1::DrawGrid1MouseDown);
+    connect(DrawGrid1, &BoardView::dropped, this, &TForm1::DrawGrid1DragDrop);
+    connect(DrawGrid1, &BoardView::dragEnded, this, &TForm1::DrawGrid1EndDrag);
+    connect(ListBox1, &Palette::dragEnded, this, &TForm1::DrawGrid1EndDrag);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(Edit3, &QLineEdit::returnPressed, this, &TForm1::SpeedButton6Click);
+    connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
+    connect(SpeedButton8, &QToolButton::clicked, this, &TForm1::SpeedButton8Click);
+    connect(SpeedButton9, &QToolButton::clicked, this, &TForm1::SpeedButton9Click);
+    connect(SpeedButton10, &QToolButton::clicked, this, &TForm1::SpeedButton10Click);
+    connect(SpeedButton11, &QToolButton::clicked, this, &TForm1::SpeedButton11Click);
+    connect(SpeedButton12, &QToolButton::clicked, this, &TForm1::SpeedButton12Click);
+    connect(SpeedButton13, &QToolButton::clicked, this, &TForm1::SpeedButton13Click);
+    connect(SpeedButton14, &QToolButton::clicked, this, &TForm1::SpeedButton14Click);
+
+    // Status bar: collection, item count, state.
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    const int widths[] = {360, 70, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanel[i] = new QLabel(bar);
+        StatusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        StatusPanel[i]->setFixedWidth(widths[i]);
+        StatusPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusPanel[i]->setStyleSheet(QStringLiteral("color: red;"));
+        bar->addWidget(StatusPanel[i]);
+    }
+
+    central->setFixedSize(kWidth, 418);
+    setFixedSize(kWidth, 418 + bar->sizeHint().height());
+}
+
+QWidget* TForm1::buildItemTab()
+{
+    auto* page = new QWidget;
+    fieldLabel(QStringLiteral("Author"), page, 6, 6);
+    Edit1 = new QLineEdit(page);
+    Edit1->setMaxLength(kNoLengthLimit);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(6, 22, 280, 24);
+
+    fieldLabel(QStringLiteral("Source"), page, 6, 52);
+    ComboBox4 = fieldCombo("ComboBox4", SourceVocabulary(), 22, page);
+    ComboBox4->setGeometry(6, 68, 280, 24);
+
+    fieldLabel(QStringLiteral("Stipulation"), page, 6, 98);
+    ComboBox1 = fieldCombo("ComboBox1", StipulationVocabulary(), 12, page);
+    ComboBox1->setGeometry(6, 114, 140, 24);
+
+    fieldLabel(QStringLiteral("Condition"), page, 6, 144);
+    ComboBox2 = fieldCombo("ComboBox2", ConditionVocabulary(), 13, page);
+    ComboBox2->setGeometry(6, 160, 280, 24);
+
+    Label10 = new QLabel(QStringLiteral("Twin"), page);
+    Label10->setObjectName(QStringLiteral("Label10"));
+    QFont bold = Label10->font();
+    bold.setBold(true);
+    Label10->setFont(bold);
+    Label10->setGeometry(6, 196, 60, 18);
+    Label10->setEnabled(false);
+
+    Label3 = new QLabel(QStringLiteral("( 0 + 0 )"), page);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label3->setFont(bold);
+    Label3->setGeometry(146, 196, 140, 18);
+    return page;
+}
+
+QWidget* TForm1::buildTwinTab()
+{
+    auto* page = new QWidget;
+    Memo2 = memo("Memo2", page);
+    Memo2->setGeometry(4, 4, kMemoWidth, 196);
+    fieldLabel(QStringLiteral("Select"), page, 6, 208);
+    ComboBox3 = ChoiceList("ComboBox3", TwinTemplates(), page);
+    ComboBox3->setMaxVisibleItems(13);
+    ComboBox3->setCurrentIndex(-1);
+    ComboBox3->setEditText(QString());
+    ComboBox3->setGeometry(4, 224, 220, 24);
+    BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(228, 224, 60, 24);
+    return page;
+}
+
+QWidget* TForm1::buildSolutionTab()
+{
+    auto* page = new QWidget;
+    Memo1 = memo("Memo1", page);
+    Memo1->setGeometry(4, 4, kMemoWidth, 262);
+    return page;
+}
+
+QWidget* TForm1::buildFairyTab()
+{
+    auto* page = new QWidget;
+    Memo3 = memo("Memo3", page);
+    Memo3->setGeometry(4, 4, kMemoWidth, 196);
+    Button1 = new QPushButton(QStringLiteral("Show / Refresh"), page);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(4, 206, 120, 26);
+    auto* except = fieldLabel(QStringLiteral("Except: neutral KQRBSP"), page, 6, 238);
+    except->setObjectName(QStringLiteral("Label12"));
+    return page;
+}
+
+} // namespace vexil
