@@ -180,7 +180,7 @@ QString Piece::letter() const
 {
     if (isFairy())
         return KindCode(kind());
-    if (m_code >= 1 && m_code <= 16)
+    if (isOrthodox() || isGrasshopper() || isNightrider())
         return QString(QLatin1Char(PieceLetters[m_code]));
     return {};
 }
