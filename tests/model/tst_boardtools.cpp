@@ -49,6 +49,10 @@ void TestBoardTools::transformations_data()
     QTest::newRow("codes no editor makes keep their side")
         << boardFrom("{-3}{55}{100}5/8/8/8/8/8/8/8") << T::ExchangeColors
         << boardFrom("{-3}{55}{100}5/8/8/8/8/8/8/8");
+    QTest::newRow("odd pieces change side with kind and specification kept")
+        << boardFrom("{17}{13018}{4013}{1404017}{4055}{100020}2/8/8/8/8/8/8/8")
+        << T::ExchangeColors
+        << boardFrom("{18}{13017}{4014}{1404018}{4055}{100020}2/8/8/8/8/8/8/8");
     QTest::newRow("clear") << corners << T::Clear << Board{};
     QTest::newRow("kind and specification travel")
         << boardFrom("{1312919}7/8/8/8/8/8/8/8") << T::MoveDown
@@ -100,6 +104,9 @@ void TestBoardTools::fairyPiecesText_data()
     QTest::newRow("orthodox pieces and markers are no fairy pieces")
         << "KQRBSP{20}{21}/kqrbsp{22}1/8/8/8/8/8/8" << QStringList{};
     QTest::newRow("empty board") << "8/8/8/8/8/8/8/8" << QStringList{};
+    QTest::newRow("codes from a file are listed, never dropped or named wrongly")
+        << "{1404017}{13017}{4055}{4013}{100}{-4017}2/8/8/8/8/8/8/8"
+        << QStringList{"pieces=?<unknown>b8", "unknown=G<grasshopper>a8"};
 }
 
 void TestBoardTools::fairyPiecesText()

@@ -1,6 +1,8 @@
 #include "model/pictureset.h"
+#include "model/piece.h"
 #include "model/pieces.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -68,6 +70,7 @@ private slots:
     void pictureIndex();
     void loadingFairyPictures();
     void pictureSet();
+    void figuresNeedNoFontOfTheSystem();
     void grasshopperIsAQueenUpsideDown();
     void picturesFollowTheDevicePixelRatio();
 };
@@ -79,21 +82,35 @@ void TestPieces::codeFields_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("specification");
     QTest::addColumn<int>("side");
+    QTest::addColumn<QString>("traits"); // p piece, m marker, f fairy, k known
+    QTest::addColumn<QString>("letter");
     using S = PieceSideValue;
-    QTest::newRow("empty") << 0 << 0 << 0 << 0 << int(S::None);
-    QTest::newRow("white pawn") << 1 << 1 << 0 << 0 << int(S::White);
-    QTest::newRow("black king") << 12 << 12 << 0 << 0 << int(S::Black);
-    QTest::newRow("white grasshopper") << 13 << 13 << 0 << 0 << int(S::White);
-    QTest::newRow("black nightrider") << 16 << 16 << 0 << 0 << int(S::Black);
-    QTest::newRow("white fairy g") << 4017 << 17 << 40 << 0 << int(S::White);
-    QTest::newRow("neutral queen") << 7319 << 19 << 73 << 0 << int(S::Neutral);
-    QTest::newRow("black chameleon g") << 104018 << 18 << 40 << 1 << int(S::Black);
-    QTest::newRow("neutral with specification") << 1312919 << 19 << 129 << 13 << int(S::Neutral);
-    QTest::newRow("striped disc") << 20 << 20 << 0 << 0 << int(S::None);
-    QTest::newRow("frame") << 21 << 21 << 0 << 0 << int(S::None);
-    QTest::newRow("cross") << 22 << 22 << 0 << 0 << int(S::None);
-    QTest::newRow("unknown base") << 55 << 55 << 0 << 0 << int(S::None);
-    QTest::newRow("negative") << -1 << -1 << 0 << 0 << int(S::None);
+    QTest::newRow("empty") << 0 << 0 << 0 << 0 << int(S::None) << "k" << "";
+    QTest::newRow("white pawn") << 1 << 1 << 0 << 0 << int(S::White) << "pk" << "P";
+    QTest::newRow("black king") << 12 << 12 << 0 << 0 << int(S::Black) << "pk" << "K";
+    QTest::newRow("white grasshopper") << 13 << 13 << 0 << 0 << int(S::White) << "pk" << "G";
+    QTest::newRow("black nightrider") << 16 << 16 << 0 << 0 << int(S::Black) << "pk" << "N";
+    QTest::newRow("white fairy g") << 4017 << 17 << 40 << 0 << int(S::White) << "pfk" << "G";
+    QTest::newRow("neutral queen") << 7319 << 19 << 73 << 0 << int(S::Neutral) << "pfk" << "Q";
+    QTest::newRow("black chameleon g")
+        << 104018 << 18 << 40 << 1 << int(S::Black) << "pfk" << "G";
+    QTest::newRow("last kind, last specification")
+        << 1312919 << 19 << 129 << 13 << int(S::Neutral) << "pfk" << "ZE";
+    QTest::newRow("striped disc") << 20 << 20 << 0 << 0 << int(S::None) << "mk" << "";
+    QTest::newRow("cross") << 22 << 22 << 0 << 0 << int(S::None) << "mk" << "";
+    // What only a file can hold: kept, read the same way, never taken for a made code.
+    QTest::newRow("fairy of kind 0") << 17 << 17 << 0 << 0 << int(S::White) << "pf" << "";
+    QTest::newRow("fairy of kind 130") << 13018 << 18 << 130 << 0 << int(S::Black) << "pf" << "";
+    QTest::newRow("specification 14")
+        << 1404017 << 17 << 40 << 14 << int(S::White) << "pf" << "G";
+    QTest::newRow("orthodox base with a kind") << 4013 << 13 << 40 << 0 << int(S::White) << "p" << "";
+    QTest::newRow("marker with a specification") << 100020 << 20 << 0 << 1 << int(S::None) << "m" << "";
+    QTest::newRow("base 0 with a kind") << 100 << 0 << 1 << 0 << int(S::None) << "" << "";
+    QTest::newRow("base 23") << 23 << 23 << 0 << 0 << int(S::None) << "" << "";
+    QTest::newRow("base 55 with a kind") << 4055 << 55 << 40 << 0 << int(S::None) << "" << "";
+    QTest::newRow("negative") << -1 << -1 << 0 << 0 << int(S::None) << "" << "";
+    QTest::newRow("negative fairy") << -4017 << -17 << -40 << 0 << int(S::None) << "" << "";
+    QTest::newRow("largest") << 2147483647 << 47 << 836 << 21474 << int(S::None) << "" << "";
 }
 
 void TestPieces::codeFields()
@@ -103,10 +120,24 @@ void TestPieces::codeFields()
     QFETCH(int, kind);
     QFETCH(int, specification);
     QFETCH(int, side);
-    QCOMPARE(piece::base(code), base);
-    QCOMPARE(piece::kind(code), kind);
-    QCOMPARE(piece::specification(code), specification);
+    QFETCH(QString, traits);
+    QFETCH(QString, letter);
+    const Piece piece(code);
+    QCOMPARE(piece.code(), code);
+    QCOMPARE(piece.base(), base);
+    QCOMPARE(piece.kind(), kind);
+    QCOMPARE(piece.specification(), specification);
+    QCOMPARE(int(piece.side()), side);
     QCOMPARE(int(PieceSide(code)), side);
+    QCOMPARE(piece.isPiece(), traits.contains('p'));
+    QCOMPARE(piece.isMarker(), traits.contains('m'));
+    QCOMPARE(piece.isFairy(), traits.contains('f'));
+    QCOMPARE(piece.isKnown(), traits.contains('k'));
+    QCOMPARE(piece.isEmpty(), code == 0);
+    // Exactly one side for a piece, none for the rest.
+    QCOMPARE(int(piece.isWhite()) + int(piece.isBlack()) + int(piece.isNeutral()),
+             int(piece.isPiece()));
+    QCOMPARE(piece.letter(), letter);
     if (code >= 0)
         QCOMPARE(piece::make(base, kind, specification), code);
 }
@@ -183,6 +214,10 @@ void TestPieces::fairyLabel_data()
     QTest::newRow("kind 130") << 13017 << "?";
     QTest::newRow("specification 14") << 1404017 << "?";
     QTest::newRow("negative") << -4017 << "?";
+    // Drawn as the generic figure, these carry no kind of their own.
+    QTest::newRow("base 55 with a kind") << 4055 << "?";
+    QTest::newRow("base 0 with a kind") << 100 << "?";
+    QTest::newRow("orthodox base with a kind") << 4013 << "?";
 }
 
 void TestPieces::fairyLabel()
@@ -227,6 +262,10 @@ void TestPieces::pictureIndex()
     QCOMPARE(PictureIndex(-3, none), 17);
     QCOMPARE(PictureIndex(100, none), 17);
     QCOMPARE(PictureIndex(17, none), 17);
+    QCOMPARE(PictureIndex(4055, none), 17);
+    QCOMPARE(PictureIndex(0, none), 0);
+    QCOMPARE(PictureIndex(4013, none), 13);
+    QCOMPARE(PictureIndex(100020, none), 20);
 
     FairyPictures loaded;
     loaded.append(QStringLiteral("WG"), 23);
@@ -330,6 +369,32 @@ void TestPieces::pictureSet()
     }
 }
 
+void TestPieces::figuresNeedNoFontOfTheSystem()
+{
+    // main() hid every font of the system; the figures come from the program's own font.
+    QVERIFY2(!QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")),
+             "the system's fonts are still visible");
+    QCOMPARE(PictureSet::figureFamily(), QStringLiteral("Vexil Figures"));
+    PictureSet set;
+    for (auto [size, image] : {std::pair{25, &PictureSet::large}, std::pair{21, &PictureSet::small}}) {
+        // Twelve different orthodox figures: none fell back to the generic shape.
+        QSet<QByteArray> figures;
+        for (int i = 1; i <= 12; ++i) {
+            const QImage picture = (set.*image)(i);
+            QVERIFY2(opaquePixels(picture, 0, size) > size, qPrintable(QString::number(i)));
+            figures << QByteArray(reinterpret_cast<const char*>(picture.constBits()),
+                                  picture.sizeInBytes());
+        }
+        QCOMPARE(figures.size(), 12);
+        for (int i = 13; i < PictureSet::kBuiltIn; ++i)
+            QVERIFY2(opaquePixels((set.*image)(i), 0, size) > size / 2,
+                     qPrintable(QString::number(i)));
+    }
+    // Sizes no caller uses still give an image, never a division by zero.
+    QVERIFY(PictureSet::render(11, 0, 1).isNull());
+    QCOMPARE(PictureSet::render(11, 1, 1).size(), QSize(1, 1));
+}
+
 void TestPieces::grasshopperIsAQueenUpsideDown()
 {
     for (auto [turned, upright] : {std::pair{13, 9}, std::pair{14, 10}, std::pair{15, 5},
@@ -354,5 +419,22 @@ void TestPieces::picturesFollowTheDevicePixelRatio()
     QCOMPARE(sharp.small(11).size(), QSize(42, 42));
 }
 
-QTEST_MAIN(TestPieces)
+int main(int argc, char** argv)
+{
+    // Every test here runs as on a machine without fonts: the figures must not need any.
+    QTemporaryDir fontless;
+    const QString config = fontless.filePath(QStringLiteral("fonts.conf"));
+    {
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write("<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" +
+                   fontless.path().toUtf8() + "</cachedir></fontconfig>\n");
+    }
+    qputenv("FONTCONFIG_FILE", config.toLocal8Bit());
+    qputenv("QT_QPA_FONTDIR", fontless.path().toLocal8Bit());
+    QGuiApplication app(argc, argv);
+    TestPieces test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_pieces.moc"

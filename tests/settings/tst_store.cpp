@@ -42,6 +42,7 @@ private slots:
     void layout();
     void damagedFileIsKeptAndReported();
     void textsSurviveEscaping();
+    void twoProgramsKeepEachOthersChanges();
 };
 
 void TestStore::emptyStoreGivesTheDefaults()
@@ -245,6 +246,46 @@ void TestStore::textsSurviveEscaping()
     QString error;
     QVERIFY(FileSettingsStore::parse(FileSettingsStore::format(keys), back, error));
     QCOMPARE(back, keys);
+}
+
+void TestStore::twoProgramsKeepEachOthersChanges()
+{
+    const QString file = path("shared.reg");
+    writeText(file, kHeader + "[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Kept\"=\"yes\"\r\n");
+    // Both read the file before either writes, as two running programs do.
+    FileSettingsStore first(file);
+    FileSettingsStore second(file);
+    Settings s;
+    s.LayoutCust = true;
+    s.PopeyeExe = QStringLiteral("first");
+    s.SfExe = QStringLiteral("first");
+    QVERIFY(SaveSettings(first, s));
+    QVERIFY(SaveLayout(second, {{1, 2}, {3, 4}, {5, 6}, {7, 8}}));
+    QVERIFY(second.write(kGeneralKey, {{QStringLiteral("SfExe"), Value::ofText("second")}}));
+    // The first writes again, knowing nothing of the second's changes.
+    QVERIFY(first.write(kColorsKey, {{QStringLiteral("Black"), Value::ofInteger(0x123456)}}));
+
+    FileSettingsStore now(file);
+    const LoadedSettings loaded = LoadSettings(now);
+    QVERIFY2(loaded.problem.isEmpty(), qPrintable(loaded.problem));
+    QCOMPARE(loaded.settings.PopeyeExe, QStringLiteral("first"));
+    QCOMPARE(loaded.settings.SfExe, QStringLiteral("second"));
+    QCOMPARE(loaded.settings.Black, 0x123456u);
+    QVERIFY(loaded.layout);
+    QCOMPARE(loaded.layout->list, QPoint(3, 4));
+    QCOMPARE(now.value(QStringLiteral("Software\\Other"), "Kept"), Value::ofText("yes"));
+    // A store sees what it wrote merged with what it found.
+    QCOMPARE(first.value(kGeneralKey, "SfExe"), Value::ofText("second"));
+
+    // Spoilt after the first read: kept aside, and the write goes on from what was read.
+    const QByteArray spoilt = "not a store\n";
+    writeText(file, spoilt);
+    QFile::remove(file + ".damaged");
+    QVERIFY(first.write(kGeneralKey, {{QStringLiteral("PopeyeMem"), Value::ofText("8M")}}));
+    QCOMPARE(readText(file + ".damaged"), spoilt);
+    const LoadedSettings after = LoadSettings(FileSettingsStore(file));
+    QCOMPARE(after.settings.PopeyeMem, QStringLiteral("8M"));
+    QCOMPARE(after.settings.SfExe, QStringLiteral("second"));
 }
 
 QTEST_GUILESS_MAIN(TestStore)

@@ -1,5 +1,7 @@
 #include "model/fairytext.h"
 
+#include "model/piece.h"
+
 namespace vexil {
 
 QString SquareName(int row, int column)
@@ -9,21 +11,23 @@ QString SquareName(int row, int column)
 
 QString FairyPieceText(PieceCode code)
 {
-    if (code == 13 || code == 14)
+    const Piece piece(code);
+    if (piece.isGrasshopper())
         return QStringLiteral("G<grasshopper>");
-    if (code == 15 || code == 16)
+    if (piece.isNightrider())
         return QStringLiteral("N<nightrider>");
-    if (code < 0 || !piece::isFairyBase(piece::base(code)))
+    if (!piece.isFairy())
         return {};
-    const int kind = piece::kind(code);
-    if (kind < 1 || kind > piece::kKindCount)
+    if (!piece.hasKnownKind())
         return QStringLiteral("?<unknown>");
-    return KindCode(kind) + QLatin1Char('<') + KindName(kind) + QLatin1Char('>');
+    return piece.letter() + QLatin1Char('<') + KindName(piece.kind()) + QLatin1Char('>');
 }
 
 QStringList FairyPiecesText(const Board& board)
 {
-    static const QString orthodox = QStringLiteral("PRSBQK");
+    static const QStringList orthodox = {QStringLiteral("P"), QStringLiteral("R"),
+                                         QStringLiteral("S"), QStringLiteral("B"),
+                                         QStringLiteral("Q"), QStringLiteral("K")};
     static const QString pieces = QStringLiteral("pieces");
     QStringList lines;
     auto lineNamed = [&](const QString& name) -> qsizetype {
@@ -40,14 +44,15 @@ QStringList FairyPiecesText(const Board& board)
     };
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {
-            const PieceCode code = board.at(r, c);
-            const QString text = FairyPieceText(code);
+            const Piece piece(board.at(r, c));
+            const QString text = FairyPieceText(piece.code());
             if (text.isEmpty())
                 continue;
             const QString entry = text + SquareName(r, c);
-            const int specification = code >= 17 ? piece::specification(code) : 0;
+            const int specification = piece.isFairy() ? piece.specification() : 0;
             if (specification == 0) {
-                if (text.indexOf(QLatin1Char('<')) == 1 && orthodox.contains(text[0]))
+                // Without a specification a fairy piece of an orthodox kind is no fairy piece.
+                if (piece.isFairy() && orthodox.contains(piece.letter()))
                     continue;
                 const qsizetype line = lineNamed(pieces);
                 if (line < 0)

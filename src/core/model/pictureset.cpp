@@ -1,5 +1,7 @@
 #include "model/pictureset.h"
 
+#include "model/piece.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -11,36 +13,28 @@
 namespace vexil {
 namespace {
 
-// The chess figures come from DejaVu Sans, which every Debian desktop has.
-QString figureFamily()
-{
-    static const QString family = [] {
-        const QString wanted = QStringLiteral("DejaVu Sans");
-        if (QFontDatabase::families().contains(wanted))
-            return wanted;
-        const int id = QFontDatabase::addApplicationFont(
-            QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
-        const QStringList loaded = QFontDatabase::applicationFontFamilies(id);
-        return loaded.isEmpty() ? wanted : loaded.first();
-    }();
-    return family;
-}
-
 enum Figure { Pawn, Rook, Knight, Bishop, Queen, King };
 
 QPainterPath glyphPath(QChar glyph, qreal size)
 {
-    QFont font(figureFamily());
-    font.setPixelSize(qRound(size));
-    font.setStyleStrategy(QFont::NoFontMerging);
     QPainterPath path;
+    const QString family = PictureSet::figureFamily();
+    if (family.isEmpty())
+        return path;
+    QFont font(family);
+    font.setPixelSize(qMax(1, qRound(size)));
+    font.setStyleStrategy(QFont::NoFontMerging);
+    // Another font's figure, or the box of a missing glyph, would not be ours.
+    if (!QFontMetricsF(font).inFont(glyph))
+        return path;
     path.addText(0, 0, font, QString(glyph));
     return path;
 }
 
 // Fits the solid and the outlined glyph of a figure into a square of `size`, standing on its
-// base, and returns both paths in the same coordinates.
-void figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& outline)
+// base, and returns both paths in the same coordinates. False, with empty paths, when the
+// font gave no outline to fit.
+bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& outline)
 {
     // Offsets of the figures from the king in the Unicode chess block.
     static constexpr int offset[] = {5, 2, 4, 3, 1, 0};
@@ -49,19 +43,31 @@ void figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
     solid = glyphPath(black, size);
     outline = glyphPath(white, size);
     const QRectF box = solid.boundingRect().united(outline.boundingRect());
-    const qreal scale = (size * 0.88) / qMax(box.width(), box.height());
+    const qreal extent = qMax(box.width(), box.height());
+    if (!(extent > 0) || !qIsFinite(extent)) {
+        solid = outline = QPainterPath();
+        return false;
+    }
+    const qreal scale = (size * 0.88) / extent;
     QTransform t;
     t.translate(size / 2, size * 0.94);
     t.scale(scale, scale);
     t.translate(-box.center().x(), -box.bottom());
     solid = t.map(solid);
     outline = t.map(outline);
+    return true;
 }
+
+void drawGeneric(QPainter& p, int side, qreal size);
 
 void drawFigure(QPainter& p, Figure figure, bool whiteSide, qreal size)
 {
     QPainterPath solid, outline;
-    figurePaths(figure, size, solid, outline);
+    if (!figurePaths(figure, size, solid, outline)) {
+        // Only a font that failed to load gets here; a square must never look empty.
+        drawGeneric(p, whiteSide ? 0 : 1, size);
+        return;
+    }
     if (whiteSide) {
         // The solid silhouette in white behind the outline gives an opaque white figure.
         p.fillPath(solid, Qt::white);
@@ -142,23 +148,37 @@ void drawMarker(QPainter& p, int marker, qreal size)
 
 } // namespace
 
+QString PictureSet::figureFamily()
+{
+    // The figures travel with the program, so they look the same whatever fonts the system
+    // has. The family is named apart from DejaVu Sans, so a system copy can never stand in.
+    static const QString family = [] {
+        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/VexilFigures.ttf"));
+        const QStringList loaded = QFontDatabase::applicationFontFamilies(id);
+        return loaded.isEmpty() ? QString() : loaded.first();
+    }();
+    return family;
+}
+
 QImage PictureSet::render(int index, int size, qreal dpr)
 {
     QImage image(QSize(size, size) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
-    if (index <= 0 || index >= kBuiltIn)
+    if (index <= 0 || index >= kBuiltIn || size <= 0 || image.isNull())
         return image;
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size;
-    if (index <= 12) {
-        drawFigure(p, Figure((index - 1) / 2), index % 2 == 1, s);
-    } else if (index <= 16) {
+    // Pictures 1 to 16 show the piece of the same base.
+    const Piece shown(index);
+    if (shown.isOrthodox()) {
+        drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
+    } else if (shown.isGrasshopper() || shown.isNightrider()) {
         // Grasshopper and nightrider: queen and knight turned upside down.
         p.translate(s, s);
         p.rotate(180);
-        drawFigure(p, index <= 14 ? Queen : Knight, index % 2 == 1, s);
+        drawFigure(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite(), s);
     } else if (index <= 19) {
         drawGeneric(p, index - 17, s);
     } else {

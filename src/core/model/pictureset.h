@@ -28,6 +28,10 @@ public:
     QImage small(int index) const;
     qreal devicePixelRatio() const { return m_dpr; }
 
+    // The family of the font the figures are drawn from, shipped with the program; empty only
+    // when that font could not be loaded (the figures are then plain generic shapes).
+    static QString figureFamily();
+
     // Draws one figure of `size` logical pixels; exposed for the other renderings.
     static QImage render(int index, int size, qreal devicePixelRatio);
 

@@ -7,12 +7,16 @@ namespace vexil {
 // One square's content, read through its stored code. The code is kept exactly as stored, so
 // an odd code from a file (a kind the vocabulary lacks, a base the editor never makes) survives
 // every reading and writing; `isKnown` says whether the editor could have made it.
+//
+// This is the one place that knows how the code is put together: every scan of a board asks a
+// Piece rather than taking the code apart itself.
 class Piece {
 public:
     constexpr Piece() = default;
     constexpr explicit Piece(PieceCode code) : m_code(code) {}
 
     constexpr PieceCode code() const { return m_code; }
+    // Negative codes keep C++'s truncating division: base -1 for -1, never a real base.
     constexpr int base() const { return m_code % 100; }
     constexpr int kind() const { return (m_code % 100000) / 100; }
     constexpr int specification() const { return m_code / 100000; }
@@ -27,11 +31,26 @@ public:
     constexpr bool isNightrider() const { return m_code == 15 || m_code == 16; }
     // Bases 1 to 12 with no kind or specification.
     constexpr bool isOrthodox() const { return m_code >= 1 && m_code <= 12; }
+    // A kind that names a `FairyKinds` row and a specification that names a
+    // `PieceSpecifications` row (0, none, included).
+    constexpr bool hasKnownKind() const { return kind() >= 1 && kind() <= piece::kKindCount; }
+    constexpr bool hasKnownSpecification() const
+    {
+        return specification() >= 0 && specification() < piece::kSpecificationCount;
+    }
 
-    PieceSideValue side() const { return PieceSide(m_code); }
-    constexpr bool isWhite() const { return isPiece() && base() != 19 && m_code % 2 == 1; }
-    constexpr bool isBlack() const { return isPiece() && base() != 19 && m_code % 2 == 0; }
-    constexpr bool isNeutral() const { return isPiece() && base() == 19; }
+    // The parity of the whole code is the parity of its base, kind and specification being
+    // multiples of 100.
+    constexpr bool isWhite() const { return isPiece() && !isNeutral() && m_code % 2 == 1; }
+    constexpr bool isBlack() const { return isPiece() && !isNeutral() && m_code % 2 == 0; }
+    constexpr bool isNeutral() const { return isPiece() && base() == piece::kFairyNeutral; }
+    constexpr PieceSideValue side() const
+    {
+        return isNeutral() ? PieceSideValue::Neutral
+               : isWhite() ? PieceSideValue::White
+               : isBlack() ? PieceSideValue::Black
+                           : PieceSideValue::None;
+    }
 
     // A code the editor can make: 0, bases 1 to 16 and 20 to 22 alone, or a fairy base with a
     // kind of 1 to 129 and a specification of 0 to 13.
@@ -40,8 +59,7 @@ public:
         if (m_code < 0)
             return false;
         if (isFairy())
-            return kind() >= 1 && kind() <= piece::kKindCount &&
-                   specification() < piece::kSpecificationCount;
+            return hasKnownKind() && hasKnownSpecification();
         return m_code <= piece::kLastBase && (m_code == 0 || base() >= 1);
     }
 

@@ -6,14 +6,7 @@ namespace vexil {
 
 PieceSideValue PieceSide(PieceCode code)
 {
-    if (code <= 0)
-        return PieceSideValue::None;
-    const int b = piece::base(code);
-    if (b < 1 || b > piece::kFairyNeutral)
-        return PieceSideValue::None;
-    if (b == piece::kFairyNeutral)
-        return PieceSideValue::Neutral;
-    return code % 2 ? PieceSideValue::White : PieceSideValue::Black;
+    return Piece(code).side();
 }
 
 const QStringList& FairyKinds()
@@ -115,13 +108,11 @@ QString SpecificationName(int specification)
 
 QString FairyLabel(PieceCode code)
 {
-    if (code < 0)
+    // Whatever else is drawn as the generic figure came from a file: it is marked, not named.
+    const Piece piece(code);
+    if (!piece.isFairy() || !piece.isKnown())
         return QStringLiteral("?");
-    const int k = piece::kind(code);
-    const int s = piece::specification(code);
-    if (k < 1 || k > piece::kKindCount || s >= piece::kSpecificationCount)
-        return QStringLiteral("?");
-    return (SpecificationLetter(s) + KindCode(k)).trimmed();
+    return (SpecificationLetter(piece.specification()) + KindCode(piece.kind())).trimmed();
 }
 
 QString PieceCountText(const Board& board)
@@ -129,7 +120,7 @@ QString PieceCountText(const Board& board)
     int white = 0, black = 0, neutral = 0;
     for (const auto& row : board.squares)
         for (PieceCode code : row)
-            switch (PieceSide(code)) {
+            switch (Piece(code).side()) {
             case PieceSideValue::White: ++white; break;
             case PieceSideValue::Black: ++black; break;
             case PieceSideValue::Neutral: ++neutral; break;
@@ -160,41 +151,36 @@ int FairyPictures::find(const QString& key) const
 
 QString FairyPictureKey(PieceCode code)
 {
-    if (code < 0)
-        return {};
-    const int b = piece::base(code);
-    if (!piece::isFairyBase(b))
-        return {};
-    const QString kindCode = KindCode(piece::kind(code));
-    if (kindCode.isEmpty())
+    const Piece piece(code);
+    if (!piece.isFairy() || !piece.hasKnownKind())
         return {};
     static const char sides[] = "WBN";
-    return QLatin1Char(sides[b - piece::kFairyWhite]) + kindCode;
+    return QLatin1Char(sides[piece.base() - piece::kFairyWhite]) + KindCode(piece.kind());
 }
 
 int PictureIndex(PieceCode code, const FairyPictures& pictures)
 {
-    // Negative codes and bases 23 to 99 cannot come from the editor; they draw as nothing
-    // known rather than as a picture that does not exist.
-    if (code < 0)
+    const Piece piece(code);
+    if (piece.isEmpty())
+        return 0;
+    // Negative codes, base 0 with a value and bases 23 to 99 cannot come from the editor; they
+    // draw as nothing known rather than as a picture that does not exist.
+    if (!piece.isPiece() && !piece.isMarker())
         return piece::kFairyWhite;
-    const int b = piece::base(code);
-    if (b > piece::kLastBase || (b == 0 && code != 0))
-        return piece::kFairyWhite;
-    if (!piece::isFairyBase(b))
-        return b;
+    if (!piece.isFairy())
+        return piece.base();
     const QString key = FairyPictureKey(code);
     if (key.isEmpty())
-        return b;
+        return piece.base();
     const int index = pictures.find(key);
-    return index < 0 ? b : index;
+    return index < 0 ? piece.base() : index;
 }
 
 QString Piece::letter() const
 {
     if (isFairy())
         return KindCode(kind());
-    if (m_code >= 1 && m_code <= 16)
+    if (isOrthodox() || isGrasshopper() || isNightrider())
         return QString(QLatin1Char(PieceLetters[m_code]));
     return {};
 }

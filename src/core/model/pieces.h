@@ -29,9 +29,8 @@ constexpr int kLastBase = 22;
 constexpr int kKindCount = 129;
 constexpr int kSpecificationCount = 14; // row 0 (none) included
 
+// Reading a code goes through `Piece` (model/piece.h); `base` stays for older callers.
 inline int base(PieceCode code) { return code % 100; }
-inline int kind(PieceCode code) { return (code % 100000) / 100; }
-inline int specification(PieceCode code) { return code / 100000; }
 inline PieceCode make(int base, int kind, int specification)
 {
     return specification * 100000 + kind * 100 + base;
@@ -57,7 +56,7 @@ QString SpecificationLetter(int specification);
 QString SpecificationName(int specification);
 
 // The label written over a generic fairy figure: specification letter and kind code.
-// A code the editor cannot make (kind 0 or above 129, specification above 13) gives "?".
+// Any code but a fairy piece of a known kind and specification gives "?".
 QString FairyLabel(PieceCode code);
 
 QString PieceCountText(const Board& board);

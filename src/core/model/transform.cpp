@@ -1,5 +1,7 @@
 #include "model/transform.h"
 
+#include "model/piece.h"
+
 namespace vexil {
 
 Board Transformed(const Board& old, Transformation transformation)
@@ -18,12 +20,12 @@ Board Transformed(const Board& old, Transformation transformation)
             case Transformation::VerticalMirror: target = old.at(r, 7 - c); break;
             case Transformation::HorizontalMirror: target = old.at(7 - r, c); break;
             case Transformation::ExchangeColors: {
-                const PieceCode code = old.at(r, c);
-                const int base = piece::base(code);
-                // Neutral pieces, markers and codes no editor makes keep their side.
-                target = code > 0 && base >= 1 && base <= piece::kFairyBlack
-                             ? (code % 2 ? code + 1 : code - 1)
-                             : code;
+                // Neutral pieces, markers and codes of no piece keep their side. Kind and
+                // specification travel along: only the base changes by one.
+                const Piece piece(old.at(r, c));
+                target = piece.isWhite()   ? piece.code() + 1
+                         : piece.isBlack() ? piece.code() - 1
+                                           : piece.code();
                 break;
             }
             case Transformation::Clear: target = 0; break;

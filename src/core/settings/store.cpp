@@ -157,18 +157,23 @@ QString DefaultSettingsPath()
 
 FileSettingsStore::FileSettingsStore(const QString& path) : m_path(path)
 {
-    QFile file(path);
+    m_damage = readKeys(m_keys);
+}
+
+QString FileSettingsStore::readKeys(QList<QPair<QString, Values>>& keys) const
+{
+    keys.clear();
+    QFile file(m_path);
     if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_damage = QStringLiteral("it cannot be read");
-        return;
-    }
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read");
     QString error;
-    if (!parse(QString::fromUtf8(file.readAll()), m_keys, error)) {
-        m_keys.clear();
-        m_damage = error;
+    if (!parse(QString::fromUtf8(file.readAll()), keys, error)) {
+        keys.clear();
+        return error;
     }
+    return {};
 }
 
 bool FileSettingsStore::parse(const QString& text, QList<QPair<QString, Values>>& keys,
@@ -255,7 +260,13 @@ std::optional<SettingsStore::Value> FileSettingsStore::value(const QString& key,
 
 bool FileSettingsStore::write(const QString& key, const Values& values)
 {
-    QList<QPair<QString, Values>> keys = m_keys;
+    // Another running Vexil may have written since this one read: its values stay, only the
+    // ones written here replace theirs. A file that cannot be read now is kept aside as below,
+    // and what this store read at start stands in for it.
+    QList<QPair<QString, Values>> keys;
+    const QString damage = readKeys(keys);
+    if (!damage.isEmpty())
+        keys = m_keys;
     auto it = std::find_if(keys.begin(), keys.end(), [&](const auto& k) {
         return k.first.compare(key, Qt::CaseInsensitive) == 0;
     });
@@ -275,7 +286,7 @@ bool FileSettingsStore::write(const QString& key, const Values& values)
     }
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return false;
-    if (!m_damage.isEmpty()) {
+    if (!damage.isEmpty()) {
         // What could not be read is kept, not written over.
         const QString kept = m_path + QStringLiteral(".damaged");
         QFile::remove(kept);

@@ -43,8 +43,10 @@ public:
 //     "White"=dword:8000000f
 //     "PopeyeExe"="C:\\Popeye\\py.exe"
 //
-// Every write replaces the file atomically. A file that cannot be parsed is never written
-// over: before the first write its text is kept beside it as "<file>.damaged".
+// Every write reads the file again and replaces it atomically with what it holds now and the
+// values written, so two programs sharing the file keep each other's changes. A file that
+// cannot be parsed is never written over: before the write its text is kept beside it as
+// "<file>.damaged".
 class FileSettingsStore : public SettingsStore {
 public:
     explicit FileSettingsStore(const QString& path);
@@ -63,6 +65,10 @@ public:
     static bool parse(const QString& text, QList<QPair<QString, Values>>& keys, QString& error);
 
 private:
+    // The file's keys as they are now; empty when the file is missing or damaged, and then
+    // what is wrong with it.
+    QString readKeys(QList<QPair<QString, Values>>& keys) const;
+
     QString m_path;
     QString m_damage;
     QList<QPair<QString, Values>> m_keys; // in file order

@@ -1,6 +1,7 @@
 #include "app/boardview.h"
 
 #include "app/palette.h"
+#include "model/piece.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -114,17 +115,17 @@ void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const 
 {
     const QColor square = PaintColor((row + column) % 2 == 0 ? m_settings.White : m_settings.Black);
     painter.fillRect(rect, square);
-    const PieceCode code = m_board.at(row, column);
-    if (code == 0)
+    const Piece piece(m_board.at(row, column));
+    if (piece.isEmpty())
         return;
-    const int p = PictureIndex(code, m_fairy);
+    const int p = PictureIndex(piece.code(), m_fairy);
     const QImage picture = m_pictures.large(p);
     if (!picture.isNull())
         painter.drawImage(QRect(rect.left() + 1, rect.top() + 1, PictureSet::kLarge,
                                 PictureSet::kLarge),
                           picture);
-    if (p >= piece::kFairyWhite && p <= piece::kFairyNeutral) {
-        const QString label = FairyLabel(code);
+    if (piece::isFairyBase(p)) {
+        const QString label = FairyLabel(piece.code());
         const int w = painter.fontMetrics().horizontalAdvance(label);
         const int x = rect.left() + (rect.width() - w) / 2;
         const QRect text(x, rect.top(), w, painter.fontMetrics().height());
@@ -134,7 +135,7 @@ void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const 
     } else if (p >= PictureSet::kBuiltIn) {
         painter.setPen(Qt::black);
         painter.drawText(QRect(rect.topLeft(), QSize(kCell, kCell)), Qt::AlignLeft | Qt::AlignTop,
-                         SpecificationLetter(piece::specification(code)).toUpper());
+                         SpecificationLetter(piece.specification()).toUpper());
     }
 }
 
@@ -180,13 +181,13 @@ void BoardView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_drag.startsWith(event))
         return;
-    const PieceCode code = m_board.at(m_currentRow, m_currentColumn);
-    // The base picture, never a loaded fairy picture.
+    // The built-in picture the square shows, never a loaded fairy picture.
+    const int picture = PictureIndex(m_board.at(m_currentRow, m_currentColumn), FairyPictures());
     PieceDrag drag;
     drag.source = DragSource::Board;
     drag.row = m_currentRow;
     drag.column = m_currentColumn;
-    StartPieceDrag(this, drag, m_pictures.large(code > 0 ? code % 100 : 0),
+    StartPieceDrag(this, drag, m_pictures.large(picture),
                    m_settings.DragDropOnlyCursor);
     emit dragEnded();
 }
