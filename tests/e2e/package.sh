@@ -34,20 +34,28 @@ dpkg-query -W -f='${Status}' vexil 2>/dev/null | grep -q "install ok installed" 
 user="vexil-e2e-$$"
 home=""
 launcher_pids=()
+removed=no
+
+# The programs this test started, by their ids: the user's Vexil windows and their launchers.
+stop_programs() {
+  if [ -n "$home" ]; then
+    for proc in /proc/[0-9]*; do
+      [ "$(stat -c %U "$proc" 2>/dev/null)" = "$user" ] && { kill "${proc#/proc/}" 2>/dev/null || true; }
+    done
+  fi
+  for pid in "${launcher_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  launcher_pids=()
+}
 
 cleanup() {
   local status=$?
-  # The programs this test started, by their ids: the user's Vexil windows and their launchers.
-  if [ -n "$home" ]; then
-    for pid in $(pgrep -u "$user" 2>/dev/null || true); do kill "$pid" 2>/dev/null || true; done
-  fi
-  for pid in "${launcher_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  stop_programs
   stop_all
   if [ -n "$home" ]; then
     sleep 0.5
     userdel -r "$user" >/dev/null 2>&1 || userdel -f -r "$user" >/dev/null 2>&1 || true
   fi
-  [ "$already_installed" = no ] && apt_get remove -y vexil >"$WORK/remove.log" 2>&1
+  [ "$already_installed" = no ] && [ "$removed" = no ] && apt_get remove -y vexil >"$WORK/remove.log" 2>&1
   exit "$status"
 }
 trap cleanup EXIT
@@ -110,7 +118,7 @@ start_vexil sample.dgr
 shot installed
 first=$WID
 pid=$(xdotool getwindowpid "$first")
-[ "$(ps -o user= -p "$pid")" = "$user" ] || fail "the window is not the user's program"
+[ "$(stat -c %U "/proc/$pid")" = "$user" ] || fail "the window is not the user's program"
 [ "$(readlink "/proc/$pid/exe")" = /usr/bin/vexil ] || fail "the window is not /usr/bin/vexil"
 
 # The pictures are drawn: the board's two square colours, the glyphs of the pieces on it (the
@@ -165,4 +173,13 @@ shot double-click
 grep -qa "second.dgr" "/proc/$pid2/cmdline" || fail "the second window is not on second.dgr"
 [ "$(readlink "/proc/$pid2/exe")" = /usr/bin/vexil ] || fail "the second window is not /usr/bin/vexil"
 
+# Removing the package takes the program and the association away again.
+if [ "$already_installed" = no ]; then
+  stop_programs
+  apt_get remove -y vexil >"$WORK/remove.log" 2>&1 || { cat "$WORK/remove.log" >&2; fail "apt-get remove failed"; }
+  removed=yes
+  [ ! -e /usr/bin/vexil ] || fail "/usr/bin/vexil is still there after removal"
+  left=$(as_user xdg-mime query default $COLLECTION_TYPE)
+  [ -z "$left" ] || fail "collections still open with '$left' after removal"
+fi
 echo "package: passed"
