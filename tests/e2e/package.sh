@@ -25,7 +25,7 @@ deb=${VEXIL_DEB:-}
 if [ -z "$deb" ]; then
   bash "$SOURCE_DIR/scripts/package.sh" >"$WORK/package.log" 2>&1 ||
     { tail -30 "$WORK/package.log" >&2; fail "scripts/package.sh failed"; }
-  deb=$(ls "$SOURCE_DIR"/vexil_*_amd64.deb)
+  deb=$(ls "$SOURCE_DIR"/vexil_*.deb | head -1)
 fi
 [ -f "$deb" ] || fail "no package at $deb"
 
