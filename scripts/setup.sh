@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building (and, with --test, testing) Vexil needs on Debian 12, if missing.
+# Installs what building (and, with --test, testing; with --package, packaging) Vexil needs on
+# Debian 12, if missing.
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
           libxkbcommon-dev fonts-dejavu-core)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xdotool imagemagick x11-utils xauth python3)
+fi
+# scripts/package.sh: dpkg-shlibdeps computes the package's dependencies, file finds its ELF files.
+if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then
+  packages+=(dpkg-dev file)
+fi
+# The package's end-to-end test checks the installed menu entry, file types and metadata.
+if [ "${1:-}" = "--test" ]; then
+  packages+=(desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl)
 fi
 
 missing=()
