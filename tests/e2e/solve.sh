@@ -97,13 +97,17 @@ solve_shot popeye-stopped
 
 # --- Stockfish ---
 solve_click 115 395 # the "Stockfish" tab
-key alt+i # Copy item: the item's position...
-# ...and a second position typed by hand, which keeps the engine busy for its minute.
-xdotool mousemove --window "$SID" 200 100 click 1
-key ctrl+End
-key Return
-xdotool type --delay 20 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
-sleep 0.3
+# Copy item: the item's position, and a second one typed by hand, which keeps the engine busy
+# for its minute.
+stockfish_text() {
+  key alt+i
+  xdotool mousemove --window "$SID" 200 100 click 1
+  key ctrl+End
+  key Return
+  xdotool type --delay 20 "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
+  sleep 0.3
+}
+stockfish_text
 solve_shot stockfish-copied
 key alt+o # Solve
 eventually test -f "${FOLDER}ibench.txt" || fail "no ibench.txt"
@@ -124,6 +128,7 @@ key alt+v
 solve_shot stockfish-viewed
 
 # A run still going when Vexil ends goes with it.
+stockfish_text
 key alt+o
 eventually is_running "$STOCKFISH bench" || fail "Stockfish did not start again"
 engine=$(running "$STOCKFISH bench")

@@ -107,6 +107,8 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
+    // The style's wide minimum would push the row past the window's width.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QString(caption).remove('&')) + 16);
     return b;
 }
 
@@ -156,7 +158,6 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
     buttons->addWidget(SolveButton);
     buttons->addWidget(ViewSolution);
     buttons->addWidget(StopButton);
-    buttons->addStretch(1);
     buttons->addWidget(CloseButton);
 
     Status = new QLabel(this);
@@ -166,6 +167,8 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    buttons->setSpacing(4);
     layout->addWidget(Memo1, 1);
     layout->addWidget(TabSet);
     layout->addLayout(buttons);
