@@ -149,6 +149,21 @@ void TestSolveFiles::runOfMissingProgram()
         QVERIFY2(!run.start(program, "-maxmem 4M py.in", dir.path()), qPrintable(program));
     QVERIFY(!run.isRunning());
     QCOMPARE(run.statusText(), QString());
+
+    // Found but not startable: said once, and the run is over.
+    const QString broken = dir.filePath("broken");
+    QFile script(broken);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/nonexistent/interpreter\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    QSignalSpy failed(&run, &SolverRun::failedToStart);
+    QSignalSpy ended(&run, &SolverRun::ended);
+    QVERIFY(run.start(broken, "", dir.path()));
+    QTRY_COMPARE(ended.size(), 1);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(run.statusText().startsWith("Popeye could not be started"), qPrintable(run.statusText()));
+    QVERIFY(!run.isRunning());
 }
 
 QTEST_GUILESS_MAIN(TestSolveFiles)
