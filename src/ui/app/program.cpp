@@ -10,6 +10,8 @@
 #include "views/list.h"
 #include "views/listd.h"
 
+#include <QToolButton>
+
 namespace vexil {
 
 Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
@@ -17,7 +19,8 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     : m_prompts(prompts ? std::move(prompts) : std::make_unique<Prompts>())
 {
     m_main = std::make_unique<TForm1>(*m_prompts, m_settings, m_collection, pictureFolder);
-    m_solve = std::make_unique<TForm2>(m_main.get());
+    m_solve = std::make_unique<TForm2>(
+        *m_prompts, m_settings, [this] { return m_main->fieldsItem(); }, m_main.get());
     m_list = std::make_unique<TForm3>(m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
     m_clipboard = std::make_unique<TForm5>(m_main.get());
@@ -40,6 +43,12 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     QObject::connect(&m_collection, &OpenCollection::itemsChanged, m_list.get(), refillList);
     m_main->setPbmImport([this](QWidget* parent, const QString& name) {
         return m_data->ImportPbm(parent, name);
+    });
+    // The toolbar's "Solve" brings the solve window up as it was left; it fills nothing.
+    QObject::connect(m_main->SpeedButton15, &QToolButton::clicked, m_solve.get(), [this] {
+        m_solve->show();
+        m_solve->raise();
+        m_solve->activateWindow();
     });
 }
 

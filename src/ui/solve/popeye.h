@@ -1,35 +1,112 @@
 #pragma once
 
+#include "model/collection.h"
+#include "settings/settings.h"
+#include "solve/fen.h"
+#include "solve/popeyetext.h"
+
 #include <QWidget>
 
+#include <functional>
+
+class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 namespace vexil {
 
-// The solve window: a tool window beside the main window. It keeps its own copies of the four
+class Prompts;
+class SolverRun;
+
+// The solve window: a tool window beside the main window that hands the item shown to Popeye
+// or Stockfish, runs the program and shows what it wrote. It keeps its own copies of the four
 // solver parameters, which the options window pushes into it.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    // `shownItem` gives the item as the main window shows it, unsaved edits included.
+    TForm2(Prompts& prompts, const Settings& settings, std::function<Item()> shownItem,
+           QWidget* parent = nullptr);
+    ~TForm2() override;
 
     void setSolverParameters(const QString& popeyeMemory, const QString& timeLimit,
                              const QString& threads, const QString& hashMemory);
 
+    // Fixed when the window is made; tests point it elsewhere.
+    const QString& programFolder() const { return m_programFolder; }
+    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
+
+    bool popeyeActive() const;
+    SolverRun& run(bool popeye) { return popeye ? *m_popeye : *m_stockfish; }
+
+    // Handlers.
+    void CopyItemClick();
+    void SolveClick();
+    void ViewSolutionClick();
+    void ResetAllClick();
+    void StopClick();
+
     QPlainTextEdit* Memo1 = nullptr;
     QTabWidget* TabSet = nullptr;
     QComboBox* PopeyeMemory = nullptr;
+    QCheckBox* Try = nullptr;
+    QCheckBox* Set = nullptr;
+    QSpinBox* Defence = nullptr;
+    QSpinBox* MaxSolutions = nullptr;
+    QCheckBox* NoThreat = nullptr;
+    QCheckBox* PostKeyPlay = nullptr;
+    QCheckBox* NoWk = nullptr;
+    QCheckBox* Variation = nullptr;
+    QComboBox* OptionList = nullptr;
+    QPushButton* ResetAll = nullptr;
     QComboBox* HashMemory = nullptr;
     QComboBox* Threads = nullptr;
     QComboBox* TimeLimit = nullptr;
+    QCheckBox* BlackToMove = nullptr;
+    QCheckBox* WhiteShort = nullptr;
+    QCheckBox* WhiteLong = nullptr;
+    QCheckBox* BlackShort = nullptr;
+    QCheckBox* BlackLong = nullptr;
+    QLineEdit* EnPassant = nullptr;
+    QPushButton* CopyItem = nullptr;
+    QPushButton* SolveButton = nullptr;
+    QPushButton* ViewSolution = nullptr;
+    QPushButton* StopButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QLabel* Status = nullptr;
+
+private:
+    QWidget* buildPopeyeTab();
+    QWidget* buildStockfishTab();
+    PopeyeOptions popeyeOptions() const;
+    FenOptions fenOptions() const;
+    void setPane(const QStringList& lines);
+    void showStatus();
+    void solvePopeye();
+    void solveStockfish();
+
+    Prompts& m_prompts;
+    const Settings& m_settings;
+    std::function<Item()> m_shownItem;
+    QString m_programFolder;
+    SolverRun* m_popeye = nullptr;
+    SolverRun* m_stockfish = nullptr;
+    QString m_note[2]; // a word on the tab's last Solve, shown after its run's state
 };
 
-// The choices offered for the solver parameters.
+inline const QString kSolverNotFound =
+    QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !");
+
+// The choices offered for the solver parameters and the Popeye option words.
 const QStringList& PopeyeMemoryChoices();
 const QStringList& HashMemoryChoices();
 const QStringList& ThreadChoices();
 const QStringList& TimeLimitChoices();
+const QStringList& PopeyeOptionChoices();
 
 } // namespace vexil

@@ -1,0 +1,179 @@
+#include "solve/popeyetext.h"
+
+#include "model/fairytext.h"
+#include "model/piecename.h"
+
+#include <QRegularExpression>
+
+namespace vexil {
+
+namespace {
+
+QString sideWord(const Piece& piece)
+{
+    if (piece.isNeutral())
+        return QStringLiteral("Neutral");
+    return piece.isWhite() ? QStringLiteral("White") : QStringLiteral("Black");
+}
+
+// A stored text with a line break in it would end the keyword's line early and turn the rest
+// into keywords of its own; Popeye sees one line, as the collection stores it.
+QString oneLine(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+QString takeWord(QString& condition, QLatin1String word)
+{
+    const qsizetype at = condition.indexOf(word);
+    if (at < 0)
+        return {};
+    condition.remove(at, word.size());
+    return QStringLiteral(" ") + word;
+}
+
+} // namespace
+
+QString PopeyeSpecificationWord(int specification)
+{
+    // Popeye takes "proten" and "beamtet" for input errors, and with them every piece after
+    // them on the line.
+    if (specification == 7)
+        return QStringLiteral("functionary");
+    if (specification == 11)
+        return QStringLiteral("protean");
+    return SpecificationName(specification);
+}
+
+PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
+                             const QString& programFolder)
+{
+    PopeyeInput input;
+    QStringList& lines = input.lines;
+    const QString author = oneLine(item.author);
+    const QString source = oneLine(item.source);
+    lines << QStringLiteral("BeginProblem");
+    lines << QStringLiteral("Author ") + (author.isEmpty() ? QStringLiteral("Unknown") : author);
+    lines << QStringLiteral("Origin ") + (source.isEmpty() ? QStringLiteral("Unknown") : source);
+    lines << QStringLiteral("Protocol ") + programFolder + QStringLiteral("py.txt");
+    lines << QStringLiteral("Pieces");
+
+    QString collected[3] = {QStringLiteral("White"), QStringLiteral("Black"),
+                            QStringLiteral("Neutral")};
+    bool used[3] = {false, false, false};
+    QStringList unnamed;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            const Piece piece(item.board.at(r, c));
+            if (!piece.isPiece())
+                continue;
+            const QString square = SquareName(r, c);
+            QString name = PieceName(piece);
+            const int specification = piece.specification();
+            const bool known = !name.isEmpty() &&
+                               specification < piece::kSpecificationCount;
+            if (!known) {
+                // A code the editor never makes: Popeye names it in an input error of its
+                // own line, and the pieces it shares no line with are still solved.
+                unnamed << sideWord(piece) + QStringLiteral(" ?") + square;
+                continue;
+            }
+            if (specification > 0) {
+                lines << sideWord(piece) + QLatin1Char(' ') +
+                             PopeyeSpecificationWord(specification) + QLatin1Char(' ') +
+                             name + square;
+                continue;
+            }
+            const int side = piece.isNeutral() ? 2 : piece.isWhite() ? 0 : 1;
+            collected[side] += QLatin1Char(' ') + name + square;
+            used[side] = true;
+        }
+    for (int side = 0; side < 3; ++side)
+        if (used[side])
+            lines << collected[side];
+    lines << unnamed;
+
+    lines << QStringLiteral("Stipulation ") + oneLine(item.stipulation);
+
+    QString words;
+    if (!item.condition.isEmpty()) {
+        QString condition = oneLine(item.condition);
+        words += takeWord(condition, QLatin1String("Duplex"));
+        words += takeWord(condition, QLatin1String("WhiteToPlay"));
+        // Popeye reads a bare "Condition" keyword as an input error.
+        if (!condition.trimmed().isEmpty())
+            lines << QStringLiteral("Condition ") + condition;
+    }
+    if (options.Try)
+        words += QStringLiteral(" Try");
+    if (options.Set)
+        words += QStringLiteral(" Set");
+    if (options.Variation)
+        words += QStringLiteral(" Variation");
+    if (options.Defence > 1)
+        words += QStringLiteral(" Defence ") + QString::number(options.Defence);
+    if (options.MaxSolutions > 0)
+        words += QStringLiteral(" MaxSolutions ") + QString::number(options.MaxSolutions);
+    if (options.NoThreat)
+        words += QStringLiteral(" NoThreat");
+    if (options.PostKeyPlay)
+        words += QStringLiteral(" PostKeyPlay");
+    if (options.NoWk)
+        words += QStringLiteral(" NoWk");
+    if (!options.Option.isEmpty())
+        words += QLatin1Char(' ') + options.Option;
+    lines << QStringLiteral("Option") + words + QStringLiteral(" NoBoard");
+
+    for (const QString& twin : item.twins) {
+        if (twin.contains(QLatin1String("AfterKey"))) {
+            input.refusedTwins << twin;
+            continue;
+        }
+        lines << twin;
+    }
+    lines << QStringLiteral("EndProblem");
+    return input;
+}
+
+std::optional<QString> PopeyeLineTooLong(const QStringList& lines)
+{
+    static const QLatin1String keywords[] = {QLatin1String("Author"), QLatin1String("Origin"),
+                                             QLatin1String("Protocol")};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        const qsizetype start = line.indexOf(QRegularExpression(QStringLiteral("\\S")));
+        if (start < 0)
+            continue;
+        for (QLatin1String keyword : keywords) {
+            if (QStringView(line).mid(start, keyword.size()).compare(keyword,
+                                                                     Qt::CaseInsensitive) != 0)
+                continue;
+            const qsizetype after = start + keyword.size();
+            if (after < line.size() && !line[after].isSpace())
+                continue;
+            // Popeye skips the blanks after the keyword and keeps the rest of the line.
+            qsizetype text = after;
+            while (text < line.size() && line[text].isSpace())
+                ++text;
+            if (line.size() - text < kPopeyeLineTextLimit)
+                continue;
+            return QStringLiteral("Line %1 (\"%2\") is too long for Popeye: the text after "
+                                  "\"%2\" must be shorter than %3 characters.")
+                .arg(i + 1)
+                .arg(keyword)
+                .arg(kPopeyeLineTextLimit);
+        }
+    }
+    return std::nullopt;
+}
+
+QString PopeyeArguments(const QString& memory)
+{
+    return QStringLiteral("-maxmem ") + memory + QStringLiteral(" py.in");
+}
+
+} // namespace vexil

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "model/collection.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vexil {
+
+// The state of the option controls of the solve window's "Popeye" tab.
+struct PopeyeOptions {
+    bool Try = false;
+    bool Set = false;
+    bool Variation = true;
+    int Defence = 1;
+    int MaxSolutions = 0;
+    bool NoThreat = false;
+    bool PostKeyPlay = false;
+    bool NoWk = false;
+    QString Option; // the "Option" list's text, a chosen or typed entry
+};
+
+struct PopeyeInput {
+    QStringList lines;        // the text, one entry per line, without line ends
+    QStringList refusedTwins; // the twin lines left out because Popeye cannot read them
+};
+
+inline const QString kAfterKeyRefused = QStringLiteral("POPEYE does not support \"AfterKey\" twin!");
+
+// The Popeye problem text of an item as the main window shows it. `programFolder` ends with
+// its separator; the protocol goes to "py.txt" there. Twin lines holding "AfterKey" are left
+// out and listed in `refusedTwins`, for one message each.
+PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
+                             const QString& programFolder);
+
+// The word Popeye reads for a piece specification (row 1 to 13): the row's own name, except
+// where Popeye knows the specification by another name. Empty outside the rows.
+QString PopeyeSpecificationWord(int specification);
+
+// Popeye ends with "input line overflow" (and crashes on longer text) when the text after a
+// keyword that takes the rest of its line reaches this many characters.
+constexpr int kPopeyeLineTextLimit = 256;
+
+// The first line of a Popeye text that Popeye cannot read for its length, as a message for
+// the user; none when every line can be read.
+std::optional<QString> PopeyeLineTooLong(const QStringList& lines);
+
+// The argument string Popeye is started with.
+QString PopeyeArguments(const QString& memory);
+
+} // namespace vexil

@@ -1,0 +1,270 @@
+#include "boards.h"
+#include "solve/popeyetext.h"
+
+#include <QtTest>
+
+using namespace vexil;
+using test::boardOf;
+
+namespace {
+
+const QString kFolder = QStringLiteral("C:\\Chess\\");
+
+Item itemWith(const QStringList& pieces, const QString& condition = QString())
+{
+    Item item;
+    item.board = boardOf(pieces);
+    item.author = QStringLiteral("A");
+    item.source = QStringLiteral("S");
+    item.stipulation = QStringLiteral("#2");
+    item.condition = condition;
+    return item;
+}
+
+// The lines between "Pieces" and "Stipulation".
+QStringList pieceLines(const QStringList& lines)
+{
+    const qsizetype from = lines.indexOf(QStringLiteral("Pieces")) + 1;
+    qsizetype to = from;
+    while (to < lines.size() && !lines[to].startsWith(QLatin1String("Stipulation")))
+        ++to;
+    return lines.mid(from, to - from);
+}
+
+QStringList linesStarting(const QStringList& lines, const QString& keyword)
+{
+    QStringList found;
+    for (const QString& line : lines)
+        if (line == keyword || line.startsWith(keyword + QLatin1Char(' ')))
+            found << line;
+    return found;
+}
+
+} // namespace
+
+class TestPopeyeText : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExample();
+    void pieces_data();
+    void pieces();
+    void conditionAndOptions_data();
+    void conditionAndOptions();
+    void twins_data();
+    void twins();
+    void headerLines_data();
+    void headerLines();
+    void lineTooLong_data();
+    void lineTooLong();
+};
+
+void TestPopeyeText::workedExample()
+{
+    Item item;
+    item.author = QStringLiteral("Composer 1");
+    item.source = QStringLiteral("Problem");
+    item.stipulation = QStringLiteral("#2");
+    item.condition = QStringLiteral("Circe Duplex");
+    item.twins = {QStringLiteral("Twin Move e1 f1")};
+    item.board = boardOf({"b8=5", "e8=12", "e7=2", "d4=719", "c3=504017", "d1=9", "e1=11"});
+    const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
+    const QStringList expected = {
+        "BeginProblem",      "Author Composer 1", "Origin Problem",
+        "Protocol C:\\Chess\\py.txt", "Pieces",  "White royal Gc3",
+        "White Sb8 Qd1 Ke1", "Black Ke8 Pe7",     "Neutral ALd4",
+        "Stipulation #2",    "Condition Circe ",  "Option Duplex Variation NoBoard",
+        "Twin Move e1 f1",   "EndProblem"};
+    for (qsizetype i = 0; i < qMax(expected.size(), input.lines.size()); ++i)
+        QCOMPARE(input.lines.value(i, "<none>"), expected.value(i, "<none>"));
+    QVERIFY(input.refusedTwins.isEmpty());
+}
+
+void TestPopeyeText::pieces_data()
+{
+    QTest::addColumn<QStringList>("board");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty board") << QStringList() << QStringList();
+    QTest::newRow("only black: no White line")
+        << QStringList{"a1=12", "b2=2", "h8=14"} << QStringList{"Black Gh8 Pb2 Ka1"};
+    QTest::newRow("row by row from rank 8, file a to h")
+        << QStringList{"h1=11", "a1=3", "h8=3", "a8=7"} << QStringList{"White Ba8 Rh8 Ra1 Kh1"};
+    QTest::newRow("nightriders and white, black fairy pieces")
+        << QStringList{"c3=15", "d4=17" /* kind 0 */, "e5=4117", "f6=118"}
+        << QStringList{"White G2e5 Nc3", "Black 15f6", "White ?d4"};
+    QTest::newRow("neutral of an orthodox kind is named by its kind")
+        << QStringList{"e4=5019"} << QStringList{"Neutral Ke4"};
+    QTest::newRow("markers are left out") << QStringList{"a1=20", "b1=21", "c1=22", "d1=11"}
+                                          << QStringList{"White Kd1"};
+    QTest::newRow("specified pieces first, each alone, in scan order")
+        << QStringList{"h1=504017", "a8=104018", "e1=11", "d5=1304019"}
+        << QStringList{"Black chameleon Ga8", "Neutral uncapturable Gd5", "White royal Gh1",
+                       "White Ke1"};
+    QTest::newRow("proten and beamtet take Popeye's words")
+        << QStringList{"a1=1104017", "b1=704018", "c1=804017"}
+        << QStringList{"White protean Ga1", "Black functionary Gb1", "White functionary Gc1"};
+    QTest::newRow("unknown kind or specification stands alone at the end")
+        << QStringList{"a2=13017", "b2=1404017", "c2=11"}
+        << QStringList{"White Kc2", "White ?a2", "White ?b2"};
+}
+
+void TestPopeyeText::pieces()
+{
+    QFETCH(QStringList, board);
+    QFETCH(QStringList, expected);
+    const PopeyeInput input = BuildPopeyeInput(itemWith(board), PopeyeOptions(), kFolder);
+    QCOMPARE(pieceLines(input.lines), expected);
+    // The block sits between its keywords whatever it holds.
+    QCOMPARE(input.lines.indexOf(QStringLiteral("Pieces")), 4);
+    QCOMPARE(input.lines.value(5 + expected.size()), QStringLiteral("Stipulation #2"));
+}
+
+void TestPopeyeText::conditionAndOptions_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<QStringList>("conditionLines");
+    QTest::addColumn<QString>("optionLine");
+    // setting: 0 defaults, 1 nothing at all, 2 every option, 3 Defence 2, 4 an option text.
+    QTest::newRow("no condition") << "" << 0 << QStringList() << "Option Variation NoBoard";
+    QTest::newRow("nothing selected") << "" << 1 << QStringList() << "Option NoBoard";
+    QTest::newRow("Duplex alone leaves no Condition line")
+        << "Duplex" << 0 << QStringList() << "Option Duplex Variation NoBoard";
+    QTest::newRow("inside a longer word") << "HalfDuplex" << 0 << QStringList{"Condition Half"}
+                                          << "Option Duplex Variation NoBoard";
+    QTest::newRow("only blanks remain: no Condition line")
+        << "WhiteToPlay Duplex" << 0 << QStringList()
+        << "Option Duplex WhiteToPlay Variation NoBoard";
+    QTest::newRow("blank condition is no condition to write") << "  " << 1 << QStringList()
+                                                              << "Option NoBoard";
+    QTest::newRow("only the first occurrence moves")
+        << "Duplex Duplex" << 1 << QStringList{"Condition  Duplex"} << "Option Duplex NoBoard";
+    QTest::newRow("case matters") << "duplex" << 1 << QStringList{"Condition duplex"}
+                                  << "Option NoBoard";
+    QTest::newRow("blanks kept") << "Circe  Madrasi " << 1
+                                 << QStringList{"Condition Circe  Madrasi "} << "Option NoBoard";
+    QTest::newRow("every option in order")
+        << "Circe WhiteToPlay" << 2 << QStringList{"Condition Circe "}
+        << "Option WhiteToPlay Try Set Variation Defence 99 MaxSolutions 7 NoThreat PostKeyPlay "
+           "NoWk StopOnShortSolutions NoBoard";
+    QTest::newRow("Defence 1 and MaxSolutions 0 add nothing, Defence 2 does")
+        << "" << 3 << QStringList() << "Option Variation Defence 2 NoBoard";
+    QTest::newRow("a typed option text goes unchanged") << "" << 4 << QStringList()
+                                                        << "Option Variation MaxTime 5 NoBoard";
+}
+
+void TestPopeyeText::conditionAndOptions()
+{
+    QFETCH(QString, condition);
+    QFETCH(int, setting);
+    QFETCH(QStringList, conditionLines);
+    QFETCH(QString, optionLine);
+    PopeyeOptions options;
+    if (setting == 1)
+        options.Variation = false;
+    if (setting == 2)
+        options = {true, true, true, 99, 7, true, true, true, QStringLiteral("StopOnShortSolutions")};
+    if (setting == 3)
+        options.Defence = 2;
+    if (setting == 4)
+        options.Option = QStringLiteral("MaxTime 5");
+    const QStringList lines =
+        BuildPopeyeInput(itemWith({"e1=11"}, condition), options, kFolder).lines;
+    QCOMPARE(linesStarting(lines, QStringLiteral("Condition")), conditionLines);
+    QCOMPARE(linesStarting(lines, QStringLiteral("Option")), QStringList{optionLine});
+    // Condition and options follow the stipulation at once.
+    const qsizetype stipulation = lines.indexOf(QStringLiteral("Stipulation #2"));
+    QCOMPARE(lines.value(stipulation + 1 + conditionLines.size()), optionLine);
+}
+
+void TestPopeyeText::twins_data()
+{
+    QTest::addColumn<QStringList>("twins");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QStringList>("refused");
+    QTest::newRow("AfterKey refused, the rest kept in order")
+        << QStringList{"Twin Rotate 90", "Twin AfterKey", "Twin Mirror a1<-->h1"}
+        << QStringList{"Twin Rotate 90", "Twin Mirror a1<-->h1"} << QStringList{"Twin AfterKey"};
+    QTest::newRow("placeholders and empty lines pass unchanged")
+        << QStringList{"Twin Move <square1> <square2>", ""}
+        << QStringList{"Twin Move <square1> <square2>", ""} << QStringList();
+    QTest::newRow("one message per line") << QStringList{"AfterKey", "Zero AfterKey x"}
+                                          << QStringList() << QStringList{"AfterKey", "Zero AfterKey x"};
+}
+
+void TestPopeyeText::twins()
+{
+    QFETCH(QStringList, twins);
+    QFETCH(QStringList, written);
+    QFETCH(QStringList, refused);
+    Item item = itemWith({"e1=11"});
+    item.twins = twins;
+    const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
+    const qsizetype option = input.lines.indexOf(QStringLiteral("Option Variation NoBoard"));
+    QCOMPARE(input.lines.mid(option + 1), written + QStringList{"EndProblem"});
+    QCOMPARE(input.refusedTwins, refused);
+}
+
+void TestPopeyeText::headerLines_data()
+{
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("stipulation");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty author and source") << "" << "" << "h#2"
+        << QStringList{"Author Unknown", "Origin Unknown", "Stipulation h#2"};
+    QTest::newRow("texts unchanged") << " Mr. X  " << "Die Schwalbe, 1990" << ""
+        << QStringList{"Author  Mr. X  ", "Origin Die Schwalbe, 1990", "Stipulation "};
+    QTest::newRow("a line break stays inside its line") << "A\nB" << "C\r\nD" << "#\n3"
+        << QStringList{"Author A B", "Origin C D", "Stipulation # 3"};
+}
+
+void TestPopeyeText::headerLines()
+{
+    QFETCH(QString, author);
+    QFETCH(QString, source);
+    QFETCH(QString, stipulation);
+    QFETCH(QStringList, expected);
+    Item item;
+    item.author = author;
+    item.source = source;
+    item.stipulation = stipulation;
+    const QStringList lines = BuildPopeyeInput(item, PopeyeOptions(), "/home/u/.local/solve/").lines;
+    QCOMPARE(lines.size(), 8);
+    QCOMPARE(QStringList({lines[1], lines[2], lines[5]}), expected);
+    QCOMPARE(lines[3], QStringLiteral("Protocol /home/u/.local/solve/py.txt"));
+}
+
+void TestPopeyeText::lineTooLong_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("refusedLine"); // 0: accepted
+    const QString x255(255, QLatin1Char('x'));
+    const QString x256(256, QLatin1Char('x'));
+    QTest::newRow("255 characters are read") << QStringList{"BeginProblem", "Author " + x255} << 0;
+    QTest::newRow("256 characters overflow") << QStringList{"BeginProblem", "Author " + x256} << 2;
+    QTest::newRow("Origin") << QStringList{"Origin " + x256} << 1;
+    QTest::newRow("Protocol with a long folder")
+        << QStringList{"Pieces", "x", "Protocol /" + x256.left(250) + "/py.txt"} << 3;
+    QTest::newRow("keyword in any case, after blanks, text after many blanks")
+        << QStringList{"  author    " + x256} << 1;
+    QTest::newRow("blanks between keyword and text do not count")
+        << QStringList{"Author" + QString(10, ' ') + x255} << 0;
+    QTest::newRow("other keywords may be long")
+        << QStringList{"Twin " + x256, "AuthorX " + x256, "Stipulation " + x256} << 0;
+    QTest::newRow("the first of two is named")
+        << QStringList{"Origin " + x256, "Author " + x256} << 1;
+}
+
+void TestPopeyeText::lineTooLong()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, refusedLine);
+    const std::optional<QString> message = PopeyeLineTooLong(lines);
+    QCOMPARE(message.has_value(), refusedLine != 0);
+    if (message)
+        QVERIFY2(message->startsWith(QStringLiteral("Line %1 ").arg(refusedLine)),
+                 qPrintable(*message));
+}
+
+QTEST_GUILESS_MAIN(TestPopeyeText)
+#include "tst_popeyetext.moc"
