@@ -6,6 +6,8 @@ packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
           libxkbcommon-dev fonts-dejavu-core)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xdotool imagemagick x11-utils xauth python3)
+  # The clipboard and printing tests: xclip, poppler-utils, and a CUPS queue of cups-pdf.
+  packages+=(xclip poppler-utils cups cups-client printer-driver-cups-pdf)
 fi
 
 missing=()
