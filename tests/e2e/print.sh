@@ -8,8 +8,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 CUPSD_PID=""
 stop_print() {
-  stop_all
+  # cupsd first: stop_all waits for every child of the script.
   [ -n "$CUPSD_PID" ] && kill "$CUPSD_PID" 2>/dev/null || true
+  stop_all
 }
 trap stop_print EXIT
 
@@ -27,6 +28,7 @@ Listen $d/cups.sock
 LogLevel debug
 WebInterface No
 Browsing No
+PreserveJobFiles Yes
 DefaultAuthType None
 <Location />
   Order allow,deny
@@ -70,16 +72,18 @@ CONF
   lpadmin -d VexilPDF
 }
 
-# cups-pdf writes into the PDF folder of the job's owner, named after the document and job.
+# cups-pdf writes into the PDF folder of the job's owner (from the user database, whatever
+# HOME says), named after the document and the job: the file of this run is the newest one of
+# job 1 written after the mark.
 cups_output() {
   local home
   home=$(getent passwd "$(id -un)" | cut -d: -f6)
-  echo "$home/PDF/Vexil-job_1.pdf"
+  find "$home/PDF" -maxdepth 1 -name 'Vexil*-job_1.pdf' -newer "$WORK/mark" 2>/dev/null | head -1
 }
 
 if [ "${PRINT_VIA:-file}" = cups ]; then
   start_cupsd
-  rm -f "$(cups_output)"
+  touch "$WORK/mark"
 else
   # No print server at all: the dialog offers printing to a PDF file.
   export CUPS_SERVER="$WORK/no-cups.sock"
@@ -98,15 +102,18 @@ xdotool key Return
 sleep 0.3
 
 if [ "${PRINT_VIA:-file}" = cups ]; then
+  job_done() { lpstat -W completed -o VexilPDF | grep -q '^VexilPDF-1 '; }
+  eventually job_done || { tail -30 "$WORK/cups/log/error_log" >&2; fail "the job did not complete"; }
   pdf=$(cups_output)
-  eventually test -s "$pdf" || { tail -30 "$WORK/cups/log/error_log" >&2; fail "cups-pdf wrote no $pdf"; }
-  sleep 1
-  cp "$pdf" "$WORK/printed.pdf"
-  rm -f "$pdf"
-  lpstat -W completed -o VexilPDF | grep -q VexilPDF-1 || fail "the job is not completed"
+  [ -s "$pdf" ] || fail "cups-pdf wrote no file for the job"
+  mv "$pdf" "$WORK/printed.pdf"
+  # cups-pdf makes its file through PostScript, which keeps the look but not the text: the
+  # texts are read from the document as the queue received it.
+  cp "$WORK/cups/spool/d00001-001" "$WORK/sent.pdf"
 else
   eventually test -s "$WORK/Vexil.pdf" || fail "no PDF was written: $(ls "$WORK")"
   cp "$WORK/Vexil.pdf" "$WORK/printed.pdf"
+  cp "$WORK/Vexil.pdf" "$WORK/sent.pdf"
 fi
 pdf="$WORK/printed.pdf"
 
@@ -114,7 +121,7 @@ pdfinfo "$pdf" >"$WORK/pdfinfo.txt"
 grep -Eq '^Pages: +1$' "$WORK/pdfinfo.txt" || fail "not one page: $(cat "$WORK/pdfinfo.txt")"
 
 # The texts in the order they are written.
-pdftotext -raw "$pdf" "$WORK/page.txt"
+pdftotext -raw "$WORK/sent.pdf" "$WORK/page.txt"
 python3 - "$WORK/page.txt" <<'PY' || fail "texts out of order: $(cat "$WORK/page.txt")"
 import re, sys
 text = open(sys.argv[1], encoding="utf-8").read()
@@ -129,9 +136,9 @@ for w in wanted:
 PY
 
 # The page as a picture: the diagram's frame, its squares and the text column beside it.
-pdftoppm -r 72 -singlefile "$pdf" "$WORK/page"
-pdftoppm -r 72 -png -singlefile "$pdf" "$SHOTS/page"
-pdftotext -bbox "$pdf" "$WORK/words.html"
+pdftoppm -r 72 -singlefile "$pdf" "$WORK/page" 2>/dev/null
+pdftoppm -r 72 -png -singlefile "$pdf" "$SHOTS/page" 2>/dev/null
+pdftotext -bbox "$WORK/sent.pdf" "$WORK/words.html"
 python3 - "$WORK/page.ppm" "$WORK/words.html" <<'PY' || fail "the printed diagram is not where the layout puts it"
 import re, sys
 data = open(sys.argv[1], "rb").read()
