@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Opens the clipboard window from the toolbar, copies both diagram sizes and the text with real
-# clicks, and reads the X clipboard with xclip as another application would.
+# clicks, and reads the X clipboard with xclip as another application would. With SCALE=2 the
+# program runs at twice the size (QT_SCALE_FACTOR), and the diagrams must come out pixel for
+# pixel the same.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
+SCALE=${SCALE:-1}
+export QT_SCALE_FACTOR=$SCALE
 start_on_sample
 
 # pixel FILE X Y: the colour of one pixel of a picture, as "r,g,b".
@@ -17,14 +21,17 @@ targets() { xclip -selection clipboard -o -t TARGETS 2>/dev/null; }
 has_target() { targets | grep -qx "$1"; }
 # click_in X Y: a real click inside the clipboard window.
 click_in() {
-  xdotool mousemove --window "$CW" "$1" "$2" click 1
+  xdotool mousemove --window "$CW" $(( $1 * SCALE )) $(( $2 * SCALE )) click 1
   sleep 0.4
 }
 
-click 460 23 # Export
+click $(( 460 * SCALE )) $(( 23 * SCALE )) # Export
 dialog "Copy to Windows clipboard"
 CW=$DIALOG
+# At twice the size the window would reach past the right edge of the screen.
+[ "$SCALE" -gt 1 ] && xdotool windowmove --sync "$CW" 500 0 && sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$CW")"
+WIDTH=$(( WIDTH / SCALE ))
 half=$(( (WIDTH - 24) / 2 ))
 left=$(( 8 + half / 2 )); right=$(( 16 + half + half / 2 ))
 shot window

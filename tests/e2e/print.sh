@@ -163,7 +163,9 @@ def run(y):  # the longest run of dark pixels in row y
     return best
 top = next(y for y in range(h) if run(y)[1] > 60)
 left, side = run(top)
-bottom = max(y for y in range(top, h) if dark(px(left, y)) and dark(px(left + 1, y)) or dark(px(left, y)))
+bottom = top
+while bottom + 1 < h and dark(px(left, bottom + 1)):
+    bottom += 1
 assert abs((bottom - top + 1) - side) <= 2, ("not square", side, bottom - top + 1)
 sq = side / 8
 def square(col, row):
@@ -175,7 +177,6 @@ for col, row, colour in [(0, 0, 255), (1, 0, 192), (0, 7, 192), (7, 7, 255), (3,
     assert near(p, colour), ("square", col, row, p)
 # The author starts 366 units right of the diagram's left edge, a diagram being 219 units.
 words = re.findall(r'xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)<', open(sys.argv[2]).read())
-author = next((float(x), float(y)) for x, y, t in words if t == "Shinkman")
 first = next((float(x), float(y)) for x, y, t in words if t == "W.")
 unit = side / 219
 assert abs(first[0] - (left + 366 * unit)) <= 2 * unit + 2, ("author x", first, left, unit)

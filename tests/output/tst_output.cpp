@@ -77,6 +77,7 @@ private slots:
     void fairyLabelCentred_data();
     void fairyLabelCentred();
     void sixteenColours();
+    void diagramOnAnyScreen();
     void printScale_data();
     void printScale();
     void printLayout();
@@ -323,6 +324,24 @@ void TestOutput::sixteenColours()
     QCOMPARE(image.pixelColor(27, 27), QColor(255, 255, 255));
     QCOMPARE(image.pixelColor(28, 2), QColor(192, 192, 192));
     QCOMPARE(image.pixelColor(0, 0), QColor(0, 0, 0));
+}
+
+void TestOutput::diagramOnAnyScreen()
+{
+    // The screen's pictures of a high-density screen must not change the diagram's pixels.
+    Board board;
+    board.at(0, 0) = 9;
+    board.at(3, 4) = kWhiteGrasshopperKind;
+    board.at(7, 7) = 22;
+    for (int c : {27, 25}) {
+        const QImage plain =
+            DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(1.0), {});
+        const QImage dense =
+            DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(2.0), {});
+        QCOMPARE(dense.size(), plain.size());
+        QCOMPARE(dense.devicePixelRatio(), 1.0);
+        QVERIFY(dense == plain);
+    }
 }
 
 void TestOutput::printScale_data()
