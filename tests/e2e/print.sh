@@ -96,10 +96,15 @@ click 364 23 # Print
 dialog Print
 shot dialog
 xdotool key Return
+# The closing message is captioned like the main window: it is the second window of the name.
+vexil_windows() { xdotool search --onlyvisible --name '^Vexil$' 2>/dev/null | wc -l; }
+message_shown() { [ "$(vexil_windows)" -ge 2 ]; }
+message_gone() { [ "$(vexil_windows)" -eq 1 ]; }
+eventually message_shown || { shot no-message; fail "no message after printing"; }
 dialog Vexil
 shot complete
 xdotool key Return
-sleep 0.3
+eventually message_gone || fail "the message did not close"
 
 if [ "${PRINT_VIA:-file}" = cups ]; then
   job_done() { lpstat -W completed -o VexilPDF | grep -q '^VexilPDF-1 '; }
