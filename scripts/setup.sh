@@ -15,6 +15,8 @@ fi
 # The package's end-to-end test checks the installed menu entry, file types and metadata.
 if [ "${1:-}" = "--test" ]; then
   packages+=(desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl)
+  # The clipboard and printing tests: xclip, poppler-utils, and a CUPS queue of cups-pdf.
+  packages+=(xclip poppler-utils cups cups-client printer-driver-cups-pdf)
 fi
 
 missing=()

@@ -4,11 +4,14 @@
 #include "app/fairy.h"
 #include "app/idgr.h"
 #include "output/copyd.h"
+#include "output/print.h"
 #include "settings/option.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
 #include "views/list.h"
 #include "views/listd.h"
+
+#include "app/guard.h"
 
 #include <QToolButton>
 
@@ -23,7 +26,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         *m_prompts, m_settings, [this] { return m_main->fieldsItem(); }, m_main.get());
     m_list = std::make_unique<TForm3>(m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
-    m_clipboard = std::make_unique<TForm5>(m_main.get());
+    m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
     // The options window has no parent: it always opens centred on the screen.
     m_options = std::make_unique<TForm6>(
         *m_prompts, m_settings, OpenSettingsStore(settingsPath), m_solve.get(),
@@ -49,6 +52,13 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         m_solve->show();
         m_solve->raise();
         m_solve->activateWindow();
+    });
+    // Export and Print on the toolbar.
+    QObject::connect(m_main->SpeedButton1, &QToolButton::clicked, m_clipboard.get(),
+                     [this] { m_clipboard->Export(); });
+    QObject::connect(m_main->SpeedButton21, &QToolButton::clicked, m_main.get(), [this] {
+        Guarded(*m_prompts, m_main.get(),
+                [this] { PrintItem(*m_main, *m_prompts, m_settings); });
     });
 }
 

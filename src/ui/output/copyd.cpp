@@ -1,12 +1,167 @@
 #include "output/copyd.h"
 
-namespace vexil {
+#include "app/guard.h"
+#include "app/idgr.h"
+#include "output/diagram.h"
+#include "output/itemtext.h"
 
-TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Tool)
+#include <QCheckBox>
+#include <QClipboard>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace vexil {
+namespace {
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    // Buttons of a dialog that is not modal still take Enter for the default one only.
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+} // namespace
+
+TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
+    : QDialog(&main, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_prompts(prompts), m_settings(settings), m_main(main)
 {
     setObjectName(QStringLiteral("TForm5"));
-    setWindowTitle(QStringLiteral("Copy to Clipboard"));
+    setWindowTitle(QStringLiteral("Copy to Windows clipboard"));
+    setModal(false);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Item text"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    CheckBox2 = checkBox("CheckBox2", QStringLiteral("All in text notation"), this);
+    Button5 = button("Button5", QStringLiteral("Copy &all text"), this);
+    Button1 = button("Button1", QStringLiteral("Copy &selected text"), this);
+    Button2 = button("Button2", QStringLiteral("Copy diagram 2&18 x 218"), this);
+    Button3 = button("Button3", QStringLiteral("Copy diagram 2&02 x 202"), this);
+    CheckBox1 = checkBox("CheckBox1",
+                         QStringLiteral("Copy &diagram and all text  ( use \"Paste Special .. \" ! )"),
+                         this);
+    Button4 = button("Button4", QStringLiteral("&Close"), this);
+    Button2->setDefault(true);
+    // Accessible names without the access-key marks, as a screen reader reads the captions.
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+             CheckBox2, Button5, Button1, Button2, Button3, CheckBox1, Button4})
+        b->setAccessibleName(QString(b->text()).remove(QLatin1Char('&')));
+
+    // 287 x 430 as designed, wider where today's fonts need it for the long caption. The rows
+    // stay where they are, so a script can find the buttons from the window's width alone.
+    const int margin = 8, rowHeight = 26;
+    const int width = qMax(287, CheckBox1->sizeHint().width() + 2 * margin);
+    const int half = (width - 3 * margin) / 2;
+    Memo1->setGeometry(0, 0, width, 265);
+    CheckBox2->setGeometry(margin, 270, width - 2 * margin, rowHeight);
+    Button5->setGeometry(margin, 298, half, rowHeight);
+    Button1->setGeometry(2 * margin + half, 298, half, rowHeight);
+    Button2->setGeometry(margin, 334, half, rowHeight);
+    Button3->setGeometry(2 * margin + half, 334, half, rowHeight);
+    CheckBox1->setGeometry(margin, 364, width - 2 * margin, rowHeight);
+    Button4->setGeometry(width - margin - 100, 396, 100, rowHeight);
+    setFixedSize(width, 430);
     move(339, 4);
+
+    connect(CheckBox2, &QCheckBox::clicked, this, &TForm5::CheckBox2Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm5::Button5Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, [this] { CopyDiagram(27); });
+    connect(Button3, &QPushButton::clicked, this, [this] { CopyDiagram(25); });
+    connect(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
+}
+
+bool TForm5::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(event);
+}
+
+void TForm5::refill()
+{
+    Memo1->clear();
+    m_main.Button1Click();
+    const Item item = m_main.fieldsItem();
+    const QStringList fairy = VisibleLines(m_main.Memo3);
+    const QStringList lines =
+        CheckBox2->isChecked() ? ItemTextNotation(item, fairy) : ItemText(item, fairy);
+    // Every line ends with its line break, the last one included.
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+void TForm5::Export()
+{
+    Guarded(m_prompts, &m_main, [this] {
+        m_main.Button1Click();
+        show();
+        raise();
+        activateWindow();
+    });
+}
+
+void TForm5::FormActivate()
+{
+    Guarded(m_prompts, this, [this] { refill(); });
+}
+
+void TForm5::CheckBox2Click()
+{
+    Guarded(m_prompts, this, [this] {
+        const bool plain = !CheckBox2->isChecked();
+        for (QWidget* w : std::initializer_list<QWidget*>{Button1, Button2, Button3, CheckBox1})
+            w->setEnabled(plain);
+        refill();
+    });
+}
+
+void TForm5::Button5Click()
+{
+    Guarded(m_prompts, this, [this] {
+        Memo1->selectAll();
+        Memo1->copy();
+    });
+}
+
+void TForm5::Button1Click()
+{
+    Guarded(m_prompts, this, [this] { Memo1->copy(); });
+}
+
+void TForm5::CopyDiagram(int squareSize)
+{
+    Guarded(m_prompts, this, [this, squareSize] {
+        const DiagramColours colours =
+            m_settings.CopyCust ? CustomDiagramColours(m_settings) : StandardDiagramColours();
+        const QImage diagram = DiagramBitmap(m_main.board(), squareSize, colours,
+                                             m_main.pictures(), m_main.fairyPictures());
+        // One set of formats replaces whatever the clipboard held: the picture, and the
+        // text beside it only when asked for.
+        auto* data = new QMimeData;
+        if (CheckBox1->isChecked())
+            data->setText(Memo1->toPlainText());
+        data->setImageData(diagram);
+        QGuiApplication::clipboard()->setMimeData(data);
+    });
+}
+
+void TForm5::Button4Click()
+{
+    hide();
 }
 
 } // namespace vexil

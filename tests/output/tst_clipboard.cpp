@@ -1,0 +1,255 @@
+#include "app/idgr.h"
+#include "app/program.h"
+#include "app/scriptedprompts.h"
+#include "output/copyd.h"
+#include "output/print.h"
+#include "settings/option.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace vexil;
+using test::ScriptedPrompts;
+
+namespace {
+
+int pdfPages(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(file.readAll())
+                   .count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+} // namespace
+
+class TestClipboard : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Program> m_program;
+    ScriptedPrompts* m_prompts = nullptr;
+
+    TForm1& main() { return m_program->main(); }
+    TForm5& window() { return m_program->clipboard(); }
+    QString text() { return window().Memo1->toPlainText(); }
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    // A check box takes clicks on its box and caption only, not on the rest of its width.
+    void clickBox(QCheckBox* box)
+    {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    void activate(QWidget* w)
+    {
+        w->activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
+    }
+    // Prints with a dialog that answers by itself: a PDF file, or a cancel.
+    void print(const QString& pdf, int resolution = 0)
+    {
+        PrintItem(main(), *m_prompts, m_program->options().settings(),
+                  [&](QPrinter& printer, QWidget*) {
+                      if (pdf.isEmpty())
+                          return false;
+                      printer.setOutputFormat(QPrinter::PdfFormat);
+                      printer.setOutputFileName(pdf);
+                      if (resolution)
+                          printer.setResolution(resolution);
+                      return true;
+                  });
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_program = test::startProgram(m_dir->path(), m_prompts);
+        QVERIFY(QTest::qWaitForWindowExposed(&main()));
+        Board& board = main().board();
+        board.at(7, 4) = 11;             // Ke1
+        board.at(0, 4) = 12;             // ke8
+        board.at(4, 2) = 4017;           // a white grasshopper-kind fairy piece on c4
+        main().Edit1->setText(QStringLiteral("A. Author"));
+        main().ComboBox4->setEditText(QStringLiteral("The Problemist"));
+        main().ComboBox1->setEditText(QStringLiteral("#2"));
+        main().Memo1->setPlainText(QStringLiteral("1.Ke2!\n1...Kd7"));
+        QGuiApplication::clipboard()->clear();
+    }
+    void cleanup()
+    {
+        m_program.reset();
+        m_dir.reset();
+    }
+
+    void exportShowsFreshText()
+    {
+        main().Memo3->setPlainText(QStringLiteral("stale"));
+        QTest::mouseClick(main().SpeedButton1, Qt::LeftButton);
+        QVERIFY(window().isVisible());
+        QTRY_VERIFY(text().startsWith(QStringLiteral("A. Author\nThe Problemist\n#2 \n( 2 + 1 )\n")));
+        QVERIFY(text().contains(QStringLiteral("G<grasshopper>c4\n1.Ke2!\n1...Kd7\n")));
+        QVERIFY(!text().contains(QStringLiteral("stale")));
+        QVERIFY(text().endsWith(QStringLiteral("1...Kd7\n")));
+        QCOMPARE(main().Memo3->toPlainText(), QStringLiteral("pieces=G<grasshopper>c4"));
+    }
+
+    void activationRefills()
+    {
+        window().Export();
+        activate(&window());
+        window().Memo1->setPlainText(QStringLiteral("typed by the user"));
+        main().Edit1->setText(QStringLiteral("B. Other"));
+        activate(&main());
+        QCOMPARE(text(), QStringLiteral("typed by the user"));
+        activate(&window());
+        QTRY_VERIFY(text().startsWith(QStringLiteral("B. Other\n")));
+    }
+
+    void notationSwitchesControls()
+    {
+        window().Export();
+        activate(&window());
+        QList<QWidget*> followers{window().Button1, window().Button2, window().Button3,
+                                  window().CheckBox1};
+        clickBox(window().CheckBox2);
+        QVERIFY(text().startsWith(QStringLiteral("Author(s): A. Author\n")));
+        QVERIFY(text().contains(QStringLiteral("Fairy pieces: \nG=grasshopper\nSolution: \n")));
+        for (QWidget* w : followers)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(window().Button5->isEnabled());
+        QTest::mouseClick(window().Button5, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text());
+
+        clickBox(window().CheckBox2);
+        QVERIFY(text().startsWith(QStringLiteral("A. Author\n")));
+        for (QWidget* w : followers)
+            QVERIFY(w->isEnabled());
+    }
+
+    void copyDiagram_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("withText");
+        QTest::addColumn<int>("side");
+        QTest::newRow("218, picture only") << "Button2" << false << 218;
+        QTest::newRow("202, picture only") << "Button3" << false << 202;
+        QTest::newRow("218 with the text") << "Button2" << true << 218;
+        QTest::newRow("202 with the text") << "Button3" << true << 202;
+    }
+    void copyDiagram()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, withText);
+        QFETCH(int, side);
+        window().Export();
+        activate(&window());
+        QGuiApplication::clipboard()->setText(QStringLiteral("was there before"));
+        window().CheckBox1->setChecked(withText);
+        window().Memo1->appendPlainText(QStringLiteral("an edit of the user"));
+        QTest::mouseClick(window().findChild<QPushButton*>(button), Qt::LeftButton);
+
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data && data->hasImage());
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        QCOMPARE(image.size(), QSize(side, side));
+        QCOMPARE(image.devicePixelRatio(), 1.0);
+        const int c = (side - 2) / 8;
+        QCOMPARE(image.pixelColor(1, 1), QColor(255, 255, 255));
+        QCOMPARE(image.pixelColor(1, 7 * c + 1), QColor(192, 192, 192));
+        QCOMPARE(data->hasText(), withText);
+        if (withText) {
+            QCOMPARE(data->text(), text());
+            QVERIFY(data->text().endsWith(QStringLiteral("\nan edit of the user")));
+            QVERIFY(data->text().contains(QStringLiteral("\n( 2 + 1 )\n")));
+        }
+    }
+
+    void copyDiagramInBoardColours()
+    {
+        Settings& settings = m_program->options().settings();
+        settings.CopyCust = true;
+        settings.White = 0x000000FF;
+        window().Export();
+        QTest::mouseClick(window().Button2, Qt::LeftButton);
+        const QImage image = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+        QCOMPARE(image.pixelColor(1, 1), QColor(255, 0, 0));
+    }
+
+    void copySelectedText()
+    {
+        window().Export();
+        activate(&window());
+        QTextCursor cursor = window().Memo1->textCursor();
+        cursor.setPosition(3);
+        cursor.setPosition(9, QTextCursor::KeepAnchor);
+        window().Memo1->setTextCursor(cursor);
+        QTest::mouseClick(window().Button1, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Author"));
+    }
+
+    void everyControlNamed()
+    {
+        for (QWidget* w : window().findChildren<QWidget*>())
+            if (!w->objectName().isEmpty() && w->parentWidget() == &window())
+                QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+
+    void printCancelled()
+    {
+        main().Memo3->setPlainText(QStringLiteral("stale"));
+        print(QString());
+        QVERIFY(m_prompts->shown.isEmpty());
+        QCOMPARE(main().Memo3->toPlainText(), QStringLiteral("stale"));
+    }
+
+    void printPages_data()
+    {
+        QTest::addColumn<int>("solutionLines");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one page") << 20 << 1;
+        QTest::newRow("a long solution goes on") << 150 << 2;
+    }
+    void printPages()
+    {
+        QFETCH(int, solutionLines);
+        QFETCH(int, pages);
+        QStringList solution;
+        for (int i = 0; i < solutionLines; ++i)
+            solution << QStringLiteral("%1.Ke2").arg(i);
+        main().Memo1->setPlainText(solution.join(QLatin1Char('\n')));
+        const QString pdf = path(QStringLiteral("item.pdf"));
+        print(pdf);
+        QCOMPARE(m_prompts->shown, QStringList{QStringLiteral("message: Transfer to printer is complete!")});
+        QCOMPARE(pdfPages(pdf), pages);
+        QCOMPARE(main().Memo3->toPlainText(), QStringLiteral("pieces=G<grasshopper>c4"));
+    }
+
+    void printPageTooSmall()
+    {
+        const QString pdf = path(QStringLiteral("small.pdf"));
+        print(pdf, 60); // A4 at 60 dpi is less than 633 pixels wide
+        QCOMPARE(m_prompts->shown, QStringList{QStringLiteral("message: Set max. resolution of your PRINTER !")});
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    void printerThatCannotPaint()
+    {
+        print(path(QStringLiteral("no such folder/item.pdf")));
+        QCOMPARE(m_prompts->shown,
+                 QStringList{QStringLiteral("message: Your PRINTER does not support graphic functions !")});
+    }
+};
+
+QTEST_MAIN(TestClipboard)
+#include "tst_clipboard.moc"
