@@ -1,5 +1,7 @@
 #include "output/diagram.h"
 
+#include "model/piece.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -77,7 +79,7 @@ QImage DiagramBitmap(const Board& board, int c, const DiagramColours& colours,
                 const int width = metrics.horizontalAdvance(label);
                 x += (c - width) / 2;
             } else if (index > piece::kLastBase) {
-                label = SpecificationLetter(piece::specification(code)).toUpper();
+                label = SpecificationLetter(Piece(code).specification()).toUpper();
             }
             if (label.isEmpty())
                 continue;
