@@ -189,8 +189,12 @@ PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err)
         } else if (isHelpLine(line)) {
             report.twins.last().solutions.append(firstMoveAfter(line, 4));
         }
-        if (report.inputError.isEmpty())
-            report.inputError = offendingItem(line);
+    }
+    // With both streams merged, complaints stand before the board as well.
+    for (qsizetype i = 0; i < lines.size() && report.inputError.isEmpty(); ++i) {
+        if (endLine(lines[i]))
+            break;
+        report.inputError = offendingItem(lines[i]);
     }
     while (!text.isEmpty() && text.first().trimmed().isEmpty())
         text.removeFirst();

@@ -13,6 +13,11 @@
 
 #include <cmath>
 
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <unistd.h>
+#endif
+
 namespace vexil {
 
 namespace {
@@ -23,6 +28,17 @@ constexpr qsizetype kOutputLimit = 4 * 1024 * 1024;
 constexpr qsizetype kTailLimit = 16 * 1024;
 // A result keeps at most this much of Popeye's text.
 constexpr qsizetype kKeptText = 64 * 1024;
+
+// Ends a run with everything it started: Popeye may be reached through a wrapper script, and
+// killing the wrapper alone would leave Popeye searching.
+void killRun(QProcess* process)
+{
+#ifdef Q_OS_UNIX
+    if (process->processId() > 0)
+        ::kill(-pid_t(process->processId()), SIGKILL);
+#endif
+    process->kill();
+}
 
 bool startsWithWord(QByteArrayView line, QByteArrayView word)
 {
@@ -122,7 +138,7 @@ struct VerifyRunner::Run {
         if (process) {
             QObject::disconnect(process, nullptr, nullptr, nullptr);
             if (process->state() != QProcess::NotRunning) {
-                process->kill();
+                killRun(process);
                 process->waitForFinished(2000);
             }
             process->deleteLater();
@@ -195,7 +211,7 @@ void VerifyRunner::killAll()
     // Every process gets its kill before any is waited for.
     for (const auto& run : m_runs) {
         QObject::disconnect(run->process, nullptr, this, nullptr);
-        run->process->kill();
+        killRun(run->process);
     }
     m_runs.clear();
 }
@@ -250,6 +266,10 @@ void VerifyRunner::launch(int number)
     QProcess* process = self->process;
     process->setWorkingDirectory(m_folder->path());
     process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+    // A process group of its own, so that a kill reaches whatever Popeye's path starts.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     connect(process, &QProcess::readyReadStandardOutput, this, [this, self] { collect(self); });
     connect(process, &QProcess::readyReadStandardError, this, [this, self] { collect(self); });
     connect(process, &QProcess::finished, this, [this, self](int, QProcess::ExitStatus status) {
@@ -342,7 +362,7 @@ void VerifyRunner::checkDeadlines()
     for (const auto& run : m_runs) {
         if (run->process && !run->killed && run->clock.elapsed() > deadline) {
             run->killed = true;
-            run->process->kill();
+            killRun(run->process);
         }
     }
 }

@@ -28,6 +28,7 @@ namespace {
 constexpr int kTickMilliseconds = 250;
 // During a long run the results file is written after this many new results.
 constexpr int kSaveEvery = 200;
+const QString kChangedDuringRun = QStringLiteral("the item changed during the verification");
 
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {
@@ -125,7 +126,7 @@ void VerifyWindow::buildWindow()
     Table->horizontalHeader()->setStretchLastSection(false);
     Table->horizontalHeader()->setSectionResizeMode(VerifyTableModel::FirstMoves,
                                                     QHeaderView::Stretch);
-    Table->setColumnWidth(VerifyTableModel::Number, 60);
+    Table->setColumnWidth(VerifyTableModel::Number, 72);
     Table->setColumnWidth(VerifyTableModel::Author, 130);
     Table->setColumnWidth(VerifyTableModel::Stipulation, 80);
     Table->setColumnWidth(VerifyTableModel::OutcomeColumn, 90);
@@ -196,6 +197,10 @@ void VerifyWindow::setPopeye(const QString& path, const QString& memory)
 
 void VerifyWindow::setResultsFile(const QString& path)
 {
+    // Another collection: its items are not the ones in the table.
+    if (isRunning())
+        m_runner->stop();
+    m_model->setRows({});
     m_resultsPath = path;
     QString problem;
     m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem);
@@ -215,6 +220,9 @@ void VerifyWindow::setSelection(const QList<int>& numbers)
 
 void VerifyWindow::itemsChanged()
 {
+    // Numbers no longer name the items the run was started for.
+    if (isRunning())
+        m_runner->stop();
     const int count = qMax(1, m_source.itemCount ? m_source.itemCount() : 0);
     for (QSpinBox* box : {FromItem, ToItem}) {
         const QSignalBlocker quiet(box);
@@ -278,8 +286,14 @@ void VerifyWindow::verify(bool all)
     }
     m_model->setRows(rows);
 
+    // An item saved during the run is not verified under the key of its old lines.
+    auto input = [this, options](int number) {
+        if (ItemKey(m_source.storedLines(number), options) != m_keys.value(number))
+            throw Failure::refusal(kChangedDuringRun);
+        return m_source.popeyeInput(number);
+    };
     m_runner = std::make_unique<VerifyRunner>(
-        m_popeyePath, m_popeyeMemory, m_source.popeyeInput,
+        m_popeyePath, m_popeyeMemory, input,
         [this](int number) { return m_keys.value(number); },
         [this](int number) { return m_solutions.value(number); });
     m_runner->setParallel(Parallel->value());
@@ -287,7 +301,8 @@ void VerifyWindow::verify(bool all)
     m_runner->setGrace(m_grace);
     connect(m_runner.get(), &VerifyRunner::itemVerified, this, [this](const VerifyRecord& record) {
         m_model->setRecord(record);
-        m_results.put(record);
+        if (record.detail != kChangedDuringRun)
+            m_results.put(record);
         if (++m_unsaved >= kSaveEvery)
             Quietly([this] { saveResults(); });
     });
