@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -26,7 +27,8 @@ using namespace vexil;
 namespace {
 
 // Starts `count` processes of `program`, `parallel` at a time; returns milliseconds.
-double bareStarts(const QString& program, int count, int parallel)
+double bareStarts(const QString& program, int count, int parallel,
+                  const QStringList& arguments = {})
 {
     QEventLoop loop;
     int started = 0;
@@ -45,7 +47,7 @@ double bareStarts(const QString& program, int count, int parallel)
             });
             ++started;
             ++running;
-            process->start(program, {});
+            process->start(program, arguments);
         }
     };
     QElapsedTimer clock;
@@ -119,11 +121,22 @@ int main(int argc, char* argv[])
     const QString resultsPath = folder.filePath(QStringLiteral("bench.dgr.verify"));
 
     std::printf("verify %d items, %d runs at once\n", count, parallel);
+    // The stand-in alone, on one input file, shows how much of a run is the stand-in's own.
+    const QString input = folder.filePath(QStringLiteral("one.in"));
+    {
+        QFile file(input);
+        file.open(QIODevice::WriteOnly);
+        file.write("BeginProblem\nPieces\nWhite Kd8 Bc4 Rb3\nBlack Kf8 Pb6\nStipulation #2\n"
+                   "Option Variation NoBoard MaxTime 60\nEndProblem\n");
+    }
     double bestTrue = 1e30;
+    double bestStandIn = 1e30;
     double bestVerify = 1e30;
     int sound = 0;
     for (int round = 0; round < 3; ++round) {
         bestTrue = qMin(bestTrue, bareStarts(QStringLiteral("/bin/true"), count, parallel));
+        bestStandIn = qMin(bestStandIn, bareStarts(standIn, count, parallel,
+                                                   {QStringLiteral("-maxmem"), QStringLiteral("4M"), input}));
         const double ms = verification(collection, standIn, parallel, resultsPath, &sound);
         if (ms < 0) {
             std::printf("the stand-in %s could not be started\n", qPrintable(standIn));
@@ -136,6 +149,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::printf("/bin/true starts: %8.1f ms  %8.0f items/s\n", bestTrue, count * 1000.0 / bestTrue);
+    std::printf("stand-in starts:  %8.1f ms  %8.0f items/s\n", bestStandIn,
+                count * 1000.0 / bestStandIn);
     std::printf("verification:     %8.1f ms  %8.0f items/s\n", bestVerify,
                 count * 1000.0 / bestVerify);
     std::printf("ratio verification / bare start: %.2f (target at most 2)\n", bestVerify / bestTrue);

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -244,10 +243,12 @@ void VerifyRunner::launch(int number)
     }
     const QString name = QString::number(number) + QStringLiteral(".in");
     if (problem.isEmpty()) {
+        // A scratch file in a folder of our own that only this run reads: no temporary copy
+        // and rename (and no flush to the disk) are needed as for the user's files.
         run->inputPath = m_folder->filePath(name);
-        QSaveFile file(run->inputPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() ||
-            !file.commit())
+        QFile file(run->inputPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(text) != text.size() || !file.flush())
             problem = cannotCreate(run->inputPath).message;
     }
     if (!problem.isEmpty()) {
