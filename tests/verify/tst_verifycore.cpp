@@ -30,6 +30,7 @@ VerifyRecord sampleRecord(int number, const QByteArray& key, Outcome outcome)
     VerifyRecord record;
     record.number = number;
     record.key = key;
+    record.options = QStringLiteral("MaxTime 60");
     record.outcome = outcome;
     record.detail = QStringLiteral("Xq4, \"quoted\"");
     record.solutions = 2;
@@ -317,7 +318,18 @@ void TestVerifyCore::staleItems()
     QCOMPARE(StaleItems(results, {4}, key), QList<int>());
     options = VerifyOptionsText(30);
     QCOMPARE(StaleItems(results, {1, 2}, key), (QList<int>{1, 2}));
-    // Results of items that are gone are dropped.
+    // Results of items that are gone or changed are dropped, under their own options.
+    VerifyRecord other = sampleRecord(2, ItemKey("two", u"MaxTime 30"), Outcome::Cooked);
+    other.options = QStringLiteral("MaxTime 30");
+    results.put(other);
+    QCOMPARE(results.size(), 4);
+    results.keepItems(2, [&](int n) { return lines.value(n); });
+    QCOMPARE(results.size(), 3);
+    QStringList kept;
+    for (const VerifyRecord& record : results.records())
+        kept.append(QStringLiteral("%1 %2").arg(record.number).arg(record.options));
+    kept.sort();
+    QCOMPARE(kept, (QStringList{"1 MaxTime 60", "2 MaxTime 30", "2 MaxTime 60"}));
     results.keepOnly({ItemKey("two", VerifyOptionsText(60))});
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.records().first().number, 2);

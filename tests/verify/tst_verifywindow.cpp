@@ -134,6 +134,8 @@ void TestVerifyWindow::verifiesCollection()
     again.VerifyButton->click();
     QVERIFY(endedAgain.wait(100000));
     QCOMPARE(items.built, (QList<int>{3, 11}));
+    // The results of the old lines of items 3 and 11 are gone from the file.
+    QCOMPARE(VerifyResults::read(resultsPath).size(), kItems);
     QCOMPARE(cell(again, 2, VerifyTableModel::OutcomeColumn), QStringLiteral("no solution"));
     QCOMPARE(cell(again, 20, VerifyTableModel::OutcomeColumn), items.outcome(21));
 

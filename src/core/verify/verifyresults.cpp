@@ -32,6 +32,7 @@ QJsonObject toJson(const VerifyRecord& record)
     return QJsonObject{
         {QStringLiteral("number"), record.number},
         {QStringLiteral("key"), QString::fromLatin1(record.key)},
+        {QStringLiteral("options"), record.options},
         {QStringLiteral("outcome"), OutcomeText(record.outcome)},
         {QStringLiteral("detail"), record.detail},
         {QStringLiteral("solutions"), record.solutions},
@@ -53,6 +54,7 @@ std::optional<VerifyRecord> fromJson(const QJsonObject& object)
         return std::nullopt;
     record.outcome = *outcome;
     record.storedMove = *stored;
+    record.options = object.value(QStringLiteral("options")).toString();
     record.detail = object.value(QStringLiteral("detail")).toString();
     record.solutions = object.value(QStringLiteral("solutions")).toInt();
     for (const QJsonValue& move : object.value(QStringLiteral("moves")).toArray())
@@ -166,6 +168,20 @@ void VerifyResults::put(const VerifyRecord& record) { m_byKey.insert(record.key,
 void VerifyResults::keepOnly(const QSet<QByteArray>& keys)
 {
     m_byKey.removeIf([&](const auto& entry) { return !keys.contains(entry.key()); });
+}
+
+void VerifyResults::keepItems(int count, const std::function<QByteArray(int)>& storedLines)
+{
+    QSet<QString> options;
+    for (const VerifyRecord& record : std::as_const(m_byKey))
+        options.insert(record.options);
+    QSet<QByteArray> keys;
+    for (int number = 1; number <= count; ++number) {
+        const QByteArray lines = storedLines(number);
+        for (const QString& option : std::as_const(options))
+            keys.insert(ItemKey(lines, option));
+    }
+    keepOnly(keys);
 }
 
 QList<VerifyRecord> VerifyResults::records() const

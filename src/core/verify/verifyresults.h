@@ -20,7 +20,8 @@ class Collection;
 // The verification of one item.
 struct VerifyRecord {
     int number = 0;
-    QByteArray key; // ItemKey of the item and options verified
+    QByteArray key;  // ItemKey of the item and options verified
+    QString options; // the options as they entered the key (VerifyOptionsText)
     Outcome outcome = Outcome::Failed;
     QString detail; // the offending item of an input error, or why a run failed
     int solutions = 0;
@@ -59,6 +60,9 @@ public:
     void put(const VerifyRecord& record);
     // Forgets the results of items that are no longer there as they were.
     void keepOnly(const QSet<QByteArray>& keys);
+    // Forgets the results that belong to none of the items `count` items whose stored lines
+    // `storedLines` gives, under the options each result was made with.
+    void keepItems(int count, const std::function<QByteArray(int)>& storedLines);
     int size() const { return int(m_byKey.size()); }
     QList<VerifyRecord> records() const; // by item number
 

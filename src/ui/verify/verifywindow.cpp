@@ -299,13 +299,16 @@ void VerifyWindow::verify(bool all)
     m_runner->setParallel(Parallel->value());
     m_runner->setMaxTime(MaxTime->value());
     m_runner->setGrace(m_grace);
-    connect(m_runner.get(), &VerifyRunner::itemVerified, this, [this](const VerifyRecord& record) {
-        m_model->setRecord(record);
-        if (record.detail != kChangedDuringRun)
-            m_results.put(record);
-        if (++m_unsaved >= kSaveEvery)
-            Quietly([this] { saveResults(); });
-    });
+    connect(m_runner.get(), &VerifyRunner::itemVerified, this,
+            [this, options](const VerifyRecord& result) {
+                VerifyRecord record = result;
+                record.options = options;
+                m_model->setRecord(record);
+                if (record.detail != kChangedDuringRun)
+                    m_results.put(record);
+                if (++m_unsaved >= kSaveEvery)
+                    Quietly([this] { saveResults(); });
+            });
     connect(m_runner.get(), &VerifyRunner::finished, this, [this](bool stopped) {
         Guarded(m_prompts, this, [&] { runEnded(stopped); });
     });
@@ -352,6 +355,9 @@ void VerifyWindow::runEnded(bool stopped)
     if (stopped)
         ProgressLabel->setText(ProgressLabel->text() + QStringLiteral(", stopped"));
     updateControls();
+    // Results of items deleted or changed since are of no further use.
+    if (m_source.itemCount)
+        m_results.keepItems(m_source.itemCount(), m_source.storedLines);
     saveResults();
     emit verificationFinished();
 }
