@@ -58,7 +58,7 @@ double bareStarts(const QString& program, int count, int parallel,
 }
 
 double verification(const Collection& collection, const QString& standIn, int parallel,
-                    const QString& resultsPath, int* sound)
+                    const QString& resultsPath, int* sound, double* longestPause)
 {
     const int count = collection.itemCount();
     const QString options = VerifyOptionsText(60);
@@ -96,6 +96,17 @@ double verification(const Collection& collection, const QString& standIn, int pa
     });
     QObject::connect(&runner, &VerifyRunner::finished, &loop, &QEventLoop::quit);
     tick.start();
+    // How long the event loop went without turning: what a user would feel as a frozen window.
+    QTimer pulse;
+    pulse.setInterval(5);
+    QElapsedTimer sincePulse;
+    sincePulse.start();
+    *longestPause = 0;
+    QObject::connect(&pulse, &QTimer::timeout, [&] {
+        *longestPause = qMax(*longestPause, sincePulse.nsecsElapsed() / 1e6);
+        sincePulse.restart();
+    });
+    pulse.start();
     if (!runner.start(numbers))
         return -1;
     loop.exec();
@@ -133,11 +144,15 @@ int main(int argc, char* argv[])
     double bestStandIn = 1e30;
     double bestVerify = 1e30;
     int sound = 0;
+    double longestPause = 0;
+    double pause = 0;
     for (int round = 0; round < 3; ++round) {
         bestTrue = qMin(bestTrue, bareStarts(QStringLiteral("/bin/true"), count, parallel));
         bestStandIn = qMin(bestStandIn, bareStarts(standIn, count, parallel,
                                                    {QStringLiteral("-maxmem"), QStringLiteral("4M"), input}));
-        const double ms = verification(collection, standIn, parallel, resultsPath, &sound);
+        const double ms =
+            verification(collection, standIn, parallel, resultsPath, &sound, &pause);
+        longestPause = qMax(longestPause, pause);
         if (ms < 0) {
             std::printf("the stand-in %s could not be started\n", qPrintable(standIn));
             return 1;
@@ -153,6 +168,7 @@ int main(int argc, char* argv[])
                 count * 1000.0 / bestStandIn);
     std::printf("verification:     %8.1f ms  %8.0f items/s\n", bestVerify,
                 count * 1000.0 / bestVerify);
+    std::printf("longest pause of the event loop during a run: %.1f ms\n", longestPause);
     std::printf("ratio verification / bare start: %.2f (target at most 2)\n", bestVerify / bestTrue);
     return 0;
 }
