@@ -62,6 +62,7 @@ private slots:
     void initTestCase() { qputenv("VEXIL_FAKE_DELAY", "0.02"); }
     void outcomesOfRealRuns();
     void stopKillsEveryRun();
+    void outputWithoutEnd();
     void programMissing();
     void textThatCannotBeMade();
 };
@@ -150,6 +151,25 @@ void TestVerifyRunner::stopKillsEveryRun()
     QTest::qWait(200);
     QCOMPARE(verified.size(), 0);
     QVERIFY(!runner.isRunning());
+}
+
+void TestVerifyRunner::outputWithoutEnd()
+{
+    // Megabytes of solutions: the result keeps a readable part and the end line still counts.
+    VerifyRunner runner(kFake, QStringLiteral("4M"),
+                        [](int) { return textFor(QStringLiteral("flood")); },
+                        [](int) { return QByteArray("k"); });
+    QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
+    QSignalSpy finished(&runner, &VerifyRunner::finished);
+    QVERIFY(runner.start({1}));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(verified.size(), 1);
+    const auto record = verified.first().first().value<VerifyRecord>();
+    QCOMPARE(OutcomeText(record.outcome), QStringLiteral("cooked"));
+    QVERIFY(record.solutions > 10000);
+    QVERIFY(record.output.size() < 70 * 1024);
+    QVERIFY(record.output.startsWith(u"  1...Sb1-c3"));
+    QVERIFY(record.output.endsWith(u"[Popeye's output was cut here]"));
 }
 
 void TestVerifyRunner::programMissing()
