@@ -1,0 +1,371 @@
+#include "verify/verifyrunner.h"
+
+#include "model/cp1252.h"
+#include "model/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+namespace vexil {
+
+namespace {
+
+// Popeye can write without end; beyond this much the middle of its output is dropped and
+// only its end kept, where the end line is.
+constexpr qsizetype kOutputLimit = 4 * 1024 * 1024;
+constexpr qsizetype kTailLimit = 16 * 1024;
+// A result keeps at most this much of Popeye's text.
+constexpr qsizetype kKeptText = 64 * 1024;
+
+// Ends a run with everything it started: Popeye may be reached through a wrapper script, and
+// killing the wrapper alone would leave Popeye searching.
+void killRun(QProcess* process)
+{
+#ifdef Q_OS_UNIX
+    if (process->processId() > 0)
+        ::kill(-pid_t(process->processId()), SIGKILL);
+#endif
+    process->kill();
+}
+
+bool startsWithWord(QByteArrayView line, QByteArrayView word)
+{
+    line = line.trimmed();
+    if (line.size() < word.size() || qstrnicmp(line.data(), word.data(), word.size()) != 0)
+        return false;
+    return line.size() == word.size() || line[word.size()] == ' ' || line[word.size()] == '\t';
+}
+
+QString timeText(int seconds)
+{
+    if (seconds >= 3600)
+        return QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString resolveProgram(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    if (info.isFile() && info.isExecutable())
+        return info.absoluteFilePath();
+    if (!path.contains(u'/') && !path.contains(u'\\'))
+        return QStandardPaths::findExecutable(path);
+    return QString();
+}
+
+} // namespace
+
+VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds)
+{
+    VerifyProgress progress;
+    progress.done = done;
+    progress.total = total;
+    if (done > 0 && elapsedMilliseconds > 0) {
+        progress.itemsPerMinute = done * 60000.0 / double(elapsedMilliseconds);
+        const double perItem = double(elapsedMilliseconds) / 1000.0 / done;
+        progress.secondsLeft = int(std::ceil(qMax(0, total - done) * perItem));
+    }
+    return progress;
+}
+
+QString ProgressText(const VerifyProgress& progress)
+{
+    QString text = QStringLiteral("%1 / %2 done").arg(progress.done).arg(progress.total);
+    if (progress.itemsPerMinute > 0)
+        text += QStringLiteral(", %1 items per minute").arg(qRound(progress.itemsPerMinute));
+    if (progress.secondsLeft >= 0 && progress.done < progress.total)
+        text += QStringLiteral(", %1 left").arg(timeText(progress.secondsLeft));
+    return text;
+}
+
+QByteArray PrepareVerifyInput(const QByteArray& text, int maxTimeSeconds)
+{
+    const QByteArray maxTime = "MaxTime " + QByteArray::number(maxTimeSeconds);
+    QList<QByteArray> lines;
+    bool optionDone = false;
+    qsizetype end = -1;
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (startsWithWord(line, "Protocol"))
+            continue;
+        if (!optionDone && startsWithWord(line, "Option")) {
+            line = line.trimmed() + ' ' + maxTime;
+            optionDone = true;
+        }
+        if (end < 0 && startsWithWord(line, "EndProblem"))
+            end = lines.size();
+        lines.append(line);
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (!optionDone)
+        lines.insert(end < 0 ? lines.size() : end, "Option " + maxTime);
+    return lines.join('\n') + '\n';
+}
+
+struct VerifyRunner::Run {
+    int number = 0;
+    QByteArray key;
+    QString inputPath;
+    QProcess* process = nullptr;
+    QElapsedTimer clock;
+    QByteArray out;
+    QByteArray err;
+    QByteArray outTail; // the end of an output that outgrew kOutputLimit
+    bool cut = false;
+    bool killed = false;
+
+    ~Run()
+    {
+        if (process) {
+            QObject::disconnect(process, nullptr, nullptr, nullptr);
+            if (process->state() != QProcess::NotRunning) {
+                killRun(process);
+                process->waitForFinished(2000);
+            }
+            process->deleteLater();
+        }
+        if (!inputPath.isEmpty())
+            QFile::remove(inputPath);
+    }
+};
+
+VerifyRunner::VerifyRunner(const QString& popeyePath, const QString& memory,
+                           InputFunction input, KeyFunction key,
+                           SolutionFunction storedSolution, QObject* parent)
+    : QObject(parent), m_popeyePath(popeyePath), m_memory(memory), m_input(std::move(input)),
+      m_key(std::move(key)), m_storedSolution(std::move(storedSolution))
+{
+    m_watch.setInterval(200);
+    connect(&m_watch, &QTimer::timeout, this, &VerifyRunner::checkDeadlines);
+}
+
+VerifyRunner::~VerifyRunner() { killAll(); }
+
+void VerifyRunner::setParallel(int runs) { m_parallel = qMax(1, runs); }
+void VerifyRunner::setMaxTime(int seconds) { m_maxTime = qMax(1, seconds); }
+void VerifyRunner::setGrace(int milliseconds) { m_grace = qMax(0, milliseconds); }
+
+bool VerifyRunner::start(const QList<int>& numbers)
+{
+    if (m_running)
+        return false;
+    const QString program = resolveProgram(m_popeyePath);
+    if (program.isEmpty()) {
+        emit failedToStart(QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !"));
+        return false;
+    }
+    m_popeyePath = program;
+    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                               QStringLiteral("/vexil-verify-XXXXXX"));
+    if (!m_folder->isValid()) {
+        emit failedToStart(cannotCreate(m_folder->path()).message);
+        return false;
+    }
+    m_queue = numbers;
+    m_next = 0;
+    m_done = 0;
+    m_running = true;
+    m_clock.start();
+    m_watch.start();
+    launchMore();
+    return true;
+}
+
+void VerifyRunner::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_watch.stop();
+    killAll();
+    emit finished(true);
+}
+
+VerifyProgress VerifyRunner::progress() const
+{
+    return MeasureProgress(m_done, int(m_queue.size()),
+                           m_clock.isValid() ? m_clock.elapsed() : 0);
+}
+
+void VerifyRunner::killAll()
+{
+    // Every process gets its kill before any is waited for.
+    for (const auto& run : m_runs) {
+        QObject::disconnect(run->process, nullptr, this, nullptr);
+        killRun(run->process);
+    }
+    m_runs.clear();
+}
+
+void VerifyRunner::launchMore()
+{
+    while (m_running && int(m_runs.size()) < m_parallel && m_next < m_queue.size())
+        launch(m_queue[m_next++]);
+    if (m_running && m_runs.empty() && m_next >= m_queue.size()) {
+        m_running = false;
+        m_watch.stop();
+        emit finished(false);
+    }
+}
+
+void VerifyRunner::launch(int number)
+{
+    auto run = std::make_unique<Run>();
+    run->number = number;
+    Run* const self = run.get();
+    QString problem;
+    QByteArray text;
+    try {
+        run->key = m_key(number);
+        text = PrepareVerifyInput(m_input(number), m_maxTime);
+    } catch (const Failure& failure) {
+        problem = failure.message;
+    } catch (...) {
+        problem = QStringLiteral("the Popeye text could not be made");
+    }
+    const QString name = QString::number(number) + QStringLiteral(".in");
+    if (problem.isEmpty()) {
+        // A scratch file in a folder of our own that only this run reads: no temporary copy
+        // and rename (and no flush to the disk) are needed as for the user's files.
+        run->inputPath = m_folder->filePath(name);
+        QFile file(run->inputPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(text) != text.size() || !file.flush())
+            problem = cannotCreate(run->inputPath).message;
+    }
+    if (!problem.isEmpty()) {
+        VerifyRecord record;
+        record.number = number;
+        record.key = run->key;
+        record.outcome = Outcome::Failed;
+        record.detail = problem;
+        ++m_done;
+        emit itemVerified(record);
+        return;
+    }
+    m_runs.push_back(std::move(run));
+
+    self->process = new QProcess;
+    QProcess* process = self->process;
+    process->setWorkingDirectory(m_folder->path());
+    process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+    // A process group of its own, so that a kill reaches whatever Popeye's path starts.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, self] { collect(self); });
+    connect(process, &QProcess::readyReadStandardError, this, [this, self] { collect(self); });
+    connect(process, &QProcess::finished, this, [this, self](int, QProcess::ExitStatus status) {
+        complete(self, status == QProcess::CrashExit);
+    });
+    // Queued: a start that fails reports at once, inside start(), and the next launch must not
+    // nest in it.
+    connect(
+        process, &QProcess::errorOccurred, this,
+        [this, self](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        VerifyRecord record;
+        record.number = self->number;
+        record.key = self->key;
+        record.outcome = Outcome::Failed;
+        record.detail = QStringLiteral("Popeye could not be started: %1")
+                            .arg(self->process->errorString());
+        finishRun(self, record);
+        },
+        Qt::QueuedConnection);
+    self->clock.start();
+    process->start(m_popeyePath, {QStringLiteral("-maxmem"), m_memory, name});
+}
+
+void VerifyRunner::collect(Run* run)
+{
+    run->err += run->process->readAllStandardError();
+    const QByteArray data = run->process->readAllStandardOutput();
+    if (!run->cut && run->out.size() + data.size() <= kOutputLimit) {
+        run->out += data;
+        return;
+    }
+    run->cut = true;
+    run->outTail += data;
+    if (run->outTail.size() > kTailLimit)
+        run->outTail = run->outTail.right(kTailLimit);
+}
+
+void VerifyRunner::complete(Run* run, bool crashed)
+{
+    collect(run);
+    QString out = cp1252::decode(run->out);
+    if (run->cut)
+        out += QStringLiteral("\n") + cp1252::decode(run->outTail);
+    const PopeyeReport report = ParsePopeyeOutput(out, cp1252::decode(run->err));
+    const QStringList stored = m_storedSolution ? m_storedSolution(run->number) : QStringList();
+    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed);
+
+    VerifyRecord record;
+    record.number = run->number;
+    record.key = run->key;
+    record.outcome = verdict.outcome;
+    record.detail = verdict.detail;
+    record.solutions = report.solutionCount();
+    record.firstMoves = report.firstMoves();
+    record.storedMove = CompareFirstMove(stored, record.firstMoves);
+    record.seconds = run->clock.elapsed() / 1000.0;
+    record.output = report.solutionText;
+    if (run->cut || record.output.size() > kKeptText) {
+        record.output.truncate(kKeptText);
+        record.output += QStringLiteral("\n[Popeye's output was cut here]");
+    }
+    finishRun(run, record);
+}
+
+void VerifyRunner::finishRun(Run* run, const VerifyRecord& record)
+{
+    std::unique_ptr<Run> done;
+    for (auto it = m_runs.begin(); it != m_runs.end(); ++it) {
+        if (it->get() == run) {
+            done = std::move(*it);
+            m_runs.erase(it);
+            break;
+        }
+    }
+    if (!done)
+        return;
+    ++m_done;
+    emit itemVerified(record);
+    // A receiver may have stopped the verification.
+    if (!m_running)
+        return;
+    launchMore();
+}
+
+void VerifyRunner::checkDeadlines()
+{
+    const qint64 deadline = qint64(m_maxTime) * 1000 + m_grace;
+    for (const auto& run : m_runs) {
+        if (run->process && !run->killed && run->clock.elapsed() > deadline) {
+            run->killed = true;
+            killRun(run->process);
+        }
+    }
+}
+
+} // namespace vexil

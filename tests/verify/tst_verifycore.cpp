@@ -1,0 +1,420 @@
+// The pieces of a verification that need no process: reading Popeye's output, judging it,
+// comparing moves, the results file, the input text and the progress figures.
+#include "model/failure.h"
+#include "verify/movecompare.h"
+#include "verify/popeyeoutput.h"
+#include "verify/verifyresults.h"
+#include "verify/verifyrunner.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vexil;
+
+Q_DECLARE_METATYPE(vexil::Outcome)
+Q_DECLARE_METATYPE(vexil::MoveMatch)
+
+namespace {
+
+QString recorded(const QString& folder, const QString& name)
+{
+    QFile file(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data/%1/%2").arg(folder, name));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(file.readAll());
+}
+
+VerifyRecord sampleRecord(int number, const QByteArray& key, Outcome outcome)
+{
+    VerifyRecord record;
+    record.number = number;
+    record.key = key;
+    record.options = QStringLiteral("MaxTime 60");
+    record.outcome = outcome;
+    record.detail = QStringLiteral("Xq4, \"quoted\"");
+    record.solutions = 2;
+    record.firstMoves = {QStringLiteral("Rf5-f2"), QStringLiteral("Rf5-b5")};
+    record.storedMove = MoveMatch::Yes;
+    record.seconds = 0.25;
+    record.output = QStringLiteral("  1.Rf5-f2 Rg6-d6   2.Rf2-b2 Rd6-d1 #\n\u00e9");
+    return record;
+}
+
+} // namespace
+
+class TestVerifyCore : public QObject {
+    Q_OBJECT
+private slots:
+    void recordedRuns_data();
+    void recordedRuns();
+    void solutionText();
+    void expectedSolutions_data();
+    void expectedSolutions();
+    void compareMoves_data();
+    void compareMoves();
+    void compareFirstMove_data();
+    void compareFirstMove();
+    void resultsFileRoundTrip();
+    void staleItems();
+    void damagedResultsFile();
+    void unwritableResultsFile();
+    void prepareInput_data();
+    void prepareInput();
+    void progress_data();
+    void progress();
+};
+
+void TestVerifyCore::recordedRuns_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("outName");
+    QTest::addColumn<QString>("errName");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<bool>("crashed");
+    QTest::addColumn<int>("twins");
+    QTest::addColumn<int>("solutions");
+    QTest::addColumn<QString>("firstMoves");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("detail");
+
+    const QString out = QStringLiteral("stdout.txt");
+    const QString err = QStringLiteral("stderr.txt");
+    const QStringList none;
+    const QStringList twoLines{QStringLiteral("1.Rf2 Rd6 2.Rb2 Rd1#"),
+                               QStringLiteral("1.Rb5 Rd6 2.Rb2 Rd1#")};
+    QTest::newRow("one key") << "01-direct-unique" << out << err << none << false << 1 << 1
+                             << "Rb3-g3" << Outcome::Sound << "";
+    QTest::newRow("six keys and a short mate")
+        << "02-direct-cooked" << out << err << none << false << 1 << 7
+        << "Qg1-a7, Qg1-g7, Qg1-g5, Qg1-g4, Qg1-g3, Qg1-g2, Kf6-f7" << Outcome::Cooked << "";
+    QTest::newRow("nothing found") << "03-no-solution" << out << err << none << false << 1 << 0
+                                   << "" << Outcome::NoSolution << "";
+    QTest::newRow("help play, one intended")
+        << "04-helpmate-2sol" << out << err << none << false << 1 << 2 << "Rf5-f2, Rf5-b5"
+        << Outcome::Cooked << "";
+    QTest::newRow("help play, two intended")
+        << "04-helpmate-2sol" << out << err << twoLines << false << 1 << 2 << "Rf5-f2, Rf5-b5"
+        << Outcome::Sound << "";
+    QTest::newRow("help play, three intended")
+        << "04-helpmate-2sol" << out << err << (twoLines + QStringList{"1.Rf3"}) << false << 1
+        << 2 << "Rf5-f2, Rf5-b5" << Outcome::NoSolution << "fewer solutions than stored";
+    QTest::newRow("Circe rebirth") << "05-fairy-grasshopper-circe" << out << err << none << false
+                                   << 1 << 1 << "Kd6-e5" << Outcome::Sound << "";
+    QTest::newRow("twins, one without solution")
+        << "06-twins" << out << err << twoLines << false << 7 << 14
+        << "Rf5-f2, Rf5-b5, Rf5-d5, Rd6-d2, Rd6-g6, Rc5-c2, Rc5-g5" << Outcome::Cooked << "";
+    QTest::newRow("set play and a try are no keys")
+        << "07-setplay-try" << out << err << none << false << 1 << 1 << "Qh4-e7"
+        << Outcome::Sound << "";
+    QTest::newRow("MaxTime") << "08a-timeout-option-maxtime" << out << err << none << false << 1
+                             << 0 << "" << Outcome::TimeLimit << "";
+    QTest::newRow("interrupted after many solutions")
+        << "08c-timeout-helpmate-partial" << out << err << none << false << 1 << 642
+        << "Sb1-c3, Sb1-a3, Sg1-h3, a2-a4, a2-a3, b2-b4, b2-b3, c2-c4, c2-c3, d2-d4, "
+           "d2-d3, e2-e4, e2-e3, f2-f4, g2-g3, h2-h4, h2-h3"
+        << Outcome::Cooked << "";
+    QTest::newRow("unknown piece") << "09-input-errors" << out << err << none << false << 1 << 0
+                                   << "" << Outcome::InputError << "Xq4";
+    QTest::newRow("unknown piece, streams merged")
+        << "09-input-errors" << QStringLiteral("combined.txt") << QString() << none << false << 1
+        << 0 << "" << Outcome::InputError << "Xq4";
+    QTest::newRow("second problem wrong") << "10-multi-problem-file" << out << err << none
+                                          << false << 1 << 1 << "Rb3-g3" << Outcome::InputError
+                                          << "#x";
+    QTest::newRow("royal piece beside a king")
+        << "12-royal-piece-and-king" << out << err << none << false << 1 << 0 << ""
+        << Outcome::InputError << "only one king allowed";
+    QTest::newRow("no end line") << "13-eof-without-endproblem" << out << err << none << false
+                                 << 1 << 0 << "" << Outcome::Failed << "no end line";
+    QTest::newRow("complaint in French") << "14-no-beginproblem" << out << err << none << false
+                                         << 1 << 0 << "" << Outcome::InputError << "Author";
+    QTest::newRow("killed by a signal") << "16-sigkill" << out << err << none << true << 1 << 0
+                                        << "" << Outcome::Failed << "Popeye crashed";
+    QTest::newRow("missing input file")
+        << "19-missing-input-file" << out << err << none << false << 1 << 0 << ""
+        << Outcome::InputError << "error opening input file: No such file or directory";
+    QTest::newRow("zero position and a twin error")
+        << "24-duplex-and-zeroposition" << out << err << none << false << 2 << 4
+        << "Rf5-f2, Rf5-b5" << Outcome::InputError
+        << "g7: square is empty - cannot (re)move any piece.";
+    QTest::newRow("bad stipulation") << "25-e3" << out << err << none << false << 1 << 0 << ""
+                                     << Outcome::InputError << "#x";
+    QTest::newRow("twin without squares")
+        << "25-e12" << out << err << none << false << 2 << 2 << "Rb3-g3" << Outcome::InputError
+        << "wrong terminated SquareList - ignored";
+}
+
+void TestVerifyCore::recordedRuns()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, outName);
+    QFETCH(QString, errName);
+    QFETCH(QStringList, stored);
+    QFETCH(bool, crashed);
+    QFETCH(int, twins);
+    QFETCH(int, solutions);
+    QFETCH(QString, firstMoves);
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, detail);
+
+    const QString out = recorded(folder, outName);
+    QVERIFY(!out.isEmpty() || folder.startsWith(u"19"));
+    const PopeyeReport report =
+        ParsePopeyeOutput(out, errName.isEmpty() ? QString() : recorded(folder, errName));
+    QCOMPARE(report.twins.size(), twins);
+    QCOMPARE(report.solutionCount(), solutions);
+    QCOMPARE(report.firstMoves().join(QStringLiteral(", ")), firstMoves);
+    const Verdict verdict = JudgeReport(report, stored, false, crashed);
+    QCOMPARE(OutcomeText(verdict.outcome), OutcomeText(outcome));
+    QCOMPARE(verdict.detail, detail);
+}
+
+void TestVerifyCore::solutionText()
+{
+    // The board, the version line and the end line are no part of the solution.
+    const PopeyeReport board = ParsePopeyeOutput(recorded("01-direct-unique", "stdout.txt"), {});
+    QCOMPARE(board.solutionText,
+             QStringLiteral("   1.Rb3-g3 ! threat:\n          2.Rg3-g8 #"));
+    const PopeyeReport twins = ParsePopeyeOutput(recorded("06-twins", "stdout.txt"), {});
+    QVERIFY(twins.solutionText.startsWith(u"a) \n\n  1.Rf5-f2 Rg6-d6"));
+    QVERIFY(twins.solutionText.endsWith(u"  1.Rc5-g5 Rb6-e6   2.Rg5-g2 Re6-e1 #"));
+    QCOMPARE(board.end, PopeyeReport::End::Finished);
+    QCOMPARE(ParsePopeyeOutput(recorded("08a-timeout-option-maxtime", "stdout.txt"), {}).end,
+             PopeyeReport::End::Interrupted);
+    // A deadline kill of a search that found nothing yet is a time limit, not a failure.
+    const PopeyeReport cut = ParsePopeyeOutput(recorded("16-sigkill", "stdout.txt"), {});
+    QCOMPARE(JudgeReport(cut, {}, true, true).outcome, Outcome::TimeLimit);
+}
+
+void TestVerifyCore::expectedSolutions_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("twin");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("none stored") << QStringList() << "" << 1;
+    QTest::newRow("comment only") << QStringList{"A nice problem"} << "" << 1;
+    QTest::newRow("two lines and a remark")
+        << QStringList{"1.Rf2 Rd6 2.Rb2 Rd1#", " 1.Rb5 Rd6 2.Rb2 Rd1#", "", "Echo."} << "" << 2;
+    QTest::newRow("black first") << QStringList{"1...Sc3 2.f5 e4", "1...a4 2.f5 e4"} << "" << 2;
+    QTest::newRow("moves of later turns do not count")
+        << QStringList{"1.Kd6-e5 Gc4-e6", "2.Ke5-f4 Kd3-e2"} << "" << 1;
+    QTest::newRow("per twin")
+        << QStringList{"a) 1.Kd6-e5 Gc4-e6", "1.Kd6-d5 Gc4-e6", "b) 1.Kd6-c5 Gc4-b5"} << "a"
+        << 2;
+    QTest::newRow("per twin, second") << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5", "b) 1.Kd6-c5"}
+                                      << "b" << 1;
+    QTest::newRow("twin not named in the stored solution")
+        << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5"} << "c" << 1;
+    QTest::newRow("Popeye's twins, stored without labels")
+        << QStringList{"1.Kd6-e5", "1.Kd6-d5"} << "b" << 2;
+}
+
+void TestVerifyCore::expectedSolutions()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QString, twin);
+    QFETCH(int, expected);
+    QCOMPARE(ExpectedSolutions(stored, twin), expected);
+}
+
+void TestVerifyCore::compareMoves_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("popeye");
+    QTest::addColumn<MoveMatch>("expected");
+    QTest::newRow("short king move") << "Kf7" << "Kf6-f7" << MoveMatch::Yes;
+    QTest::newRow("capture") << "Sxf3" << "Sg1*f3" << MoveMatch::Yes;
+    QTest::newRow("promotion") << "e8Q" << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("promotion with =") << "e8=Q" << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("other promotion") << "e8Q" << "e7-e8=S" << MoveMatch::No;
+    QTest::newRow("promotion not named") << "e8" << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("numbered, with mark") << "1.Kf7!" << "Kf6-f7" << MoveMatch::Yes;
+    QTest::newRow("long form with check") << "Qc4-c5+!" << "Qc4-c5" << MoveMatch::Yes;
+    QTest::newRow("other square") << "Kf7" << "Kf6-e7" << MoveMatch::No;
+    QTest::newRow("other piece") << "Qf7" << "Kf6-f7" << MoveMatch::No;
+    QTest::newRow("pawn against piece") << "f7" << "Kf6-f7" << MoveMatch::No;
+    QTest::newRow("long castling") << "O-O-O" << "0-0-0" << MoveMatch::Yes;
+    QTest::newRow("short against long castling") << "O-O" << "0-0-0" << MoveMatch::No;
+    QTest::newRow("pawn capture") << "exd5" << "e4*d5" << MoveMatch::Yes;
+    QTest::newRow("English knight") << "Nf3" << "Sg1-f3" << MoveMatch::Yes;
+    QTest::newRow("nightrider is no knight") << "Sf3" << "Ng1-f3" << MoveMatch::No;
+    QTest::newRow("neutral piece") << "nQh5" << "nQh1-h5" << MoveMatch::Yes;
+    QTest::newRow("two-letter fairy piece") << "ALd4" << "ALb2-d4" << MoveMatch::Yes;
+    QTest::newRow("Circe rebirth") << "Re4xf4" << "Re4*f4[+wGf8]" << MoveMatch::Yes;
+    QTest::newRow("ellipsis") << "..." << "Kf6-f7" << MoveMatch::Unknown;
+    QTest::newRow("a word") << "zz" << "Kf6-f7" << MoveMatch::Unknown;
+    QTest::newRow("no Popeye move") << "Kf7" << "" << MoveMatch::Unknown;
+}
+
+void TestVerifyCore::compareMoves()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, popeye);
+    QFETCH(MoveMatch, expected);
+    QCOMPARE(MoveMatchText(CompareMoves(stored, popeye)), MoveMatchText(expected));
+}
+
+void TestVerifyCore::compareFirstMove_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("popeye");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("key among one") << QStringList{"1.Ra7-b7! zz", "1...Kh8-g8 2.Rb7-b8#"}
+                                   << QStringList{"Ra7-b7"} << "yes";
+    QTest::newRow("twin label") << QStringList{"a) 1.Kd6-e5 Gc4-e6"}
+                                << QStringList{"Kd6-c5", "Kd6-e5"} << "yes";
+    QTest::newRow("first numbered line counts")
+        << QStringList{"Some remark", "1.Qd1-h5!"} << QStringList{"Qd1-g4"} << "no";
+    QTest::newRow("black first") << QStringList{"1...Sc3 2.f5 e4"} << QStringList{"Sb1-c3"}
+                                 << "yes";
+    QTest::newRow("nothing stored") << QStringList() << QStringList{"Kf6-f7"} << "?";
+    QTest::newRow("Popeye found nothing") << QStringList{"1.Kf7"} << QStringList() << "?";
+    QTest::newRow("unreadable stored move") << QStringList{"1.? Rf1#"} << QStringList{"Kf6-f7"}
+                                            << "?";
+}
+
+void TestVerifyCore::compareFirstMove()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, popeye);
+    QFETCH(QString, expected);
+    QCOMPARE(MoveMatchText(CompareFirstMove(stored, popeye)), expected);
+}
+
+void TestVerifyCore::resultsFileRoundTrip()
+{
+    QTemporaryDir folder;
+    const QString path = VerifyResultsPath(folder.filePath(QStringLiteral("c.dgr")));
+    QCOMPARE(path, folder.filePath(QStringLiteral("c.dgr.verify")));
+    VerifyResults results;
+    const QList<Outcome>& outcomes = AllOutcomes();
+    for (int n = 1; n <= outcomes.size(); ++n)
+        results.put(sampleRecord(n, ItemKey(QByteArray::number(n), u"MaxTime 60"),
+                                 outcomes[n - 1]));
+    results.write(path);
+    QString problem;
+    const VerifyResults back = VerifyResults::read(path, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(back.records(), results.records());
+    QCOMPARE(back.size(), outcomes.size());
+    QVERIFY(!QFile::exists(path + QStringLiteral(".damaged")));
+}
+
+void TestVerifyCore::staleItems()
+{
+    // Items 1 to 4; item 3's lines change, and then the options.
+    QHash<int, QByteArray> lines{{1, "one"}, {2, "two"}, {3, "three"}, {4, "four"}};
+    QString options = VerifyOptionsText(60);
+    auto key = [&](int n) { return ItemKey(lines.value(n), options); };
+    VerifyResults results;
+    for (int n = 1; n <= 3; ++n)
+        results.put(sampleRecord(n, key(n), Outcome::Sound));
+    QCOMPARE(StaleItems(results, {1, 2, 3, 4}, key), (QList<int>{4}));
+    lines[3] = "three, edited";
+    QCOMPARE(StaleItems(results, {1, 2, 3, 4}, key), (QList<int>{3, 4}));
+    // An item moved to another place keeps its result.
+    lines[4] = "one";
+    QCOMPARE(StaleItems(results, {4}, key), QList<int>());
+    options = VerifyOptionsText(30);
+    QCOMPARE(StaleItems(results, {1, 2}, key), (QList<int>{1, 2}));
+    // Results of items that are gone or changed are dropped, under their own options.
+    VerifyRecord other = sampleRecord(2, ItemKey("two", u"MaxTime 30"), Outcome::Cooked);
+    other.options = QStringLiteral("MaxTime 30");
+    results.put(other);
+    QCOMPARE(results.size(), 4);
+    results.keepItems(2, [&](int n) { return lines.value(n); });
+    QCOMPARE(results.size(), 3);
+    QStringList kept;
+    for (const VerifyRecord& record : results.records())
+        kept.append(QStringLiteral("%1 %2").arg(record.number).arg(record.options));
+    kept.sort();
+    QCOMPARE(kept, (QStringList{"1 MaxTime 60", "2 MaxTime 30", "2 MaxTime 60"}));
+    results.keepOnly({ItemKey("two", VerifyOptionsText(60))});
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results.records().first().number, 2);
+}
+
+void TestVerifyCore::damagedResultsFile()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("c.dgr.verify"));
+    for (const QByteArray& bytes : {QByteArray("{ not json"), QByteArray("{\"format\":\"other\"}")}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QString problem;
+        const VerifyResults results = VerifyResults::read(path, &problem);
+        QCOMPARE(results.size(), 0);
+        QVERIFY(problem.contains(u".damaged"));
+        QFile kept(path + QStringLiteral(".damaged"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+    }
+    QString problem;
+    QCOMPARE(VerifyResults::read(folder.filePath(QStringLiteral("missing.verify")), &problem).size(), 0);
+    QVERIFY(problem.isEmpty());
+}
+
+void TestVerifyCore::unwritableResultsFile()
+{
+    QTemporaryDir folder;
+    VerifyResults results;
+    results.put(sampleRecord(1, "k", Outcome::Sound));
+    const QString path = folder.filePath(QStringLiteral("no/such/folder/c.dgr.verify"));
+    QVERIFY_THROWS_EXCEPTION(Failure, results.write(path));
+}
+
+void TestVerifyCore::prepareInput_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("protocol out, MaxTime in")
+        << QByteArray("BeginProblem\r\nAuthor A\r\nProtocol C:\\Chess\\py.txt\r\nPieces\r\n"
+                      "Stipulation #2\r\nOption Variation NoBoard\r\nTwin Move e1 f1\r\n"
+                      "EndProblem\r\n")
+        << QByteArray("BeginProblem\nAuthor A\nPieces\nStipulation #2\n"
+                      "Option Variation NoBoard MaxTime 7\nTwin Move e1 f1\nEndProblem\n");
+    QTest::newRow("no option line")
+        << QByteArray("BeginProblem\nStipulation #2\nEndProblem\n")
+        << QByteArray("BeginProblem\nStipulation #2\nOption MaxTime 7\nEndProblem\n");
+    QTest::newRow("no end") << QByteArray("BeginProblem\nStipulation #2")
+                            << QByteArray("BeginProblem\nStipulation #2\nOption MaxTime 7\n");
+    QTest::newRow("an author named Protocol stays")
+        << QByteArray("Author Protocol\nOption NoBoard\n")
+        << QByteArray("Author Protocol\nOption NoBoard MaxTime 7\n");
+}
+
+void TestVerifyCore::prepareInput()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(PrepareVerifyInput(text, 7), expected);
+}
+
+void TestVerifyCore::progress_data()
+{
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing done") << 0 << 10 << qint64(1000) << "0 / 10 done";
+    QTest::newRow("half") << 5 << 10 << qint64(30000)
+                          << "5 / 10 done, 10 items per minute, 0:30 left";
+    QTest::newRow("hours left") << 1 << 1000 << qint64(10000)
+                                << "1 / 1000 done, 6 items per minute, 2:46:30 left";
+    QTest::newRow("all done") << 10 << 10 << qint64(60000) << "10 / 10 done, 10 items per minute";
+}
+
+void TestVerifyCore::progress()
+{
+    QFETCH(int, done);
+    QFETCH(int, total);
+    QFETCH(qint64, elapsed);
+    QFETCH(QString, text);
+    QCOMPARE(ProgressText(MeasureProgress(done, total, elapsed)), text);
+}
+
+QTEST_GUILESS_MAIN(TestVerifyCore)
+#include "tst_verifycore.moc"
