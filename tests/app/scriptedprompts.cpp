@@ -97,4 +97,15 @@ std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& p
     return program;
 }
 
+QString ScriptedPrompts::saveFileNameForAppend(QWidget*, const QString& title, const QString&,
+                                               const QString&)
+{
+    shown << QStringLiteral("save to append: ") + title;
+    if (fileNames.empty())
+        return {};
+    const QString name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
 } // namespace vexil::test

@@ -33,6 +33,8 @@ public:
     std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
                                      const QString&) override;
     std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;
+    QString saveFileNameForAppend(QWidget*, const QString& title, const QString&,
+                                  const QString&) override;
 };
 
 // Starts the program with scripted prompts, its fairy pictures and settings in `folder`

@@ -104,4 +104,17 @@ void Prompts::report(QWidget* parent, const Failure& failure)
         error(parent, failure.message);
 }
 
+QString Prompts::saveFileNameForAppend(QWidget* parent, const QString& title,
+                                      const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
 } // namespace vexil

@@ -42,6 +42,11 @@ public:
 
     // Shows a failure the way its kind asks for.
     void report(QWidget* parent, const Failure& failure);
+
+    // The save dialog of a copy: items are appended to the file chosen, so choosing an
+    // existing one asks nothing. An empty result is a cancel.
+    virtual QString saveFileNameForAppend(QWidget* parent, const QString& title,
+                                          const QString& filter, const QString& defaultSuffix);
 };
 
 } // namespace vexil
