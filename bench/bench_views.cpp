@@ -20,6 +20,7 @@
 #include <QItemSelection>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -109,14 +110,21 @@ int main(int argc, char* argv[])
     list.show();
     QCoreApplication::processEvents();
 
-    // Find / Next from item 1 to the last item.
+    // Find / Next from item 1 to the last item: the first press after the window was opened
+    // (or the collection changed) takes the collection's text; later presses reuse it.
     list.Edit1->setText(text);
-    const double find = best(5, [&] {
+    auto findLast = [&] {
         collection.showItem(1, collection.FindItemLine(1));
         list.BitBtn1Click();
         if (collection.currentItem() != count)
             qFatal("Find / Next did not find the last item");
+    };
+    const double findFirst = best(3, [&] {
+        list.hide();
+        list.show();
+        findLast();
     });
+    const double find = best(5, findLast);
     const double grep = best(5, [&] { grepCount(text, file); });
     const double grepC = best(5, [&] { grepCount(text, file, {"LC_ALL=C"}); });
 
@@ -156,17 +164,31 @@ int main(int argc, char* argv[])
             qFatal("cannot write %s", qPrintable(plainFile));
     });
 
+    const double atomicWrite = best(3, [&] {
+        QSaveFile out(plainFile);
+        if (!out.open(QIODevice::WriteOnly) || out.write(written) != written.size() ||
+            !out.commit())
+            qFatal("cannot write %s", qPrintable(plainFile));
+    });
+
     std::printf("%d items, file %.1f MB\n", count, QFile(file).size() / 1e6);
-    std::printf("Find / Next to the last item:  %8.2f ms\n", find);
+    std::printf("Find / Next, first press:      %8.2f ms\n", findFirst);
+    std::printf("Find / Next, next presses:     %8.2f ms\n", find);
     std::printf("grep -c -i -F (%s):      %8.2f ms   ratio %.2f\n",
                 qgetenv("LC_ALL").isEmpty() ? qPrintable(qEnvironmentVariable("LANG", "C"))
                                             : qgetenv("LC_ALL").constData(),
                 grep, find / grep);
     std::printf("grep -c -i -F (LC_ALL=C):      %8.2f ms   ratio %.2f\n", grepC, find / grepC);
+    std::printf("first press to grep (%s): ratio %.2f; to grep (LC_ALL=C): ratio %.2f\n",
+                qPrintable(qEnvironmentVariable("LANG", "C")), findFirst / grep,
+                findFirst / grepC);
     std::printf("Copy %d selected items:    %8.2f ms (file %.1f MB)\n", selected, copy,
                 written.size() / 1e6);
     std::printf("one plain write of that file:  %8.2f ms   ratio %.2f\n", plainWrite,
                 copy / plainWrite);
+    std::printf("the same bytes written atomically and synced, as every write is: %8.2f ms; "
+                "copy to that: ratio %.2f\n",
+                atomicWrite, copy / atomicWrite);
     std::printf("RefillList:                    %8.3f ms\n", refill);
     std::printf("list of diagrams shown:        %8.3f ms\n", diagramsOpen);
     return 0;

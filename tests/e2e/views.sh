@@ -24,6 +24,9 @@ open_list() {
   click $VIEW_LIST
   dialog List
   LIST=$DIALOG
+  # Beside the main window, not over its buttons (there is no window manager to place it).
+  xdotool windowmove "$LIST" 700 6
+  sleep 0.3
 }
 # delete_shown: deletes the item shown with the main window's button; what is gone from the
 # file tells which item was shown.
@@ -49,7 +52,7 @@ list_click 120 "$(entry_y 4)" ctrl
 shot two-selected
 for round in 1 2; do
   list_click 176 "$(( 354 + 43 + 13 ))" # Copy selected items
-  dialog "Copy item(s) to collection"
+  dialog 'Copy item\(s\) to collection'
   [ "$round" = 1 ] && shot save-dialog
   xdotool type --delay 20 "$WORK/copy.dgr"
   xdotool key Return
@@ -133,6 +136,7 @@ list_click 60 "$(( 354 + 20 ))"
 xdotool type --delay 20 "zyzzyva"
 started=$(date +%s%N)
 list_click 190 "$(( 354 + 20 ))"
+sleep 1.5
 shot found-last
 echo "Find / Next over 100,000 items, with the click: $(( ($(date +%s%N) - started) / 1000000 )) ms"
 click $DIAGRAMS

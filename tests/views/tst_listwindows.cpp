@@ -122,6 +122,7 @@ private slots:
     void copyRefusals();
     void findNext_data();
     void findNext();
+    void findSeesWhatWasSavedSince();
     void choosingAnEntryInEdit_data();
     void choosingAnEntryInEdit();
     void choosingTheShownEntryAsksNothing();
@@ -253,6 +254,23 @@ void TestListWindows::findNext()
             QCOMPARE(list().ListBox1->currentIndex().row(), expected - 1);
         }
     }
+}
+
+void TestListWindows::findSeesWhatWasSavedSince()
+{
+    show(2);
+    list().Edit1->setText(QStringLiteral("Zebra"));
+    QTest::mouseClick(list().BitBtn1, Qt::LeftButton);
+    QCOMPARE(m_prompts->shown, QStringList{"message: Vexil did not find items!"});
+    main().Edit1->setText(QStringLiteral("A. Zebra"));
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton); // Save
+    QVERIFY(!main().isEditing());
+    viewList();
+    show(5);
+    m_prompts->shown.clear();
+    QTest::mouseClick(list().BitBtn1, Qt::LeftButton);
+    QVERIFY(m_prompts->shown.isEmpty());
+    QCOMPARE(main().currentItem(), 2);
 }
 
 void TestListWindows::choosingAnEntryInEdit_data()

@@ -2,6 +2,7 @@
 
 #include "model/cp1252.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vexil {
@@ -126,51 +127,64 @@ qsizetype TextFinder::find(QByteArrayView bytes) const
     return -1;
 }
 
-int FindNextLine(const Collection& collection, const QString& text, int currentEntry)
+SearchText::SearchText(const Collection& collection) : m_bytes(collection.bytes())
+{
+    const char* data = m_bytes.constData();
+    const qsizetype size = m_bytes.size();
+    m_blockStart.reserve(collection.itemCount() + 2);
+    for (qsizetype at = 0; at < size; at = skipLines(data, size, at, kItemLines))
+        m_blockStart << at;
+    m_blockStart << size;
+}
+
+int SearchText::findNextLine(const Collection& collection, const QString& text,
+                             int currentEntry) const
 {
     const int count = collection.itemCount();
     const TextFinder finder(text);
-    if (count < 1 || !finder.canMatch())
+    const qsizetype blocks = m_blockStart.size() - 1;
+    if (count < 1 || !finder.canMatch() || blocks != count + 1)
         return -1;
-    // One pass over the bytes as they are written; a match cannot run over a line break, as
-    // the text holds none.
-    const QByteArray bytes = collection.bytes();
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
-    const int lineCount = collection.lineCount();
+    const char* data = m_bytes.constData();
 
-    // Searches lines `first` to `last` (inclusive) whose first starts at `offset`.
-    auto search = [&](int first, int last, qsizetype offset) -> int {
-        if (first < 0 || last < first)
+    // Searches from the start of block `first` to the start of block `end`; a match cannot
+    // run over a line break, as the text holds none.
+    auto search = [&](qsizetype first, qsizetype end) -> int {
+        if (first < 0 || end <= first)
             return -1;
-        const qsizetype end = skipLines(data, size, offset, last - first + 1);
-        const qsizetype at = finder.find(QByteArrayView(data + offset, end - offset));
+        const qsizetype from = m_blockStart[first];
+        const qsizetype at = finder.find(QByteArrayView(data + from, m_blockStart[end] - from));
         if (at < 0)
             return -1;
-        return first + int(countNewlines(data, offset, offset + at));
+        const qsizetype found = from + at;
+        const qsizetype block =
+            std::upper_bound(m_blockStart.begin(), m_blockStart.end(), found) -
+            m_blockStart.begin() - 1;
+        return int(block * kItemLines + countNewlines(data, m_blockStart[block], found));
     };
 
     const int firstItemLine = collection.FindItemLine(1);
     if (firstItemLine < 0)
         return -1;
-    const qsizetype firstItemOffset = skipLines(data, size, 0, firstItemLine);
-    auto offsetOf = [&](int line) {
-        return line >= firstItemLine
-                   ? skipLines(data, size, firstItemOffset, line - firstItemLine)
-                   : skipLines(data, size, 0, line);
-    };
-
     if (currentEntry + 1 < count) {
         const int next = collection.FindItemLine(currentEntry + 2);
         if (next >= 0) {
-            const int found = search(next, lineCount - 1, offsetOf(next));
+            const int found = search(next / kItemLines, blocks);
             if (found >= 0)
                 return found;
         }
     }
     const int current = collection.FindItemLine(currentEntry + 1);
-    const int last = qMin(current < 0 ? -1 : current + kItemLines - 1, lineCount - 1);
-    return search(firstItemLine, last, firstItemOffset);
+    if (current < 0)
+        return -1;
+    return search(firstItemLine / kItemLines, current / kItemLines + 1);
+}
+
+int FindNextLine(const Collection& collection, const QString& text, int currentEntry)
+{
+    if (collection.itemCount() < 1 || !TextFinder(text).canMatch())
+        return -1;
+    return SearchText(collection).findNextLine(collection, text, currentEntry);
 }
 
 } // namespace vexil

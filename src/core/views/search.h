@@ -32,6 +32,23 @@ private:
     std::array<qsizetype, 256> m_shift{};
 };
 
+// The bytes of a collection as they are written, with the place where each item block
+// starts, kept for repeated searches: copying the collection is most of the cost of a search.
+class SearchText {
+public:
+    SearchText() = default;
+    explicit SearchText(const Collection& collection);
+
+    bool isEmpty() const { return m_blockStart.isEmpty(); }
+    // Find / Next as FindNextLine below, over the bytes kept; `collection` must be the one
+    // they were taken from (it tells where items are).
+    int findNextLine(const Collection& collection, const QString& text, int currentEntry) const;
+
+private:
+    QByteArray m_bytes;
+    QList<qsizetype> m_blockStart; // and the end of the bytes after the last block
+};
+
 // Find / Next over the stored lines of `collection`: the index of the first line that holds
 // `text`, searched first from the item after the current entry's item to the end, then from
 // item 1 through the current entry's item itself. All 14 lines of an item are searched, the

@@ -233,8 +233,15 @@ void TForm3::BitBtn1Click()
     Guarded(m_prompts, this, [this] {
         ListBox1->setFocus();
         const QModelIndex current = ListBox1->currentIndex();
-        const int line = FindNextLine(m_collection.collection(), Edit1->text(),
-                                      current.isValid() ? current.row() : -1);
+        const FileStamp stamp = FileStamp::of(m_collection.fileName());
+        if (m_search.isEmpty() || m_searchFile != m_collection.fileName() ||
+            m_searchStamp != stamp) {
+            m_search = SearchText(m_collection.collection());
+            m_searchFile = m_collection.fileName();
+            m_searchStamp = stamp;
+        }
+        const int line = m_search.findNextLine(m_collection.collection(), Edit1->text(),
+                                               current.isValid() ? current.row() : -1);
         if (line < 0)
             throw Failure::refusal(kNotFound);
         // Showing the item makes its entry the current one, so the next press goes on after it.
@@ -281,6 +288,13 @@ void TForm3::closeList()
     if (m_choicePending)
         ListBox1Click();
     hide();
+}
+
+void TForm3::hideEvent(QHideEvent* event)
+{
+    // A large collection's text is not kept while nobody searches it.
+    m_search = SearchText();
+    QWidget::hideEvent(event);
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/opencollection.h"
 #include "views/entrymodels.h"
+#include "views/search.h"
 
 #include <QListView>
 #include <QWidget>
@@ -57,6 +59,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Marks the entry of the item shown: other selections go unless the user is working
@@ -73,6 +76,11 @@ private:
     // Set while the program itself moves the current entry, which chooses nothing.
     bool m_marking = false;
     bool m_choicePending = false;
+    // The collection's text for Find / Next, kept while the window is open and the file, to
+    // which every change is written at once, stays as it was.
+    SearchText m_search;
+    QString m_searchFile;
+    FileStamp m_searchStamp;
 };
 
 } // namespace vexil

@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace vexil {
@@ -90,8 +89,8 @@ TForm7::TForm7(const OpenCollection& collection, const Settings& settings, QWidg
     DrawGrid1->setWordWrap(false);
     DrawGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     DrawGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    DrawGrid1->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    DrawGrid1->verticalScrollBar()->setSingleStep(kDiagramCellSize.height() / 4);
+    // Scrolled by whole rows, so that only whole cells show.
+    DrawGrid1->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     DrawGrid1->viewport()->setBackgroundRole(QPalette::Button);
     for (QHeaderView* header : {DrawGrid1->horizontalHeader(), DrawGrid1->verticalHeader()}) {
         header->hide();
