@@ -146,10 +146,15 @@ int main(int argc, char* argv[])
     list.ListBox1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     const int selected = int(list.selectedNumbers().size());
     prompts->target = dir.filePath(QStringLiteral("copy.dgr"));
-    const double copy = best(3, [&] {
-        QFile::remove(prompts->target);
+    double copy = 1e30;
+    for (int run = 0; run < 3; ++run) {
+        QFile::remove(prompts->target); // a new file each time, as the first copy makes it
+        QElapsedTimer timer;
+        timer.start();
         list.BitBtn3Click();
-    });
+        copy = qMin(copy, timer.nsecsElapsed() / 1e6);
+    }
+    const double gather = best(3, [&] { list.selectedNumbers(); });
     QByteArray written;
     {
         QFile in(prompts->target);
@@ -184,6 +189,7 @@ int main(int argc, char* argv[])
                 findFirst / grepC);
     std::printf("Copy %d selected items:    %8.2f ms (file %.1f MB)\n", selected, copy,
                 written.size() / 1e6);
+    std::printf("  of which gathering the selected entries: %.2f ms\n", gather);
     std::printf("one plain write of that file:  %8.2f ms   ratio %.2f\n", plainWrite,
                 copy / plainWrite);
     std::printf("the same bytes written atomically and synced, as every write is: %8.2f ms; "
