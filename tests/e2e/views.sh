@@ -134,11 +134,10 @@ open_list
 shot list-large
 list_click 60 "$(( 354 + 20 ))"
 xdotool type --delay 20 "zyzzyva"
-started=$(date +%s%N)
 list_click 190 "$(( 354 + 20 ))"
+# The first press takes the collection's text: give a loaded machine a moment.
 sleep 1.5
 shot found-last
-echo "Find / Next over 100,000 items, with the click: $(( ($(date +%s%N) - started) / 1000000 )) ms"
 click $DIAGRAMS
 dialog "List of diagrams"
 sleep 0.8
