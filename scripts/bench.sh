@@ -14,3 +14,4 @@ for n in 1000 10000 100000; do
 done
 build/bench/bench_pbm
 build/bench/bench_verify 1000
+build/bench/bench_views

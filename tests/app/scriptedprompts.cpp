@@ -105,4 +105,5 @@ std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& p
     return program;
 }
 
+
 } // namespace vexil::test

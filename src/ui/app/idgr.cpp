@@ -214,11 +214,6 @@ Item TForm1::fieldsItem() const
     return item;
 }
 
-QString TForm1::entryText(int number) const
-{
-    return QString::number(number);
-}
-
 void TForm1::saveItem()
 {
     // With no item shown there is nothing to write, and the header item must stay empty.

@@ -106,8 +106,6 @@ public:
     // The item as the fields show it now, unsaved edits included; the multi-line fields give
     // their lines as they wrap at the field's width.
     Item fieldsItem() const;
-    // The short text of the list window's entry for an item.
-    QString entryText(int number) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "app/datamodule.h"
 #include "app/fairy.h"
+#include "app/guard.h"
 #include "app/idgr.h"
 #include "output/copyd.h"
 #include "output/print.h"
@@ -24,7 +25,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_main = std::make_unique<TForm1>(*m_prompts, m_settings, m_collection, pictureFolder);
     m_solve = std::make_unique<TForm2>(
         *m_prompts, m_settings, [this] { return m_main->fieldsItem(); }, m_main.get());
-    m_list = std::make_unique<TForm3>(m_main.get());
+    m_list = std::make_unique<TForm3>(*m_prompts, m_collection, m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
     m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
     // The options window has no parent: it always opens centred on the screen.
@@ -32,18 +33,12 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         *m_prompts, m_settings, OpenSettingsStore(settingsPath), m_solve.get(),
         LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(),
                       m_clipboard.get()});
-    m_diagrams = std::make_unique<TForm7>(m_main.get());
+    m_diagrams = std::make_unique<TForm7>(m_collection, m_settings, m_main.get());
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
     m_main->setOptionsWindow(m_options.get());
     m_main->setFairyDialog(m_fairy.get());
-    m_list->setEntryText([this](int number) { return m_main->entryText(number); });
     m_main->setListWindow(m_list.get());
-    auto refillList = [this] {
-        m_list->RefillList(m_collection.itemCount(), m_collection.currentItem());
-    };
-    QObject::connect(&m_collection, &OpenCollection::opened, m_list.get(), refillList);
-    QObject::connect(&m_collection, &OpenCollection::itemsChanged, m_list.get(), refillList);
     m_main->setPbmImport([this](QWidget* parent, const QString& name) {
         return m_data->ImportPbm(parent, name);
     });
@@ -59,6 +54,23 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     QObject::connect(m_main->SpeedButton21, &QToolButton::clicked, m_main.get(), [this] {
         Guarded(*m_prompts, m_main.get(),
                 [this] { PrintItem(*m_main, *m_prompts, m_settings); });
+    });
+
+    // The views show an item through the main window, which asks about unsaved changes first.
+    const ShowItemFunction showItem = [this](int number) { return m_main->askAndShowItem(number); };
+    m_list->setShowItem(showItem);
+    m_diagrams->setShowItem(showItem);
+    QObject::connect(m_main->SpeedButton23, &QToolButton::clicked, m_list.get(), [this] {
+        if (!m_main->askToSaveChanges())
+            return;
+        m_list->show();
+        m_list->raise();
+        m_list->activateWindow();
+    });
+    QObject::connect(m_main->SpeedButton26, &QToolButton::clicked, m_diagrams.get(), [this] {
+        if (!m_main->askToSaveChanges())
+            return;
+        m_diagrams->chooseItem();
     });
 }
 

@@ -119,4 +119,5 @@ void Prompts::report(QWidget* parent, const Failure& failure)
         error(parent, failure.message);
 }
 
+
 } // namespace vexil

@@ -1,53 +1,86 @@
 #pragma once
 
-#include <QAbstractListModel>
+#include "model/opencollection.h"
+#include "views/entrymodels.h"
+#include "views/search.h"
+
+#include <QListView>
 #include <QWidget>
 
-#include <functional>
-
-class QListView;
+class QLineEdit;
+class QPushButton;
 
 namespace vexil {
 
-// One entry per item; the texts come from the main window at the moment they are painted,
-// so that 100,000 entries cost nothing until they are seen.
-class ItemListModel : public QAbstractListModel {
+class OpenCollection;
+class Prompts;
+
+// The entries of the list window; typing in it looks for nothing, since asking every entry
+// for its text would read the whole collection.
+class EntryListView : public QListView {
     Q_OBJECT
 public:
-    using EntryText = std::function<QString(int number)>;
-
-    explicit ItemListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
-    void setEntryText(EntryText entryText) { m_entryText = std::move(entryText); }
-    void reset(int count);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-private:
-    int m_count = 0;
-    EntryText m_entryText;
+    using QListView::QListView;
+    void keyboardSearch(const QString&) override {}
 };
 
-// The list window: a tool window listing the items of the open collection.
+// The list window: a tool window beside the main window with one entry per item, a search
+// over the collection's text and a copy of the selected items into another collection.
 class TForm3 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm3(QWidget* parent = nullptr);
+    TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* parent = nullptr);
 
-    void setEntryText(ItemListModel::EntryText entryText);
+    // How a chosen or found entry's item is shown in the main window.
+    void setShowItem(ShowItemFunction show) { m_show = std::move(show); }
+
     // One entry per item, the current item's entry selected and current.
     void RefillList(int itemCount, int currentNumber);
-
     // What the main window needs to mark its current item.
     bool isActiveListWindow() const;
     void clearAllSelections();
     void selectEntry(int position);
 
-    QListView* list() const { return m_list; }
+    // Handlers.
+    void ListBox1Click(); // the current entry was moved: show its item
+    void BitBtn1Click();  // Find / Next
+    void BitBtn2Click();  // Clear selected
+    void BitBtn3Click();  // Copy selected items
+
+    // The numbers of the selected entries' items, in collection order.
+    QList<int> selectedNumbers() const;
+    QListView* list() const { return ListBox1; }
+
+    EntryListView* ListBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Marks the entry of the item shown: other selections go unless the user is working
+    // in this window.
+    void markCurrentItem(int number);
+    void setCurrentEntry(int position, bool select);
+    void chooseLater();
+    void closeList();
+
+    Prompts& m_prompts;
+    const OpenCollection& m_collection;
     ItemListModel* m_model;
-    QListView* m_list;
+    ShowItemFunction m_show;
+    // Set while the program itself moves the current entry, which chooses nothing.
+    bool m_marking = false;
+    bool m_choicePending = false;
+    // The collection's text for Find / Next, kept while the window is open and the file, to
+    // which every change is written at once, stays as it was.
+    SearchText m_search;
+    QString m_searchFile;
+    FileStamp m_searchStamp;
 };
 
 } // namespace vexil
