@@ -40,7 +40,7 @@ public:
     {
         std::printf("error: %s\n", qPrintable(text));
     }
-    QString saveFileNameForAppend(QWidget*, const QString&, const QString&,
+    QString appendFileName(QWidget*, const QString&, const QString&,
                                   const QString&) override
     {
         return target;

@@ -37,13 +37,8 @@ public:
     TForm6& options() { return *m_options; }
     TDataModule1& data() { return *m_data; }
     TForm7& diagrams() { return *m_diagrams; }
-    OpenCollection& collection() { return m_collection; }
 
 private:
-    // Until the main window works on m_collection itself, the views follow its file and the
-    // item it shows.
-    void followMainWindow();
-
     std::unique_ptr<Prompts> m_prompts;
     Settings m_settings; // filled and edited by the options window, read by all
     OpenCollection m_collection;
