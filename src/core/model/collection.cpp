@@ -264,8 +264,9 @@ QByteArray readRegularFile(const QString& path)
 // no new file, in place, as the file's own permissions allow.
 template <class F> void writeFile(const QString& path, F writeBody)
 {
+    // A device, a pipe or a folder in the file's place is never replaced by a file.
     if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
-        throw notRegularFile(path);
+        throw cannotCreate(path);
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || !writeBody(file) || !file.commit())
