@@ -13,7 +13,6 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <ranges>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -896,8 +895,9 @@ Lines Collection::lines() const
     lines.reserve(lineCount());
     for (qsizetype k = 0; k < m_blocks.size(); ++k) {
         lines.append(headerOf(k));
-        for (QByteArrayView line : linesOfBody(bodyOf(k)) | std::views::drop(1))
-            lines.append(line.toByteArray());
+        const BlockLines body = linesOfBody(bodyOf(k));
+        for (int i = 1; i < kItemLines; ++i)
+            lines.append(body[i].toByteArray());
     }
     return lines;
 }
