@@ -3,8 +3,14 @@
 #include "model/failure.h"
 
 #include <QRandomGenerator>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 
 using namespace vexil;
 
@@ -74,6 +80,13 @@ private slots:
 
     void fileWriteAndRead();
     void failedWriteIsReportedAndLeavesNoFile();
+
+    void writtenItemsKeepTheBlocks_data();
+    void writtenItemsKeepTheBlocks();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void writesInPlaceWhereTheFolderTakesNoNewFile();
+    void openingWhileAnotherProgramRewritesTheFile();
 };
 
 void TestCollection::splitLines_data()
@@ -451,6 +464,191 @@ void TestCollection::failedWriteIsReportedAndLeavesNoFile()
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(!failureOf([&] { WriteLinesFile(folder, blocks({0, 1})); }).isEmpty());
     QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestCollection::writtenItemsKeepTheBlocks_data()
+{
+    QTest::addColumn<Item>("item");
+    QTest::addColumn<Item>("back"); // the item as the file gives it back
+    for (const char* br : {"\r\n", "\n", "\r", "\n\r"}) {
+        const QString b = QLatin1String(br);
+        const QString tag = QString(br).replace('\r', "CR").replace('\n', "LF");
+        Item one;
+        one.author = "Loyd" + b + "Shinkman";
+        one.source = b + "Tidskrift" + b;
+        one.stipulation = "#2" + b;
+        one.condition = "Circe" + b + "Madrasi";
+        Item oneBack = one;
+        const QString blanks = QString(b == "\r\n" ? 1 : int(b.size()), ' ');
+        oneBack.author = "Loyd" + blanks + "Shinkman";
+        oneBack.source = blanks + "Tidskrift" + blanks;
+        oneBack.stipulation = "#2";
+        oneBack.condition = "Circe" + blanks + "Madrasi";
+        QTest::newRow(qPrintable("one-line fields " + tag)) << one << oneBack;
+
+        Item multi;
+        multi.stipulation = "h#2";
+        multi.twins = {"b) wKe1" + b + "c) bKe8", "d) -wPa2"};
+        multi.solution = {"1.Ke2" + b + "2.Ke3", b};
+        Item multiBack = multi;
+        // LF CR is two breaks, so one more line.
+        const QStringList gap = b == "\n\r" ? QStringList{QString()} : QStringList{};
+        multiBack.twins = QStringList{"b) wKe1"} + gap + QStringList{"c) bKe8", "d) -wPa2"};
+        multiBack.solution = QStringList{"1.Ke2"} + gap + QStringList{"2.Ke3", "", ""} + gap;
+        QTest::newRow(qPrintable("multi-line fields " + tag)) << multi << multiBack;
+    }
+    Item only;
+    only.condition = "\n";
+    only.solution = {"\r\n"};
+    Item onlyBack;
+    onlyBack.condition = " ";
+    onlyBack.solution = {"", ""};
+    QTest::newRow("nothing but breaks") << only << onlyBack;
+}
+
+void TestCollection::writtenItemsKeepTheBlocks()
+{
+    QFETCH(Item, item);
+    QFETCH(Item, back);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.dgr"));
+    Collection collection = Collection::fromLines(blocks({0, 1, 2}));
+    collection.writeItem(kItemLines, item);
+    collection.writeItem(2 * kItemLines, item);
+    collection.write(path);
+    QCOMPARE(ValidateCollection(ReadLinesFile(path)), 2);
+    const Collection read = Collection::fromFile(path);
+    QCOMPARE(read.itemCount(), 2);
+    QCOMPARE(read.readItem(kItemLines), back);
+    QCOMPARE(read.readItem(2 * kItemLines), back);
+    QCOMPARE(read, collection);
+    // The lines kept in memory are the ones written.
+    QCOMPARE(collection.readItem(kItemLines), back);
+}
+
+void TestCollection::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("device that is always empty") << QStringLiteral("/dev/null");
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+    QTest::newRow("folder") << QStringLiteral("FOLDER");
+    QTest::newRow("pipe") << QStringLiteral("PIPE");
+    QTest::newRow("link to a pipe") << QStringLiteral("LINK");
+}
+
+void TestCollection::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.dgr"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(QFile::link(pipe, dir.filePath(QStringLiteral("link.dgr"))));
+    path.replace(QLatin1String("FOLDER"), dir.path());
+    path.replace(QLatin1String("PIPE"), pipe);
+    path.replace(QLatin1String("LINK"), dir.filePath(QStringLiteral("link.dgr")));
+    if (!QFileInfo::exists(path))
+        QSKIP("no such device here");
+    const QString refused = QStringLiteral("%1 is not a regular file").arg(path);
+    QCOMPARE(failureOf([&] { Collection::fromFile(path); }), refused);
+    QCOMPARE(failureOf([&] { ReadWholeFile(path); }), refused);
+    if (path.startsWith(dir.path())) {
+        // Nothing takes the place of what is there.
+        const QString cannot = QStringLiteral("Cannot create file %1").arg(path);
+        QCOMPARE(failureOf([&] { Collection::newCollection().write(path); }), cannot);
+        QCOMPARE(failureOf([&] { WriteLinesFile(path, blocks({0, 1})); }), cannot);
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+
+    // A link to a regular file is read as the file.
+    const QString file = dir.filePath(QStringLiteral("c.dgr"));
+    Collection::newCollection().write(file);
+    QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("to-c.dgr"))));
+    QCOMPARE(Collection::fromFile(dir.filePath(QStringLiteral("to-c.dgr"))),
+             Collection::newCollection());
+}
+
+void TestCollection::writesInPlaceWhereTheFolderTakesNoNewFile()
+{
+    // The folder takes no new file (no temporary beside the target), the file itself is
+    // writable. Run as root, the check of permissions is had by acting as another user.
+    QTemporaryDir dir;
+    // Group and others alike: acting as another user keeps the groups.
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ExeGroup |
+                                                  QFile::ExeOther));
+    const QString folder = dir.filePath(QStringLiteral("readonly"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/c.dgr");
+    const QString linesPath = folder + QStringLiteral("/lines.dgr");
+    Collection::newCollection().write(path);
+    Collection::newCollection().write(linesPath);
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                     QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QVERIFY(QFile::setPermissions(path, all));
+    QVERIFY(QFile::setPermissions(linesPath, all));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                              QFile::ExeGroup | QFile::ReadOther |
+                                              QFile::ExeOther));
+    const uid_t user = ::geteuid();
+    if (user == 0 && ::seteuid(65534) != 0)
+        QSKIP("running as root and cannot act as another user");
+    const auto restore = qScopeGuard([&] {
+        if (user == 0)
+            QVERIFY(::seteuid(0) == 0);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    QVERIFY(!QFile(folder + QStringLiteral("/probe")).open(QIODevice::WriteOnly));
+
+    Collection collection = Collection::newCollection();
+    collection.appendEmptyItem();
+    Item item;
+    item.author = QStringLiteral("Kniest");
+    collection.writeItem(2 * kItemLines, item);
+    QCOMPARE(failureOf([&] { collection.write(path); }), QString());
+    QCOMPARE(failureOf([&] { WriteLinesFile(linesPath, collection.lines()); }), QString());
+    QCOMPARE(Collection::fromFile(path), collection);
+    QCOMPARE(ReadLinesFile(linesPath), collection.lines());
+    QCOMPARE(QDir(folder).entryList(QDir::Files), (QStringList{"c.dgr", "lines.dgr"}));
+}
+
+void TestCollection::openingWhileAnotherProgramRewritesTheFile()
+{
+    // Another program cuts the file short and writes it again while it is read: every open
+    // gives a collection or a failure, never a crash.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.dgr"));
+    Lines lines;
+    for (int n = 0; n <= 3000; ++n)
+        EmptyItem(lines, n);
+    const QByteArray bytes = JoinLines(lines);
+    WriteLinesFile(path, lines);
+    std::atomic<bool> done = false;
+    QThread* writer = QThread::create([&] {
+        while (!done) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadWrite))
+                continue;
+            file.resize(bytes.size() / 3);
+            file.seek(bytes.size() / 3);
+            file.write(bytes.mid(bytes.size() / 3));
+        }
+    });
+    writer->start();
+    int opened = 0, refused = 0;
+    for (int round = 0; round < 200; ++round) {
+        try {
+            const Collection collection = Collection::fromFile(path);
+            QCOMPARE(collection.bytes().size(), collection.byteSize());
+            ++opened;
+        } catch (const Failure& failure) {
+            QVERIFY(!failure.message.isEmpty());
+            ++refused;
+        }
+    }
+    done = true;
+    writer->wait();
+    delete writer;
+    QCOMPARE(opened + refused, 200);
 }
 
 QTEST_GUILESS_MAIN(TestCollection)

@@ -51,6 +51,8 @@ private slots:
     void deleteMatchesTheStepByStepResult();
     void changeNumberMatchesTheStepByStepResult();
     void examples();
+    void blocksThatDoNotExistAreRefused_data();
+    void blocksThatDoNotExistAreRefused();
     void lookupsMatchTheWalkOnAnyValidFile();
     void appendAndWriteItems();
     void writeFailsWithoutTouchingTheFile();
@@ -114,16 +116,45 @@ void TestItemOperations::examples()
     for (int n = 1; n <= 5; ++n)
         QCOMPARE(authorOf(c.lines(), n), "['Author " + QByteArray::number(order[n - 1]) + "'],");
 
-    // Nothing happens for the header item, the same number or a number out of range.
+    // The same number changes nothing.
     const Collection untouched = Collection::fromLines(numberedCollection(3));
-    for (auto [from, to] : {std::pair{0, 2}, std::pair{2, 0}, std::pair{2, 2}, std::pair{2, 4}}) {
-        c = untouched;
-        c.moveItem(from, to);
-        QCOMPARE(c, untouched);
-    }
-    c.removeItem(0);
-    c.removeItem(4);
+    c = untouched;
+    c.moveItem(2, 2);
     QCOMPARE(c, untouched);
+}
+
+void TestItemOperations::blocksThatDoNotExistAreRefused_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to"); // -100: remove `from`
+    QTest::newRow("remove the header item") << 0 << -100;
+    QTest::newRow("remove behind the last") << 4 << -100;
+    QTest::newRow("remove a negative number") << -1 << -100;
+    QTest::newRow("move the header item") << 0 << 2;
+    QTest::newRow("move onto the header item") << 2 << 0;
+    QTest::newRow("move behind the last") << 2 << 4;
+    QTest::newRow("move from behind the last") << 4 << 1;
+    QTest::newRow("move from a negative number") << -3 << 1;
+}
+
+void TestItemOperations::blocksThatDoNotExistAreRefused()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    const Collection untouched = Collection::fromLines(numberedCollection(3));
+    Collection c = untouched;
+    QString message;
+    try {
+        if (to == -100)
+            c.removeItem(from);
+        else
+            c.moveItem(from, to);
+    } catch (const Failure& failure) {
+        message = failure.message;
+    }
+    QVERIFY2(!message.isEmpty(), "no failure");
+    QCOMPARE(c, untouched);
+    QCOMPARE(c.bytes(), untouched.bytes());
 }
 
 void TestItemOperations::lookupsMatchTheWalkOnAnyValidFile()

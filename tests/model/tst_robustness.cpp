@@ -3,6 +3,7 @@
 #include "model/sampleitems.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vexil;
@@ -49,6 +50,68 @@ int openAndWalk(const QByteArray& bytes)
     return failures;
 }
 
+template <class F> QString failureOf(F body)
+{
+    try {
+        body();
+    } catch (const Failure& failure) {
+        return failure.message.isEmpty() ? QStringLiteral("(no message)") : failure.message;
+    }
+    return {};
+}
+
+// The collection reader against the straightforward one (split into lines, validate, walk):
+// the same verdict with the same message, the same lines and the same items.
+void compareWithReference(const QByteArray& bytes)
+{
+    const Lines lines = SplitLines(bytes);
+    int count = -2;
+    const QString expected = failureOf([&] { count = ValidateCollection(lines); });
+    Collection collection;
+    const QString found = failureOf([&] { collection = Collection::fromBytes(bytes); });
+    QCOMPARE(found, expected);
+    if (!expected.isEmpty())
+        return;
+    QCOMPARE(collection.itemCount(), count);
+    QCOMPARE(collection.lines(), lines);
+    QCOMPARE(collection.bytes(), JoinLines(lines));
+    QCOMPARE(collection.byteSize(), JoinLines(lines).size());
+    for (int n = -1; n <= count + 1; ++n) {
+        int line = -2, walked = -2;
+        QCOMPARE(failureOf([&] { line = collection.FindItemLine(n); }),
+                 failureOf([&] { walked = FindItemLine(lines, n); }));
+        QCOMPARE(line, walked);
+    }
+    for (int k = 0; k <= count; ++k) {
+        Item item, reference;
+        QCOMPARE(failureOf([&] { item = collection.readItem(k * kItemLines); }),
+                 failureOf([&] { reference = ReadItem(lines, k * kItemLines); }));
+        QCOMPARE(item, reference);
+    }
+}
+
+// The same file with other line ends: LF only, lone CR only, or each one picked at random.
+QList<QByteArray> withOtherLineEnds(const QByteArray& bytes, QRandomGenerator& random)
+{
+    QByteArray lf = bytes, cr = bytes, mixed;
+    lf.replace("\r\n", "\n");
+    cr.replace("\r\n", "\r");
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            mixed += QByteArrayList{"\r\n", "\n", "\r"}[random.bounded(3)];
+            ++i;
+        } else {
+            mixed += bytes[i];
+        }
+    }
+    return {bytes, lf, cr, mixed};
+}
+
+bool isAccepted(const QByteArray& bytes)
+{
+    return failureOf([&] { ValidateCollection(SplitLines(bytes)); }).isEmpty();
+}
+
 QByteArray mutated(QByteArray bytes, QRandomGenerator& random)
 {
     static const char pieces[] = "[](),'\\n\r\n0123456789-Dg=";
@@ -85,6 +148,50 @@ private slots:
         for (int round = 0; round < 4000; ++round)
             failures += openAndWalk(mutated(sample, random));
         QVERIFY(failures > 0); // the mutations do reach the error paths
+    }
+
+    void readerMatchesTheReferenceReader()
+    {
+        QRandomGenerator random(5);
+        const QByteArray sample = JoinLines(test::collectionOf(test::sampleItems()));
+        int accepted = 0, refused = 0;
+        auto check = [&](const QByteArray& bytes) {
+            for (const QByteArray& variant : withOtherLineEnds(bytes, random)) {
+                compareWithReference(variant);
+                if (QTest::currentTestFailed())
+                    qFatal("the readers differ on %s", variant.toBase64().constData());
+                ++(isAccepted(variant) ? accepted : refused);
+            }
+        };
+        check(sample);
+        check(QByteArray());
+        for (int round = 0; round < 3000; ++round)
+            check(mutated(sample, random));
+        for (int round = 0; round < 1000; ++round) {
+            QByteArray bytes(random.bounded(600), '\0');
+            for (char& b : bytes)
+                b = "\r\n\r\n[]0123Dg=x\0\xff"[random.bounded(16)];
+            check(bytes);
+        }
+        QVERIFY(accepted > 100);
+        QVERIFY(refused > 100);
+
+        // The file itself, read as a file.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("c.dgr"));
+        for (const QByteArray& variant : withOtherLineEnds(sample, random)) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(variant);
+            file.close();
+            // (A lone CR before the LF of an empty line is one CR LF: the mixed file may be
+            // refused.)
+            const QString expected = failureOf([&] { ValidateCollection(SplitLines(variant)); });
+            Collection read;
+            QCOMPARE(failureOf([&] { read = Collection::fromFile(path); }), expected);
+            if (expected.isEmpty())
+                QCOMPARE(read.lines(), SplitLines(variant));
+        }
     }
 
     void randomBytesNeverCrash()

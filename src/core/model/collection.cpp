@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -12,6 +13,16 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace vexil {
 namespace {
@@ -151,25 +162,82 @@ qsizetype digitCount(qsizetype value)
     return digits;
 }
 
-// The lines of a stored block: its header, then the 13 lines of its body (each followed by
-// CR LF, none holding a break).
-BlockLines linesOf(QByteArrayView header, const QByteArray& body)
+// The 13 lines of a block body (each followed by a line end of any kind) as views.
+BlockLines linesOfBody(QByteArrayView body)
 {
     BlockLines lines;
-    lines[0] = header;
-    qsizetype start = 0;
-    for (int i = 1; i < kItemLines; ++i) {
-        const qsizetype end = body.indexOf('\r', start);
-        lines[i] = QByteArrayView(body).sliced(start, end - start);
-        start = end + 2;
-    }
+    int i = 1;
+    forEachLine(body, [&](QByteArrayView line) {
+        if (i < kItemLines)
+            lines[i++] = line;
+    });
     return lines;
+}
+
+// The first line of `bytes` and the offset just behind its line end.
+QByteArrayView firstLine(QByteArrayView bytes, qsizetype& next)
+{
+    const char* data = bytes.data();
+    qsizetype i = 0;
+    while (i < bytes.size() && data[i] != '\r' && data[i] != '\n')
+        ++i;
+    next = i;
+    if (next < bytes.size())
+        next += data[i] == '\r' && i + 1 < bytes.size() && data[i + 1] == '\n' ? 2 : 1;
+    return bytes.first(i);
+}
+
+// Appends `bytes` with every line end (CR LF, lone CR, lone LF) written as CR LF, and a final
+// line without one given it. Sixteen bytes at a time: this is every write of a file that was
+// not read with CR LF.
+void appendCrLf(QByteArray& out, QByteArrayView bytes)
+{
+    const qsizetype old = out.size();
+    out.resize(old + 2 * bytes.size() + 2 + 16);
+    char* w = out.data() + old;
+    const char* r = bytes.data();
+    const char* const end = r + bytes.size();
+    auto lineEnd = [&] {
+        r += *r == '\r' && r + 1 < end && r[1] == '\n' ? 2 : 1;
+        *w++ = '\r';
+        *w++ = '\n';
+    };
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - r >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
+        const unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(w), v);
+        if (!mask) {
+            w += 16;
+            r += 16;
+            continue;
+        }
+        const int n = qCountTrailingZeroBits(mask);
+        w += n;
+        r += n;
+        lineEnd();
+    }
+#endif
+    while (r < end) {
+        if (*r == '\r' || *r == '\n')
+            lineEnd();
+        else
+            *w++ = *r++;
+    }
+    if (!bytes.isEmpty() && bytes.back() != '\r' && bytes.back() != '\n') {
+        *w++ = '\r';
+        *w++ = '\n';
+    }
+    out.resize(w - out.data());
 }
 
 Item readBlock(const BlockLines& lines);
 std::array<QByteArray, kItemLines - 2> encodeItem(const Item& item);
 
-QByteArray bodyOf(const std::array<QByteArray, kItemLines - 2>& lines)
+QByteArray bodyBytes(const std::array<QByteArray, kItemLines - 2>& lines)
 {
     qsizetype size = 2 * (kItemLines - 1);
     for (const QByteArray& line : lines)
@@ -182,6 +250,88 @@ QByteArray bodyOf(const std::array<QByteArray, kItemLines - 2>& lines)
     }
     body += kLineEnd;
     return body;
+}
+
+Failure notRegularFile(const QString& path)
+{
+    return Failure::error(QStringLiteral("%1 is not a regular file").arg(path));
+}
+
+// Collections are read only from regular files: a device or a pipe could be endless (or block
+// the program), and replacing one by a file on the next save would be worse.
+void checkRegularFile(const QString& path, const QFile& file)
+{
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        throw notRegularFile(path);
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    if (file.isOpen() && ::fstat(file.handle(), &status) == 0 && !S_ISREG(status.st_mode))
+        throw notRegularFile(path);
+#else
+    Q_UNUSED(file);
+#endif
+}
+
+// The whole file into one buffer of the program's own, however the file changes meanwhile:
+// a file that shrinks gives fewer bytes, one that grows more.
+QByteArray readRegularFile(const QString& path)
+{
+    QFile file(path);
+    checkRegularFile(path, file);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw cannotOpen(path);
+    checkRegularFile(path, file);
+    const qint64 expected = file.size();
+    if (expected >= std::numeric_limits<qsizetype>::max() / 2)
+        throw cannotOpen(path);
+    QByteArray bytes(qsizetype(expected), Qt::Uninitialized);
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    // Large pages for a large file: far fewer page faults while it is copied in.
+    if (expected >= (qint64(1) << 23)) {
+        constexpr quintptr kPage = quintptr(1) << 21;
+        const quintptr from = (quintptr(bytes.data()) + kPage - 1) & ~(kPage - 1);
+        const quintptr to = (quintptr(bytes.data()) + quintptr(expected)) & ~(kPage - 1);
+        if (to > from) {
+            ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+            // Every page at once, rather than one fault at a time inside the copy.
+            ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#endif
+        }
+    }
+#endif
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            throw cannotOpen(path);
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    if (got == bytes.size()) {
+        // The file grew while it was read: take the rest as well.
+        char more[1 << 16];
+        for (qint64 n; (n = file.read(more, sizeof more)) != 0; bytes.append(more, qsizetype(n)))
+            if (n < 0)
+                throw cannotOpen(path);
+        got = bytes.size();
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+// A file written whole: beside the target first, then renamed over it; where the folder takes
+// no new file, in place, as the file's own permissions allow.
+template <class F> void writeFile(const QString& path, F writeBody)
+{
+    // A device, a pipe or a folder in the file's place is never replaced by a file.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        throw cannotCreate(path);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || !writeBody(file) || !file.commit())
+        throw cannotCreate(path);
 }
 
 } // namespace
@@ -209,13 +359,7 @@ QByteArray JoinLines(const Lines& lines)
 
 QByteArray ReadWholeFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw cannotOpen(path);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw cannotOpen(path);
-    return bytes;
+    return readRegularFile(path);
 }
 
 Lines ReadLinesFile(const QString& path)
@@ -225,10 +369,8 @@ Lines ReadLinesFile(const QString& path)
 
 void WriteLinesFile(const QString& path, const Lines& lines)
 {
-    QSaveFile file(path);
     const QByteArray bytes = JoinLines(lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw cannotCreate(path);
+    writeFile(path, [&](QSaveFile& file) { return file.write(bytes) == bytes.size(); });
 }
 
 int ValidateCollection(const Lines& lines)
@@ -332,8 +474,31 @@ Item readBlock(const BlockLines& lines)
 
 // Lines 1 to 12 of an item's block; everything is encoded before anything is stored, so that
 // a refusal leaves every line as it was.
-std::array<QByteArray, kItemLines - 2> encodeItem(const Item& item)
+// A line break inside a twin or solution line makes two lines of it, as the fields show them.
+QStringList splitAtBreaks(const QStringList& lines)
 {
+    static const QRegularExpression kBreaks(QStringLiteral("\r\n|\r|\n"));
+    QStringList split;
+    for (const QString& line : lines) {
+        if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
+            split += line.split(kBreaks);
+        else
+            split += line;
+    }
+    return split;
+}
+
+std::array<QByteArray, kItemLines - 2> encodeItem(const Item& given)
+{
+    // A break stored as such would add lines to the block, and the next Open would refuse the
+    // whole file: the one-line fields take a blank, the multi-line fields one more line.
+    Item item = given;
+    item.author = withoutBreaks(item.author);
+    item.source = withoutBreaks(item.source);
+    item.stipulation = withoutBreaks(item.stipulation);
+    item.condition = withoutBreaks(item.condition);
+    item.twins = splitAtBreaks(item.twins);
+    item.solution = splitAtBreaks(item.solution);
     std::array<QByteArray, kItemLines - 2> lines;
     for (int r = 0; r < 8; ++r) {
         QByteArray row = r == 0 ? "([" : "[";
@@ -386,93 +551,179 @@ void WriteItem(Lines& lines, int headerLine, const Item& item)
         lines[headerLine + 1 + i] = body[i];
 }
 
-bool Collection::fromCrLfBytes(QByteArrayView bytes, Collection& collection)
-{
-    // The usual file: every line ends in CR LF, the last one included. One pass finds the
-    // lines with memchr and checks the block rules; anything else takes the general path.
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
-    if (size < 2 || data[size - 1] != '\n' || data[size - 2] != '\r')
-        return false;
-    QList<qsizetype> blockStarts;
-    blockStarts.reserve(size / 256 + 1);
-    std::optional<Failure> firstFailure;
-    qsizetype line = 0;
-    for (qsizetype p = 0; p < size; ++line) {
-        const auto* lf = static_cast<const char*>(std::memchr(data + p, '\n', size - p));
-        const qsizetype end = lf - data;
-        // The first CR of the line must be the one that ends it: no lone CR inside.
-        if (end == p || std::memchr(data + p, '\r', end - p) != data + end - 1)
-            return false;
-        if (line % kItemLines == 0)
-            blockStarts.append(p);
-        if (!firstFailure) {
-            try {
-                checkLine(line, QByteArrayView(data + p, end - 1 - p));
-            } catch (const Failure& failure) {
-                firstFailure = failure;
+namespace {
+
+// The block index of a file in one pass: every line end found by a vectorised scan for CR and
+// LF, the block rules checked on the way. The first failure is kept and thrown only once the
+// line count is known, as ValidateCollection checks the count before any line.
+struct BlockIndex {
+    const char* data;
+    qsizetype size;
+    QList<qint64> starts;
+    bool crlf = true;
+    bool dgHeaders = true; // every header starts with "Dg[" (so carries its own number)
+    qsizetype start = 0;
+    qint64 lines = 0;
+    int inBlock = 0;
+    std::optional<Failure> failure;
+
+    void line(qsizetype end)
+    {
+        if (inBlock == 0) {
+            starts.append(start);
+            if (!failure) {
+                const QByteArrayView header(data + start, end - start);
+                try {
+                    checkLine(lines, header);
+                } catch (const Failure& f) {
+                    failure = f;
+                }
+                dgHeaders = dgHeaders && header.startsWith("Dg[");
+            }
+        } else if (inBlock == kItemLines - 1 && end != start && !failure) {
+            failure = Failure::refusal(kInvalidFileFormat);
+        }
+        if (++inBlock == kItemLines)
+            inBlock = 0;
+        ++lines;
+    }
+
+    // A line end at byte p: a LF (the end of CR LF when a CR stands before it) or a lone CR.
+    void lineEnd(qsizetype p)
+    {
+        if (data[p] == '\n' && p > 0 && data[p - 1] == '\r') {
+            line(p - 1);
+        } else {
+            crlf = false;
+            line(p);
+        }
+        start = p + 1;
+    }
+
+#ifdef __SSE2__
+    // Bit j set where byte j of the 64 at `p` equals the byte of `c`.
+    static quint64 mask64(const __m128i (&v)[4], __m128i c)
+    {
+        quint64 mask = 0;
+        for (int k = 0; k < 4; ++k)
+            mask |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v[k], c)))) << (16 * k);
+        return mask;
+    }
+#endif
+
+    void scan()
+    {
+        starts.reserve(size / 512 + 2);
+        qsizetype i = 0;
+#ifdef __SSE2__
+        // 64 bytes at a time: one event per line, at its LF or its lone CR. A CR in the last
+        // byte waits for the next 64 to tell whether a LF follows.
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        bool pendingCr = false;
+        for (; i + 64 <= size; i += 64) {
+            __m128i v[4];
+            for (int k = 0; k < 4; ++k)
+                v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16 * k));
+            const quint64 crs = mask64(v, cr);
+            const quint64 lfs = mask64(v, lf);
+            if (pendingCr && !(lfs & 1))
+                lineEnd(i - 1);
+            pendingCr = crs >> 63;
+            quint64 events = lfs | (crs & ~(lfs >> 1) & ~(quint64(1) << 63));
+            while (events) {
+                lineEnd(i + qCountTrailingZeroBits(events));
+                events &= events - 1;
             }
         }
-        p = end + 1;
+        if (pendingCr && (i == size || data[i] != '\n'))
+            lineEnd(i - 1);
+#endif
+        for (; i < size; ++i) {
+            if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n')))
+                lineEnd(i);
+        }
+        if (start < size) {
+            crlf = false;
+            line(size);
+        }
+        if (lines % kItemLines != 0)
+            throw Failure::refusal(kInvalidFileFormat);
+        if (failure)
+            throw *failure;
+        starts.append(size);
     }
-    // The line count is checked before any line, as the validation does.
-    if (line % kItemLines != 0)
-        throw Failure::refusal(kInvalidFileFormat);
-    if (firstFailure)
-        throw *firstFailure;
-    collection.m_blocks.reserve(blockStarts.size());
-    for (qsizetype k = 0; k < blockStarts.size(); ++k) {
-        const qsizetype start = blockStarts[k];
-        const qsizetype headerEnd = bytes.indexOf('\r', start);
-        const qsizetype next = k + 1 < blockStarts.size() ? blockStarts[k + 1] : size;
-        collection.appendBlock(bytes.sliced(start, headerEnd - start),
-                               bytes.sliced(headerEnd + 2, next - headerEnd - 2).toByteArray());
-    }
-    return true;
+};
+
+const QByteArray& emptyBody()
+{
+    static const QByteArray body = [] {
+        Lines lines;
+        EmptyItem(lines, 0);
+        QByteArray bytes;
+        for (int i = 1; i < kItemLines; ++i)
+            bytes += lines[i] + kLineEnd;
+        return bytes;
+    }();
+    return body;
 }
 
-Collection Collection::fromBytes(QByteArrayView bytes)
+void appendCanonicalHeader(QByteArray& out, qsizetype block)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, block).ptr;
+    out += "Dg[";
+    out += QByteArrayView(digits, end - digits);
+    out += "]=new Array\r\n";
+}
+
+Failure noSuchItem(int number, int count)
+{
+    return Failure::error(
+        QStringLiteral("There is no item %1 in the collection (it holds items 1 to %2).")
+            .arg(number)
+            .arg(count));
+}
+
+} // namespace
+
+Collection Collection::fromBuffer(QByteArray bytes)
 {
     Collection collection;
     if (bytes.isEmpty())
         return collection;
-    if (!fromCrLfBytes(bytes, collection)) {
-        collection = Collection();
-        const Lines lines = SplitLines(bytes);
-        ValidateCollection(lines);
-        for (qsizetype k = 0; k < lines.size(); k += kItemLines) {
-            QByteArray body;
-            for (int i = 1; i < kItemLines; ++i)
-                body += lines[k + i] + kLineEnd;
-            collection.appendBlock(lines[k], body);
-        }
-    }
-    collection.checkRegular();
+    BlockIndex index{bytes.constData(), bytes.size(), {}};
+    index.scan();
+    const qsizetype count = index.starts.size() - 1;
+    if (count > std::numeric_limits<qint32>::max() / kItemLines)
+        throw Failure::refusal(kInvalidFileFormat);
+    collection.m_source = std::move(bytes);
+    collection.m_starts = std::move(index.starts);
+    collection.m_crlf = index.crlf;
+    collection.m_blocks.resize(count);
+    Block* blocks = collection.m_blocks.data();
+    for (qsizetype k = 0; k < count; ++k)
+        blocks[k].source = qint32(k);
+    if (index.dgHeaders)
+        collection.m_regular = true; // each header starts "Dg[k]" with its own k, checked
+    else
+        collection.checkRegular();
     return collection;
+}
+
+Collection Collection::fromBytes(QByteArrayView bytes)
+{
+    return fromBuffer(bytes.toByteArray());
 }
 
 Collection Collection::fromLines(const Lines& lines)
 {
-    return fromBytes(JoinLines(lines));
+    return fromBuffer(JoinLines(lines));
 }
 
 Collection Collection::fromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw cannotOpen(path);
-    // Mapped rather than read: the blocks copy what they need, and a large file is not held
-    // twice in memory on the way.
-    const qint64 size = file.size();
-    if (size > 0) {
-        if (uchar* mapped = file.map(0, size)) {
-            const Collection collection =
-                fromBytes(QByteArrayView(reinterpret_cast<const char*>(mapped), size));
-            file.unmap(mapped);
-            return collection;
-        }
-    }
-    return fromBytes(ReadWholeFile(path));
+    return fromBuffer(readRegularFile(path));
 }
 
 Collection Collection::newCollection()
@@ -483,33 +734,99 @@ Collection Collection::newCollection()
     return collection;
 }
 
-void Collection::appendBlock(QByteArrayView header, QByteArray body)
+QByteArrayView Collection::sourceBlock(qint32 source) const
 {
-    const qsizetype k = m_blocks.size();
-    const bool canonical = header == QByteArrayView(ItemHeaderLine(int(k)));
-    m_blocks.append({canonical ? QByteArray() : header.toByteArray(), std::move(body)});
+    const qint64 start = m_starts[source];
+    return QByteArrayView(m_source).sliced(start, m_starts[source + 1] - start);
 }
 
 QByteArray Collection::headerOf(qsizetype block) const
 {
-    const QByteArray& header = m_blocks[block].header;
-    return header.isNull() ? ItemHeaderLine(int(block)) : header;
+    const Block& b = m_blocks[block];
+    if (b.canonical)
+        return ItemHeaderLine(int(block));
+    qsizetype next = 0;
+    return firstLine(sourceBlock(b.source), next).toByteArray();
 }
 
-void Collection::appendHeader(QByteArray& out, qsizetype block) const
+QByteArrayView Collection::bodyOf(qsizetype block) const
 {
-    const QByteArray& header = m_blocks[block].header;
-    if (header.isNull()) {
-        // "Dg[k]=new Array" without building it as a string of its own.
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, block).ptr;
-        out += "Dg[";
-        out += QByteArrayView(digits, end - digits);
-        out += "]=new Array\r\n";
+    const Block& b = m_blocks[block];
+    if (b.body >= 0)
+        return m_bodies[b.body];
+    const QByteArrayView bytes = sourceBlock(b.source);
+    qsizetype next = 0;
+    firstLine(bytes, next);
+    return bytes.sliced(next);
+}
+
+void Collection::appendBlock(QByteArray& out, qsizetype block) const
+{
+    const Block& b = m_blocks[block];
+    if (b.canonical) {
+        appendCanonicalHeader(out, block);
     } else {
-        out += header;
+        qsizetype next = 0;
+        out += firstLine(sourceBlock(b.source), next);
         out += kLineEnd;
     }
+    const QByteArrayView body = bodyOf(block);
+    if (b.body >= 0 || m_crlf)
+        out += body;
+    else
+        appendCrLf(out, body);
+}
+
+template <class Out> bool Collection::stream(Out out) const
+{
+    // Unchanged blocks that follow each other in the buffer go out as one run of its bytes;
+    // everything else is assembled in a chunk, so that a write is never one system call per
+    // item.
+    constexpr qsizetype kChunk = 1 << 20;
+    constexpr qsizetype kSmallRun = 1 << 16;
+    QByteArray chunk;
+    qint64 runStart = -1, runEnd = -1;
+    auto flushChunk = [&] {
+        if (chunk.isEmpty())
+            return true;
+        const bool ok = out(QByteArrayView(chunk));
+        chunk.resize(0);
+        return ok;
+    };
+    auto flushRun = [&] {
+        if (runStart < 0)
+            return true;
+        const QByteArrayView run = QByteArrayView(m_source).sliced(runStart, runEnd - runStart);
+        runStart = -1;
+        if (run.size() < kSmallRun) {
+            chunk += run;
+            return chunk.size() < kChunk || flushChunk();
+        }
+        return flushChunk() && out(run);
+    };
+    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
+        const Block& b = m_blocks[k];
+        if (m_crlf && !b.canonical && b.body < 0) {
+            const qint64 start = m_starts[b.source];
+            if (runStart >= 0 && runEnd == start) {
+                runEnd = m_starts[b.source + 1];
+                continue;
+            }
+            if (!flushRun())
+                return false;
+            runStart = start;
+            runEnd = m_starts[b.source + 1];
+            continue;
+        }
+        if (!flushRun())
+            return false;
+        if (chunk.capacity() < kChunk)
+            chunk.reserve(kChunk + 4096);
+        appendBlock(chunk, k);
+        if (chunk.size() >= kChunk && !flushChunk())
+            return false;
+    }
+    return flushRun() && flushChunk();
 }
 
 qsizetype Collection::byteSize() const
@@ -517,9 +834,22 @@ qsizetype Collection::byteSize() const
     static constexpr qsizetype kCanonical = sizeof("Dg[]=new Array\r\n") - 1;
     qsizetype size = 0;
     for (qsizetype k = 0; k < m_blocks.size(); ++k) {
-        const Block& block = m_blocks[k];
-        size += block.body.size() + (block.header.isNull() ? kCanonical + digitCount(k)
-                                                            : block.header.size() + 2);
+        const Block& b = m_blocks[k];
+        if (m_crlf && !b.canonical && b.body < 0) {
+            size += m_starts[b.source + 1] - m_starts[b.source];
+            continue;
+        }
+        if (b.canonical) {
+            size += kCanonical + digitCount(k);
+        } else {
+            qsizetype next = 0;
+            size += firstLine(sourceBlock(b.source), next).size() + 2;
+        }
+        if (b.body >= 0 || m_crlf) {
+            size += bodyOf(k).size();
+        } else {
+            forEachLine(bodyOf(k), [&](QByteArrayView line) { size += line.size() + 2; });
+        }
     }
     return size;
 }
@@ -528,11 +858,11 @@ void Collection::checkRegular()
 {
     m_regular = true;
     for (qsizetype k = 0; k < m_blocks.size() && m_regular; ++k) {
-        if (m_blocks[k].header.isNull())
+        if (m_blocks[k].canonical)
             continue;
         int number = 0;
         try {
-            m_regular = searchNumber(m_blocks[k].header, number) && number == k;
+            m_regular = searchNumber(headerOf(k), number) && number == k;
         } catch (const Failure&) {
             m_regular = false;
         }
@@ -554,8 +884,9 @@ int Collection::FindItemLine(int number) const
 QByteArray Collection::line(int index) const
 {
     const qsizetype k = index / kItemLines;
-    const QByteArray header = headerOf(k);
-    return linesOf(header, m_blocks.at(k).body)[index % kItemLines].toByteArray();
+    if (index % kItemLines == 0)
+        return headerOf(k);
+    return linesOfBody(bodyOf(k))[index % kItemLines].toByteArray();
 }
 
 Lines Collection::lines() const
@@ -563,9 +894,10 @@ Lines Collection::lines() const
     Lines lines;
     lines.reserve(lineCount());
     for (qsizetype k = 0; k < m_blocks.size(); ++k) {
-        const QByteArray header = headerOf(k);
-        for (QByteArrayView line : linesOf(header, m_blocks[k].body))
-            lines.append(line.toByteArray());
+        lines.append(headerOf(k));
+        const BlockLines body = linesOfBody(bodyOf(k));
+        for (int i = 1; i < kItemLines; ++i)
+            lines.append(body[i].toByteArray());
     }
     return lines;
 }
@@ -574,10 +906,10 @@ QByteArray Collection::bytes() const
 {
     QByteArray bytes;
     bytes.reserve(byteSize());
-    for (qsizetype k = 0; k < m_blocks.size(); ++k) {
-        appendHeader(bytes, k);
-        bytes += m_blocks[k].body;
-    }
+    stream([&](QByteArrayView piece) {
+        bytes += piece;
+        return true;
+    });
     return bytes;
 }
 
@@ -585,24 +917,30 @@ Item Collection::readItem(int headerLine) const
 {
     if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
         throw Failure::refusal(kInvalidFileFormat);
-    return readBlock(linesOf({}, m_blocks[headerLine / kItemLines].body));
+    return readBlock(linesOfBody(bodyOf(headerLine / kItemLines)));
 }
 
 void Collection::writeItem(int headerLine, const Item& item)
 {
     if (headerLine < 0 || headerLine % kItemLines != 0 || headerLine >= lineCount())
         throw Failure::refusal(kInvalidFileFormat);
-    m_blocks[headerLine / kItemLines].body = bodyOf(encodeItem(item));
+    QByteArray body = bodyBytes(encodeItem(item));
+    Block& b = m_blocks[headerLine / kItemLines];
+    if (b.body >= 0) {
+        m_bodies[b.body] = std::move(body);
+    } else {
+        b.body = qint32(m_bodies.size());
+        m_bodies.append(std::move(body));
+    }
 }
 
 void Collection::appendEmptyItem()
 {
-    Lines lines;
-    EmptyItem(lines, int(m_blocks.size()));
-    QByteArray body;
-    for (int i = 1; i < kItemLines; ++i)
-        body += lines[i] + kLineEnd;
-    appendBlock(lines[0], body);
+    Block b;
+    b.canonical = true;
+    b.body = qint32(m_bodies.size());
+    m_bodies.append(emptyBody());
+    m_blocks.append(b);
 }
 
 void Collection::appendCopyOf(const Collection& source, int block)
@@ -616,15 +954,17 @@ void Collection::appendCopyOf(const Collection& source, int block)
 
 void Collection::renumber(int fromNumber, int toNumber)
 {
+    Block* blocks = m_blocks.data();
     for (int k = fromNumber; k <= toNumber; ++k)
-        if (!m_blocks[k].header.isNull())
-            m_blocks[k].header = QByteArray();
+        blocks[k].canonical = true;
 }
 
 void Collection::removeItem(int number)
 {
-    if (number < 1 || number >= m_blocks.size())
-        return;
+    if (number < 1 || number > itemCount())
+        throw noSuchItem(number, itemCount());
+    if (const qint32 body = m_blocks[number].body; body >= 0)
+        m_bodies[body] = QByteArray(); // its place stays, so no other index changes
     m_blocks.removeAt(number);
     renumber(number, int(m_blocks.size()) - 1);
     if (!m_regular)
@@ -633,8 +973,10 @@ void Collection::removeItem(int number)
 
 void Collection::moveItem(int from, int to)
 {
-    const int last = int(m_blocks.size()) - 1;
-    if (from < 1 || from > last || to < 1 || to > last || from == to)
+    for (int number : {from, to})
+        if (number < 1 || number > itemCount())
+            throw noSuchItem(number, itemCount());
+    if (from == to)
         return;
     m_blocks.move(from, to);
     renumber(qMin(from, to), qMax(from, to));
@@ -644,23 +986,21 @@ void Collection::moveItem(int from, int to)
 
 void Collection::write(const QString& path) const
 {
-    // Written in chunks: one write per block would be one system call per item.
-    constexpr qsizetype kChunk = 1 << 20;
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    QByteArray chunk;
-    chunk.reserve(kChunk + 4096);
-    for (qsizetype k = 0; ok && k < m_blocks.size(); ++k) {
-        const Block& block = m_blocks[k];
-        appendHeader(chunk, k);
-        chunk += block.body;
-        if (chunk.size() >= kChunk || k + 1 == m_blocks.size()) {
-            ok = file.write(chunk) == chunk.size();
-            chunk.resize(0);
-        }
-    }
-    if (!ok || !file.commit())
-        throw cannotCreate(path);
+    writeFile(path, [&](QSaveFile& file) {
+        return stream([&](QByteArrayView piece) {
+            return file.write(piece.data(), piece.size()) == piece.size();
+        });
+    });
+}
+
+bool Collection::operator==(const Collection& other) const
+{
+    if (m_blocks.size() != other.m_blocks.size())
+        return false;
+    if (m_source.constData() == other.m_source.constData() && m_blocks == other.m_blocks &&
+        m_bodies == other.m_bodies)
+        return true;
+    return bytes() == other.bytes();
 }
 
 } // namespace vexil

@@ -20,8 +20,10 @@ Lines SplitLines(QByteArrayView bytes);
 QByteArray JoinLines(const Lines& lines);
 
 // Whole-file reading and writing. Writing goes through a temporary file beside the target
-// that replaces it only once complete, so a failed write leaves the old file as it was.
-// Both throw Failure ("Cannot open file %s", "Cannot create file %s").
+// that replaces it only once complete, so a failed write leaves the old file as it was; where
+// the folder takes no new file, the file is written in place. Only regular files (or links to
+// them) are read or written. Both throw Failure ("Cannot open file %s", "%s is not a regular
+// file", "Cannot create file %s").
 QByteArray ReadWholeFile(const QString& path);
 Lines ReadLinesFile(const QString& path);
 void WriteLinesFile(const QString& path, const Lines& lines);
@@ -71,19 +73,24 @@ void WriteItem(Lines& lines, int headerLine, const Item& item);
 // The text of the stipulation line between its brackets.
 QString StipulationLineText(const Item& item);
 
-// The open collection: per item block its header line and one byte string of its other 13
-// lines, each followed by CR LF, exactly as they are written. A collection so takes little
-// more memory than its file, and removing, moving and renumbering items touch no text.
+// The open collection. It holds the file's bytes in one private buffer (never a mapping of
+// the file, which another program may rewrite under it) with the offset of every block, and
+// per item block where its lines are: still in that buffer, or rewritten by writeItem. An
+// item's text is decoded only when it is read; writing streams unchanged runs of blocks from
+// the buffer. Every line end is written as CR LF, every other byte as it was read.
 //
 // Every Collection keeps the block rules: it is made from validated lines, and every change
-// keeps blocks numbered 0 to itemCount() in file order.
+// keeps blocks numbered 0 to itemCount() in file order. Copies are cheap (implicit sharing).
 class Collection {
 public:
     Collection() = default;
 
-    // Throws Failure as ValidateCollection does. No bytes give an empty collection.
+    // Throws Failure as ValidateCollection does, with the same message for the same bytes.
+    // No bytes give an empty collection.
     static Collection fromBytes(QByteArrayView bytes);
     static Collection fromLines(const Lines& lines);
+    // Reads only a regular file (or a link to one); anything else is refused with
+    // "%s is not a regular file", a file that cannot be read with "Cannot open file %s".
     static Collection fromFile(const QString& path);
     // The header item and one empty item, as a new collection file starts.
     static Collection newCollection();
@@ -92,6 +99,7 @@ public:
     // Items without the header item; -1 for an empty collection.
     int itemCount() const { return int(m_blocks.size()) - 1; }
     int lineCount() const { return int(m_blocks.size()) * kItemLines; }
+    // The size of the file that write() writes.
     qsizetype byteSize() const;
 
     // The header line of item `number`, or -1: the first header in file order that carries
@@ -103,7 +111,9 @@ public:
 
     Item readItem(int headerLine) const;
     // Rewrites lines 1 to 12 of the block; throws Failure and changes nothing when an item
-    // field cannot be stored.
+    // field cannot be stored. Whatever the item holds, the block keeps its 14 lines: a line
+    // break inside author, source, stipulation or condition is stored as a blank, one inside
+    // a twin or solution line starts a line of its own (as WriteItem does).
     void writeItem(int headerLine, const Item& item);
 
     void appendEmptyItem();
@@ -111,33 +121,47 @@ public:
     // 1 to 13 as stored, numbered as the new last item. Throws Failure for no such item.
     void appendCopyOf(const Collection& source, int block);
     // Removes the item of block `number` and gives every item behind it the number one less.
+    // Throws Failure, changing nothing, unless 1 <= number <= itemCount().
     void removeItem(int number);
     // Moves the item of block `from` to block `to`; the items between shift by one into the
-    // gap and are numbered by their new place.
+    // gap and are numbered by their new place. Throws Failure, changing nothing, unless both
+    // lie in 1 to itemCount(); from == to changes nothing.
     void moveItem(int from, int to);
 
-    // Writes the whole collection to `path` atomically; throws "Cannot create file %s".
+    // Writes the whole collection to `path` atomically (in place where the folder takes no
+    // temporary file); throws "Cannot create file %s", also for a target that exists as
+    // something else than a regular file (a device, a pipe, a folder), which stays as it is.
     void write(const QString& path) const;
 
-    bool operator==(const Collection& other) const { return m_blocks == other.m_blocks; }
+    // Same items, same bytes written.
+    bool operator==(const Collection& other) const;
 
 private:
     struct Block {
-        // The header line; null for "Dg[k]=new Array" with k its place, as renumbering
-        // writes it, so that renumbering costs no allocation.
-        QByteArray header;
-        QByteArray body; // lines 1 to 13, each followed by CR LF
+        qint32 source = -1; // its place among the blocks of m_source; -1 for an appended block
+        qint32 body = -1;   // its lines 1 to 13 in m_bodies once rewritten, else -1
+        // The header reads "Dg[k]=new Array" for its place k, whatever m_source holds: set by
+        // renumbering and for appended blocks, so that renumbering writes no text.
+        bool canonical = false;
         bool operator==(const Block&) const = default;
     };
 
-    static bool fromCrLfBytes(QByteArrayView bytes, Collection& collection);
-    void appendBlock(QByteArrayView header, QByteArray body);
+    static Collection fromBuffer(QByteArray bytes);
+    QByteArrayView sourceBlock(qint32 source) const;
     QByteArray headerOf(qsizetype block) const;
-    // Appends the block's header line and its CR LF.
-    void appendHeader(QByteArray& out, qsizetype block) const;
+    // Lines 1 to 13 of the block, each followed by its line end (CR LF once rewritten).
+    QByteArrayView bodyOf(qsizetype block) const;
+    // Appends the block's lines, each followed by CR LF.
+    void appendBlock(QByteArray& out, qsizetype block) const;
+    // Calls `out` with the bytes of the file in order; stops when it returns false.
+    template <class Out> bool stream(Out out) const;
     void renumber(int fromNumber, int toNumber);
     void checkRegular();
 
+    QByteArray m_source;     // the bytes read, never changed
+    QList<qint64> m_starts;  // offset of every block in m_source, and its size at the end
+    bool m_crlf = true;      // every line end in m_source is CR LF
+    QList<QByteArray> m_bodies; // rewritten block bodies, lines ending in CR LF
     QList<Block> m_blocks;
     // True while every block's header carries its own block number, so that the first
     // header with a number is found at once; otherwise lookups walk the headers.
