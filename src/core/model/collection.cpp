@@ -947,9 +947,17 @@ void Collection::appendCopyOf(const Collection& source, int block)
 {
     if (block < 1 || block >= source.m_blocks.size())
         throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(block));
-    // A copy, not a reference: appending to this very collection may move its blocks.
-    const QByteArray body = source.m_blocks[block].body;
-    appendBlock(ItemHeaderLine(int(m_blocks.size())), body);
+    // Built whole before anything is appended: the source may be this very collection.
+    QByteArray body;
+    forEachLine(source.bodyOf(block), [&](QByteArrayView line) {
+        body += line;
+        body += "\r\n";
+    });
+    Block copy;
+    copy.canonical = true;
+    copy.body = qint32(m_bodies.size());
+    m_bodies.append(std::move(body));
+    m_blocks.append(copy);
 }
 
 void Collection::renumber(int fromNumber, int toNumber)
