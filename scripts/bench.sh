@@ -13,3 +13,4 @@ for n in 1000 10000 100000; do
   echo
 done
 build/bench/bench_pbm
+build/bench/bench_interchange

@@ -3,9 +3,9 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core)
+          libxkbcommon-dev fonts-dejavu-core libyaml-cpp-dev)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xdotool imagemagick x11-utils xauth python3)
+  packages+=(xvfb xdotool imagemagick x11-utils xauth python3 python3-jsonschema python3-yaml)
 fi
 
 missing=()
