@@ -103,6 +103,7 @@ private slots:
     void badInputGivesMessageOrReport_data();
     void badInputGivesMessageOrReport();
     void readsTenThousandEntries();
+    void findsEntriesByTheirMarkers();
     void appendsToAnExistingFile();
 };
 
@@ -399,6 +400,10 @@ void TestOlive::badInputGivesMessageOrReport_data()
     QTest::newRow("wrong types") << QByteArray("algebraic: [Ka1]\ntwins: Move a1 a2\nsolution: [a, b]\n") << ""
                                  << "entry 1: board: algebraic is not a board";
     QTest::newRow("deep nesting") << QByteArray(20000, '[') << "The file is no valid YAML" << "";
+    QTest::newRow("deep closed nesting") << QByteArray(100000, '[') + QByteArray(100000, ']')
+                                         << "The file is no valid YAML" << "";
+    QTest::newRow("deep maps") << QByteArray(50000, '{') + QByteArray(50000, '}')
+                               << "The file is no valid YAML" << "";
     QTest::newRow("not utf-8") << QByteArray("authors:\n  - Andr\xe9\nalgebraic: {}\n") << ""
                                << "The file is not UTF-8; it was read as Windows-1252.";
 }
@@ -428,6 +433,27 @@ void TestOlive::readsTenThousandEntries()
     const ConvertedFile file = ConvertOlive(olv.bytes);
     QCOMPARE(file.lines.size(), (10000 + 1) * kItemLines);
     QVERIFY(file.report.notes().size() <= InterchangeReport::kMaxNotes);
+}
+
+void TestOlive::findsEntriesByTheirMarkers()
+{
+    // A leading comment is no entry; "..." ends one; a block text may hold "---" indented.
+    const QByteArray file = "# Olive file\n\n---\nstipulation: \"#2\"\nalgebraic: {}\nsolution: |\n  ---\n  1.e4\n"
+                            "...\n# between\n--- \nstipulation: h#2\nalgebraic: {}\n";
+    const ImportedItems read = ReadOlive(file);
+    QCOMPARE(read.items.size(), 2);
+    QCOMPARE(read.items[0].solution, QStringList({"---", "1.e4"}));
+    QCOMPARE(read.items[1].stipulation, "h#2");
+    QVERIFY2(read.report.isEmpty(), qPrintable(read.report.text()));
+    // A broken entry is named by its line in the whole file.
+    try {
+        ReadOlive("algebraic: {}\n---\nalgebraic: {}\n---\nalgebraic: {white: [Ka1\n");
+        QFAIL("a broken entry was read");
+    } catch (const Failure& f) {
+        QVERIFY2(f.message.startsWith("The file is no valid YAML: line 5") ||
+                     f.message.startsWith("The file is no valid YAML: line 6"),
+                 qPrintable(f.message));
+    }
 }
 
 void TestOlive::appendsToAnExistingFile()

@@ -842,41 +842,101 @@ void appendEntries(ExportedFile& file, const QList<Item>& items, const QList<int
     }
 }
 
+struct DocumentText {
+    size_t begin = 0;
+    size_t end = 0;
+    int firstLine = 0; // of the whole text, 0-based
+    bool opened = false; // starts with a "---" line
+};
+
+bool isMarkerLine(const std::string& text, size_t at, const char* marker)
+{
+    if (text.compare(at, 3, marker) != 0)
+        return false;
+    return at + 3 == text.size() || text[at + 3] == ' ' || text[at + 3] == '\t' ||
+           text[at + 3] == '\n' || text[at + 3] == '\r';
+}
+
+// The documents of a YAML stream by their markers: a "---" line starts one, a "..." line ends
+// one. Both stand at the start of a line, where no text of a document can (block texts are
+// indented, and the markers end quoted texts too). A stretch holding nothing but comments and
+// blank lines, such as a file's leading comment, is no document.
+std::vector<DocumentText> documentsOf(const std::string& text)
+{
+    std::vector<DocumentText> out;
+    DocumentText current;
+    bool content = false;
+    int line = 0;
+    auto close = [&](size_t at) {
+        current.end = at;
+        if (current.opened || content)
+            out.push_back(current);
+        content = false;
+    };
+    for (size_t at = 0; at < text.size(); ++line) {
+        size_t next = text.find('\n', at);
+        next = next == std::string::npos ? text.size() : next + 1;
+        if (isMarkerLine(text, at, "---")) {
+            close(at);
+            current = {at, at, line, true};
+        } else if (isMarkerLine(text, at, "...")) {
+            close(next);
+            current = {next, next, line + 1, false};
+        } else if (!content) {
+            size_t p = at;
+            while (p < next && (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' || text[p] == '\n'))
+                ++p;
+            content = p < next && text[p] != '#';
+        }
+        at = next;
+    }
+    close(text.size());
+    return out;
+}
+
+void readDocument(const YAML::Node& document, int index, ImportedItems& result)
+{
+    const QString label = QStringLiteral("entry %1").arg(index);
+    if (!document.IsMap()) {
+        result.report.add(index, label,
+                          document.IsNull() ? QStringLiteral("empty entry skipped")
+                                            : QStringLiteral("not a YACPDB entry; skipped"));
+        return;
+    }
+    try {
+        EntryReading r = readEntry(document);
+        for (const QString& note : r.notes)
+            result.report.add(index, label, note);
+        result.items.append(std::move(r.item));
+    } catch (const YAML::Exception& e) {
+        result.report.add(index, label,
+                          QStringLiteral("unreadable entry skipped: %1").arg(QString::fromStdString(e.msg)));
+    }
+}
+
 } // namespace
 
 ImportedItems ReadOlive(QByteArrayView bytes)
 {
     ImportedItems result;
-    std::vector<YAML::Node> documents;
-    try {
-        documents = YAML::LoadAll(utf8Of(bytes, result.report));
-    } catch (const YAML::Exception& e) {
-        throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: %3")
-                                 .arg(e.mark.line + 1)
-                                 .arg(e.mark.column + 1)
-                                 .arg(QString::fromStdString(e.msg)));
-    }
-    result.items.reserve(qsizetype(documents.size()));
+    const std::string text = utf8Of(bytes, result.report);
     int index = 0;
-    for (const YAML::Node& document : documents) {
-        ++index;
-        const QString label = QStringLiteral("entry %1").arg(index);
-        if (!document.IsMap()) {
-            result.report.add(index, label,
-                              document.IsNull() ? QStringLiteral("empty entry skipped")
-                                                : QStringLiteral("not a YACPDB entry; skipped"));
-            continue;
-        }
+    // One document at a time: a stream of thousands of entries is never held as nodes all at
+    // once, which keeps the reading close to the speed of the YAML parser itself.
+    for (const DocumentText& document : documentsOf(text)) {
+        std::vector<YAML::Node> nodes;
         try {
-            EntryReading r = readEntry(document);
-            for (const QString& note : r.notes)
-                result.report.add(index, label, note);
-            result.items.append(std::move(r.item));
+            nodes = YAML::LoadAll(text.substr(document.begin, document.end - document.begin));
         } catch (const YAML::Exception& e) {
-            result.report.add(index, label,
-                              QStringLiteral("unreadable entry skipped: %1")
-                                  .arg(QString::fromStdString(e.msg)));
+            throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: %3")
+                                     .arg(document.firstLine + e.mark.line + 1)
+                                     .arg(e.mark.column + 1)
+                                     .arg(QString::fromStdString(e.msg)));
         }
+        if (nodes.empty() && document.opened)
+            nodes.emplace_back();
+        for (const YAML::Node& node : nodes)
+            readDocument(node, ++index, result);
     }
     return result;
 }
