@@ -404,6 +404,14 @@ void TestOlive::badInputGivesMessageOrReport_data()
                                          << "The file is no valid YAML" << "";
     QTest::newRow("deep maps") << QByteArray(50000, '{') + QByteArray(50000, '}')
                                << "The file is no valid YAML" << "";
+    // Documents on which the YAML parser would never return.
+    QTest::newRow("comma alone") << QByteArray(",-\xbf-") << "The file is no valid YAML: line 1, column 1" << "";
+    QTest::newRow("comma after a list") << QByteArray("algebraic: {}\n---\n- a\n- b\n,\n")
+                                        << "The file is no valid YAML: line 5, column 1" << "";
+    QTest::newRow("comma after a quote") << QByteArray("\"a\" ,") << "The file is no valid YAML: line 1, column 5" << "";
+    QTest::newRow("comma after a tag") << QByteArray("--- !t ,") << "The file is no valid YAML" << "";
+    QTest::newRow("comma in a block text") << QByteArray("algebraic: {}\nsolution: |\n  , 1.e4\n  ,\n")
+                                           << "" << "";
     QTest::newRow("not utf-8") << QByteArray("authors:\n  - Andr\xe9\nalgebraic: {}\n") << ""
                                << "The file is not UTF-8; it was read as Windows-1252.";
 }
@@ -416,7 +424,8 @@ void TestOlive::badInputGivesMessageOrReport()
     try {
         const ConvertedFile file = ConvertOlive(yaml);
         QVERIFY2(failure.isEmpty(), "read a file that should have been refused");
-        QVERIFY2(file.report.lines().contains(report), qPrintable(file.report.text()));
+        QVERIFY2(report.isEmpty() ? file.report.isEmpty() : file.report.lines().contains(report),
+                 qPrintable(file.report.text()));
         QCOMPARE(ValidateCollection(SplitLines(JoinLines(file.lines))), int(file.lines.size() / kItemLines) - 1);
     } catch (const Failure& f) {
         QVERIFY2(!failure.isEmpty() && f.message.startsWith(failure), qPrintable(f.message));

@@ -894,6 +894,106 @@ std::vector<DocumentText> documentsOf(const std::string& text)
     return out;
 }
 
+// yaml-cpp 0.7 never returns from a document that holds a "," where a token starts outside a
+// flow collection (",", "- a\n,", "\"a\" ,"). No valid YAML has one, so such a document is
+// refused before the parser sees it. Gives the 0-based line and column of that comma.
+std::optional<std::pair<int, int>> strayComma(const std::string& text)
+{
+    static const QRegularExpression blockHeader(QStringLiteral("^[|>][-+0-9]{0,3}$"));
+    int depth = 0;
+    int line = 0;
+    int blockIndent = -1; // inside a block text whose header line had this indentation
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end;
+        size_t indent = 0;
+        while (at + indent < end && text[at + indent] == ' ')
+            ++indent;
+        const bool blank = at + indent >= end || text[at + indent] == '\r';
+        if (blockIndent >= 0 && (blank || int(indent) > blockIndent)) {
+            at = end + 1;
+            ++line;
+            continue;
+        }
+        blockIndent = -1;
+        bool tokenStart = true;
+        size_t contentEnd = end;
+        size_t i = at + indent;
+        for (; i < end; ++i) {
+            const char c = text[i];
+            const bool spaceAfter = i + 1 >= end || text[i + 1] == ' ' || text[i + 1] == '\t' || text[i + 1] == '\r';
+            if (c == ' ' || c == '\t' || c == '\r')
+                continue;
+            if (c == '#' && (i == at + indent || text[i - 1] == ' ' || text[i - 1] == '\t')) {
+                contentEnd = i;
+                break;
+            }
+            if ((c == '"' || c == '\'') && tokenStart) {
+                // Quoted text, perhaps over several lines.
+                size_t q = i + 1;
+                while (q < text.size()) {
+                    if (text[q] == '\n')
+                        ++line;
+                    if (c == '"' && text[q] == '\\') {
+                        q += 2;
+                        continue;
+                    }
+                    if (text[q] == c) {
+                        if (c == '\'' && q + 1 < text.size() && text[q + 1] == '\'') {
+                            q += 2;
+                            continue;
+                        }
+                        break;
+                    }
+                    ++q;
+                }
+                if (q >= text.size())
+                    return std::nullopt; // an open quote: the parser reports it
+                if (text.find('\n', i) < q) { // the quote ended on a later line
+                    at = text.rfind('\n', q) + 1;
+                    end = text.find('\n', q);
+                    end = end == std::string::npos ? text.size() : end;
+                    contentEnd = end;
+                }
+                i = q;
+                tokenStart = true;
+                continue;
+            }
+            if (c == '[' || c == '{') {
+                ++depth;
+                tokenStart = true;
+            } else if (c == ']' || c == '}') {
+                depth = std::max(0, depth - 1);
+                tokenStart = true;
+            } else if (c == ',') {
+                if (depth == 0 && tokenStart)
+                    return std::make_pair(line, int(i - at));
+                tokenStart = depth > 0;
+            } else if ((c == '-' || c == '?' || c == ':') && spaceAfter) {
+                tokenStart = true;
+            } else if ((c == '!' || c == '&' || c == '*') && tokenStart) {
+                while (i + 1 < end && text[i + 1] != ' ' && text[i + 1] != '\t')
+                    ++i;
+                tokenStart = true;
+            } else {
+                tokenStart = depth > 0 && (c == ':' );
+            }
+        }
+        // A block text starts after a line that ends in its header ("|", ">-", "|2").
+        std::string content = text.substr(at, contentEnd - at);
+        while (!content.empty() && (content.back() == ' ' || content.back() == '\t' || content.back() == '\r'))
+            content.pop_back();
+        const size_t lastBlank = content.find_last_of(" \t");
+        const std::string last = content.substr(lastBlank == std::string::npos ? 0 : lastBlank + 1);
+        if (depth == 0 && !last.empty() && blockHeader.match(QString::fromStdString(last)).hasMatch())
+            blockIndent = int(indent);
+        at = end + 1;
+        ++line;
+    }
+    return std::nullopt;
+}
+
 void readDocument(const YAML::Node& document, int index, ImportedItems& result)
 {
     const QString label = QStringLiteral("entry %1").arg(index);
@@ -925,8 +1025,14 @@ ImportedItems ReadOlive(QByteArrayView bytes)
     // once, which keeps the reading close to the speed of the YAML parser itself.
     for (const DocumentText& document : documentsOf(text)) {
         std::vector<YAML::Node> nodes;
+        const std::string part = text.substr(document.begin, document.end - document.begin);
+        if (const auto comma = strayComma(part))
+            throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: "
+                                                "a comma outside a list")
+                                     .arg(document.firstLine + comma->first + 1)
+                                     .arg(comma->second + 1));
         try {
-            nodes = YAML::LoadAll(text.substr(document.begin, document.end - document.begin));
+            nodes = YAML::LoadAll(part);
         } catch (const YAML::Exception& e) {
             throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: %3")
                                      .arg(document.firstLine + e.mark.line + 1)
