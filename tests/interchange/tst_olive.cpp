@@ -410,6 +410,10 @@ void TestOlive::badInputGivesMessageOrReport_data()
                                         << "The file is no valid YAML: line 5, column 1" << "";
     QTest::newRow("comma after a quote") << QByteArray("\"a\" ,") << "The file is no valid YAML: line 1, column 5" << "";
     QTest::newRow("comma after a tag") << QByteArray("--- !t ,") << "The file is no valid YAML" << "";
+    QTest::newRow("comma after an anchor") << QByteArray("&N,\xff-") << "The file is no valid YAML" << "";
+    QTest::newRow("comma after a document end") << QByteArray("- a\n...  ,x\n") << "The file is no valid YAML" << "";
+    QTest::newRow("bracket inside a text") << QByteArray("a: x[b, #c\n,d\n") << "The file is no valid YAML" << "";
+    QTest::newRow("control character") << QByteArray("a: b\n\0,-,,", 11) << "The file is no valid YAML: line 2, column 1: a control character" << "";
     QTest::newRow("comma in a block text") << QByteArray("algebraic: {}\nsolution: |\n  , 1.e4\n  ,\n")
                                            << "" << "";
     QTest::newRow("not utf-8") << QByteArray("authors:\n  - Andr\xe9\nalgebraic: {}\n") << ""

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace vexil {
 namespace {
@@ -920,6 +921,8 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text)
         bool tokenStart = true;
         size_t contentEnd = end;
         size_t i = at + indent;
+        if (indent == 0 && (isMarkerLine(text, at, "---") || isMarkerLine(text, at, "...")))
+            i += 3; // a document marker; a token may follow it
         for (; i < end; ++i) {
             const char c = text[i];
             const bool spaceAfter = i + 1 >= end || text[i + 1] == ' ' || text[i + 1] == '\t' || text[i + 1] == '\r';
@@ -960,10 +963,10 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text)
                 tokenStart = true;
                 continue;
             }
-            if (c == '[' || c == '{') {
+            if ((c == '[' || c == '{') && (tokenStart || depth > 0)) {
                 ++depth;
                 tokenStart = true;
-            } else if (c == ']' || c == '}') {
+            } else if ((c == ']' || c == '}') && depth > 0) {
                 depth = std::max(0, depth - 1);
                 tokenStart = true;
             } else if (c == ',') {
@@ -973,7 +976,8 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text)
             } else if ((c == '-' || c == '?' || c == ':') && spaceAfter) {
                 tokenStart = true;
             } else if ((c == '!' || c == '&' || c == '*') && tokenStart) {
-                while (i + 1 < end && text[i + 1] != ' ' && text[i + 1] != '\t')
+                // Anchor and tag names end at a blank or a flow indicator.
+                while (i + 1 < end && std::string_view(" \t\r,[]{}").find(text[i + 1]) == std::string_view::npos)
                     ++i;
                 tokenStart = true;
             } else {
@@ -1020,6 +1024,21 @@ ImportedItems ReadOlive(QByteArrayView bytes)
 {
     ImportedItems result;
     const std::string text = utf8Of(bytes, result.report);
+    // YAML has no place for control characters, and its parser may lose its way on them.
+    int line = 0;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = text[i];
+        if (c == '\n') {
+            ++line;
+            lineStart = i + 1;
+        } else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
+            throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: "
+                                                "a control character")
+                                     .arg(line + 1)
+                                     .arg(i - lineStart + 1));
+        }
+    }
     int index = 0;
     // One document at a time: a stream of thousands of entries is never held as nodes all at
     // once, which keeps the reading close to the speed of the YAML parser itself.
