@@ -4,6 +4,7 @@
 #include "model/piece.h"
 #include "randomitems.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -105,6 +106,7 @@ private slots:
     void readsTenThousandEntries();
     void findsEntriesByTheirMarkers();
     void appendsToAnExistingFile();
+    void convertsAndExportsFilesByFormat();
 };
 
 void TestOlive::readsEntryFields_data()
@@ -481,6 +483,43 @@ void TestOlive::appendsToAnExistingFile()
     QCOMPARE(read.items.size(), 2);
     QCOMPARE(read.items[0].stipulation, "#2");
     QCOMPARE(read.items[1].stipulation, "h#3");
+}
+
+void TestOlive::convertsAndExportsFilesByFormat()
+{
+    QTemporaryDir dir;
+    Item item;
+    item.stipulation = "#2";
+    item.author = QString::fromUtf8("Andr\xc3\xa9");
+    item.board.at(0, 4) = 12;
+    const auto popeyeText = [](const Item& i) {
+        return QStringList{"BeginProblem", "Author " + i.author, "Pieces", "Black Ke8",
+                           "Stipulation " + i.stipulation, "EndProblem"};
+    };
+    // Copy appends to what the file holds, in the format its extension names.
+    for (const QString& name : {QStringLiteral("out.olv"), QStringLiteral("out.inp")}) {
+        const QString path = dir.filePath(name);
+        WriteInterchangeFile(path, PrepareExport(path, {item}, {3}, popeyeText).bytes);
+        WriteInterchangeFile(path, PrepareExport(path, {item}, {4}, popeyeText).bytes);
+        const ConvertedFile back = ConvertInterchangeFile(path);
+        QCOMPARE(ValidateCollection(back.lines), 2);
+        const Item read = ReadItem(back.lines, 2 * kItemLines);
+        QCOMPARE(read.author, item.author);
+        QCOMPARE(read.board, item.board);
+        QCOMPARE(read.stipulation, "#2");
+    }
+    // A Popeye file is known by its first word whatever its name; the 8-bit text is Windows-1252.
+    const QString text = dir.filePath("problems.txt");
+    QFile::copy(dir.filePath("out.inp"), text);
+    QCOMPARE(InterchangeFormatOf(text, ReadWholeFile(text)), InterchangeFormat::Popeye);
+    QVERIFY(ReadWholeFile(text).contains("Author Andr\xe9\r\n"));
+    QCOMPARE(InterchangeFormatOf(dir.filePath("x.dgr"), "BeginProblem"), InterchangeFormat::Dgr);
+    try {
+        PrepareExport(dir.filePath("x.dgr"), {item}, {1}, popeyeText);
+        QFAIL("a collection target was taken for another format");
+    } catch (const Failure& f) {
+        QCOMPARE(f.message, kInvalidFileFormat);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOlive)
