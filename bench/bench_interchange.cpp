@@ -16,8 +16,7 @@ using namespace vexil;
 
 namespace {
 
-double best(const std::function<void()>& run)
-{
+double best(const std::function<void()>& run) {
     QElapsedTimer timer;
     double fastest = 1e30;
     for (int i = 0; i < 3; ++i) {
@@ -30,8 +29,7 @@ double best(const std::function<void()>& run)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const Collection collection = bench::generateCollection(count, 15);
     QList<Item> items;
@@ -43,8 +41,7 @@ int main(int argc, char** argv)
     const double exportTime = best([&] { olv = WriteOlive(items).bytes; });
     ConvertedFile converted;
     const double importTime = best([&] { converted = ConvertOlive(olv); });
-    if (converted.lines.size() != (count + 1) * kItemLines)
-        qFatal("the import lost entries");
+    if (converted.lines.size() != (count + 1) * kItemLines) qFatal("the import lost entries");
 
     const std::string text = olv.toStdString();
     std::vector<YAML::Node> nodes;
@@ -62,7 +59,8 @@ int main(int argc, char** argv)
     std::printf("yaml-cpp alone: load %.1f ms, emit %.1f ms\n", loadTime, emitTime);
     std::printf("import (read, map, collection lines): %.1f ms = %.2f x load\n", importTime,
                 importTime / loadTime);
-    std::printf("export (items to .olv): %.1f ms = %.2f x emit\n", exportTime, exportTime / emitTime);
+    std::printf("export (items to .olv): %.1f ms = %.2f x emit\n", exportTime,
+                exportTime / emitTime);
     std::printf("import + export: %.2f x load + emit (target: at most 3)\n",
                 (importTime + exportTime) / (loadTime + emitTime));
     return 0;

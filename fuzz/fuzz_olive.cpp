@@ -8,12 +8,12 @@
 
 using namespace vexil;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const ConvertedFile file =
             ConvertOlive(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
-        if (ValidateCollection(SplitLines(JoinLines(file.lines))) != int(file.lines.size() / kItemLines) - 1)
+        if (ValidateCollection(SplitLines(JoinLines(file.lines))) !=
+            int(file.lines.size() / kItemLines) - 1)
             std::abort();
     } catch (const Failure&) {
     }

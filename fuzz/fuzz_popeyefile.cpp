@@ -9,17 +9,17 @@
 
 using namespace vexil;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const ConvertedFile file = ConvertPopeyeFile(bytes);
-        if (ValidateCollection(SplitLines(JoinLines(file.lines))) != int(file.lines.size() / kItemLines) - 1)
+        if (ValidateCollection(SplitLines(JoinLines(file.lines))) !=
+            int(file.lines.size() / kItemLines) - 1)
             std::abort();
     } catch (const Failure&) {
     }
-    const ParsedPosition position = ParsePositionLine(QString::fromUtf8(bytes.first(qMin<qsizetype>(size, 512))));
-    if (!position.ok() && position.board != Board())
-        std::abort();
+    const ParsedPosition position =
+        ParsePositionLine(QString::fromUtf8(bytes.first(qMin<qsizetype>(size, 512))));
+    if (!position.ok() && position.board != Board()) std::abort();
     return 0;
 }

@@ -9,10 +9,8 @@
 namespace vexil {
 namespace {
 
-QString keptText(const QString& text, const char* field, QStringList& notes)
-{
-    if (cp1252::canEncode(text))
-        return text;
+QString keptText(const QString& text, const char* field, QStringList& notes) {
+    if (cp1252::canEncode(text)) return text;
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -32,12 +30,12 @@ QString keptText(const QString& text, const char* field, QStringList& notes)
             bool marks = true;
             for (QChar m : decomposed.mid(1))
                 marks = marks && m.isMark();
-            if (marks)
-                base = decomposed.first(1);
+            if (marks) base = decomposed.first(1);
         }
         const uint code = unit.size() == 2 ? QChar::surrogateToUcs4(unit[0], unit[1]) : c.unicode();
-        const QString name = QStringLiteral("\"%1\" (U+%2)")
-                                 .arg(unit, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        const QString name =
+            QStringLiteral("\"%1\" (U+%2)")
+                .arg(unit, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
         if (base.isEmpty())
             notes << QStringLiteral("%1: %2 has no Windows-1252 character; left out")
                          .arg(QLatin1String(field), name);
@@ -51,20 +49,16 @@ QString keptText(const QString& text, const char* field, QStringList& notes)
 
 } // namespace
 
-InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes)
-{
+InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("olv"))
-        return InterchangeFormat::Olive;
+    if (suffix == QLatin1String("olv")) return InterchangeFormat::Olive;
     if (suffix == QLatin1String("inp") || suffix == QLatin1String("pi"))
         return InterchangeFormat::Popeye;
-    if (suffix != QLatin1String("dgr") && IsPopeyeFile(bytes))
-        return InterchangeFormat::Popeye;
+    if (suffix != QLatin1String("dgr") && IsPopeyeFile(bytes)) return InterchangeFormat::Popeye;
     return InterchangeFormat::Dgr;
 }
 
-Item CollectionItem(const Item& item, QStringList& notes)
-{
+Item CollectionItem(const Item& item, QStringList& notes) {
     Item out = item;
     out.author = keptText(item.author, "author", notes);
     out.source = keptText(item.source, "source", notes);
@@ -77,8 +71,7 @@ Item CollectionItem(const Item& item, QStringList& notes)
     return out;
 }
 
-ConvertedFile ConvertImported(ImportedItems imported)
-{
+ConvertedFile ConvertImported(ImportedItems imported) {
     if (imported.items.isEmpty())
         throw Failure::error(QStringLiteral("The file holds no problem that could be read."));
     ConvertedFile file;
@@ -88,7 +81,8 @@ ConvertedFile ConvertImported(ImportedItems imported)
     // Notes on characters go to the entries they concern; the labels of the reader's notes
     // name the entries ("entry 3", "problem 2").
     QString labelPattern = QStringLiteral("entry %1");
-    if (!file.report.notes().isEmpty() && file.report.notes().first().label.startsWith(QLatin1String("problem")))
+    if (!file.report.notes().isEmpty() &&
+        file.report.notes().first().label.startsWith(QLatin1String("problem")))
         labelPattern = QStringLiteral("problem %1");
     for (qsizetype i = 0; i < imported.items.size(); ++i) {
         QStringList notes;
@@ -103,41 +97,42 @@ ConvertedFile ConvertImported(ImportedItems imported)
     return file;
 }
 
-ConvertedFile ConvertOlive(QByteArrayView bytes)
-{
+ConvertedFile ConvertOlive(QByteArrayView bytes) {
     return ConvertImported(ReadOlive(bytes));
 }
 
-ConvertedFile ConvertPopeyeFile(QByteArrayView bytes)
-{
+ConvertedFile ConvertPopeyeFile(QByteArrayView bytes) {
     return ConvertImported(ReadPopeyeFile(bytes));
 }
 
-ConvertedFile ConvertInterchangeFile(const QString& path)
-{
+ConvertedFile ConvertInterchangeFile(const QString& path) {
     const QByteArray bytes = ReadWholeFile(path);
     switch (InterchangeFormatOf(path, bytes)) {
-    case InterchangeFormat::Olive: return ConvertOlive(bytes);
-    case InterchangeFormat::Popeye: return ConvertPopeyeFile(bytes);
-    case InterchangeFormat::Dgr: break;
+    case InterchangeFormat::Olive:
+        return ConvertOlive(bytes);
+    case InterchangeFormat::Popeye:
+        return ConvertPopeyeFile(bytes);
+    case InterchangeFormat::Dgr:
+        break;
     }
     throw Failure::refusal(kInvalidFileFormat);
 }
 
-ExportedFile PrepareExport(const QString& path, const QList<Item>& items,
-                           const QList<int>& numbers, const PopeyeText& popeyeText)
-{
+ExportedFile PrepareExport(const QString& path, const QList<Item>& items, const QList<int>& numbers,
+                           const PopeyeText& popeyeText) {
     const QByteArray existing = QFileInfo::exists(path) ? ReadWholeFile(path) : QByteArray();
     switch (InterchangeFormatOf(path, existing)) {
-    case InterchangeFormat::Olive: return AppendOlive(existing, items, numbers);
-    case InterchangeFormat::Popeye: return AppendPopeyeFile(existing, items, popeyeText, numbers);
-    case InterchangeFormat::Dgr: break;
+    case InterchangeFormat::Olive:
+        return AppendOlive(existing, items, numbers);
+    case InterchangeFormat::Popeye:
+        return AppendPopeyeFile(existing, items, popeyeText, numbers);
+    case InterchangeFormat::Dgr:
+        break;
     }
     throw Failure::refusal(kInvalidFileFormat);
 }
 
-void WriteInterchangeFile(const QString& path, const QByteArray& bytes)
-{
+void WriteInterchangeFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw cannotCreate(path);

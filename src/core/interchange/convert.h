@@ -23,8 +23,8 @@ InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes 
 Item CollectionItem(const Item& item, QStringList& notes);
 
 struct ConvertedFile {
-    Lines lines;               // a whole collection: the header item, then the items
-    InterchangeReport report;  // what could not be held, by entry
+    Lines lines;              // a whole collection: the header item, then the items
+    InterchangeReport report; // what could not be held, by entry
 };
 
 // The lines of a new collection holding `imported`'s items, its report extended by the
@@ -40,8 +40,8 @@ ConvertedFile ConvertInterchangeFile(const QString& path);
 // The bytes that Copy writes into `path` for `items` in the file's format (by extension),
 // appended to what the file already holds; the report is what the format cannot hold, for
 // the user to accept before anything is written. A Dgr target is no business of this.
-ExportedFile PrepareExport(const QString& path, const QList<Item>& items,
-                           const QList<int>& numbers, const PopeyeText& popeyeText);
+ExportedFile PrepareExport(const QString& path, const QList<Item>& items, const QList<int>& numbers,
+                           const PopeyeText& popeyeText);
 
 // Writes the whole file atomically; throws Failure ("Cannot create file %s").
 void WriteInterchangeFile(const QString& path, const QByteArray& bytes);

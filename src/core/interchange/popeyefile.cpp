@@ -40,27 +40,35 @@ struct KeywordName {
     Keyword keyword;
 };
 const KeywordName kKeywords[] = {
-    {"BeginProblem", Keyword::BeginProblem}, {"EndProblem", Keyword::EndProblem},
-    {"NextProblem", Keyword::NextProblem},   {"Author", Keyword::Author},
-    {"Origin", Keyword::Origin},             {"Title", Keyword::Title},
-    {"Award", Keyword::Award},               {"Pieces", Keyword::Pieces},
-    {"Forsyth", Keyword::Forsyth},           {"Stipulation", Keyword::Stipulation},
-    {"SStipulation", Keyword::SStipulation}, {"Condition", Keyword::Condition},
-    {"Option", Keyword::Option},             {"Twin", Keyword::Twin},
-    {"ZeroPosition", Keyword::ZeroPosition}, {"Remark", Keyword::Remark},
-    {"Protocol", Keyword::Protocol},         {"LaTeX", Keyword::LaTeX},
-    {"LaTeXPieces", Keyword::LaTeXPieces},   {"LaTeXEnd", Keyword::LaTeXEnd},
+    {"BeginProblem", Keyword::BeginProblem},
+    {"EndProblem", Keyword::EndProblem},
+    {"NextProblem", Keyword::NextProblem},
+    {"Author", Keyword::Author},
+    {"Origin", Keyword::Origin},
+    {"Title", Keyword::Title},
+    {"Award", Keyword::Award},
+    {"Pieces", Keyword::Pieces},
+    {"Forsyth", Keyword::Forsyth},
+    {"Stipulation", Keyword::Stipulation},
+    {"SStipulation", Keyword::SStipulation},
+    {"Condition", Keyword::Condition},
+    {"Option", Keyword::Option},
+    {"Twin", Keyword::Twin},
+    {"ZeroPosition", Keyword::ZeroPosition},
+    {"Remark", Keyword::Remark},
+    {"Protocol", Keyword::Protocol},
+    {"LaTeX", Keyword::LaTeX},
+    {"LaTeXPieces", Keyword::LaTeXPieces},
+    {"LaTeXEnd", Keyword::LaTeXEnd},
 };
 
 // A keyword written out in full or cut to a prefix that no other keyword shares; case ignored.
-Keyword keywordOf(QStringView token, bool prefixes)
-{
+Keyword keywordOf(QStringView token, bool prefixes) {
     Keyword found = Keyword::None;
     int candidates = 0;
     for (const KeywordName& k : kKeywords) {
         const QLatin1String name(k.name);
-        if (token.compare(name, Qt::CaseInsensitive) == 0)
-            return k.keyword;
+        if (token.compare(name, Qt::CaseInsensitive) == 0) return k.keyword;
         if (prefixes && !token.isEmpty() && name.startsWith(token, Qt::CaseInsensitive)) {
             found = k.keyword;
             ++candidates;
@@ -70,8 +78,7 @@ Keyword keywordOf(QStringView token, bool prefixes)
 }
 
 // Keywords that take the rest of their line as text.
-bool takesText(Keyword k)
-{
+bool takesText(Keyword k) {
     switch (k) {
     case Keyword::Author:
     case Keyword::Origin:
@@ -84,8 +91,10 @@ bool takesText(Keyword k)
     case Keyword::LaTeXEnd:
     case Keyword::Twin:
     case Keyword::ZeroPosition:
-    case Keyword::SStipulation: return true;
-    default: return false;
+    case Keyword::SStipulation:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -94,8 +103,7 @@ struct Token {
     qsizetype end; // just after the token in its line
 };
 
-QList<Token> tokensOf(QStringView line, qsizetype from)
-{
+QList<Token> tokensOf(QStringView line, qsizetype from) {
     QList<Token> tokens;
     qsizetype i = from;
     while (i < line.size()) {
@@ -104,18 +112,17 @@ QList<Token> tokensOf(QStringView line, qsizetype from)
         const qsizetype start = i;
         while (i < line.size() && !line[i].isSpace())
             ++i;
-        if (i > start)
-            tokens.append({line.sliced(start, i - start), i});
+        if (i > start) tokens.append({line.sliced(start, i - start), i});
     }
     return tokens;
 }
 
-bool startsWithColour(QStringView token, names::Side& side)
-{
+bool startsWithColour(QStringView token, names::Side& side) {
     static const struct {
         const char* word;
         names::Side side;
-    } colours[] = {{"white", names::Side::White}, {"black", names::Side::Black},
+    } colours[] = {{"white", names::Side::White},
+                   {"black", names::Side::Black},
                    {"neutral", names::Side::Neutral}};
     for (const auto& c : colours)
         if (!token.isEmpty() && QLatin1String(c.word).startsWith(token, Qt::CaseInsensitive)) {
@@ -129,19 +136,16 @@ class ProblemReader {
 public:
     explicit ProblemReader(ImportedItems& result) : m_result(result) {}
 
-    void read(const QString& text)
-    {
+    void read(const QString& text) {
         const QStringList lines = text.split(QLatin1Char('\n'));
         bool sawBegin = false;
         for (qsizetype n = 0; n < lines.size(); ++n) {
             QString line = lines[n];
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
+            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
             m_lineNumber = int(n) + 1;
             if (!m_inProblem) {
                 const QList<Token> tokens = tokensOf(line, 0);
-                if (tokens.isEmpty())
-                    continue;
+                if (tokens.isEmpty()) continue;
                 if (keywordOf(tokens[0].text, true) == Keyword::BeginProblem) {
                     sawBegin = true;
                     startProblem();
@@ -157,7 +161,8 @@ public:
             handle(line, 0);
         }
         if (!sawBegin)
-            throw Failure::error(QStringLiteral("The file holds no Popeye problem (no BeginProblem)."));
+            throw Failure::error(
+                QStringLiteral("The file holds no Popeye problem (no BeginProblem)."));
         if (m_inProblem) {
             note(QStringLiteral("the file ends before EndProblem; the problem is kept as read"));
             finishProblem();
@@ -167,13 +172,11 @@ public:
 private:
     enum class Section { None, Pieces, Condition, Option, Twin, Ignored };
 
-    void note(const QString& text)
-    {
+    void note(const QString& text) {
         m_result.report.add(m_number, QStringLiteral("problem %1").arg(m_number), text);
     }
 
-    void startProblem()
-    {
+    void startProblem() {
         m_inProblem = true;
         ++m_number;
         m_item = Item();
@@ -189,12 +192,10 @@ private:
         m_specification = 0;
     }
 
-    void finishProblem()
-    {
+    void finishProblem() {
         auto unknownless = [](QStringList texts) {
             // The solve window writes "Unknown" for an empty author or source.
-            if (texts.size() == 1 && texts[0] == QLatin1String("Unknown"))
-                texts.clear();
+            if (texts.size() == 1 && texts[0] == QLatin1String("Unknown")) texts.clear();
             return texts;
         };
         m_item.author = unknownless(m_authors).join(QStringView(kAuthorSeparator));
@@ -202,25 +203,20 @@ private:
         source << m_awards << m_titles;
         m_item.source = source.join(QStringLiteral(", "));
         QStringList condition = m_conditions;
-        if (m_duplex)
-            condition << QStringLiteral("Duplex");
-        if (m_whiteToPlay)
-            condition << QStringLiteral("WhiteToPlay");
+        if (m_duplex) condition << QStringLiteral("Duplex");
+        if (m_whiteToPlay) condition << QStringLiteral("WhiteToPlay");
         m_item.condition = condition.join(QLatin1Char(' '));
         if (!m_options.isEmpty())
             note(QStringLiteral("option: %1 left out").arg(m_options.join(QLatin1Char(' '))));
-        if (!m_hasBoard)
-            note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
+        if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
         m_result.items.append(m_item);
         m_inProblem = false;
     }
 
     // One line, from `from` on; a keyword at its start may be cut to a unique prefix.
-    void handle(QStringView line, qsizetype from)
-    {
+    void handle(QStringView line, qsizetype from) {
         const QList<Token> tokens = tokensOf(line, from);
-        if (tokens.isEmpty())
-            return;
+        if (tokens.isEmpty()) return;
         const Keyword k = keywordOf(tokens[0].text, true);
         if (k != Keyword::None) {
             keyword(k, line, tokens[0].end);
@@ -229,8 +225,7 @@ private:
         continueSection(line, from, tokens);
     }
 
-    void keyword(Keyword k, QStringView line, qsizetype after)
-    {
+    void keyword(Keyword k, QStringView line, qsizetype after) {
         const QString rest = line.sliced(after).trimmed().toString();
         m_section = Section::None;
         switch (k) {
@@ -242,19 +237,32 @@ private:
         case Keyword::EndProblem:
             finishProblem();
             if (!rest.isEmpty())
-                m_result.report.addGeneral(QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
+                m_result.report.addGeneral(
+                    QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
             return;
         case Keyword::NextProblem:
             finishProblem();
             startProblem();
             handle(line, after);
             return;
-        case Keyword::Author: m_authors << rest; return;
-        case Keyword::Origin: m_sources << rest; return;
-        case Keyword::Title: m_titles << rest; return;
-        case Keyword::Award: m_awards << rest; return;
-        case Keyword::Remark: note(QStringLiteral("remark \"%1\" left out").arg(rest)); return;
-        case Keyword::Protocol: note(QStringLiteral("protocol \"%1\" left out").arg(rest)); return;
+        case Keyword::Author:
+            m_authors << rest;
+            return;
+        case Keyword::Origin:
+            m_sources << rest;
+            return;
+        case Keyword::Title:
+            m_titles << rest;
+            return;
+        case Keyword::Award:
+            m_awards << rest;
+            return;
+        case Keyword::Remark:
+            note(QStringLiteral("remark \"%1\" left out").arg(rest));
+            return;
+        case Keyword::Protocol:
+            note(QStringLiteral("protocol \"%1\" left out").arg(rest));
+            return;
         case Keyword::LaTeX:
         case Keyword::LaTeXPieces:
         case Keyword::LaTeXEnd:
@@ -270,7 +278,8 @@ private:
             QString text = line.sliced(after).toString();
             while (!text.isEmpty() && text.back().isSpace())
                 text.chop(1);
-            m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin") : QStringLiteral("Zero")) + text;
+            m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin") : QStringLiteral("Zero")) +
+                                text;
             m_section = Section::Twin;
             return;
         }
@@ -280,8 +289,12 @@ private:
             m_side.reset();
             m_specification = 0;
             break;
-        case Keyword::Condition: m_section = Section::Condition; break;
-        case Keyword::Option: m_section = Section::Option; break;
+        case Keyword::Condition:
+            m_section = Section::Condition;
+            break;
+        case Keyword::Option:
+            m_section = Section::Option;
+            break;
         case Keyword::Forsyth: {
             const QList<Token> tokens = tokensOf(line, after);
             if (tokens.isEmpty()) {
@@ -293,28 +306,28 @@ private:
                 m_item.board = p.board;
                 m_hasBoard = true;
             } else {
-                note(QStringLiteral("board: Forsyth %1: %2").arg(tokens[0].text.toString(), p.error));
+                note(QStringLiteral("board: Forsyth %1: %2")
+                         .arg(tokens[0].text.toString(), p.error));
             }
             continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
             return;
         }
         case Keyword::Stipulation: {
             const QList<Token> tokens = tokensOf(line, after);
-            if (tokens.isEmpty())
-                return;
+            if (tokens.isEmpty()) return;
             m_item.stipulation = tokens[0].text.toString();
             m_section = Section::Ignored;
             continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
             return;
         }
-        default: break;
+        default:
+            break;
         }
         continueSection(line, after, tokensOf(line, after));
     }
 
     // Words of the running section; a keyword written out in full starts a new one.
-    void continueSection(QStringView line, qsizetype, const QList<Token>& tokens)
-    {
+    void continueSection(QStringView line, qsizetype, const QList<Token>& tokens) {
         if (m_section == Section::Twin) {
             const QString text = line.trimmed().toString();
             if (!text.isEmpty() && !m_item.twins.isEmpty())
@@ -326,16 +339,18 @@ private:
             const QStringView token = tokens[i].text;
             if (const Keyword k = keywordOf(token, false); k != Keyword::None) {
                 if (!ignored.isEmpty())
-                    note(QStringLiteral("\"%1\" not understood").arg(ignored.join(QLatin1Char(' '))));
+                    note(QStringLiteral("\"%1\" not understood")
+                             .arg(ignored.join(QLatin1Char(' '))));
                 keyword(k, line, tokens[i].end);
                 return;
             }
             switch (m_section) {
             case Section::Pieces:
-                if (!piece(token))
-                    ignored << token.toString();
+                if (!piece(token)) ignored << token.toString();
                 break;
-            case Section::Condition: m_conditions << token.toString(); break;
+            case Section::Condition:
+                m_conditions << token.toString();
+                break;
             case Section::Option:
                 if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
                     m_duplex = true;
@@ -344,7 +359,9 @@ private:
                 else
                     m_options << token.toString();
                 break;
-            default: ignored << token.toString(); break;
+            default:
+                ignored << token.toString();
+                break;
             }
         }
         if (!ignored.isEmpty())
@@ -353,8 +370,7 @@ private:
                      .arg(ignored.join(QLatin1Char(' '))));
     }
 
-    bool piece(QStringView token)
-    {
+    bool piece(QStringView token) {
         QString walk;
         QList<names::Square> squares;
         if (names::ParsePieceToken(token, walk, squares)) {
@@ -381,13 +397,15 @@ private:
         }
         if (const int s = names::SpecificationOfWord(token); s != 0) {
             if (m_specification != 0)
-                note(QStringLiteral("board: second specification \"%1\" left out").arg(token.toString()));
+                note(QStringLiteral("board: second specification \"%1\" left out")
+                         .arg(token.toString()));
             else
                 m_specification = s;
             return true;
         }
         if (names::IsForeignAttribute(token)) {
-            note(QStringLiteral("board: specification \"%1\" is not one of the rows").arg(token.toString()));
+            note(QStringLiteral("board: specification \"%1\" is not one of the rows")
+                     .arg(token.toString()));
             return true;
         }
         return false;
@@ -406,22 +424,17 @@ private:
     int m_specification = 0;
 };
 
-QString decodeText(QByteArrayView bytes)
-{
+QString decodeText(QByteArrayView bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(bytes);
-    if (decoder.hasError())
-        text = cp1252::decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    if (decoder.hasError()) text = cp1252::decode(bytes);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
 }
 
-QByteArray encodeLine(const QString& line, QStringList& notes)
-{
+QByteArray encodeLine(const QString& line, QStringList& notes) {
     QByteArray out;
-    if (cp1252::encode(line, out))
-        return out;
+    if (cp1252::encode(line, out)) return out;
     QString kept;
     for (QChar c : line) {
         if (cp1252::canEncode(QStringView(&c, 1))) {
@@ -429,7 +442,9 @@ QByteArray encodeLine(const QString& line, QStringList& notes)
         } else {
             kept += QLatin1Char('?');
             notes << QStringLiteral("text: character U+%1 written as \"?\"")
-                         .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+                         .arg(QString::number(c.unicode(), 16)
+                                  .toUpper()
+                                  .rightJustified(4, QLatin1Char('0')));
         }
     }
     cp1252::encode(kept, out);
@@ -437,8 +452,7 @@ QByteArray encodeLine(const QString& line, QStringList& notes)
 }
 
 void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeText& popeyeText,
-                    const QList<int>& numbers, bool first)
-{
+                    const QList<int>& numbers, bool first) {
     for (qsizetype i = 0; i < items.size(); ++i) {
         QStringList notes = PopeyeFileLosses(items[i]);
         QStringList lines = popeyeText(items[i]);
@@ -461,70 +475,67 @@ void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeTe
         for (const QString& n : notes)
             file.report.add(int(i) + 1, label, n);
     }
-    if (!items.isEmpty())
-        file.bytes += "EndProblem\r\n";
+    if (!items.isEmpty()) file.bytes += "EndProblem\r\n";
 }
 
 } // namespace
 
-bool IsPopeyeFile(QByteArrayView bytes)
-{
+bool IsPopeyeFile(QByteArrayView bytes) {
     const QString head = decodeText(bytes.first(qMin<qsizetype>(bytes.size(), 256)));
     const QList<Token> tokens = tokensOf(head, 0);
     return !tokens.isEmpty() &&
            tokens[0].text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
 }
 
-ImportedItems ReadPopeyeFile(QByteArrayView bytes)
-{
+ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
     ImportedItems result;
     ProblemReader reader(result);
     reader.read(decodeText(bytes));
     return result;
 }
 
-QStringList PopeyeFileLosses(const Item& item)
-{
+QStringList PopeyeFileLosses(const Item& item) {
     QStringList notes;
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {
             const Piece p(item.board.at(r, c));
-            if (p.isEmpty())
-                continue;
+            if (p.isEmpty()) continue;
             const QString where = names::Describe(p.code(), r, c);
             if (p.isMarker())
                 notes << QStringLiteral("board: %1 left out").arg(where);
             else if (!p.isPiece() || !p.isKnown())
                 notes << QStringLiteral("board: %1 (not a piece the editor makes)").arg(where);
             else if (p.isFairy() && KindCode(p.kind()) == QLatin1String("AG"))
-                notes << QStringLiteral("board: %1: Popeye has no Andernach grasshopper").arg(where);
+                notes
+                    << QStringLiteral("board: %1: Popeye has no Andernach grasshopper").arg(where);
             else if (p.isFairy() && (p.specification() == 7 || p.specification() == 11))
-                notes << QStringLiteral("board: Popeye rejects the specification of the %1").arg(where);
+                notes << QStringLiteral("board: Popeye rejects the specification of the %1")
+                             .arg(where);
             else if (p.isFairy() && p.specification() == 0 && !p.isNeutral() &&
                      names::CodeOf(names::SideOf(p.code()), p.kind(), 0) != p.code())
-                notes << QStringLiteral("board: fairy %1 reads back as the piece of its own base").arg(where);
+                notes << QStringLiteral("board: fairy %1 reads back as the piece of its own base")
+                             .arg(where);
         }
     if (item.stipulation.contains(QLatin1Char(' ')))
         notes << QStringLiteral("stipulation: \"%1\" holds blanks").arg(item.stipulation);
     for (const QString& twin : item.twins)
         if (twin.contains(QLatin1String("AfterKey")))
-            notes << QStringLiteral("twins: \"%1\": Popeye does not support \"AfterKey\" twin").arg(twin);
+            notes << QStringLiteral("twins: \"%1\": Popeye does not support \"AfterKey\" twin")
+                         .arg(twin);
     if (!item.solution.isEmpty())
         notes << QStringLiteral("solution: a Popeye file has no place for the solution");
     return notes;
 }
 
 ExportedFile WritePopeyeFile(const QList<Item>& items, const PopeyeText& popeyeText,
-                             const QList<int>& numbers)
-{
+                             const QList<int>& numbers) {
     ExportedFile file;
     appendProblems(file, items, popeyeText, numbers, true);
     return file;
 }
 
 ExportedFile AppendPopeyeFile(QByteArrayView existing, const QList<Item>& items,
-                              const PopeyeText& popeyeText, const QList<int>& numbers)
-{
+                              const PopeyeText& popeyeText, const QList<int>& numbers) {
     ExportedFile file;
     QByteArray bytes = existing.toByteArray();
     // The last "EndProblem" of the file, on a line of its own, becomes "NextProblem".
@@ -532,16 +543,17 @@ ExportedFile AppendPopeyeFile(QByteArrayView existing, const QList<Item>& items,
     while (end > 0 && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r' || bytes[end - 1] == ' '))
         --end;
     const QByteArray keyword = "EndProblem";
-    const bool joined = end >= keyword.size() &&
-                        bytes.sliced(end - keyword.size(), keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0;
+    const bool joined =
+        end >= keyword.size() &&
+        bytes.sliced(end - keyword.size(), keyword.size()).compare(keyword, Qt::CaseInsensitive) ==
+            0;
     if (joined && !items.isEmpty()) {
         bytes.truncate(end - keyword.size());
         file.bytes = bytes;
         appendProblems(file, items, popeyeText, numbers, false);
     } else {
         file.bytes = bytes;
-        if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n'))
-            file.bytes += "\r\n";
+        if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n')) file.bytes += "\r\n";
         appendProblems(file, items, popeyeText, numbers, true);
     }
     return file;

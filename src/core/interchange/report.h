@@ -9,9 +9,9 @@ namespace vexil {
 // What a conversion between the collection and another format could not carry over, entry by
 // entry, so that the user sees it before anything is lost.
 struct ReportNote {
-    int entry = 0;   // 1-based: the entry of the file read, or the item written
-    QString label;   // how the entry is named to the user ("entry 3", "item 12")
-    QString text;    // what could not be held
+    int entry = 0; // 1-based: the entry of the file read, or the item written
+    QString label; // how the entry is named to the user ("entry 3", "item 12")
+    QString text;  // what could not be held
     bool operator==(const ReportNote&) const = default;
 };
 
