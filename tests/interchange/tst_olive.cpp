@@ -391,16 +391,17 @@ void TestOlive::writtenEntriesMatchTheSchema() {
 }
 
 void TestOlive::charactersOutsideWindows1252AreReported() {
-    const QByteArray yaml = "authors:\n  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
+    const QByteArray yaml = "---\n- skipped\n---\nauthors:\n  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
                             "algebraic: {}\nsolution: \"1.e4 \xe2\x86\x92 \xc3\xa9\xe2\x82\xac\"\n";
     const ConvertedFile file = ConvertOlive(yaml);
     const Item item = ReadItem(file.lines, kItemLines);
     QCOMPARE(item.author, "Abdurahmanovic, Fadil");
     QCOMPARE(item.solution, QStringList{QString::fromUtf8("1.e4  \xc3\xa9\xe2\x82\xac")});
     QCOMPARE(file.report.lines(),
-             QStringList({QString::fromUtf8("entry 1: author: \"\xc4\x87\" (U+0107) has no "
+             QStringList({"entry 1: not a YACPDB entry; skipped",
+                          QString::fromUtf8("entry 2: author: \"\xc4\x87\" (U+0107) has no "
                                             "Windows-1252 character; written as \"c\""),
-                          QString::fromUtf8("entry 1: solution: \"\xe2\x86\x92\" (U+2192) has no "
+                          QString::fromUtf8("entry 2: solution: \"\xe2\x86\x92\" (U+2192) has no "
                                             "Windows-1252 character; left out")}));
     // The bytes written are the Windows-1252 ones, e with acute and the euro sign.
     QVERIFY(file.lines[kItemLines + 11].contains("\xe9\x80"));

@@ -78,12 +78,8 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     file.report = std::move(imported.report);
     file.lines.reserve((imported.items.size() + 1) * kItemLines);
     EmptyItem(file.lines, 0);
-    // Notes on characters go to the entries they concern; the labels of the reader's notes
-    // name the entries ("entry 3", "problem 2").
-    QString labelPattern = QStringLiteral("entry %1");
-    if (!file.report.notes().isEmpty() &&
-        file.report.notes().first().label.startsWith(QLatin1String("problem")))
-        labelPattern = QStringLiteral("problem %1");
+    // Notes on characters go to the entries they concern, named as the reader names them.
+    const QString labelPattern = imported.entryWord + QStringLiteral(" %1");
     for (qsizetype i = 0; i < imported.items.size(); ++i) {
         QStringList notes;
         const Item item = StorableItem(CollectionItem(imported.items[i], notes));
@@ -91,8 +87,9 @@ ConvertedFile ConvertImported(ImportedItems imported) {
         const int header = int(file.lines.size());
         EmptyItem(file.lines, number);
         WriteItem(file.lines, header, item);
+        const int entry = i < imported.entries.size() ? imported.entries[i] : number;
         for (const QString& note : notes)
-            file.report.add(number, labelPattern.arg(number), note);
+            file.report.add(entry, labelPattern.arg(entry), note);
     }
     return file;
 }

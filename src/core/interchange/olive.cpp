@@ -990,6 +990,7 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
         for (const QString& note : r.notes)
             result.report.add(index, label, note);
         result.items.append(std::move(r.item));
+        result.entries.append(index);
     } catch (const YAML::Exception& e) {
         result.report.add(
             index, label,

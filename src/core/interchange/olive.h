@@ -15,7 +15,9 @@ namespace vexil {
 
 struct ImportedItems {
     QList<Item> items;
-    InterchangeReport report; // notes labelled "entry N"
+    InterchangeReport report; // notes labelled "entry N" ("problem N" for Popeye files)
+    QString entryWord = QStringLiteral("entry");
+    QList<int> entries; // per item, the number of the entry it was read from
 };
 
 // Reads an .olv file. Entries that are no YACPDB entry (an empty document, a list) are

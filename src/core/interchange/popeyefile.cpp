@@ -210,6 +210,7 @@ private:
             note(QStringLiteral("option: %1 left out").arg(m_options.join(QLatin1Char(' '))));
         if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
         m_result.items.append(m_item);
+        m_result.entries.append(m_number);
         m_inProblem = false;
     }
 
@@ -489,6 +490,7 @@ bool IsPopeyeFile(QByteArrayView bytes) {
 
 ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
     ImportedItems result;
+    result.entryWord = QStringLiteral("problem");
     ProblemReader reader(result);
     reader.read(decodeText(bytes));
     return result;
