@@ -29,3 +29,4 @@ done
 build/bench/bench_pbm
 build/bench/bench_verify 1000
 build/bench/bench_views
+build/bench/bench_interchange

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core)
+          libxkbcommon-dev fonts-dejavu-core libyaml-cpp-dev)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xdotool imagemagick x11-utils xauth python3 stockfish)
 fi
@@ -17,6 +17,8 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl)
   # The clipboard and printing tests: xclip, poppler-utils, and a CUPS queue of cups-pdf.
   packages+=(xclip poppler-utils cups cups-client printer-driver-cups-pdf)
+  # The interchange tests check written .olv files against the YACPDB schema.
+  packages+=(python3-jsonschema python3-yaml)
 fi
 
 missing=()

@@ -1,0 +1,564 @@
+#include "interchange/popeyefile.h"
+
+#include "interchange/piecenames.h"
+#include "interchange/position.h"
+#include "model/cp1252.h"
+#include "model/failure.h"
+#include "model/piece.h"
+
+#include <QStringDecoder>
+
+namespace vexil {
+namespace {
+
+enum class Keyword {
+    None,
+    BeginProblem,
+    EndProblem,
+    NextProblem,
+    Author,
+    Origin,
+    Title,
+    Award,
+    Pieces,
+    Forsyth,
+    Stipulation,
+    SStipulation,
+    Condition,
+    Option,
+    Twin,
+    ZeroPosition,
+    Remark,
+    Protocol,
+    LaTeX,
+    LaTeXPieces,
+    LaTeXEnd,
+};
+
+struct KeywordName {
+    const char* name;
+    Keyword keyword;
+};
+const KeywordName kKeywords[] = {
+    {"BeginProblem", Keyword::BeginProblem},
+    {"EndProblem", Keyword::EndProblem},
+    {"NextProblem", Keyword::NextProblem},
+    {"Author", Keyword::Author},
+    {"Origin", Keyword::Origin},
+    {"Title", Keyword::Title},
+    {"Award", Keyword::Award},
+    {"Pieces", Keyword::Pieces},
+    {"Forsyth", Keyword::Forsyth},
+    {"Stipulation", Keyword::Stipulation},
+    {"SStipulation", Keyword::SStipulation},
+    {"Condition", Keyword::Condition},
+    {"Option", Keyword::Option},
+    {"Twin", Keyword::Twin},
+    {"ZeroPosition", Keyword::ZeroPosition},
+    {"Remark", Keyword::Remark},
+    {"Protocol", Keyword::Protocol},
+    {"LaTeX", Keyword::LaTeX},
+    {"LaTeXPieces", Keyword::LaTeXPieces},
+    {"LaTeXEnd", Keyword::LaTeXEnd},
+};
+
+// A keyword written out in full or cut to a prefix that no other keyword shares; case ignored.
+Keyword keywordOf(QStringView token, bool prefixes) {
+    Keyword found = Keyword::None;
+    int candidates = 0;
+    for (const KeywordName& k : kKeywords) {
+        const QLatin1String name(k.name);
+        if (token.compare(name, Qt::CaseInsensitive) == 0) return k.keyword;
+        if (prefixes && !token.isEmpty() && name.startsWith(token, Qt::CaseInsensitive)) {
+            found = k.keyword;
+            ++candidates;
+        }
+    }
+    return candidates == 1 ? found : Keyword::None;
+}
+
+// Keywords that take the rest of their line as text.
+bool takesText(Keyword k) {
+    switch (k) {
+    case Keyword::Author:
+    case Keyword::Origin:
+    case Keyword::Title:
+    case Keyword::Award:
+    case Keyword::Remark:
+    case Keyword::Protocol:
+    case Keyword::LaTeX:
+    case Keyword::LaTeXPieces:
+    case Keyword::LaTeXEnd:
+    case Keyword::Twin:
+    case Keyword::ZeroPosition:
+    case Keyword::SStipulation:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct Token {
+    QStringView text;
+    qsizetype end; // just after the token in its line
+};
+
+QList<Token> tokensOf(QStringView line, qsizetype from) {
+    QList<Token> tokens;
+    qsizetype i = from;
+    while (i < line.size()) {
+        while (i < line.size() && line[i].isSpace())
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !line[i].isSpace())
+            ++i;
+        if (i > start) tokens.append({line.sliced(start, i - start), i});
+    }
+    return tokens;
+}
+
+bool startsWithColour(QStringView token, names::Side& side) {
+    static const struct {
+        const char* word;
+        names::Side side;
+    } colours[] = {{"white", names::Side::White},
+                   {"black", names::Side::Black},
+                   {"neutral", names::Side::Neutral}};
+    for (const auto& c : colours)
+        if (!token.isEmpty() && QLatin1String(c.word).startsWith(token, Qt::CaseInsensitive)) {
+            side = c.side;
+            return true;
+        }
+    return false;
+}
+
+class ProblemReader {
+public:
+    explicit ProblemReader(ImportedItems& result) : m_result(result) {}
+
+    void read(const QString& text) {
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        bool sawBegin = false;
+        for (qsizetype n = 0; n < lines.size(); ++n) {
+            QString line = lines[n];
+            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+            m_lineNumber = int(n) + 1;
+            if (!m_inProblem) {
+                const QList<Token> tokens = tokensOf(line, 0);
+                if (tokens.isEmpty()) continue;
+                if (keywordOf(tokens[0].text, true) == Keyword::BeginProblem) {
+                    sawBegin = true;
+                    startProblem();
+                    handle(line, tokens[0].end);
+                } else if (!m_reportedOutside) {
+                    m_reportedOutside = true;
+                    m_result.report.addGeneral(
+                        QStringLiteral("line %1: text outside BeginProblem ... EndProblem ignored")
+                            .arg(m_lineNumber));
+                }
+                continue;
+            }
+            handle(line, 0);
+        }
+        if (!sawBegin)
+            throw Failure::error(
+                QStringLiteral("The file holds no Popeye problem (no BeginProblem)."));
+        if (m_inProblem) {
+            note(QStringLiteral("the file ends before EndProblem; the problem is kept as read"));
+            finishProblem();
+        }
+    }
+
+private:
+    enum class Section { None, Pieces, Condition, Option, Twin, Ignored };
+
+    void note(const QString& text) {
+        m_result.report.add(m_number, QStringLiteral("problem %1").arg(m_number), text);
+    }
+
+    void startProblem() {
+        m_inProblem = true;
+        ++m_number;
+        m_item = Item();
+        m_authors.clear();
+        m_sources.clear();
+        m_titles.clear();
+        m_awards.clear();
+        m_conditions.clear();
+        m_options.clear();
+        m_duplex = m_whiteToPlay = m_hasBoard = false;
+        m_section = Section::None;
+        m_side.reset();
+        m_specification = 0;
+    }
+
+    void finishProblem() {
+        auto unknownless = [](QStringList texts) {
+            // The solve window writes "Unknown" for an empty author or source.
+            if (texts.size() == 1 && texts[0] == QLatin1String("Unknown")) texts.clear();
+            return texts;
+        };
+        m_item.author = unknownless(m_authors).join(QStringView(kAuthorSeparator));
+        QStringList source = unknownless(m_sources);
+        source << m_awards << m_titles;
+        m_item.source = source.join(QStringLiteral(", "));
+        QStringList condition = m_conditions;
+        if (m_duplex) condition << QStringLiteral("Duplex");
+        if (m_whiteToPlay) condition << QStringLiteral("WhiteToPlay");
+        m_item.condition = condition.join(QLatin1Char(' '));
+        if (!m_options.isEmpty())
+            note(QStringLiteral("option: %1 left out").arg(m_options.join(QLatin1Char(' '))));
+        if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
+        m_result.items.append(m_item);
+        m_result.entries.append(m_number);
+        m_inProblem = false;
+    }
+
+    // One line, from `from` on; a keyword at its start may be cut to a unique prefix.
+    void handle(QStringView line, qsizetype from) {
+        const QList<Token> tokens = tokensOf(line, from);
+        if (tokens.isEmpty()) return;
+        const Keyword k = keywordOf(tokens[0].text, true);
+        if (k != Keyword::None) {
+            keyword(k, line, tokens[0].end);
+            return;
+        }
+        continueSection(line, from, tokens);
+    }
+
+    void keyword(Keyword k, QStringView line, qsizetype after) {
+        const QString rest = line.sliced(after).trimmed().toString();
+        m_section = Section::None;
+        switch (k) {
+        case Keyword::BeginProblem:
+            if (m_item != Item() || m_hasBoard)
+                note(QStringLiteral("BeginProblem inside a problem ignored"));
+            handle(line, after);
+            return;
+        case Keyword::EndProblem:
+            finishProblem();
+            if (!rest.isEmpty())
+                m_result.report.addGeneral(
+                    QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
+            return;
+        case Keyword::NextProblem:
+            finishProblem();
+            startProblem();
+            handle(line, after);
+            return;
+        case Keyword::Author:
+            m_authors << rest;
+            return;
+        case Keyword::Origin:
+            m_sources << rest;
+            return;
+        case Keyword::Title:
+            m_titles << rest;
+            return;
+        case Keyword::Award:
+            m_awards << rest;
+            return;
+        case Keyword::Remark:
+            note(QStringLiteral("remark \"%1\" left out").arg(rest));
+            return;
+        case Keyword::Protocol:
+            note(QStringLiteral("protocol \"%1\" left out").arg(rest));
+            return;
+        case Keyword::LaTeX:
+        case Keyword::LaTeXPieces:
+        case Keyword::LaTeXEnd:
+            note(QStringLiteral("LaTeX line left out"));
+            return;
+        case Keyword::SStipulation:
+            note(QStringLiteral("stipulation: structured stipulation \"%1\" left out").arg(rest));
+            return;
+        case Keyword::Twin:
+        case Keyword::ZeroPosition: {
+            // The words after the keyword as they stand, so that a line written from an item
+            // reads back unchanged.
+            QString text = line.sliced(after).toString();
+            while (!text.isEmpty() && text.back().isSpace())
+                text.chop(1);
+            m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin") : QStringLiteral("Zero")) +
+                                text;
+            m_section = Section::Twin;
+            return;
+        }
+        case Keyword::Pieces:
+            m_section = Section::Pieces;
+            m_hasBoard = true;
+            m_side.reset();
+            m_specification = 0;
+            break;
+        case Keyword::Condition:
+            m_section = Section::Condition;
+            break;
+        case Keyword::Option:
+            m_section = Section::Option;
+            break;
+        case Keyword::Forsyth: {
+            const QList<Token> tokens = tokensOf(line, after);
+            if (tokens.isEmpty()) {
+                note(QStringLiteral("board: Forsyth without a position"));
+                return;
+            }
+            const ParsedPosition p = ParsePosition(tokens[0].text, PositionNotation::Forsyth);
+            if (p.ok()) {
+                m_item.board = p.board;
+                m_hasBoard = true;
+            } else {
+                note(QStringLiteral("board: Forsyth %1: %2")
+                         .arg(tokens[0].text.toString(), p.error));
+            }
+            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
+            return;
+        }
+        case Keyword::Stipulation: {
+            const QList<Token> tokens = tokensOf(line, after);
+            if (tokens.isEmpty()) return;
+            m_item.stipulation = tokens[0].text.toString();
+            m_section = Section::Ignored;
+            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
+            return;
+        }
+        default:
+            break;
+        }
+        continueSection(line, after, tokensOf(line, after));
+    }
+
+    // Words of the running section; a keyword written out in full starts a new one.
+    void continueSection(QStringView line, qsizetype, const QList<Token>& tokens) {
+        if (m_section == Section::Twin) {
+            const QString text = line.trimmed().toString();
+            if (!text.isEmpty() && !m_item.twins.isEmpty())
+                m_item.twins.last() += QLatin1Char(' ') + text;
+            return;
+        }
+        QStringList ignored;
+        for (qsizetype i = 0; i < tokens.size(); ++i) {
+            const QStringView token = tokens[i].text;
+            if (const Keyword k = keywordOf(token, false); k != Keyword::None) {
+                if (!ignored.isEmpty())
+                    note(QStringLiteral("\"%1\" not understood")
+                             .arg(ignored.join(QLatin1Char(' '))));
+                keyword(k, line, tokens[i].end);
+                return;
+            }
+            switch (m_section) {
+            case Section::Pieces:
+                if (!piece(token)) ignored << token.toString();
+                break;
+            case Section::Condition:
+                m_conditions << token.toString();
+                break;
+            case Section::Option:
+                if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
+                    m_duplex = true;
+                else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
+                    m_whiteToPlay = true;
+                else
+                    m_options << token.toString();
+                break;
+            default:
+                ignored << token.toString();
+                break;
+            }
+        }
+        if (!ignored.isEmpty())
+            note(QStringLiteral("line %1: \"%2\" not understood")
+                     .arg(m_lineNumber)
+                     .arg(ignored.join(QLatin1Char(' '))));
+    }
+
+    bool piece(QStringView token) {
+        QString walk;
+        QList<names::Square> squares;
+        if (names::ParsePieceToken(token, walk, squares)) {
+            if (!m_side) {
+                note(QStringLiteral("board: %1 without a colour left out").arg(token.toString()));
+                return true;
+            }
+            const int kind = names::KindOfWalk(walk);
+            if (kind == 0) {
+                note(QStringLiteral("board: walk \"%1\" of %2 has no FairyKinds row")
+                         .arg(walk, token.toString()));
+                return true;
+            }
+            const PieceCode code = names::CodeOf(*m_side, kind, m_specification);
+            for (const names::Square& s : squares)
+                m_item.board.at(s.row, s.column) = code;
+            return true;
+        }
+        names::Side side;
+        if (startsWithColour(token, side)) {
+            m_side = side;
+            m_specification = 0;
+            return true;
+        }
+        if (const int s = names::SpecificationOfWord(token); s != 0) {
+            if (m_specification != 0)
+                note(QStringLiteral("board: second specification \"%1\" left out")
+                         .arg(token.toString()));
+            else
+                m_specification = s;
+            return true;
+        }
+        if (names::IsForeignAttribute(token)) {
+            note(QStringLiteral("board: specification \"%1\" is not one of the rows")
+                     .arg(token.toString()));
+            return true;
+        }
+        return false;
+    }
+
+    ImportedItems& m_result;
+    bool m_inProblem = false;
+    bool m_reportedOutside = false;
+    int m_number = 0;
+    int m_lineNumber = 0;
+    Item m_item;
+    QStringList m_authors, m_sources, m_titles, m_awards, m_conditions, m_options;
+    bool m_duplex = false, m_whiteToPlay = false, m_hasBoard = false;
+    Section m_section = Section::None;
+    std::optional<names::Side> m_side;
+    int m_specification = 0;
+};
+
+QString decodeText(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError()) text = cp1252::decode(bytes);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+QByteArray encodeLine(const QString& line, QStringList& notes) {
+    QByteArray out;
+    if (cp1252::encode(line, out)) return out;
+    QString kept;
+    for (QChar c : line) {
+        if (cp1252::canEncode(QStringView(&c, 1))) {
+            kept += c;
+        } else {
+            kept += QLatin1Char('?');
+            notes << QStringLiteral("text: character U+%1 written as \"?\"")
+                         .arg(QString::number(c.unicode(), 16)
+                                  .toUpper()
+                                  .rightJustified(4, QLatin1Char('0')));
+        }
+    }
+    cp1252::encode(kept, out);
+    return out;
+}
+
+void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeText& popeyeText,
+                    const QList<int>& numbers, bool first) {
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        QStringList notes = PopeyeFileLosses(items[i]);
+        QStringList lines = popeyeText(items[i]);
+        // One problem's text runs from BeginProblem to EndProblem; in a file of several the
+        // problems are separated by NextProblem instead.
+        if (!lines.isEmpty() && lines.first().trimmed() == QLatin1String("BeginProblem"))
+            lines.removeFirst();
+        if (!lines.isEmpty() && lines.last().trimmed() == QLatin1String("EndProblem"))
+            lines.removeLast();
+        file.bytes += first ? "BeginProblem\r\n" : "NextProblem\r\n";
+        first = false;
+        for (const QString& line : lines) {
+            if (line.size() > 255)
+                notes << QStringLiteral("text: a line of %1 characters is too long for Popeye")
+                             .arg(line.size());
+            file.bytes += encodeLine(line, notes) + "\r\n";
+        }
+        const QString label =
+            QStringLiteral("item %1").arg(i < numbers.size() ? numbers[i] : int(i) + 1);
+        for (const QString& n : notes)
+            file.report.add(int(i) + 1, label, n);
+    }
+    if (!items.isEmpty()) file.bytes += "EndProblem\r\n";
+}
+
+} // namespace
+
+bool IsPopeyeFile(QByteArrayView bytes) {
+    const QString head = decodeText(bytes.first(qMin<qsizetype>(bytes.size(), 256)));
+    const QList<Token> tokens = tokensOf(head, 0);
+    return !tokens.isEmpty() &&
+           tokens[0].text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
+}
+
+ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
+    ImportedItems result;
+    result.entryWord = QStringLiteral("problem");
+    ProblemReader reader(result);
+    reader.read(decodeText(bytes));
+    return result;
+}
+
+QStringList PopeyeFileLosses(const Item& item) {
+    QStringList notes;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            const Piece p(item.board.at(r, c));
+            if (p.isEmpty()) continue;
+            const QString where = names::Describe(p.code(), r, c);
+            if (p.isMarker())
+                notes << QStringLiteral("board: %1 left out").arg(where);
+            else if (!p.isPiece() || !p.isKnown())
+                notes << QStringLiteral("board: %1 (not a piece the editor makes)").arg(where);
+            else if (p.isFairy() && KindCode(p.kind()) == QLatin1String("AG"))
+                notes
+                    << QStringLiteral("board: %1: Popeye has no Andernach grasshopper").arg(where);
+            else if (p.isFairy() && (p.specification() == 7 || p.specification() == 11))
+                notes << QStringLiteral("board: Popeye rejects the specification of the %1")
+                             .arg(where);
+            else if (p.isFairy() && p.specification() == 0 && !p.isNeutral() &&
+                     names::CodeOf(names::SideOf(p.code()), p.kind(), 0) != p.code())
+                notes << QStringLiteral("board: fairy %1 reads back as the piece of its own base")
+                             .arg(where);
+        }
+    if (item.stipulation.contains(QLatin1Char(' ')))
+        notes << QStringLiteral("stipulation: \"%1\" holds blanks").arg(item.stipulation);
+    for (const QString& twin : item.twins)
+        if (twin.contains(QLatin1String("AfterKey")))
+            notes << QStringLiteral("twins: \"%1\": Popeye does not support \"AfterKey\" twin")
+                         .arg(twin);
+    if (!item.solution.isEmpty())
+        notes << QStringLiteral("solution: a Popeye file has no place for the solution");
+    return notes;
+}
+
+ExportedFile WritePopeyeFile(const QList<Item>& items, const PopeyeText& popeyeText,
+                             const QList<int>& numbers) {
+    ExportedFile file;
+    appendProblems(file, items, popeyeText, numbers, true);
+    return file;
+}
+
+ExportedFile AppendPopeyeFile(QByteArrayView existing, const QList<Item>& items,
+                              const PopeyeText& popeyeText, const QList<int>& numbers) {
+    ExportedFile file;
+    QByteArray bytes = existing.toByteArray();
+    // The last "EndProblem" of the file, on a line of its own, becomes "NextProblem".
+    qsizetype end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r' || bytes[end - 1] == ' '))
+        --end;
+    const QByteArray keyword = "EndProblem";
+    const bool joined =
+        end >= keyword.size() &&
+        bytes.sliced(end - keyword.size(), keyword.size()).compare(keyword, Qt::CaseInsensitive) ==
+            0;
+    if (joined && !items.isEmpty()) {
+        bytes.truncate(end - keyword.size());
+        file.bytes = bytes;
+        appendProblems(file, items, popeyeText, numbers, false);
+    } else {
+        file.bytes = bytes;
+        if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n')) file.bytes += "\r\n";
+        appendProblems(file, items, popeyeText, numbers, true);
+    }
+    return file;
+}
+
+} // namespace vexil
