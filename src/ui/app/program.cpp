@@ -11,9 +11,15 @@
 #include "solve/popeye.h"
 #include "views/list.h"
 #include "views/listd.h"
+#include "model/cp1252.h"
+#include "model/failure.h"
+#include "solve/popeyetext.h"
+#include "verify/verifyresults.h"
+#include "verify/verifywindow.h"
 
 #include "app/guard.h"
 
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 namespace vexil {
@@ -72,11 +78,73 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
             return;
         m_diagrams->chooseItem();
     });
+    buildVerifyWindow();
+}
+
+void Program::buildVerifyWindow()
+{
+    // The verification reads the collection as stored, never the edits on screen.
+    VerifySource source;
+    source.itemCount = [this] { return m_collection.itemCount(); };
+    source.itemInfo = [this](int number) {
+        VerifyItemInfo info;
+        if (const std::optional<Item> item = m_collection.itemOrNothing(number)) {
+            info.author = item->author;
+            info.stipulation = item->stipulation;
+            info.solution = item->solution;
+        }
+        return info;
+    };
+    source.storedLines = [this](int number) {
+        return StoredItemLines(m_collection.collection(), number);
+    };
+    source.popeyeInput = [this](int number) {
+        const Item item = m_collection.readItem(number);
+        const QStringList lines =
+            BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder()).lines;
+        QByteArray bytes;
+        if (!cp1252::encode(lines.join(QLatin1Char('\n')), bytes))
+            throw Failure::error(QStringLiteral("Item %1 holds a character Popeye cannot be "
+                                                "given.").arg(number));
+        return bytes;
+    };
+    m_verify = std::make_unique<VerifyWindow>(*m_prompts, std::move(source), m_main.get());
+    const auto followCollection = [this] {
+        m_verify->setResultsFile(m_collection.isOpen() ? VerifyResultsPath(m_collection.fileName())
+                                                       : QString());
+        m_verify->itemsChanged();
+    };
+    QObject::connect(&m_collection, &OpenCollection::opened, m_verify.get(), followCollection);
+    QObject::connect(&m_collection, &OpenCollection::itemsChanged, m_verify.get(),
+                     [this] { m_verify->itemsChanged(); });
+    QObject::connect(m_verify.get(), &VerifyWindow::showItemRequested, m_main.get(),
+                     [this](int number) { m_main->askAndShowItem(number); });
+    // Popeye's answer goes into the solution field for the user to check and save.
+    QObject::connect(m_verify.get(), &VerifyWindow::copySolutionRequested, m_main.get(),
+                     [this](int number, const QString& text) {
+                         if (m_main->askAndShowItem(number))
+                             m_main->Memo1->setPlainText(text);
+                     });
+    QObject::connect(m_solve.get(), &TForm2::verifyCollectionRequested, m_verify.get(),
+                     [this] { showVerifyWindow({}); });
+    QObject::connect(m_list.get(), &TForm3::verifySelectedRequested, m_verify.get(),
+                     [this](const QList<int>& numbers) { showVerifyWindow(numbers); });
+}
+
+void Program::showVerifyWindow(const QList<int>& selection)
+{
+    m_verify->setPopeye(m_settings.PopeyeExe, m_settings.PopeyeMem);
+    if (!selection.isEmpty())
+        m_verify->setSelection(selection);
+    m_verify->show();
+    m_verify->raise();
+    m_verify->activateWindow();
 }
 
 Program::~Program()
 {
     // Child windows go before their parent.
+    m_verify.reset();
     m_data.reset();
     m_diagrams.reset();
     m_options.reset();

@@ -18,6 +18,7 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TDataModule1;
+class VerifyWindow;
 
 // The program's windows, created once in their fixed order and wired together.
 class Program {
@@ -37,6 +38,7 @@ public:
     TForm6& options() { return *m_options; }
     TDataModule1& data() { return *m_data; }
     TForm7& diagrams() { return *m_diagrams; }
+    VerifyWindow& verify() { return *m_verify; }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
@@ -50,6 +52,10 @@ private:
     std::unique_ptr<TForm6> m_options;
     std::unique_ptr<TForm7> m_diagrams;
     std::unique_ptr<TDataModule1> m_data;
+    std::unique_ptr<VerifyWindow> m_verify;
+
+    void buildVerifyWindow();
+    void showVerifyWindow(const QList<int>& selection);
 };
 
 } // namespace vexil

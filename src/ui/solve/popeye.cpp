@@ -219,6 +219,9 @@ QWidget* TForm2::buildPopeyeTab()
     OptionList = ChoiceList("OptionList", PopeyeOptionChoices(), page);
     OptionList->setMinimumContentsLength(14);
     ResetAll = button("ResetAll", QStringLiteral("&Reset all"), page);
+    // Alt+C is the window's Close.
+    VerifyCollection = button("VerifyCollection", QStringLiteral("Verify co&llection\u2026"), page);
+    connect(VerifyCollection, &QPushButton::clicked, this, &TForm2::verifyCollectionRequested);
 
     grid->addWidget(labelFor(QStringLiteral("Memory"), PopeyeMemory, page), 0, 0);
     grid->addWidget(PopeyeMemory, 0, 1);
@@ -235,6 +238,7 @@ QWidget* TForm2::buildPopeyeTab()
     grid->addWidget(ResetAll, 2, 4, 1, 2);
     grid->addWidget(labelFor(QStringLiteral("Option"), OptionList, page), 3, 0);
     grid->addWidget(OptionList, 3, 1, 1, 5);
+    grid->addWidget(VerifyCollection, 4, 3, 1, 3);
     ResetAllClick();
     return page;
 }

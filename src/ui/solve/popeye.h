@@ -34,6 +34,13 @@ public:
            QWidget* parent = nullptr);
     ~TForm2() override;
 
+signals:
+    // "Verify collection…" on the Popeye tab: the whole collection as stored, in the
+    // background, in a window of its own.
+    void verifyCollectionRequested();
+
+public:
+
     void setSolverParameters(const QString& popeyeMemory, const QString& timeLimit,
                              const QString& threads, const QString& hashMemory);
 
@@ -64,6 +71,7 @@ public:
     QCheckBox* Variation = nullptr;
     QComboBox* OptionList = nullptr;
     QPushButton* ResetAll = nullptr;
+    QPushButton* VerifyCollection = nullptr;
     QComboBox* HashMemory = nullptr;
     QComboBox* Threads = nullptr;
     QComboBox* TimeLimit = nullptr;

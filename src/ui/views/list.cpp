@@ -6,6 +6,7 @@
 #include "views/entry.h"
 #include "views/search.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -136,6 +137,15 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm3::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm3::BitBtn3Click);
+    auto* verify = new QAction(QStringLiteral("Verify selected items\u2026"), ListBox1);
+    verify->setObjectName(QStringLiteral("VerifySelected"));
+    ListBox1->addAction(verify);
+    ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(verify, &QAction::triggered, this, [this] {
+        const QList<int> numbers = selectedNumbers();
+        if (!numbers.isEmpty())
+            emit verifySelectedRequested(numbers);
+    });
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_marking && current.isValid())

@@ -51,6 +51,11 @@ public:
     QList<int> selectedNumbers() const;
     QListView* list() const { return ListBox1; }
 
+signals:
+    // "Verify selected items…" from the list's context menu.
+    void verifySelectedRequested(const QList<int>& numbers);
+
+public:
     EntryListView* ListBox1 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QPushButton* BitBtn1 = nullptr;

@@ -1,0 +1,139 @@
+// The verification as the program offers it: from the solve window and from the list's
+// selection, on the items as stored, and back into the main window.
+#include "app/idgr.h"
+#include "app/program.h"
+#include "model/collection.h"
+#include "model/sampleitems.h"
+#include "app/scriptedprompts.h"
+#include "solve/popeye.h"
+#include "verify/verifywindow.h"
+#include "views/list.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vexil;
+
+namespace {
+
+QString cell(const VerifyWindow& window, int row, int column)
+{
+    return window.Table->model()->index(row, column).data().toString();
+}
+
+} // namespace
+
+class TestVerifyFromProgram : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Program> m_program;
+    test::ScriptedPrompts* m_prompts = nullptr;
+    QString m_file;
+
+    // Items whose authors tell the stand-in what to answer.
+    void openItems(const QStringList& authors)
+    {
+        QList<Item> items;
+        for (const QString& author : authors) {
+            Item item;
+            item.author = author;
+            item.stipulation = QStringLiteral("#2");
+            item.board.at(7, 4) = 11; // a king each, so the text is a problem
+            item.board.at(0, 4) = 12;
+            items << item;
+        }
+        Collection::fromLines(test::collectionOf(items)).write(m_file);
+        m_program->main().openNamedCollection(m_file);
+        QCOMPARE(m_program->main().itemCount(), authors.size());
+    }
+    VerifyWindow& startFromSolveWindow()
+    {
+        m_program->solve().VerifyCollection->click();
+        VerifyWindow& window = m_program->verify();
+        window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
+                         QStringLiteral("4M"));
+        window.setDeadlineGrace(2000);
+        window.MaxTime->setValue(10);
+        return window;
+    }
+
+private slots:
+    void initTestCase() { qputenv("VEXIL_FAKE_DELAY", "0.02"); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_file = m_dir->filePath(QStringLiteral("c.dgr"));
+        m_program = test::startProgram(m_dir->path(), m_prompts);
+    }
+    void cleanup() { m_program.reset(); }
+
+    void theSolveWindowVerifiesTheStoredItems();
+    void theListVerifiesItsSelection();
+};
+
+void TestVerifyFromProgram::theSolveWindowVerifiesTheStoredItems()
+{
+    openItems({QStringLiteral("unique"), QStringLiteral("cooked"), QStringLiteral("nosolution")});
+    // An unsaved edit on screen is not what is verified.
+    m_program->main().Edit1->setText(QStringLiteral("cooked"));
+    VerifyWindow& window = startFromSolveWindow();
+    QVERIFY(window.isVisible());
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(cell(window, 0, VerifyTableModel::OutcomeColumn), QStringLiteral("sound"));
+    QCOMPARE(cell(window, 1, VerifyTableModel::OutcomeColumn), QStringLiteral("cooked"));
+    QCOMPARE(cell(window, 2, VerifyTableModel::OutcomeColumn), QStringLiteral("no solution"));
+    QVERIFY(QFile::exists(m_file + QStringLiteral(".verify")));
+
+    // Popeye's answer for item 2 goes into its solution field, asked about the edit first,
+    // and is not saved until the user saves.
+    const QByteArray stored = Collection::fromFile(m_file).bytes();
+    m_prompts->answers.push_back(Prompts::Answer::No); // drop the edit of item 1
+    window.Table->selectRow(1);
+    window.CopyButton->click();
+    QCOMPARE(m_program->main().currentItem(), 2);
+    QVERIFY(m_program->main().isEditing());
+    QVERIFY(!m_program->main().Memo1->toPlainText().isEmpty());
+    QCOMPARE(Collection::fromFile(m_file).bytes(), stored);
+}
+
+void TestVerifyFromProgram::theListVerifiesItsSelection()
+{
+    openItems({QStringLiteral("unique"), QStringLiteral("cooked"), QStringLiteral("unique")});
+    TForm3& list = m_program->list();
+    list.show();
+    QListView* view = list.list();
+    view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    view->selectionModel()->select(view->model()->index(2, 0), QItemSelectionModel::Select);
+    auto* action = view->findChild<QAction*>(QStringLiteral("VerifySelected"));
+    QVERIFY(action);
+    action->trigger();
+    VerifyWindow& window = m_program->verify();
+    QVERIFY(window.isVisible());
+    window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
+                     QStringLiteral("4M"));
+    window.setDeadlineGrace(2000);
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QStringList outcomes;
+    for (int row = 0; row < window.Table->model()->rowCount(); ++row)
+        outcomes << cell(window, row, VerifyTableModel::Number) + QLatin1Char(' ') +
+                        cell(window, row, VerifyTableModel::OutcomeColumn);
+    QVERIFY2(outcomes.contains(QStringLiteral("2 cooked")), qPrintable(outcomes.join('|')));
+    QVERIFY2(outcomes.contains(QStringLiteral("3 sound")), qPrintable(outcomes.join('|')));
+    QVERIFY2(!outcomes.contains(QStringLiteral("1 sound")), qPrintable(outcomes.join('|')));
+}
+
+QTEST_MAIN(TestVerifyFromProgram)
+#include "tst_verifyfromprogram.moc"
