@@ -94,7 +94,25 @@ cp /usr/share/doc/vexil/examples/sample.dgr "$home/sample.dgr"
 cp "$home/sample.dgr" "$home/second.dgr"
 cp "$home/sample.dgr" "$home/collection-without-extension"
 printf 'P4\n8 2\n\377\000' >"$home/picture.pbm"
-chown "$user:" "$home"/*
+# The engine the user has: Debian's Stockfish, named in the user's settings before the start.
+mkdir -p "$home/.config/Vexil"
+cat >"$home/.config/Vexil/settings.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Vexil\General]
+"DragDropOnlyCursor"=dword:00000000
+"PrintCust"=dword:00000000
+"CopyCust"=dword:00000000
+"ViewCust"=dword:00000000
+"LayoutCust"=dword:00000000
+"PopeyeExe"=""
+"PopeyeMem"="4M"
+"SfExe"="/usr/games/stockfish"
+"SfTime"="1"
+"SfThreads"="1"
+"SfHash"="16"
+REG
+chown -R "$user:" "$home"/* "$home/.config"
 expect_type() {
   local got
   got=$(as_user xdg-mime query filetype "$1")
@@ -142,17 +160,38 @@ light=$(region_stat "1 1 $A2" -format '%[pixel:p{0,0}]')
 [ "$(colours "$OPEN_PICTURE")" -gt 8 ] || fail "the toolbar has no pictures: $(colours "$OPEN_PICTURE")"
 
 # Settings go to the user's own configuration folder.
+written_before=$(stat -c %.9Y "$home/.config/Vexil/settings.reg")
 click $OPTIONS
 dialog Options
 shot options
 xdotool key Return
-eventually test -s "$home/.config/Vexil/settings.reg" || fail "no settings in $home/.config/Vexil"
+rewritten() { [ "$(stat -c %.9Y "$home/.config/Vexil/settings.reg")" != "$written_before" ]; }
+eventually rewritten || fail "the options were not written to $home/.config/Vexil"
+grep -q '"SfExe"="/usr/games/stockfish"' "$home/.config/Vexil/settings.reg" ||
+  fail "the engine's path was lost when the options were written"
 [ "$(stat -c %U "$home/.config/Vexil/settings.reg")" = "$user" ] || fail "the settings are not the user's"
 
-# --- Stockfish solve run ----------------------------------------------------------------------
-# Added once the solve window lands: install stockfish, solve the item shown as $user, and check
-# that the input and output files are in the user's solve folder and /usr/bin is untouched.
-# -----------------------------------------------------------------------------------------------
+# Solving with Stockfish as the user: /usr/bin takes no files, so the input and the engine's
+# output go to the user's own solve folder.
+[ -x /usr/games/stockfish ] || fail "no /usr/games/stockfish (scripts/setup.sh --test installs it)"
+click 507 23 # Solve, on the toolbar
+dialog "Solve interface"
+SID=$DIALOG
+xdotool mousemove --window "$SID" 115 395 click 1 # the "Stockfish" tab
+sleep 0.4
+xdotool key --window "$SID" alt+i # Copy item
+sleep 0.4
+xdotool key --window "$SID" alt+o # Solve
+solve_folder="$home/.local/share/Vexil/Vexil/solve"
+[ -d "$solve_folder" ] || solve_folder="$home/.local/share/Vexil/solve"
+analysing() { grep -qs "^info depth" "$solve_folder/bench.txt"; }
+eventually analysing || fail "no analysis in $solve_folder: $(ls -la "$home/.local/share" -R 2>&1 | head -20)"
+[ "$(stat -c %U "$solve_folder/ibench.txt")" = "$user" ] || fail "the input file is not the user's"
+[ ! -e /usr/bin/ibench.txt ] && [ ! -e /usr/bin/bench.txt ] || fail "files were written in /usr/bin"
+import -window "$SID" "$SHOTS/stockfish.png"
+xdotool key --window "$SID" alt+p # Stop
+engine_gone() { ! pgrep -u "$user" -f "stockfish bench" >/dev/null; }
+eventually engine_gone || fail "Stop did not end Stockfish"
 
 # A double click in a file manager: xdg-open finds the menu entry through the association and
 # runs its command on the file. A second collection opened while Vexil runs gets its own window.
