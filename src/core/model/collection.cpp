@@ -904,6 +904,17 @@ Lines Collection::lines() const
 
 QByteArray Collection::bytes() const
 {
+    // A file read with CR LF and not changed since is its own bytes: share the buffer rather
+    // than copy hundreds of megabytes for a search.
+    int pieces = 0;
+    QByteArrayView first;
+    stream([&](QByteArrayView piece) {
+        if (++pieces == 1)
+            first = piece;
+        return pieces == 1;
+    });
+    if (pieces == 1 && first.data() == m_source.constData() && first.size() == m_source.size())
+        return m_source;
     QByteArray bytes;
     bytes.reserve(byteSize());
     stream([&](QByteArrayView piece) {
