@@ -2,9 +2,11 @@
 
 #include "app/palette.h"
 #include "model/piece.h"
+#include "output/diagram.h"
 
 #include <QApplication>
 #include <QDrag>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -91,6 +93,8 @@ BoardView::BoardView(const Board& board, const PictureSet& pictures, const Fairy
     setLineWidth(2);
     setFixedSize(sizeHint());
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Board"));
     QFont bold = font();
     bold.setPointSize(8);
     bold.setBold(true);
@@ -126,12 +130,15 @@ void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const 
                           picture);
     if (piece::isFairyBase(p)) {
         const QString label = FairyLabel(piece.code());
+        const QFont base = painter.font();
+        painter.setFont(FitLabelFont(label, rect.width(), base));
         const int w = painter.fontMetrics().horizontalAdvance(label);
         const int x = rect.left() + (rect.width() - w) / 2;
-        const QRect text(x, rect.top(), w, painter.fontMetrics().height());
+        const QRect text(x, rect.top(), w, QFontMetrics(base).height());
         painter.fillRect(text, square);
         painter.setPen(Qt::black);
         painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, label);
+        painter.setFont(base);
     } else if (p >= PictureSet::kBuiltIn) {
         painter.setPen(Qt::black);
         painter.drawText(QRect(rect.topLeft(), QSize(kCell, kCell)), Qt::AlignLeft | Qt::AlignTop,
@@ -150,6 +157,65 @@ void BoardView::paintEvent(QPaintEvent* event)
             DrawGrid1DrawCell(painter, column, row,
                               QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
                                     kCell));
+    if (hasFocus()) {
+        // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
+        // that it shows on light and dark squares alike.
+        const QRect cell(area.left() + m_currentColumn * kCell, area.top() + m_currentRow * kCell,
+                         kCell, kCell);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(cell.adjusted(2, 2, -3, -3));
+    }
+}
+
+void BoardView::setCurrentCell(int row, int column)
+{
+    m_currentRow = qBound(0, row, 7);
+    m_currentColumn = qBound(0, column, 7);
+    update();
+}
+
+void BoardView::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void BoardView::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+}
+
+void BoardView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    // Keys with Ctrl (copy and paste of the position among them) are handled here, before
+    // the plain keys below.
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left: setCurrentCell(m_currentRow, m_currentColumn - 1); return;
+    case Qt::Key_Right: setCurrentCell(m_currentRow, m_currentColumn + 1); return;
+    case Qt::Key_Up: setCurrentCell(m_currentRow - 1, m_currentColumn); return;
+    case Qt::Key_Down: setCurrentCell(m_currentRow + 1, m_currentColumn); return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit placeKeyPressed(m_currentRow, m_currentColumn); return;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace: emit emptyKeyPressed(m_currentRow, m_currentColumn); return;
+    default: break;
+    }
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isLetterOrNumber()) {
+        emit typingStarted(text);
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 } // namespace vexil
