@@ -27,9 +27,10 @@ void StartPieceDrag(QWidget* source, const PieceDrag& from, const QImage& pictur
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     if (!onlyCursor && !picture.isNull()) {
-        drag->setPixmap(QPixmap::fromImage(picture));
-        drag->setHotSpot(QPoint(12, 12));
-        // Over the board the picture is the pointer.
+        // The picture is the pointer, centred on it, so that it keeps its transparency: a
+        // drag pixmap is a window of its own, which some systems draw as an opaque box. Over
+        // the board, which accepts the drop, the board draws the picture itself.
+        drag->setDragCursor(QPixmap::fromImage(picture), Qt::IgnoreAction);
         QPixmap none(1, 1);
         none.fill(Qt::transparent);
         drag->setDragCursor(none, Qt::MoveAction);
@@ -157,6 +158,10 @@ void BoardView::paintEvent(QPaintEvent* event)
             DrawGrid1DrawCell(painter, column, row,
                               QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
                                     kCell));
+    if (!m_dragged.isNull())
+        painter.drawImage(QRect(m_draggedAt - QPoint(12, 12),
+                                QSize(PictureSet::kLarge, PictureSet::kLarge)),
+                          m_dragged);
     if (hasFocus()) {
         // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
         // that it shows on light and dark squares alike.
@@ -269,22 +274,55 @@ void BoardView::mouseDoubleClickEvent(QMouseEvent*)
     m_drag.cancel();
 }
 
+void BoardView::showDragged(const QDropEvent* event, const PieceDrag& drag)
+{
+    if (m_settings.DragDropOnlyCursor) {
+        m_dragged = QImage();
+        return;
+    }
+    // From the palette its entry's picture, from the board the base picture of the square.
+    const int picture = drag.source == DragSource::Palette
+                            ? drag.entry + 1
+                            : PictureIndex(m_board.at(drag.row, drag.column), FairyPictures());
+    m_dragged = m_pictures.large(picture);
+    m_draggedAt = event->position().toPoint();
+    update();
+}
+
+void BoardView::hideDragged()
+{
+    if (m_dragged.isNull())
+        return;
+    m_dragged = QImage();
+    update();
+}
+
 void BoardView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (PieceDragOf(event))
+    if (const std::optional<PieceDrag> drag = PieceDragOf(event)) {
         event->acceptProposedAction();
+        showDragged(event, *drag);
+    }
 }
 
 void BoardView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (PieceDragOf(event))
+    if (const std::optional<PieceDrag> drag = PieceDragOf(event)) {
         event->acceptProposedAction();
-    else
+        showDragged(event, *drag);
+    } else {
         event->ignore();
+    }
+}
+
+void BoardView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    hideDragged();
 }
 
 void BoardView::dropEvent(QDropEvent* event)
 {
+    hideDragged();
     const std::optional<PieceDrag> drag = PieceDragOf(event);
     if (!drag) {
         event->ignore();

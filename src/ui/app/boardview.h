@@ -101,9 +101,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The piece being dragged over the board, drawn here with its transparency.
+    void showDragged(const QDropEvent* event, const PieceDrag& drag);
+    void hideDragged();
+    QImage m_dragged;
+    QPoint m_draggedAt;
+
     const Board& m_board;
     const PictureSet& m_pictures;
     const FairyPictures& m_fairy;
