@@ -42,10 +42,11 @@ bool ScriptedPrompts::confirmOkCancel(QWidget*, const QString& text)
     return answer;
 }
 
-QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString&,
+QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString& filter,
                                       const QString&)
 {
     shown << QStringLiteral("open: ") + title;
+    filters << filter;
     return nextFileName();
 }
 

@@ -23,6 +23,7 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QColor>> colors;
     QStringList shown; // every message, error and question, in order
+    QStringList filters; // the filter of every file dialog, in order
 
     void message(QWidget*, const QString& text) override;
     void error(QWidget*, const QString& text) override;

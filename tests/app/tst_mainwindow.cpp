@@ -160,7 +160,12 @@ void TestMainWindow::controlsCarryTheirCaptionsAndHints()
         QVERIFY2(button, name);
         if (caption)
             QCOMPARE(button->text(), QLatin1String(caption));
-        QCOMPARE(button->toolTip(), QLatin1String(hint));
+        // A button with a key names it after the hint: "Open collection (Ctrl+O)".
+        const QString tip = button->toolTip();
+        QVERIFY2(tip == QLatin1String(hint) ||
+                     (tip.startsWith(QLatin1String(hint) + QStringLiteral(" (")) &&
+                      tip.endsWith(QLatin1Char(')'))),
+                 qPrintable(tip));
     }
     for (const char* name : {"DrawGrid1", "ListBox1", "Edit1", "Edit3", "ComboBox1", "ComboBox2",
                              "ComboBox3", "ComboBox4", "Memo1", "Memo2", "Memo3", "Label3",

@@ -16,6 +16,12 @@ entry() { echo $(( 7 + ($1 / 2) * 26 + 13 )) $(( 309 + ($1 % 2) * 26 + 13 )); }
 DRAG_SHOT=dragging-knight drag $(entry 4) $(sq 4 4)      # white knight to e4
 shot knight-dropped
 DRAG_SHOT=dragging-rook drag $(sq 1 0) $(sq 7 0)         # rook a7 to a1
+# While it was dragged over a1, a dark square, the rook's picture let the square show
+# around the figure: a corner of the picture has the dark square's colour, not white.
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+corner=$(convert "$SHOTS/dragging-rook.png" -crop "1x1+$(( X + 8 + 2 ))+$(( Y + 56 + 7 * 27 + 2 ))" \
+  -format '%[fx:int(255*r)]' info:)
+[ "$corner" -lt 200 ] || fail "the dragged piece hides the dark square under it ($corner)"
 xdotool mousemove --window "$WID" $(sq 0 7) click 3      # the black king on h8 goes
 sleep 0.3
 

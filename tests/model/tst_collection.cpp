@@ -74,6 +74,8 @@ private slots:
     void readingMalformedItems_data();
     void readingMalformedItems();
     void unencodableTextIsRefusedBeforeAnyLineChanges();
+    void refusalNamesTheWholeCharacter_data();
+    void refusalNamesTheWholeCharacter();
     void eightBitBytesComeBackUnchanged();
 
     void roundTripOfRandomItems();
@@ -358,6 +360,37 @@ void TestCollection::unencodableTextIsRefusedBeforeAnyLineChanges()
         QVERIFY(message.contains(QStringLiteral("U+2192")));
         QCOMPARE(lines, before);
     }
+}
+
+void TestCollection::refusalNamesTheWholeCharacter_data()
+{
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("codePoint");
+    QTest::newRow("arrow") << QStringLiteral("Ke1 \u2192 e2") << QStringLiteral("\u2192")
+                           << QStringLiteral("U+2192");
+    QTest::newRow("emoji") << QStringLiteral("ab \U0001F600 cd") << QStringLiteral("\U0001F600")
+                           << QStringLiteral("U+1F600");
+    QTest::newRow("emoji after a good character")
+        << QStringLiteral("\u00E9\U0001F9E9") << QStringLiteral("\U0001F9E9")
+        << QStringLiteral("U+1F9E9");
+    // Half a pair on its own (from a damaged paste) is still named, as itself.
+    QTest::newRow("lone half") << QStringLiteral("x") + QChar(0xD83D) << QString(QChar(0xD83D))
+                               << QStringLiteral("U+D83D");
+}
+
+void TestCollection::refusalNamesTheWholeCharacter()
+{
+    QFETCH(QString, author);
+    QFETCH(QString, character);
+    QFETCH(QString, codePoint);
+    Item item;
+    item.author = author;
+    Lines lines = blocks({0, 1});
+    const QString message = failureOf([&] { WriteItem(lines, kItemLines, item); });
+    QVERIFY2(message.contains(QLatin1Char('"') + character + QLatin1Char('"')),
+             qPrintable(message));
+    QVERIFY2(message.contains(QLatin1Char('(') + codePoint + QLatin1Char(')')), qPrintable(message));
 }
 
 void TestCollection::eightBitBytesComeBackUnchanged()

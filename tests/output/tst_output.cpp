@@ -76,6 +76,8 @@ private slots:
     void diagramPictures();
     void fairyLabelCentred_data();
     void fairyLabelCentred();
+    void labelsFitTheirSquare_data();
+    void labelsFitTheirSquare();
     void sixteenColours();
     void diagramOnAnyScreen();
     void printScale_data();
@@ -311,6 +313,59 @@ void TestOutput::fairyLabelCentred()
              qPrintable(QStringLiteral("%1..%2 in %3+%4").arg(first).arg(last).arg(left).arg(width)));
     // The text's background is the square's colour, opaque over the figure's space.
     QCOMPARE(image.pixelColor(left, 4 * c + 1), QColor(192, 192, 192));
+}
+
+void TestOutput::labelsFitTheirSquare_data()
+{
+    QTest::addColumn<int>("c");
+    QTest::newRow("218") << 27;
+    QTest::newRow("202") << 25;
+}
+
+void TestOutput::labelsFitTheirSquare()
+{
+    QFETCH(int, c);
+    const QFont base = DiagramLabelFont();
+    const QFontMetricsF baseMetrics(base);
+    int tooWide = 0;
+    PieceCode widest = 0;
+    qreal widestWidth = 0;
+    for (int specification = 0; specification < piece::kSpecificationCount; ++specification)
+        for (int kind = 1; kind <= piece::kKindCount; ++kind) {
+            const PieceCode code = piece::make(17, kind, specification);
+            const QString label = FairyLabel(code);
+            const qreal width = baseMetrics.horizontalAdvance(label);
+            if (width > widestWidth) {
+                widestWidth = width;
+                widest = code;
+            }
+            const QFont fitted = FitLabelFont(label, c, base);
+            const qreal fittedWidth = QFontMetricsF(fitted).horizontalAdvance(label);
+            QVERIFY2(fittedWidth <= c - 2,
+                     qPrintable(QStringLiteral("%1: %2").arg(label).arg(fittedWidth)));
+            if (width <= c - 2)
+                QCOMPARE(fitted, base); // a label that fits keeps the usual font
+            else
+                ++tooWide;
+        }
+    // The fitting is needed at all: some labels are wider than the square in the usual font.
+    QVERIFY(tooWide > 0);
+
+    // In the picture the widest label leaves the squares beside it clean.
+    Board board;
+    board.at(4, 3) = widest;
+    const QImage image =
+        DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(), FairyPictures());
+    const QRect band(2 * c + 1, 4 * c + 1, 3 * c, 9);
+    const auto [first, last] = inkColumns(image, band);
+    QVERIFY(first > 0);
+    QVERIFY2(first >= 3 * c + 1 && last < 4 * c + 1,
+             qPrintable(QStringLiteral("%1: ink %2..%3, square %4..%5")
+                            .arg(FairyLabel(widest))
+                            .arg(first)
+                            .arg(last)
+                            .arg(3 * c + 1)
+                            .arg(4 * c)));
 }
 
 void TestOutput::sixteenColours()

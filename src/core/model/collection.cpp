@@ -99,11 +99,16 @@ QByteArray encoded(const QString& text, const char* field)
     QByteArray bytes;
     if (!cp1252::encode(text, bytes)) {
         const QChar c = cp1252::firstUnencodable(text);
+        // An emoji is a pair of UTF-16 halves; the user knows it as one character.
+        const qsizetype at = text.indexOf(c);
+        char32_t point = c.unicode();
+        if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+            point = QChar::surrogateToUcs4(c, text[at + 1]);
         throw Failure::refusal(
             QStringLiteral("The %1 contains the character \"%2\" (U+%3), which a collection "
                            "file cannot hold. Replace it and save again.")
-                .arg(QLatin1String(field), QString(c),
-                     QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper()));
+                .arg(QLatin1String(field), QString::fromUcs4(&point, 1),
+                     QStringLiteral("%1").arg(uint(point), 4, 16, QLatin1Char('0')).toUpper()));
     }
     return bytes;
 }

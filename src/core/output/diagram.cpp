@@ -29,6 +29,36 @@ QFont DiagramLabelFont()
     return font;
 }
 
+QFont FitLabelFont(const QString& label, int cellWidth, const QFont& baseFont)
+{
+    const qreal room = cellWidth - 2;
+    auto fits = [&](const QFont& font) {
+        return QFontMetricsF(font).horizontalAdvance(label) <= room;
+    };
+    if (fits(baseFont))
+        return baseFont;
+    // Smaller first, down to three quarters: below that a label of 8 points is hard to read.
+    QFont font = baseFont;
+    const bool pixels = baseFont.pixelSize() > 0;
+    const qreal size = pixels ? baseFont.pixelSize() : baseFont.pointSizeF();
+    for (int step = 1; step <= 5; ++step) {
+        const qreal smaller = size * (1.0 - 0.05 * step);
+        if (pixels)
+            font.setPixelSize(qMax(1, qRound(smaller)));
+        else
+            font.setPointSizeF(smaller);
+        if (fits(font))
+            return font;
+    }
+    // Then narrower letters: a condensed face where the font has one, else condensed glyphs.
+    for (int stretch = 95; stretch >= 50; stretch -= 5) {
+        font.setStretch(stretch);
+        if (fits(font))
+            return font;
+    }
+    return font;
+}
+
 QImage DiagramBitmap(const Board& board, int c, const DiagramColours& colours,
                      const PictureSet& pictures, const FairyPictures& fairyPictures)
 {
@@ -73,10 +103,12 @@ QImage DiagramBitmap(const Board& board, int c, const DiagramColours& colours,
                                   PictureSet::kLarge),
                             figure);
             QString label;
+            QFont labelFont = font;
             int x = k * c + 1;
             if (index >= piece::kFairyWhite && index <= piece::kFairyNeutral) {
                 label = FairyLabel(code);
-                const int width = metrics.horizontalAdvance(label);
+                labelFont = FitLabelFont(label, c, font);
+                const int width = QFontMetrics(labelFont).horizontalAdvance(label);
                 x += (c - width) / 2;
             } else if (index > piece::kLastBase) {
                 label = SpecificationLetter(Piece(code).specification()).toUpper();
@@ -84,9 +116,12 @@ QImage DiagramBitmap(const Board& board, int c, const DiagramColours& colours,
             if (label.isEmpty())
                 continue;
             // Written opaquely: the label's cell takes the square's colour over the figure.
-            const QRect cell(x, r * c + 1, metrics.horizontalAdvance(label), metrics.height());
+            const QFontMetrics labelMetrics(labelFont);
+            const QRect cell(x, r * c + 1, labelMetrics.horizontalAdvance(label),
+                             metrics.height());
             p.fillRect(cell.intersected(square), colour);
             p.setPen(Qt::black);
+            p.setFont(labelFont);
             p.setClipRect(square);
             p.drawText(x, r * c + 1 + metrics.ascent(), label);
             p.setClipping(false);

@@ -34,6 +34,13 @@ constexpr int DiagramSide(int squareSize) { return 8 * squareSize + 2; }
 // The bold 8-point label font at 96 dots per inch, as the diagram writes it.
 QFont DiagramLabelFont();
 
+// The font a fairy label is written in so that it fits its square: `baseFont` when the label
+// fits in `cellWidth` less a pixel on either side, else the base font made smaller (to three
+// quarters of its size at most, so it stays readable) and then condensed. Every painter of
+// diagrams (the board, the diagram picture, the list of diagrams) writes labels with it, so a
+// wide label ("uWR", "mMM") never runs into the next square.
+QFont FitLabelFont(const QString& label, int cellWidth, const QFont& baseFont);
+
 // The image in the 16 colours of a classic 4-bit bitmap, each pixel to its nearest colour
 // without dithering (silver and white stay exact).
 QImage ReducedTo16Colours(const QImage& image);

@@ -2,9 +2,11 @@
 
 #include "app/palette.h"
 #include "model/piece.h"
+#include "output/diagram.h"
 
 #include <QApplication>
 #include <QDrag>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,9 +27,10 @@ void StartPieceDrag(QWidget* source, const PieceDrag& from, const QImage& pictur
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     if (!onlyCursor && !picture.isNull()) {
-        drag->setPixmap(QPixmap::fromImage(picture));
-        drag->setHotSpot(QPoint(12, 12));
-        // Over the board the picture is the pointer.
+        // The picture is the pointer, centred on it, so that it keeps its transparency: a
+        // drag pixmap is a window of its own, which some systems draw as an opaque box. Over
+        // the board, which accepts the drop, the board draws the picture itself.
+        drag->setDragCursor(QPixmap::fromImage(picture), Qt::IgnoreAction);
         QPixmap none(1, 1);
         none.fill(Qt::transparent);
         drag->setDragCursor(none, Qt::MoveAction);
@@ -91,6 +94,8 @@ BoardView::BoardView(const Board& board, const PictureSet& pictures, const Fairy
     setLineWidth(2);
     setFixedSize(sizeHint());
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Board"));
     QFont bold = font();
     bold.setPointSize(8);
     bold.setBold(true);
@@ -126,12 +131,15 @@ void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const 
                           picture);
     if (piece::isFairyBase(p)) {
         const QString label = FairyLabel(piece.code());
+        const QFont base = painter.font();
+        painter.setFont(FitLabelFont(label, rect.width(), base));
         const int w = painter.fontMetrics().horizontalAdvance(label);
         const int x = rect.left() + (rect.width() - w) / 2;
-        const QRect text(x, rect.top(), w, painter.fontMetrics().height());
+        const QRect text(x, rect.top(), w, QFontMetrics(base).height());
         painter.fillRect(text, square);
         painter.setPen(Qt::black);
         painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, label);
+        painter.setFont(base);
     } else if (p >= PictureSet::kBuiltIn) {
         painter.setPen(Qt::black);
         painter.drawText(QRect(rect.topLeft(), QSize(kCell, kCell)), Qt::AlignLeft | Qt::AlignTop,
@@ -150,6 +158,69 @@ void BoardView::paintEvent(QPaintEvent* event)
             DrawGrid1DrawCell(painter, column, row,
                               QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
                                     kCell));
+    if (!m_dragged.isNull())
+        painter.drawImage(QRect(m_draggedAt - QPoint(12, 12),
+                                QSize(PictureSet::kLarge, PictureSet::kLarge)),
+                          m_dragged);
+    if (hasFocus()) {
+        // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
+        // that it shows on light and dark squares alike.
+        const QRect cell(area.left() + m_currentColumn * kCell, area.top() + m_currentRow * kCell,
+                         kCell, kCell);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(cell.adjusted(2, 2, -3, -3));
+    }
+}
+
+void BoardView::setCurrentCell(int row, int column)
+{
+    m_currentRow = qBound(0, row, 7);
+    m_currentColumn = qBound(0, column, 7);
+    update();
+}
+
+void BoardView::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void BoardView::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+}
+
+void BoardView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    // Keys with Ctrl (copy and paste of the position among them) are handled here, before
+    // the plain keys below.
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left: setCurrentCell(m_currentRow, m_currentColumn - 1); return;
+    case Qt::Key_Right: setCurrentCell(m_currentRow, m_currentColumn + 1); return;
+    case Qt::Key_Up: setCurrentCell(m_currentRow - 1, m_currentColumn); return;
+    case Qt::Key_Down: setCurrentCell(m_currentRow + 1, m_currentColumn); return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit placeKeyPressed(m_currentRow, m_currentColumn); return;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace: emit emptyKeyPressed(m_currentRow, m_currentColumn); return;
+    default: break;
+    }
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isLetterOrNumber()) {
+        emit typingStarted(text);
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 } // namespace vexil
@@ -203,22 +274,55 @@ void BoardView::mouseDoubleClickEvent(QMouseEvent*)
     m_drag.cancel();
 }
 
+void BoardView::showDragged(const QDropEvent* event, const PieceDrag& drag)
+{
+    if (m_settings.DragDropOnlyCursor) {
+        m_dragged = QImage();
+        return;
+    }
+    // From the palette its entry's picture, from the board the base picture of the square.
+    const int picture = drag.source == DragSource::Palette
+                            ? drag.entry + 1
+                            : PictureIndex(m_board.at(drag.row, drag.column), FairyPictures());
+    m_dragged = m_pictures.large(picture);
+    m_draggedAt = event->position().toPoint();
+    update();
+}
+
+void BoardView::hideDragged()
+{
+    if (m_dragged.isNull())
+        return;
+    m_dragged = QImage();
+    update();
+}
+
 void BoardView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (PieceDragOf(event))
+    if (const std::optional<PieceDrag> drag = PieceDragOf(event)) {
         event->acceptProposedAction();
+        showDragged(event, *drag);
+    }
 }
 
 void BoardView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (PieceDragOf(event))
+    if (const std::optional<PieceDrag> drag = PieceDragOf(event)) {
         event->acceptProposedAction();
-    else
+        showDragged(event, *drag);
+    } else {
         event->ignore();
+    }
+}
+
+void BoardView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    hideDragged();
 }
 
 void BoardView::dropEvent(QDropEvent* event)
 {
+    hideDragged();
     const std::optional<PieceDrag> drag = PieceDragOf(event);
     if (!drag) {
         event->ignore();

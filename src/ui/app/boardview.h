@@ -70,9 +70,11 @@ public:
 
     QSize sizeHint() const override;
 
-    // The cell last pressed with the left button: the source of a drag from the board.
+    // The cell last pressed with the left button: the source of a drag from the board. It is
+    // also the keyboard's cursor, moved by the arrow keys and drawn while the board has focus.
     int currentRow() const { return m_currentRow; }
     int currentColumn() const { return m_currentColumn; }
+    void setCurrentCell(int row, int column);
     // Client coordinates: inside the 2-pixel frame.
     QPoint clientPoint(QPoint widgetPoint) const { return widgetPoint - contentsRect().topLeft(); }
 
@@ -82,8 +84,16 @@ signals:
                  Qt::KeyboardModifiers modifiers, QPoint client);
     void dropped(const PieceDrag& drag, QPoint client);
     void dragEnded();
+    // Keys on the board: Space or Enter places at the cursor, Delete empties the square, and
+    // the first character of a typed piece opens the line that takes the rest.
+    void placeKeyPressed(int row, int column);
+    void emptyKeyPressed(int row, int column);
+    void typingStarted(const QString& text);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -91,9 +101,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The piece being dragged over the board, drawn here with its transparency.
+    void showDragged(const QDropEvent* event, const PieceDrag& drag);
+    void hideDragged();
+    QImage m_dragged;
+    QPoint m_draggedAt;
+
     const Board& m_board;
     const PictureSet& m_pictures;
     const FairyPictures& m_fairy;

@@ -1,6 +1,9 @@
 #include "app/controls.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
+#include <QStyle>
 
 namespace vexil {
 
@@ -12,6 +15,20 @@ QComboBox* ChoiceList(const char* name, const QStringList& items, QWidget* paren
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems(items);
     return combo;
+}
+
+void WidenPopupToEntries(QComboBox* combo)
+{
+    QAbstractItemView* view = combo->view();
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(combo->itemText(i)));
+    const int bar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                               view->verticalScrollBar());
+    // The entry's own margins and the list's frame.
+    const int margins = 4 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16;
+    view->setMinimumWidth(widest + bar + margins + 2 * view->frameWidth());
 }
 
 } // namespace vexil

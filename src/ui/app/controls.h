@@ -11,4 +11,8 @@ namespace vexil {
 // typed to its choices).
 QComboBox* ChoiceList(const char* name, const QStringList& items, QWidget* parent);
 
+// Makes the drop-down list of `combo` as wide as its longest entry, so that no entry is cut
+// before it is chosen.
+void WidenPopupToEntries(QComboBox* combo);
+
 } // namespace vexil

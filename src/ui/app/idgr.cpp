@@ -5,6 +5,7 @@
 #include "app/guard.h"
 #include "app/palette.h"
 #include "app/prompts.h"
+#include "app/undo.h"
 #include "model/failure.h"
 #include "model/fairytext.h"
 #include "model/wrap.h"
@@ -176,6 +177,7 @@ void TForm1::fillFields(const Item& item)
     m_editing = false;
     StatusPanel[2]->setText(kBrowse);
     UpdatePieceCount();
+    m_history->reset();
     markInList();
 }
 
@@ -188,6 +190,7 @@ void TForm1::showNone()
     m_editing = false;
     StatusPanel[2]->setText(kBrowse);
     UpdatePieceCount();
+    m_history->reset();
 }
 
 void TForm1::markInList()
@@ -329,6 +332,7 @@ void TForm1::askAboutOutsideChange()
     showItemCount();
     if (editing && m_open.currentItem() > 0) {
         fillFields(edits);
+        m_history->forgetStored();
         EnterEditState();
     } else {
         showNumberOrNone(m_open.currentItem());
@@ -515,78 +519,26 @@ void TForm1::BitBtn1Click()
     Memo2->appendPlainText(twin);
 }
 
-void TForm1::transform(Transformation transformation)
+void TForm1::undoEdit()
 {
-    m_board = Transformed(m_board, transformation);
+    m_history->undo();
+}
+
+void TForm1::redoEdit()
+{
+    m_history->redo();
+}
+
+void TForm1::historyStepped()
+{
     DrawGrid1->update();
-    EnterEditState();
-}
-
-PieceCode TForm1::placementCode() const
-{
-    const int entry = ListBox1->selectedEntry();
-    if (piece::isFairyBase(entry + 1))
-        return m_fairy ? m_fairy->fairyCode(entry + 1) : FairyCode(entry + 1, 0, 0);
-    return entry + 1;
-}
-
-void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
-                                Qt::KeyboardModifiers modifiers, QPoint client)
-{
-    int row = 0, column = 0;
-    if (!BoardView::squareAt(client, row, column))
-        return;
-    bool place = false;
-    if (button == Qt::RightButton) {
-        if (m_board.at(row, column) != 0) {
-            m_board.at(row, column) = 0;
-            DrawGrid1->update();
-            EnterEditState();
-            return;
-        }
-        place = true;
-    } else if (button == Qt::LeftButton && buttons == Qt::LeftButton &&
-               modifiers == Qt::ControlModifier) {
-        place = true;
+    if (m_history->matchesStored()) {
+        m_editing = false;
+        StatusPanel[2]->setText(kBrowse);
+        UpdatePieceCount();
+    } else {
+        EnterEditState();
     }
-    // The left button alone starts a drag from the board; nothing else edits.
-    if (!place)
-        return;
-    m_board.at(row, column) = placementCode();
-    DrawGrid1->update();
-    EnterEditState();
-}
-
-void TForm1::DrawGrid1DragDrop(const PieceDrag& drag, QPoint client)
-{
-    int row = 0, column = 0;
-    if (BoardView::squareAt(client, row, column)) {
-        if (drag.source == DragSource::Board) {
-            const PieceCode code = m_board.at(drag.row, drag.column);
-            m_board.at(row, column) = code;
-            if (row != drag.row || column != drag.column)
-                m_board.at(drag.row, drag.column) = 0;
-        } else {
-            if (piece::isFairyBase(drag.entry + 1)) {
-                // The dialog comes once the drag is over, outside the drag's own loop.
-                m_pendingFairyDrop = {row, column, drag.entry + 1};
-                return;
-            }
-            m_board.at(row, column) = drag.entry + 1;
-        }
-    }
-    // Also after a drop on the piece's own square.
-    EnterEditState();
-}
-
-void TForm1::DrawGrid1EndDrag()
-{
-    if (const std::optional<FairyDrop> drop = std::exchange(m_pendingFairyDrop, std::nullopt)) {
-        if (m_fairy && m_fairy->exec() == QDialog::Accepted)
-            m_board.at(drop->row, drop->column) = m_fairy->fairyCode(drop->base);
-        EnterEditState(); // after Cancel too
-    }
-    DrawGrid1->update();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

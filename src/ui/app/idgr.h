@@ -22,7 +22,9 @@ class QToolButton;
 
 namespace vexil {
 
+class EditHistory;
 class Palette;
+class PieceLine;
 class Prompts;
 class TForm3;
 class TForm4;
@@ -89,6 +91,19 @@ public:
     // What a placement puts on a square: the palette's entry, a fairy piece with the fairy
     // dialog's choices, or 0 with nothing selected.
     PieceCode placementCode() const;
+    // The board's keys: Space or Enter places the palette's entry at the cursor as Ctrl with
+    // a click does, Delete empties the square, a letter or digit opens the typed line.
+    void DrawGrid1KeyPlace(int row, int column);
+    void DrawGrid1KeyEmpty(int row, int column);
+    void DrawGrid1Typing(const QString& text);
+    // Places the pieces of a typed line as one edit and closes the line; false, with nothing
+    // placed and the reasons shown in the line, when a word names no piece.
+    bool placeTypedPieces(const QString& line);
+
+    // Undo and redo of the edits of the item shown (board and fields in one history).
+    void undoEdit();
+    void redoEdit();
+    EditHistory& history() { return *m_history; }
 
     // State, for the other windows and for tests.
     OpenCollection& openCollection() { return m_open; }
@@ -113,6 +128,13 @@ protected:
 
 private:
     void buildWindow();
+    void installShortcuts();
+    void orderTabs();
+    // Runs a board edit, records it for undo, redraws and enters Edit.
+    void editBoard(const QString& what, const std::function<void()>& change);
+    void placeAt(int row, int column);
+    // After an undo or redo: Browse again when the item is as stored.
+    void historyStepped();
     QWidget* buildItemTab();
     QWidget* buildTwinTab();
     QWidget* buildSolutionTab();
@@ -160,6 +182,7 @@ private:
         int row, column, base;
     };
     std::optional<FairyDrop> m_pendingFairyDrop;
+    EditHistory* m_history = nullptr;
 
 public:
     // Controls, named as in the window's layout.
@@ -198,6 +221,7 @@ public:
     QTabWidget* PageControl1 = nullptr;
     BoardView* DrawGrid1 = nullptr;
     Palette* ListBox1 = nullptr;
+    PieceLine* PieceLine1 = nullptr; // the typed pieces
     QLabel* StatusPanel[3] = {};
 };
 

@@ -2,9 +2,11 @@
 // it calls. The handlers themselves are in idgr.cpp.
 #include "app/idgr.h"
 
+#include "app/boardkeys.h"
 #include "app/boardview.h"
 #include "app/controls.h"
 #include "app/palette.h"
+#include "app/undo.h"
 #include "model/vocabulary.h"
 
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -56,6 +59,8 @@ QPlainTextEdit* memo(const char* name, QWidget* parent)
     // A scroll bar that came and went would move every wrap.
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab moves on to the next control; a tab character has no place in an item's text.
+    edit->setTabChangesFocus(true);
     return edit;
 }
 
@@ -85,7 +90,8 @@ QToolButton* TForm1::toolButton(const char* name, const QString& caption, const 
     button->setText(caption);
     button->setToolTip(hint);
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, but a click leaves the keyboard where it was.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -233,6 +239,23 @@ void TForm1::buildWindow()
         Label10->setEnabled(!Memo2->document()->isEmpty() || m_twinsEmptyLine);
     });
 
+    m_history = new EditHistory(m_board, this);
+    m_history->watch(Edit1);
+    for (QComboBox* combo : {ComboBox4, ComboBox1, ComboBox2})
+        m_history->watch(combo);
+    for (QPlainTextEdit* edit : {Memo2, Memo1})
+        m_history->watch(edit);
+    connect(m_history, &EditHistory::stepped, this, &TForm1::historyStepped);
+
+    PieceLine1 = new PieceLine(central);
+    connect(PieceLine1, &PieceLine::entered, this, &TForm1::placeTypedPieces);
+    connect(PieceLine1, &PieceLine::escaped, this, [this] {
+        PieceLine1->hide();
+        DrawGrid1->setFocus();
+    });
+    connect(DrawGrid1, &BoardView::placeKeyPressed, this, &TForm1::DrawGrid1KeyPlace);
+    connect(DrawGrid1, &BoardView::emptyKeyPressed, this, &TForm1::DrawGrid1KeyEmpty);
+    connect(DrawGrid1, &BoardView::typingStarted, this, &TForm1::DrawGrid1Typing);
     connect(DrawGrid1, &BoardView::pressed, this, &TForm1::DrawGrid1MouseDown);
     connect(DrawGrid1, &BoardView::dropped, this, &TForm1::DrawGrid1DragDrop);
     connect(DrawGrid1, &BoardView::dragEnded, this, &TForm1::DrawGrid1EndDrag);
@@ -270,6 +293,61 @@ void TForm1::buildWindow()
 
     central->setFixedSize(kWidth, 418);
     setFixedSize(kWidth, 418 + bar->sizeHint().height());
+    // Where the window first opens; a stored layout moves it later.
+    move(WindowLayout().main);
+    installShortcuts();
+    orderTabs();
+}
+
+void TForm1::installShortcuts()
+{
+    // The buttons' keys click the buttons, so that they ask what the buttons ask and do
+    // nothing while a button is disabled. Navigation takes Alt, which no text field uses.
+    const std::pair<QToolButton*, QKeySequence> keys[] = {
+        {SpeedButton7, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {SpeedButton8, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {SpeedButton10, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {SpeedButton2, QKeySequence(Qt::ALT | Qt::Key_Home)},
+        {SpeedButton3, QKeySequence(Qt::ALT | Qt::Key_PageUp)},
+        {SpeedButton4, QKeySequence(Qt::ALT | Qt::Key_PageDown)},
+        {SpeedButton5, QKeySequence(Qt::ALT | Qt::Key_End)},
+        {SpeedButton15, QKeySequence(Qt::Key_F9)},
+    };
+    for (const auto& [button, key] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, button, [b = button] { b->click(); });
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(button->toolTip(),
+                                                         key.toString(QKeySequence::NativeText)));
+    }
+    const QKeySequence goTo(Qt::CTRL | Qt::Key_G);
+    connect(new QShortcut(goTo, this), &QShortcut::activated, this, [this] {
+        Edit3->setFocus(Qt::ShortcutFocusReason);
+        Edit3->selectAll();
+    });
+    for (QWidget* w : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(SpeedButton6)})
+        w->setToolTip(QStringLiteral("%1 (%2)").arg(w->toolTip(),
+                                                    goTo.toString(QKeySequence::NativeText)));
+    for (const QKeyCombination key : EditHistory::undoKeys())
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &TForm1::undoEdit);
+    for (const QKeyCombination key : EditHistory::redoKeys())
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &TForm1::redoEdit);
+}
+
+void TForm1::orderTabs()
+{
+    // Toolbar, board and its tools, navigation, then the item's fields tab by tab.
+    QList<QWidget*> order = {SpeedButton7,  SpeedButton8,  SpeedButton9,  SpeedButton10,
+                             SpeedButton11, SpeedButton12, SpeedButton14, SpeedButton21,
+                             SpeedButton13, SpeedButton1,  SpeedButton15, DrawGrid1};
+    for (QToolButton* button : transformButtons)
+        order << button;
+    order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
+          << SpeedButton6 << SpeedButton23 << SpeedButton26 << PageControl1 << Edit1 << ComboBox4
+          << ComboBox1 << ComboBox2 << Memo2 << ComboBox3 << BitBtn1 << Memo1 << Memo3 << Button1;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
 }
 
 QWidget* TForm1::buildItemTab()
@@ -320,6 +398,7 @@ QWidget* TForm1::buildTwinTab()
     ComboBox3->setCurrentIndex(-1);
     ComboBox3->setEditText(QString());
     ComboBox3->setGeometry(4, 224, 220, 24);
+    WidenPopupToEntries(ComboBox3);
     BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(228, 224, 60, 24);

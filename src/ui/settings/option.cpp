@@ -180,7 +180,10 @@ void TForm6::buildWindow()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
-    setFixedSize(400, 420);
+    // As large as the tallest page needs: the Stockfish page has two rows more than the
+    // Popeye page, and a smaller window squeezed its drop-downs to a sliver.
+    const QSize needed = layout->sizeHint();
+    setFixedSize(qMax(400, needed.width()), qMax(420, needed.height()));
 
     const std::pair<QPushButton*, Preset> presetButtons[] = {
         {Button6, kWood}, {Button5, kDefault1}, {Button7, kDefault2}, {Button9, kDefault3}};
@@ -297,9 +300,14 @@ void TForm6::FindProgram(QLineEdit* path)
 #else
     const QString suffix;
 #endif
-    const QString name = m_prompts.openFileName(this, QStringLiteral("Find SOLVE-exe file"),
-                                                QStringLiteral("EXE file|*.exe|All files|*.*"),
-                                                suffix);
+#ifdef Q_OS_WIN
+    const QString filter = QStringLiteral("EXE file|*.exe|All files|*.*");
+#else
+    // Programs here have no extension, and "*.*" would hide every one of them.
+    const QString filter = QStringLiteral("All files|*|EXE file|*.exe");
+#endif
+    const QString name =
+        m_prompts.openFileName(this, QStringLiteral("Find SOLVE-exe file"), filter, suffix);
     if (!name.isEmpty())
         path->setText(name);
 }
