@@ -1,5 +1,7 @@
 #include "views/diagramcell.h"
 
+#include "output/diagram.h"
+
 #include "model/piece.h"
 
 #include <QPainter>
@@ -56,10 +58,14 @@ void PaintDiagramCell(QPainter& painter, QPoint origin, const Entry& entry, cons
             if (piece.isFairy()) {
                 // The label shows through the upper half of the generic figure.
                 const QString label = FairyLabel(piece.code()).toLower();
+                // A long label takes a narrower font rather than run into the next square.
+                const QFont font = painter.font();
+                painter.setFont(FitLabelFont(label, kSquare, font));
                 const int x = square.left() +
                               (kSquare - painter.fontMetrics().horizontalAdvance(label)) / 2;
                 painter.drawText(QRect(x, square.top(), kSquare * 2, kSquare),
                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, label);
+                painter.setFont(font);
             }
             const QImage picture = pictures.small(PictureIndex(piece.code(), noFairyPictures));
             if (!picture.isNull())

@@ -7,9 +7,14 @@
 #include "app/fairy.h"
 #include "app/palette.h"
 #include "app/undo.h"
+#include "interchange/position.h"
+#include "model/failure.h"
 #include "model/piece.h"
 #include "model/typedpieces.h"
+#include "solve/fen.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 
 namespace vexil {
@@ -21,6 +26,24 @@ void TForm1::editBoard(const QString& what, const std::function<void()>& change)
     m_history->recordBoard(before, what);
     DrawGrid1->update();
     EnterEditState();
+}
+
+void TForm1::copyPosition(bool forsyth)
+{
+    QGuiApplication::clipboard()->setText(forsyth ? QStringLiteral("Forsyth ") + ForsythOf(m_board)
+                                                  : BuildFenLine(m_board, FenOptions()));
+}
+
+void TForm1::pastePosition()
+{
+    guarded([this] {
+        const QString text = QGuiApplication::clipboard()->text().trimmed();
+        const ParsedPosition position = ParsePositionLine(QStringView(text).left(4096));
+        if (!position.ok())
+            throw Failure::refusal(QStringLiteral("The clipboard holds no position: %1")
+                                       .arg(position.error));
+        editBoard(QStringLiteral("paste"), [&] { m_board = position.board; });
+    });
 }
 
 void TForm1::transform(Transformation transformation)

@@ -200,7 +200,15 @@ void BoardView::keyPressEvent(QKeyEvent* event)
     // Keys with Ctrl (copy and paste of the position among them) are handled here, before
     // the plain keys below.
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        QFrame::keyPressEvent(event);
+        if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_C)
+            emit copyPositionPressed(false);
+        else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+                 event->key() == Qt::Key_C)
+            emit copyPositionPressed(true);
+        else if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_V)
+            emit pastePositionPressed();
+        else
+            QFrame::keyPressEvent(event);
         return;
     }
     switch (event->key()) {

@@ -89,6 +89,10 @@ signals:
     void placeKeyPressed(int row, int column);
     void emptyKeyPressed(int row, int column);
     void typingStarted(const QString& text);
+    // Ctrl+C, Ctrl+Shift+C and Ctrl+V on the focused board: the position as FEN, as Popeye's
+    // Forsyth, and a pasted position.
+    void copyPositionPressed(bool forsyth);
+    void pastePositionPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -132,6 +132,10 @@ private:
     void orderTabs();
     // Runs a board edit, records it for undo, redraws and enters Edit.
     void editBoard(const QString& what, const std::function<void()>& change);
+    // The board's position on the clipboard as FEN or as Popeye's Forsyth, and a pasted
+    // position as one board edit.
+    void copyPosition(bool forsyth);
+    void pastePosition();
     void placeAt(int row, int column);
     // After an undo or redo: Browse again when the item is as stored.
     void historyStepped();

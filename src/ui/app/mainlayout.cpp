@@ -256,6 +256,8 @@ void TForm1::buildWindow()
     connect(DrawGrid1, &BoardView::placeKeyPressed, this, &TForm1::DrawGrid1KeyPlace);
     connect(DrawGrid1, &BoardView::emptyKeyPressed, this, &TForm1::DrawGrid1KeyEmpty);
     connect(DrawGrid1, &BoardView::typingStarted, this, &TForm1::DrawGrid1Typing);
+    connect(DrawGrid1, &BoardView::copyPositionPressed, this, &TForm1::copyPosition);
+    connect(DrawGrid1, &BoardView::pastePositionPressed, this, &TForm1::pastePosition);
     connect(DrawGrid1, &BoardView::pressed, this, &TForm1::DrawGrid1MouseDown);
     connect(DrawGrid1, &BoardView::dropped, this, &TForm1::DrawGrid1DragDrop);
     connect(DrawGrid1, &BoardView::dragEnded, this, &TForm1::DrawGrid1EndDrag);
