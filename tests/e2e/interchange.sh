@@ -55,7 +55,7 @@ import sys, yaml
 entries = [e for e in yaml.safe_load_all(open(sys.argv[1], encoding='utf-8')) if e]
 assert len(entries) == 1, entries
 a = entries[0]['algebraic']
-assert sorted(a['white']) == ['CAc3', 'Gf4', 'Ke1', 'Qd1'], a
+assert sorted(p.upper() for p in a['white']) == ['CAC3', 'GF4', 'KE1', 'QD1'], a
 assert sorted(a['black']) == ['Gh3', 'Ke8'], a
 assert a['neutral'] == ['Sb5'], a
 assert entries[0]['authors'] == ['Loyd, Samuel'], entries[0]

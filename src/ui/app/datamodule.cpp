@@ -26,7 +26,8 @@ QString importReportText(const QString& source, const QString& target, const Con
     const int items = int(file.lines.size() / kItemLines) - 1;
     QStringList text{QStringLiteral("%1 item(s) from \"%2\" written to \"%3\".")
                          .arg(items)
-                         .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(target))};
+                         .arg(QDir::toNativeSeparators(QFileInfo(source).absoluteFilePath()),
+                              QDir::toNativeSeparators(target))};
     if (file.report.isEmpty()) {
         text << QStringLiteral("Everything the file holds was carried over.");
     } else {

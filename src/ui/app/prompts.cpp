@@ -72,7 +72,6 @@ bool runReportDialog(QWidget* parent, const QString& title, const QString& text,
     auto* layout = new QVBoxLayout(&dialog);
     auto* field = new QPlainTextEdit(text, &dialog);
     field->setReadOnly(true);
-    field->setLineWrapMode(QPlainTextEdit::NoWrap);
     field->setAccessibleName(title);
     layout->addWidget(field);
     auto* buttons = new QDialogButtonBox(
