@@ -7,11 +7,14 @@
 #include "model/pieces.h"
 #include "views/list.h"
 
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace vexil;
@@ -157,6 +160,8 @@ private slots:
     void copyToAnotherFormatReadsBack();
     void copyThatLosesSomethingAsksFirst_data();
     void copyThatLosesSomethingAsksFirst();
+    void theFormatChosenGivesTheExtension_data();
+    void theFormatChosenGivesTheExtension();
 };
 
 void TestInterchangeWindows::openingAnotherFormatConvertsAndOpens_data()
@@ -333,6 +338,51 @@ void TestInterchangeWindows::copyThatLosesSomethingAsksFirst()
     const ConvertedFile back = ConvertInterchangeFile(out);
     QCOMPARE(ValidateCollection(back.lines), 4);
     QCOMPARE(ReadItem(back.lines, 4 * kItemLines).author, QStringLiteral("Second, Ann"));
+}
+
+void TestInterchangeWindows::theFormatChosenGivesTheExtension_data()
+{
+    QTest::addColumn<int>("downs"); // presses of Down in the list of formats
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("collection") << 0 << "back" << "back.dgr";
+    QTest::newRow("olive") << 1 << "back" << "back.olv";
+    QTest::newRow("popeye") << 2 << "back" << "back.inp";
+    QTest::newRow("all files keeps the collection's") << 3 << "back" << "back.dgr";
+    QTest::newRow("a typed extension wins") << 1 << "back.inp" << "back.inp";
+}
+
+void TestInterchangeWindows::theFormatChosenGivesTheExtension()
+{
+    QFETCH(int, downs);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+
+    // The real dialog of the real prompts, answered by keys as a user would.
+    Prompts real;
+    bool answered = false;
+    QTimer::singleShot(0, this, [&] {
+        // Whatever fails here, the dialog must not stay open.
+        const auto close = qScopeGuard([] {
+            if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                open->reject();
+        });
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto* formats = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(formats && name);
+        QCOMPARE(formats->count(), 4);
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(formats, Qt::Key_Down);
+        name->setText(typed);
+        answered = true;
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const QString chosen = real.copyTargetFileName(&main());
+    QVERIFY(answered);
+    QCOMPARE(QFileInfo(chosen).fileName(), expected);
 }
 
 QTEST_MAIN(TestInterchangeWindows)
