@@ -94,6 +94,25 @@ std::optional<QColor> ScriptedPrompts::chooseColor(QWidget*, const QColor& initi
     return color;
 }
 
+void ScriptedPrompts::showReport(QWidget*, const QString& title, const QString& text)
+{
+    shown << QStringLiteral("report: ") + title;
+    reports << text;
+}
+
+bool ScriptedPrompts::confirmReport(QWidget*, const QString& title, const QString& text)
+{
+    shown << QStringLiteral("report question: ") + title;
+    reports << text;
+    if (okAnswers.empty()) {
+        QTest::qFail("an unexpected question", __FILE__, __LINE__);
+        return false;
+    }
+    const bool answer = okAnswers.front();
+    okAnswers.pop_front();
+    return answer;
+}
+
 std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& prompts,
                                       const QString& settingsPath)
 {

@@ -36,6 +36,11 @@ public:
     std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
                                      const QString&) override;
     std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;
+    // Recorded in `shown` as "report: <title>" and in `reports` as their text; confirmReport
+    // takes its answer from `okAnswers`.
+    QStringList reports;
+    void showReport(QWidget*, const QString& title, const QString& text) override;
+    bool confirmReport(QWidget*, const QString& title, const QString& text) override;
 
 private:
     QString nextFileName();

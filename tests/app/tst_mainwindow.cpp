@@ -494,7 +494,7 @@ void TestMainWindow::pbmNamesGoToTheImport()
     openByDialog(file);
     QStringList asked;
     std::optional<QString> result;
-    main().setPbmImport([&](QWidget*, const QString& name) {
+    main().setFileImport([&](QWidget*, const QString& name) {
         asked << name;
         return result;
     });

@@ -1,6 +1,7 @@
 #include "app/idgr.h"
 
 #include "app/boardview.h"
+#include "app/exporting.h"
 #include "app/fairy.h"
 #include "app/guard.h"
 #include "app/palette.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -237,9 +237,7 @@ void TForm1::SpeedButton7Click()
 {
     guarded([this] {
         ConfirmSaveChanges();
-        const QString name = m_prompts.openFileName(
-            this, QStringLiteral("Open or create collection"),
-            QStringLiteral("File DGR|*.dgr|File PBM|*.pbm|All Files|*.*"), QStringLiteral("dgr"));
+        const QString name = m_prompts.openCollectionFileName(this);
         if (name.isEmpty())
             return;
         openFile(name);
@@ -270,9 +268,8 @@ void TForm1::showCollection()
 
 void TForm1::openFile(QString name)
 {
-    if (QFileInfo(name).suffix().toLower() == QLatin1String("pbm")) {
-        const std::optional<QString> written = m_importPbm ? m_importPbm(this, name)
-                                                           : std::nullopt;
+    if (m_import) {
+        const std::optional<QString> written = m_import(this, name);
         if (!written)
             return;
         name = *written;
@@ -497,6 +494,8 @@ void TForm1::SpeedButton14Click()
         if (name.isEmpty())
             return;
         const int number = currentItem();
+        if (ExportItems(m_prompts, this, m_open, name, {number}))
+            return;
         if (m_open.isOpenFile(name)) {
             m_open.appendCopy(number);
             showItemCount();

@@ -35,7 +35,9 @@ class TForm6;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    using PbmImport = std::function<std::optional<QString>(QWidget*, const QString&)>;
+    // Open hands every file name to the import, which converts a file of another format into a
+    // new collection and gives its name, gives a collection's name back, or nothing (cancel).
+    using FileImport = std::function<std::optional<QString>(QWidget*, const QString&)>;
 
     TForm1(Prompts& prompts, const Settings& settings, OpenCollection& collection,
            const QString& pictureFolder, QWidget* parent = nullptr);
@@ -44,7 +46,7 @@ public:
     void setListWindow(TForm3* list) { m_list = list; }
     void setOptionsWindow(TForm6* options) { m_options = options; }
     void setFairyDialog(TForm4* fairy) { m_fairy = fairy; }
-    void setPbmImport(PbmImport import) { m_importPbm = std::move(import); }
+    void setFileImport(FileImport import) { m_import = std::move(import); }
 
     // Operations the other windows call. They throw Abandon or Failure like every operation;
     // the handlers catch them where they start.
@@ -170,7 +172,7 @@ private:
     TForm3* m_list = nullptr;
     TForm6* m_options = nullptr;
     TForm4* m_fairy = nullptr;
-    PbmImport m_importPbm;
+    FileImport m_import;
 
     PictureSet m_pictures;
     FairyPictures m_fairyPictures;

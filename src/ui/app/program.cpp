@@ -45,8 +45,8 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_main->setOptionsWindow(m_options.get());
     m_main->setFairyDialog(m_fairy.get());
     m_main->setListWindow(m_list.get());
-    m_main->setPbmImport([this](QWidget* parent, const QString& name) {
-        return m_data->ImportPbm(parent, name);
+    m_main->setFileImport([this](QWidget* parent, const QString& name) {
+        return m_data->ImportFile(parent, name);
     });
     // The toolbar's "Solve" brings the solve window up as it was left; it fills nothing.
     QObject::connect(m_main->SpeedButton15, &QToolButton::clicked, m_solve.get(), [this] {

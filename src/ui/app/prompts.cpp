@@ -1,9 +1,14 @@
 #include "app/prompts.h"
 
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace vexil {
 namespace {
@@ -15,10 +20,27 @@ QString qtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        entries << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(';', ' ') +
-                       QLatin1Char(')');
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns =
+            QLatin1Char('(') + QString(parts[i + 1]).replace(';', ' ') + QLatin1Char(')');
+        // A name that shows its patterns already ("Olive/YACPDB (*.olv)") is not given them twice.
+        entries << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
+    }
     return entries.join(QStringLiteral(";;"));
+}
+
+// The extension a name typed without one takes under a filter entry: its first "*.ext".
+QString filterSuffix(const QString& entry)
+{
+    const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+    if (open < 0 || !entry.endsWith(QLatin1Char(')')))
+        return {};
+    const QStringList patterns =
+        entry.mid(open + 1).chopped(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& pattern : patterns)
+        if (pattern.startsWith(QLatin1String("*.")) && pattern != QLatin1String("*.*"))
+            return pattern.mid(2);
+    return {};
 }
 
 QString runFileDialog(QWidget* parent, const QString& title, const QString& filter,
@@ -29,12 +51,38 @@ QString runFileDialog(QWidget* parent, const QString& title, const QString& filt
     dialog.setAcceptMode(mode);
     dialog.setOptions(options);
     dialog.setDefaultSuffix(suffix);
+    // The format chosen in the list decides the extension of a name typed without one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, suffix](const QString& entry) {
+                         const QString own = filterSuffix(entry);
+                         dialog.setDefaultSuffix(own.isEmpty() ? suffix : own);
+                     });
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptOpen)
         dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Open"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
+}
+
+bool runReportDialog(QWidget* parent, const QString& title, const QString& text, bool canCancel)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* field = new QPlainTextEdit(text, &dialog);
+    field->setReadOnly(true);
+    field->setAccessibleName(title);
+    layout->addWidget(field);
+    auto* buttons = new QDialogButtonBox(
+        canCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok,
+        &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setFocus();
+    dialog.resize(600, 360);
+    return dialog.exec() == QDialog::Accepted;
 }
 } // namespace
 
@@ -89,7 +137,17 @@ QString Prompts::appendFileName(QWidget* parent, const QString& title, const QSt
 QString Prompts::copyTargetFileName(QWidget* parent)
 {
     return appendFileName(parent, QStringLiteral("Copy item(s) to collection"),
-                          QStringLiteral("DGR Files|*.dgr|All files|*.*"), QStringLiteral("dgr"));
+                          QStringLiteral("DGR Files|*.dgr|Olive/YACPDB (*.olv)|*.olv|"
+                                         "Popeye input (*.inp)|*.inp|All files|*.*"),
+                          QStringLiteral("dgr"));
+}
+
+QString Prompts::openCollectionFileName(QWidget* parent)
+{
+    return openFileName(parent, QStringLiteral("Open or create collection"),
+                        QStringLiteral("File DGR|*.dgr|File PBM|*.pbm|Olive/YACPDB|*.olv|"
+                                       "Popeye input|*.inp;*.pi|All Files|*.*"),
+                        QStringLiteral("dgr"));
 }
 
 std::optional<QString> Prompts::inputText(QWidget* parent, const QString& caption,
@@ -119,5 +177,14 @@ void Prompts::report(QWidget* parent, const Failure& failure)
         error(parent, failure.message);
 }
 
+void Prompts::showReport(QWidget* parent, const QString& title, const QString& text)
+{
+    runReportDialog(parent, title, text, false);
+}
+
+bool Prompts::confirmReport(QWidget* parent, const QString& title, const QString& text)
+{
+    return runReportDialog(parent, title, text, true);
+}
 
 } // namespace vexil

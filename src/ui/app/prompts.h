@@ -39,7 +39,11 @@ public:
                                    const QString& defaultSuffix);
     // The dialog "Copy item(s) to collection" that the toolbar's Copy and the list window's
     // copy of selected items share.
+    // The extension chosen (".dgr", ".olv", ".inp") decides the format the items are written in.
     QString copyTargetFileName(QWidget* parent);
+    // The main window's "Open or create collection" dialog: collections and the formats Open
+    // converts into one.
+    QString openCollectionFileName(QWidget* parent);
     // An input box; no value for a cancel.
     virtual std::optional<QString> inputText(QWidget* parent, const QString& caption,
                                              const QString& prompt, const QString& value);
@@ -49,6 +53,12 @@ public:
 
     // Shows a failure the way its kind asks for.
     void report(QWidget* parent, const Failure& failure);
+
+    // A report that may be long (what a conversion could not carry over): the text in a
+    // scrollable field, with OK.
+    virtual void showReport(QWidget* parent, const QString& title, const QString& text);
+    // The same with OK and Cancel, for a report the user reads before going on; true for OK.
+    virtual bool confirmReport(QWidget* parent, const QString& title, const QString& text);
 };
 
 } // namespace vexil

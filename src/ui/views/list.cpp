@@ -1,5 +1,6 @@
 #include "views/list.h"
 
+#include "app/exporting.h"
 #include "app/guard.h"
 #include "app/prompts.h"
 #include "model/opencollection.h"
@@ -283,6 +284,8 @@ void TForm3::BitBtn3Click()
             return;
         const QString name = m_prompts.copyTargetFileName(this);
         if (name.isEmpty())
+            return;
+        if (ExportItems(m_prompts, this, m_collection, name, numbers))
             return;
         if (m_collection.isOpenFile(name))
             throw Failure::refusal(kChooseAnother);
