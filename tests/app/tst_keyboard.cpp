@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QClipboard>
 #include <QtTest>
 
 using namespace vexil;
@@ -124,6 +125,7 @@ private slots:
     void goToBoxAndSolveWindow();
     void tabReachesEveryControl();
     void boardCursor();
+    void positionsThroughTheClipboard();
     void cursorIsDrawnWhileTheBoardHasFocus();
     void typedPieces();
     void badTypedPiecesPlaceNothing();
@@ -251,6 +253,40 @@ void TestKeyboard::tabReachesEveryControl()
     QTest::keyClick(main().Memo1, Qt::Key_Tab);
     QVERIFY(!main().Memo1->hasFocus());
     QVERIFY(!main().Memo1->toPlainText().contains(QLatin1Char('\t')));
+}
+
+void TestKeyboard::positionsThroughTheClipboard()
+{
+    focus(board());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QTest::keyClick(board(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("4k3/8/8/8/8/8/P7/4K3 w - -"));
+    QVERIFY(!main().isEditing());
+
+    // A FEN pasted on the board replaces the position as one edit, undone as one.
+    clipboard->setText(QStringLiteral("7k/R7/6K1/8/8/8/8/8 w - - 0 1"));
+    QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(main().board(), test::boardFrom(QStringLiteral("7k/R7/6K1/8/8/8/8/8")));
+    QVERIFY(main().isEditing());
+    QCOMPARE(main().Label3->text(), QStringLiteral("( 2 + 1 )"));
+    QTest::keyClick(board(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(main().board(), test::boardFrom(QStringLiteral("4k3/8/8/8/8/8/P7/4K3")));
+
+    // Text that is no position leaves the board alone and says why.
+    clipboard->setText(QStringLiteral("Dear editor, here is my problem"));
+    QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(main().board(), test::boardFrom(QStringLiteral("4k3/8/8/8/8/8/P7/4K3")));
+    QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("message: The clipboard holds no position")));
+
+    // Popeye's Forsyth with a fairy piece goes out and comes back.
+    main().board().at(5, 2) = 2217; // a white camel on c6
+    QTest::keyClick(board(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString forsyth = clipboard->text();
+    QVERIFY2(forsyth.startsWith(QStringLiteral("Forsyth ")), qPrintable(forsyth));
+    main().board().clear();
+    QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(main().board().at(5, 2), 2217);
+    QCOMPARE(main().board().at(6, 0), 1);
 }
 
 void TestKeyboard::boardCursor()
