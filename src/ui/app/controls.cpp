@@ -1,7 +1,9 @@
 #include "app/controls.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -29,6 +31,21 @@ void WidenPopupToEntries(QComboBox* combo)
     // The entry's own margins and the list's frame.
     const int margins = 4 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16;
     view->setMinimumWidth(widest + bar + margins + 2 * view->frameWidth());
+}
+
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
 }
 
 } // namespace vexil

@@ -2,7 +2,10 @@
 
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
+class QPushButton;
+class QString;
 class QWidget;
 
 namespace vexil {
@@ -14,5 +17,9 @@ QComboBox* ChoiceList(const char* name, const QStringList& items, QWidget* paren
 // Makes the drop-down list of `combo` as wide as its longest entry, so that no entry is cut
 // before it is chosen.
 void WidenPopupToEntries(QComboBox* combo);
+
+// A named push button that takes Enter only when it is a dialog's default button.
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent);
+QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* parent);
 
 } // namespace vexil

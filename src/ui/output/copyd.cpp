@@ -1,5 +1,6 @@
 #include "output/copyd.h"
 
+#include "app/controls.h"
 #include "app/guard.h"
 #include "app/idgr.h"
 #include "output/diagram.h"
@@ -14,25 +15,6 @@
 #include <QPushButton>
 
 namespace vexil {
-namespace {
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    // Buttons of a dialog that is not modal still take Enter for the default one only.
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-} // namespace
 
 TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     : QDialog(&main, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -46,15 +28,15 @@ TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setAccessibleName(QStringLiteral("Item text"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    CheckBox2 = checkBox("CheckBox2", QStringLiteral("All in text notation"), this);
-    Button5 = button("Button5", QStringLiteral("Copy &all text"), this);
-    Button1 = button("Button1", QStringLiteral("Copy &selected text"), this);
-    Button2 = button("Button2", QStringLiteral("Copy diagram 2&18 x 218"), this);
-    Button3 = button("Button3", QStringLiteral("Copy diagram 2&02 x 202"), this);
-    CheckBox1 = checkBox("CheckBox1",
+    CheckBox2 = NamedCheckBox("CheckBox2", QStringLiteral("All in text notation"), this);
+    Button5 = NamedButton("Button5", QStringLiteral("Copy &all text"), this);
+    Button1 = NamedButton("Button1", QStringLiteral("Copy &selected text"), this);
+    Button2 = NamedButton("Button2", QStringLiteral("Copy diagram 2&18 x 218"), this);
+    Button3 = NamedButton("Button3", QStringLiteral("Copy diagram 2&02 x 202"), this);
+    CheckBox1 = NamedCheckBox("CheckBox1",
                          QStringLiteral("Copy &diagram and all text  ( use \"Paste Special .. \" ! )"),
                          this);
-    Button4 = button("Button4", QStringLiteral("&Close"), this);
+    Button4 = NamedButton("Button4", QStringLiteral("&Close"), this);
     Button2->setDefault(true);
     // Accessible names without the access-key marks, as a screen reader reads the captions.
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{

@@ -32,21 +32,6 @@ constexpr Preset kDefault1{kButtonFaceColor, 0x00808080};
 constexpr Preset kDefault2{0x00FFFFFF, kButtonFaceColor};
 constexpr Preset kDefault3{0x00EEEEEE, 0x00B7B7B7};
 
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 QLineEdit* lineEdit(const char* name, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
@@ -98,14 +83,14 @@ void TForm6::buildWindow()
     // General.
     auto* general = new QWidget;
     auto* generalLayout = new QVBoxLayout(general);
-    CheckBox1 = checkBox("CheckBox1", QStringLiteral("\"&Drag and Drop\" only cursor (old mode)"), general);
-    CheckBox2 = checkBox("CheckBox2", QStringLiteral("&Print customized colors"), general);
-    CheckBox3 = checkBox("CheckBox3", QStringLiteral("\"Copy &to Clipboard\" customized colors"), general);
-    CheckBox4 = checkBox("CheckBox4", QStringLiteral("&View customized colors (list of diagrams)"), general);
-    CheckBox5 = checkBox("CheckBox5", QStringLiteral("&Load customized layout of windows"), general);
+    CheckBox1 = NamedCheckBox("CheckBox1", QStringLiteral("\"&Drag and Drop\" only cursor (old mode)"), general);
+    CheckBox2 = NamedCheckBox("CheckBox2", QStringLiteral("&Print customized colors"), general);
+    CheckBox3 = NamedCheckBox("CheckBox3", QStringLiteral("\"Copy &to Clipboard\" customized colors"), general);
+    CheckBox4 = NamedCheckBox("CheckBox4", QStringLiteral("&View customized colors (list of diagrams)"), general);
+    CheckBox5 = NamedCheckBox("CheckBox5", QStringLiteral("&Load customized layout of windows"), general);
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5})
         generalLayout->addWidget(box);
-    Button8 = button("Button8", QStringLiteral("&Save current layout"), general);
+    Button8 = NamedButton("Button8", QStringLiteral("&Save current layout"), general);
     auto* layoutRow = new QHBoxLayout;
     layoutRow->addWidget(Button8);
     layoutRow->addStretch();
@@ -118,7 +103,7 @@ void TForm6::buildWindow()
     auto* popeyeForm = new QFormLayout(popeye);
     ComboBox1 = ChoiceList("ComboBox1", PopeyeMemoryChoices(), popeye);
     Edit1 = lineEdit("Edit1", popeye);
-    Button10 = button("Button10", QStringLiteral("Set path - &Find Popeye-exe"), popeye);
+    Button10 = NamedButton("Button10", QStringLiteral("Set path - &Find Popeye-exe"), popeye);
     popeyeForm->addRow(QStringLiteral("Memory"), ComboBox1);
     popeyeForm->addRow(new QLabel(QStringLiteral("Name of Popeye-exe file ")));
     popeyeForm->addRow(Edit1);
@@ -131,7 +116,7 @@ void TForm6::buildWindow()
     ComboBox4 = ChoiceList("ComboBox4", ThreadChoices(), stockfish);
     ComboBox3 = ChoiceList("ComboBox3", HashMemoryChoices(), stockfish);
     Edit2 = lineEdit("Edit2", stockfish);
-    Button11 = button("Button11", QStringLiteral("Set path - &Find Stockfish-exe"), stockfish);
+    Button11 = NamedButton("Button11", QStringLiteral("Set path - &Find Stockfish-exe"), stockfish);
     stockfishForm->addRow(QStringLiteral("Time limit (min.)"), ComboBox5);
     stockfishForm->addRow(QStringLiteral("Threads"), ComboBox4);
     stockfishForm->addRow(QStringLiteral("Hash memory"), ComboBox3);
@@ -147,8 +132,8 @@ void TForm6::buildWindow()
     auto* grid = new QGridLayout(colors);
     Panel2 = new ColorSample("Panel2", colors);
     Panel3 = new ColorSample("Panel3", colors);
-    Button3 = button("Button3", QStringLiteral("Ch&ange"), colors);
-    Button4 = button("Button4", QStringLiteral("Chang&e"), colors);
+    Button3 = NamedButton("Button3", QStringLiteral("Ch&ange"), colors);
+    Button4 = NamedButton("Button4", QStringLiteral("Chang&e"), colors);
     auto* rule = new QFrame(colors);
     rule->setFrameStyle(QFrame::VLine | QFrame::Sunken);
     grid->addWidget(new QLabel(QStringLiteral("White square")), 0, 0);
@@ -159,19 +144,19 @@ void TForm6::buildWindow()
     grid->addWidget(Panel3, 1, 2);
     grid->addWidget(Button4, 2, 2);
     auto* presets = new QHBoxLayout;
-    Button6 = button("Button6", QStringLiteral("&Wood"), colors);
-    Button5 = button("Button5", QStringLiteral("Default &1"), colors);
-    Button7 = button("Button7", QStringLiteral("Default &2"), colors);
-    Button9 = button("Button9", QStringLiteral("Default &3"), colors);
+    Button6 = NamedButton("Button6", QStringLiteral("&Wood"), colors);
+    Button5 = NamedButton("Button5", QStringLiteral("Default &1"), colors);
+    Button7 = NamedButton("Button7", QStringLiteral("Default &2"), colors);
+    Button9 = NamedButton("Button9", QStringLiteral("Default &3"), colors);
     for (QPushButton* b : {Button6, Button5, Button7, Button9})
         presets->addWidget(b);
     grid->addLayout(presets, 3, 0, 1, 3);
     grid->setRowStretch(4, 1);
     PageControl1->addTab(colors, QStringLiteral("Colors"));
 
-    Button1 = button("Button1", QStringLiteral("&OK"), this);
+    Button1 = NamedButton("Button1", QStringLiteral("&OK"), this);
     Button1->setDefault(true);
-    Button2 = button("Button2", QStringLiteral("&Cancel"), this);
+    Button2 = NamedButton("Button2", QStringLiteral("&Cancel"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);
