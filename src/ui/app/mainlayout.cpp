@@ -39,6 +39,16 @@ QLabel* fieldLabel(const QString& text, QWidget* parent, int x, int y)
     return label;
 }
 
+// A field named by the label above it, for a screen reader as for the eye; a drop-down's
+// line edit carries the same name.
+void nameField(QLabel* label, QWidget* field)
+{
+    label->setBuddy(field);
+    field->setAccessibleName(label->text());
+    if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(label->text());
+}
+
 QComboBox* fieldCombo(const char* name, const QStringList& items, int visible, QWidget* parent)
 {
     QComboBox* combo = ChoiceList(name, items, parent);
@@ -166,12 +176,14 @@ void TForm1::buildWindow()
         button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(t.icon))));
         button->setIconSize(QSize(19, 19));
         button->setGeometry(x, 279, 25, 25);
+        button->setAccessibleName(QLatin1String(t.hint));
         transformButtons << button;
         connect(button, &QToolButton::clicked, this,
                 [this, tr = t.transformation] { transform(tr); });
         x += 25;
     }
     ListBox1 = new Palette(m_pictures, m_settings, central);
+    ListBox1->setAccessibleName(QStringLiteral("Pieces"));
     ListBox1->move(6, 308);
 
     auto* logo = new QLabel(central);
@@ -199,6 +211,7 @@ void TForm1::buildWindow()
         x += 31;
     }
     Edit3 = new QLineEdit(central);
+    Edit3->setAccessibleName(QStringLiteral("Go to item"));
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setMaxLength(4);
     Edit3->setToolTip(QStringLiteral("Go to item"));
@@ -355,23 +368,27 @@ void TForm1::orderTabs()
 QWidget* TForm1::buildItemTab()
 {
     auto* page = new QWidget;
-    fieldLabel(QStringLiteral("Author"), page, 6, 6);
+    QLabel* author = fieldLabel(QStringLiteral("Author"), page, 6, 6);
     Edit1 = new QLineEdit(page);
     Edit1->setMaxLength(kNoLengthLimit);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(6, 22, 280, 24);
+    nameField(author, Edit1);
 
-    fieldLabel(QStringLiteral("Source"), page, 6, 52);
+    QLabel* source = fieldLabel(QStringLiteral("Source"), page, 6, 52);
     ComboBox4 = fieldCombo("ComboBox4", SourceVocabulary(), 22, page);
     ComboBox4->setGeometry(6, 68, 280, 24);
+    nameField(source, ComboBox4);
 
-    fieldLabel(QStringLiteral("Stipulation"), page, 6, 98);
+    QLabel* stipulation = fieldLabel(QStringLiteral("Stipulation"), page, 6, 98);
     ComboBox1 = fieldCombo("ComboBox1", StipulationVocabulary(), 12, page);
     ComboBox1->setGeometry(6, 114, 140, 24);
+    nameField(stipulation, ComboBox1);
 
-    fieldLabel(QStringLiteral("Condition"), page, 6, 144);
+    QLabel* condition = fieldLabel(QStringLiteral("Condition"), page, 6, 144);
     ComboBox2 = fieldCombo("ComboBox2", ConditionVocabulary(), 13, page);
     ComboBox2->setGeometry(6, 160, 280, 24);
+    nameField(condition, ComboBox2);
 
     Label10 = new QLabel(QStringLiteral("Twin"), page);
     Label10->setObjectName(QStringLiteral("Label10"));
@@ -394,13 +411,16 @@ QWidget* TForm1::buildTwinTab()
     auto* page = new QWidget;
     Memo2 = memo("Memo2", page);
     Memo2->setGeometry(4, 4, kMemoWidth, 196);
-    fieldLabel(QStringLiteral("Select"), page, 6, 208);
+    Memo2->setAccessibleName(QStringLiteral("Twins"));
+    QLabel* select = fieldLabel(QStringLiteral("Select"), page, 6, 208);
     ComboBox3 = ChoiceList("ComboBox3", TwinTemplates(), page);
     ComboBox3->setMaxVisibleItems(13);
     ComboBox3->setCurrentIndex(-1);
     ComboBox3->setEditText(QString());
     ComboBox3->setGeometry(4, 224, 220, 24);
     WidenPopupToEntries(ComboBox3);
+    nameField(select, ComboBox3);
+    ComboBox3->setAccessibleName(QStringLiteral("Twin templates"));
     BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(228, 224, 60, 24);
@@ -412,6 +432,7 @@ QWidget* TForm1::buildSolutionTab()
     auto* page = new QWidget;
     Memo1 = memo("Memo1", page);
     Memo1->setGeometry(4, 4, kMemoWidth, 262);
+    Memo1->setAccessibleName(QStringLiteral("Solution"));
     return page;
 }
 
@@ -420,6 +441,7 @@ QWidget* TForm1::buildFairyTab()
     auto* page = new QWidget;
     Memo3 = memo("Memo3", page);
     Memo3->setGeometry(4, 4, kMemoWidth, 196);
+    Memo3->setAccessibleName(QStringLiteral("Fairy pieces"));
     Button1 = new QPushButton(QStringLiteral("Show / Refresh"), page);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(4, 206, 120, 26);
