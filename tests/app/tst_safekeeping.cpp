@@ -19,17 +19,9 @@
 using namespace vexil;
 using test::ScriptedPrompts;
 using test::numberedCollection;
+using test::fileBytes;
+using test::writeBytes;
 using Answer = Prompts::Answer;
-
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestSafekeeping : public QObject {
     Q_OBJECT

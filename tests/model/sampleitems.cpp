@@ -1,5 +1,8 @@
 #include "model/sampleitems.h"
 
+#include <QFile>
+#include <QtTest>
+
 namespace vexil::test {
 
 Board boardFrom(const QString& rows)
@@ -82,6 +85,19 @@ Lines collectionOf(const QList<Item>& items)
         WriteItem(lines, header, StorableItem(item));
     }
     return lines;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace vexil::test

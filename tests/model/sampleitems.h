@@ -20,4 +20,8 @@ Lines collectionOf(const QList<Item>& items);
 // n on a8.
 Lines numberedCollection(int count);
 
+// A file's bytes (empty when it cannot be read), and a file written with exactly `bytes`.
+QByteArray fileBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+
 } // namespace vexil::test
