@@ -7,10 +7,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 
 CUPSD_PID=""
+CUPS_DIR=""
 stop_print() {
   # cupsd first: stop_all waits for every child of the script.
   [ -n "$CUPSD_PID" ] && kill "$CUPSD_PID" 2>/dev/null || true
   stop_all
+  [ -z "$CUPS_DIR" ] || rm -rf "$CUPS_DIR"
 }
 trap stop_print EXIT
 
@@ -20,7 +22,13 @@ start_cupsd() {
     { echo "SKIP: cups or printer-driver-cups-pdf is not installed"; exit 77; }
   # cups-pdf runs its backend as root only; a cupsd of an ordinary user cannot use it.
   [ "$(id -u)" -eq 0 ] || { echo "SKIP: the cups-pdf backend needs cupsd to run as root"; exit 77; }
-  local d="$WORK/cups"
+  # The filters and the backend run as lp: the server's folders must be reachable for that
+  # user whatever the permissions of the folder the tests run in (a clone in a private
+  # temporary folder, say).
+  CUPS_DIR=$(mktemp -d /tmp/vexil-cups.XXXXXX)
+  chmod 755 "$CUPS_DIR"
+  local d="$CUPS_DIR"
+  ln -sfn "$d" "$WORK/cups"
   mkdir -p "$d"/{cache,spool,state,tmp,log}
   chmod 1777 "$d/tmp"
   cat >"$d/cupsd.conf" <<CONF
