@@ -141,3 +141,25 @@ eventually() {
   done
   "$@"
 }
+
+# solver_settings FILE POPEYE MEMORY STOCKFISH: a settings file naming the solvers, with every
+# other general value at its default.
+solver_settings() {
+  mkdir -p "$(dirname "$1")"
+  cat >"$1" <<REG
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\\Software\\Vexil\\General]
+"DragDropOnlyCursor"=dword:00000000
+"PrintCust"=dword:00000000
+"CopyCust"=dword:00000000
+"ViewCust"=dword:00000000
+"LayoutCust"=dword:00000000
+"PopeyeExe"="$2"
+"PopeyeMem"="$3"
+"SfExe"="$4"
+"SfTime"="1"
+"SfThreads"="1"
+"SfHash"="32"
+REG
+}

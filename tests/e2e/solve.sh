@@ -17,23 +17,7 @@ cp "$VEXIL" "$WORK/bin/vexil"
 VEXIL="$WORK/bin/vexil"
 FOLDER="$WORK/bin/"
 
-mkdir -p "$WORK/config/Vexil"
-cat >"$WORK/config/Vexil/settings.reg" <<REG
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\\Software\\Vexil\\General]
-"DragDropOnlyCursor"=dword:00000000
-"PrintCust"=dword:00000000
-"CopyCust"=dword:00000000
-"ViewCust"=dword:00000000
-"LayoutCust"=dword:00000000
-"PopeyeExe"="$FAKE_POPEYE"
-"PopeyeMem"="16M"
-"SfExe"="$STOCKFISH"
-"SfTime"="1"
-"SfThreads"="1"
-"SfHash"="32"
-REG
+solver_settings "$WORK/config/Vexil/settings.reg" "$FAKE_POPEYE" 16M "$STOCKFISH"
 
 # The stand-in writes one protocol line a second.
 export FAKE_POPEYE_DELAY=0.6

@@ -6,23 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-mkdir -p "$WORK/config/Vexil"
-cat >"$WORK/config/Vexil/settings.reg" <<REG
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\\Software\\Vexil\\General]
-"DragDropOnlyCursor"=dword:00000000
-"PrintCust"=dword:00000000
-"CopyCust"=dword:00000000
-"ViewCust"=dword:00000000
-"LayoutCust"=dword:00000000
-"PopeyeExe"="$SOURCE_DIR/tests/verify/fake-popeye"
-"PopeyeMem"="16M"
-"SfExe"=""
-"SfTime"="1"
-"SfThreads"="1"
-"SfHash"="32"
-REG
+solver_settings "$WORK/config/Vexil/settings.reg" "$SOURCE_DIR/tests/verify/fake-popeye" 16M ""
 export VEXIL_FAKE_DELAY=0.3
 start_on_sample
 
