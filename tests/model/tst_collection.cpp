@@ -89,6 +89,8 @@ private slots:
     void onlyRegularFilesAreRead();
     void writesInPlaceWhereTheFolderTakesNoNewFile();
     void openingWhileAnotherProgramRewritesTheFile();
+    void readingInChunksIndexesAsReadingWhole_data();
+    void readingInChunksIndexesAsReadingWhole();
 };
 
 void TestCollection::splitLines_data()
@@ -682,6 +684,58 @@ void TestCollection::openingWhileAnotherProgramRewritesTheFile()
     writer->wait();
     delete writer;
     QCOMPARE(opened + refused, 200);
+}
+
+void TestCollection::readingInChunksIndexesAsReadingWhole_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<qsizetype>("at"); // where the line end of the padded line starts
+    // A file is indexed as its chunks of 512 KiB come in: a line end on either side of a
+    // chunk's end must be found as in the whole buffer.
+    constexpr qsizetype kChunk = qsizetype(1) << 19;
+    for (const char* end : {"\r\n", "\r", "\n"})
+        for (qsizetype at : {kChunk - 2, kChunk - 1, kChunk, 2 * kChunk - 1})
+            QTest::addRow("%s at %lld", QByteArray(end).toPercentEncoding().constData(),
+                          qlonglong(at))
+                << QByteArray(end) << at;
+}
+
+void TestCollection::readingInChunksIndexesAsReadingWhole()
+{
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(qsizetype, at);
+    Lines lines;
+    for (int n = 0; n <= 6000; ++n)
+        EmptyItem(lines, n);
+    QByteArray bytes;
+    // Lines end in turn with CR LF, CR and LF (never a lone CR before the empty last line,
+    // which would make CR LF of it); the first text line of the item around `at` is padded
+    // so that its line end starts exactly there.
+    const QByteArray ends[] = {"\r\n", "\r", "\n"};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        const bool text = i % kItemLines == 9;
+        const QByteArray end = text ? lineEnd : i % kItemLines == 12 ? ends[0] : ends[i % 3];
+        const qsizetype pad = at - bytes.size() - line.size();
+        if (text && pad >= 0 && pad < 600)
+            line = "['" + QByteArray(pad, 'x') + "'],";
+        bytes += line + end;
+    }
+    QVERIFY(bytes.size() > at + 2);
+    QCOMPARE(bytes.mid(at, lineEnd.size()), lineEnd);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.dgr"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const Collection whole = Collection::fromBytes(bytes);
+    const Collection read = Collection::fromFile(path);
+    QCOMPARE(read.itemCount(), 6000);
+    QCOMPARE(read, whole);
+    QCOMPARE(read.bytes(), whole.bytes());
+    for (int n : {1, 2999, 6000})
+        QCOMPARE(read.readItem(read.FindItemLine(n)), whole.readItem(whole.FindItemLine(n)));
 }
 
 QTEST_GUILESS_MAIN(TestCollection)

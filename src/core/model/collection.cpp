@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <functional>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -278,8 +279,11 @@ void checkRegularFile(const QString& path, const QFile& file)
 }
 
 // The whole file into one buffer of the program's own, however the file changes meanwhile:
-// a file that shrinks gives fewer bytes, one that grows more.
-QByteArray readRegularFile(const QString& path)
+// a file that shrinks gives fewer bytes, one that grows more. `arrived`, when given, is told
+// after each chunk how many bytes of the buffer are in, so that they can be looked at while
+// they are still in the cache.
+QByteArray readRegularFile(const QString& path,
+                           const std::function<void(const char*, qsizetype)>& arrived = {})
 {
     QFile file(path);
     checkRegularFile(path, file);
@@ -305,14 +309,18 @@ QByteArray readRegularFile(const QString& path)
         }
     }
 #endif
+    // Chunks that stay in the second-level cache until `arrived` has looked at them.
+    constexpr qsizetype kChunk = qsizetype(1) << 19;
     qsizetype got = 0;
     while (got < bytes.size()) {
-        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        const qint64 n = file.read(bytes.data() + got, qMin(kChunk, bytes.size() - got));
         if (n < 0)
             throw cannotOpen(path);
         if (n == 0)
             break;
         got += qsizetype(n);
+        if (arrived)
+            arrived(bytes.constData(), got);
     }
     if (got == bytes.size()) {
         // The file grew while it was read: take the rest as well.
@@ -556,8 +564,6 @@ void WriteItem(Lines& lines, int headerLine, const Item& item)
         lines[headerLine + 1 + i] = body[i];
 }
 
-namespace {
-
 // The block index of a file in one pass: every line end found by a vectorised scan for CR and
 // LF, the block rules checked on the way. The first failure is kept and thrown only once the
 // line count is known, as ValidateCollection checks the count before any line.
@@ -616,17 +622,21 @@ struct BlockIndex {
     }
 #endif
 
-    void scan()
+    qsizetype scanned = 0; // every line end before this byte has been seen
+    bool pendingCr = false; // the byte before `scanned` is a CR whose LF may follow
+
+    // Every whole 64 bytes of data below `limit`; the rest waits for more bytes or finish().
+    void advance(qsizetype limit)
     {
-        starts.reserve(size / 512 + 2);
-        qsizetype i = 0;
+        if (starts.isEmpty())
+            starts.reserve(size / 512 + 2);
 #ifdef __SSE2__
         // 64 bytes at a time: one event per line, at its LF or its lone CR. A CR in the last
         // byte waits for the next 64 to tell whether a LF follows.
         const __m128i cr = _mm_set1_epi8('\r');
         const __m128i lf = _mm_set1_epi8('\n');
-        bool pendingCr = false;
-        for (; i + 64 <= size; i += 64) {
+        qsizetype i = scanned;
+        for (; i + 64 <= limit; i += 64) {
             __m128i v[4];
             for (int k = 0; k < 4; ++k)
                 v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16 * k));
@@ -641,9 +651,18 @@ struct BlockIndex {
                 events &= events - 1;
             }
         }
+        scanned = i;
+#else
+        Q_UNUSED(limit);
+#endif
+    }
+
+    void scan()
+    {
+        advance(size);
+        qsizetype i = scanned;
         if (pendingCr && (i == size || data[i] != '\n'))
             lineEnd(i - 1);
-#endif
         for (; i < size; ++i) {
             if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n')))
                 lineEnd(i);
@@ -659,6 +678,8 @@ struct BlockIndex {
         starts.append(size);
     }
 };
+
+namespace {
 
 const QByteArray& emptyBody()
 {
@@ -694,10 +715,17 @@ Failure noSuchItem(int number, int count)
 
 Collection Collection::fromBuffer(QByteArray bytes)
 {
+    BlockIndex index{bytes.constData(), bytes.size(), {}};
+    return fromIndexedBuffer(std::move(bytes), index);
+}
+
+Collection Collection::fromIndexedBuffer(QByteArray bytes, BlockIndex& index)
+{
     Collection collection;
     if (bytes.isEmpty())
         return collection;
-    BlockIndex index{bytes.constData(), bytes.size(), {}};
+    index.data = bytes.constData();
+    index.size = bytes.size();
     index.scan();
     const qsizetype count = index.starts.size() - 1;
     if (count > std::numeric_limits<qint32>::max() / kItemLines)
@@ -728,7 +756,14 @@ Collection Collection::fromLines(const Lines& lines)
 
 Collection Collection::fromFile(const QString& path)
 {
-    return fromBuffer(readRegularFile(path));
+    // The index is built chunk by chunk as the bytes come in, so that each byte is brought
+    // into the cache once.
+    BlockIndex index{nullptr, 0, {}};
+    QByteArray bytes = readRegularFile(path, [&](const char* data, qsizetype got) {
+        index.data = data;
+        index.advance(got);
+    });
+    return fromIndexedBuffer(std::move(bytes), index);
 }
 
 Collection Collection::newCollection()

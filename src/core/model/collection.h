@@ -81,6 +81,8 @@ QString StipulationLineText(const Item& item);
 //
 // Every Collection keeps the block rules: it is made from validated lines, and every change
 // keeps blocks numbered 0 to itemCount() in file order. Copies are cheap (implicit sharing).
+struct BlockIndex;
+
 class Collection {
 public:
     Collection() = default;
@@ -147,6 +149,7 @@ private:
     };
 
     static Collection fromBuffer(QByteArray bytes);
+    static Collection fromIndexedBuffer(QByteArray bytes, BlockIndex& index);
     QByteArrayView sourceBlock(qint32 source) const;
     QByteArray headerOf(qsizetype block) const;
     // Lines 1 to 13 of the block, each followed by its line end (CR LF once rewritten).
