@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package in its own clean build folder (or takes VEXIL_DEB), installs it
+# Packages the build tree VEXIL_BUILD (or takes VEXIL_DEB, or builds the package in its own clean
+# build folder), installs it
 # with apt-get, checks the installed menu entry, file types and metadata, and runs the
 # installed program as a new ordinary user: once from /usr/bin, once the way a file manager
 # opens a double-clicked collection. Removes the user and the package at the end.
@@ -22,7 +23,13 @@ OPTIONS="412 23"
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -q "$@"; }
 
 deb=${VEXIL_DEB:-}
-if [ -z "$deb" ]; then
+if [ -z "$deb" ] && [ -n "${VEXIL_BUILD:-}" ]; then
+  # The package of the tree the tests were built in: the program under test, without a second
+  # build of it.
+  (cd "$WORK" && cpack -G DEB --config "$VEXIL_BUILD/CPackConfig.cmake" -B "$WORK/package") \
+    >"$WORK/package.log" 2>&1 || { tail -30 "$WORK/package.log" >&2; fail "cpack failed"; }
+  deb=$(ls "$WORK"/package/vexil_*.deb | head -1)
+elif [ -z "$deb" ]; then
   bash "$SOURCE_DIR/scripts/package.sh" >"$WORK/package.log" 2>&1 ||
     { tail -30 "$WORK/package.log" >&2; fail "scripts/package.sh failed"; }
   deb=$(ls "$SOURCE_DIR"/vexil_*.deb | head -1)

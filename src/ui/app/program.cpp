@@ -17,8 +17,6 @@
 #include "verify/verifyresults.h"
 #include "verify/verifywindow.h"
 
-#include "app/guard.h"
-
 #include <QPlainTextEdit>
 #include <QToolButton>
 
