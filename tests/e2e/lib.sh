@@ -73,7 +73,8 @@ wait_gone() {
 # dialog TITLE: waits for a window of that title and gives it the keyboard.
 dialog() {
   local id=""
-  for _ in $(seq 50); do
+  # Up to 20 s: a loaded machine can take that long to map a window.
+  for _ in $(seq 200); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -1 || true)
     [ -n "$id" ] && break
     sleep 0.1
