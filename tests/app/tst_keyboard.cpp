@@ -393,21 +393,35 @@ void TestKeyboard::badTypedPiecesPlaceNothing()
     QTest::keyClick(board(), Qt::Key_B, Qt::NoModifier);
     PieceLine* line = main().PieceLine1;
     QTest::keyClicks(line->edit(), QStringLiteral("Ke8 wXe1 wKe9"));
+    // "bKe8" could be read: placing it alone is offered, and No places nothing.
+    m_prompts->answers.push_back(Prompts::Answer::No);
     QTest::keyClick(line->edit(), Qt::Key_Return);
+    QVERIFY(m_prompts->shown.last().contains(QStringLiteral("Place the 1 pieces")));
+    QVERIFY(m_prompts->shown.last().contains(QStringLiteral("wXe1, wKe9")));
     QVERIFY(line->isVisible());
     QVERIFY(line->reason()->isVisible());
     QVERIFY(line->reason()->text().contains(QStringLiteral("wXe1")));
     QVERIFY(line->reason()->text().contains(QStringLiteral("wKe9")));
     QVERIFY(!line->reason()->text().contains(QStringLiteral("bKe8")));
     QCOMPARE(shown(), before);
-    // Mending the words and Enter places them.
-    line->edit()->setText(QStringLiteral("bKe8 wXa1"));
+    // A line of nothing that reads asks nothing.
+    const qsizetype asked = m_prompts->shown.size();
+    line->edit()->setText(QStringLiteral("wXa1"));
     QTest::keyClick(line->edit(), Qt::Key_Return);
+    QCOMPARE(m_prompts->shown.size(), asked);
     QVERIFY(line->isVisible());
     QTest::keyClick(line->edit(), Qt::Key_Escape);
     QVERIFY(!line->isVisible());
     QVERIFY(board()->hasFocus());
     QCOMPARE(shown(), before);
+    // Yes places the pieces that could be read, as one edit.
+    QTest::keyClick(board(), Qt::Key_B, Qt::NoModifier);
+    QTest::keyClicks(line->edit(), QStringLiteral("lack Kh8 Pg7 Zz9"));
+    m_prompts->answers.push_back(Prompts::Answer::Yes);
+    QTest::keyClick(line->edit(), Qt::Key_Return);
+    QVERIFY(!line->isVisible());
+    QCOMPARE(main().board().at(0, 7), 12);
+    QCOMPARE(main().board().at(1, 6), 2);
 }
 
 void TestKeyboard::makeEdit(Edit edit)

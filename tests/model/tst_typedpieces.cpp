@@ -67,6 +67,15 @@ void TestTypedPieces::forms_data()
         << "wKe1, bKe8  nQd4,wPa2" << "e1=11 e8=12 d4=7319 a2=1";
     QTest::newRow("specification then comma") << "royal, wQd4" << "d4=507317";
     QTest::newRow("later piece on a square wins") << "wKe1 bQe1" << "e1=11 e1=10";
+    // The side carries over, as in Popeye's piece lists: from a side word to the pieces
+    // after it, or from the last piece's side letter.
+    QTest::newRow("side words") << "White Kf6 Qa1 Bh7 Black Kh8 Pg7"
+                                << "f6=11 a1=9 h7=7 h8=12 g7=2";
+    QTest::newRow("side of the last piece") << "wKf6 Qa1 bKh8 Pg7" << "f6=11 a1=9 h8=12 g7=2";
+    QTest::newRow("side word, then a piece with its own side")
+        << "white Kf6 bKh8 Sg8" << "f6=11 h8=12 g8=6";
+    QTest::newRow("after a side word a B is a bishop") << "Black Bb7" << "b7=8";
+    QTest::newRow("neutral side word, fairy kind") << "Neutral ALd4" << "d4=719";
     QTest::newRow("empty line") << "" << "";
     QTest::newRow("only blanks and commas") << " , ,  " << "";
 }
@@ -86,6 +95,9 @@ void TestTypedPieces::errors_data()
     QTest::addColumn<QString>("words");
     QTest::addColumn<QString>("reasonHas");
     QTest::newRow("no side") << "Ke1" << "Ke1@0+3" << "w, b or n";
+    QTest::newRow("side word, bad piece after it") << "White Kf6 Xx1" << "Xx1@10+3" << "square";
+    QTest::newRow("side word cuts a specification off") << "royal White Kf6" << "royal@0+5"
+                                                          << "piece after";
     QTest::newRow("unknown side") << "xKe1" << "xKe1@0+4" << "w, b or n";
     QTest::newRow("misspelt specification") << "roya wQd4" << "roya@0+4" << "specification";
     QTest::newRow("no square") << "wK" << "wK@0+2" << "square";

@@ -69,20 +69,34 @@ struct Parsed {
     QString reason;
 };
 
-Parsed parsePiece(QStringView word, int specification)
+bool isSide(QChar c)
 {
-    const QChar side = word[0].toLower();
-    if (side != QLatin1Char('w') && side != QLatin1Char('b') && side != QLatin1Char('n'))
-        return {std::nullopt, QStringLiteral("neither a specification nor a piece: a piece "
-                                             "begins with w, b or n for its side")};
-    if (word.size() < 3)
+    c = c.toLower();
+    return c == QLatin1Char('w') || c == QLatin1Char('b') || c == QLatin1Char('n');
+}
+
+// The side named by a word of its own, as Popeye's piece lists write it ("White Kf6 Qa1"), or
+// a null character.
+QChar sideWord(QStringView word)
+{
+    for (const char* name : {"white", "black", "neutral"})
+        if (word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return QLatin1Char(name[0]);
+    return {};
+}
+
+// `word` is the piece's name and square; `side` is w, b or n.
+Parsed parsePiece(QChar side, QStringView word, int specification)
+{
+    side = side.toLower();
+    if (word.size() < 2)
         return {std::nullopt, QStringLiteral("a piece ends in its square, a1 to h8")};
     const QChar file = word[word.size() - 2].toLower();
     const QChar rank = word[word.size() - 1];
     if (file < QLatin1Char('a') || file > QLatin1Char('h') || rank < QLatin1Char('1') ||
         rank > QLatin1Char('8'))
         return {std::nullopt, QStringLiteral("a piece ends in its square, a1 to h8")};
-    const QString name = word.mid(1, word.size() - 3).toString().toUpper();
+    const QString name = word.first(word.size() - 2).toString().toUpper();
     if (name.isEmpty())
         return {std::nullopt, QStringLiteral("the piece is missing between side and square")};
 
@@ -112,6 +126,9 @@ TypedPieces ParseTypedPieces(QStringView line)
     const QList<Word> words = wordsOf(line);
     std::optional<Word> pending; // a specification waiting for its piece
     int specification = 0;
+    // The side the pieces without one of their own take: set by a side word ("White"), for
+    // the pieces after it, or by the side letter of the last piece ("wKf6 Qa1").
+    QChar side;
     auto refuse = [&](const Word& word, const QString& reason) {
         result.errors.append({word.start, word.text.size(), reason});
     };
@@ -123,7 +140,29 @@ TypedPieces ParseTypedPieces(QStringView line)
             specification = named;
             continue;
         }
-        const Parsed parsed = parsePiece(word.text, specification);
+        if (const QChar named = sideWord(word.text); !named.isNull()) {
+            if (pending)
+                refuse(*pending, QStringLiteral("a specification needs a piece after it"));
+            pending.reset();
+            specification = 0;
+            side = named;
+            continue;
+        }
+        // With its own side letter where the word reads so ("bKh8"), else with the side in
+        // force ("Bh7" after "White" is a white bishop).
+        const bool ownSide = isSide(word.text[0]);
+        Parsed parsed = ownSide ? parsePiece(word.text[0], word.text.mid(1), specification)
+                                : Parsed{std::nullopt,
+                                         QStringLiteral("neither a specification nor a piece: "
+                                                        "a piece begins with w, b or n for its "
+                                                        "side")};
+        if (parsed.piece) {
+            side = word.text[0];
+        } else if (!side.isNull()) {
+            Parsed carried = parsePiece(side, word.text, specification);
+            if (carried.piece || !ownSide)
+                parsed = carried;
+        }
         if (parsed.piece)
             result.pieces.append(*parsed.piece);
         else

@@ -27,7 +27,9 @@ struct TypedPieces {
     bool isValid() const { return errors.isEmpty(); }
 };
 
-// Reads pieces typed in the notation the program writes: "w", "b" or "n" for the side, then
+// Reads pieces typed in the notation the program writes: "w", "b" or "n" for the side (or a
+// side word, "White", "Black" or "Neutral", for the pieces after it; a piece without a side
+// letter takes the side of the piece before it), then
 // the piece's name (`PieceName`: a letter of an orthodox piece, grasshopper or nightrider, or
 // a fairy `KindCode`), then the square; a specification name ("royal") may stand before the
 // piece as a word of its own. Pieces are separated by blanks or commas; letter case is free.

@@ -6,6 +6,7 @@
 #include "app/boardview.h"
 #include "app/fairy.h"
 #include "app/palette.h"
+#include "app/prompts.h"
 #include "app/undo.h"
 #include "interchange/position.h"
 #include "model/failure.h"
@@ -149,7 +150,19 @@ bool TForm1::placeTypedPieces(const QString& line)
     const TypedPieces typed = ParseTypedPieces(line);
     if (!typed.isValid()) {
         PieceLine1->showErrors(line, typed.errors);
-        return false;
+        if (typed.pieces.isEmpty())
+            return false;
+        // The words that could be read are placed when the user says so; the others stay
+        // named in the line.
+        QStringList unread;
+        for (const TypedPieceError& error : typed.errors)
+            unread << line.mid(error.start, error.length);
+        const QString question =
+            QStringLiteral("Place the %1 pieces that could be read?\n\nNot read: %2")
+                .arg(typed.pieces.size())
+                .arg(unread.join(QStringLiteral(", ")));
+        if (m_prompts.confirmYesNoCancel(this, question) != Prompts::Answer::Yes)
+            return false;
     }
     PieceLine1->hide();
     DrawGrid1->setFocus();
