@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core libyaml-cpp-dev)
+          libxkbcommon-dev fonts-dejavu-core libyaml-cpp-dev libicu-dev)
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xdotool imagemagick x11-utils xauth python3 stockfish)
 fi

@@ -391,18 +391,25 @@ void TestOlive::writtenEntriesMatchTheSchema() {
 }
 
 void TestOlive::charactersOutsideWindows1252AreReported() {
-    const QByteArray yaml = "---\n- skipped\n---\nauthors:\n  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
-                            "algebraic: {}\nsolution: \"1.e4 \xe2\x86\x92 \xc3\xa9\xe2\x82\xac\"\n";
+    // Names in other scripts come out in Latin letters, one report line for each field.
+    const QByteArray yaml = "---\n- skipped\n---\nauthors:\n  - \"\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
+                            "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8\"\n"
+                            "  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
+                            "source:\n  name: \"\xce\xa0\xce\xb1\xcf\x81\xce\xbf\xcf\x85\xcf\x83\xce\xaf\xce\xb1\"\n"
+                            "algebraic: {}\nsolution: \"1.e4 \xc3\xa9\xe2\x82\xac \xf0\x9f\x98\x80\"\n";
     const ConvertedFile file = ConvertOlive(yaml);
     const Item item = ReadItem(file.lines, kItemLines);
-    QCOMPARE(item.author, "Abdurahmanovic, Fadil");
-    QCOMPARE(item.solution, QStringList{QString::fromUtf8("1.e4  \xc3\xa9\xe2\x82\xac")});
-    QCOMPARE(file.report.lines(),
-             QStringList({"entry 1: not a YACPDB entry; skipped",
-                          QString::fromUtf8("entry 2: author: \"\xc4\x87\" (U+0107) has no "
-                                            "Windows-1252 character; written as \"c\""),
-                          QString::fromUtf8("entry 2: solution: \"\xe2\x86\x92\" (U+2192) has no "
-                                            "Windows-1252 character; left out")}));
+    QCOMPARE(item.author, QString::fromUtf8("\xc5\xbdivko Janevski; Abdurahmanovic, Fadil"));
+    QCOMPARE(item.source, QString::fromUtf8("Parous\xc3\xad" "a"));
+    QCOMPARE(item.solution, QStringList{QString::fromUtf8("1.e4 \xc3\xa9\xe2\x82\xac ")});
+    const QStringList report = file.report.lines();
+    QCOMPARE(report.size(), 4);
+    QCOMPARE(report[1], QString::fromUtf8("entry 2: author: '\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
+                                          "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8; "
+                                          "Abdurahmanovi\xc4\x87, Fadil' written as '\xc5\xbdivko "
+                                          "Janevski; Abdurahmanovic, Fadil'"));
+    QVERIFY(report[2].startsWith(u"entry 2: source: '"));
+    QVERIFY(report[3].startsWith(u"entry 2: solution: '1.e4"));
     // The bytes written are the Windows-1252 ones, e with acute and the euro sign.
     QVERIFY(file.lines[kItemLines + 11].contains("\xe9\x80"));
 }

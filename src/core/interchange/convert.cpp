@@ -2,6 +2,7 @@
 
 #include "model/cp1252.h"
 #include "model/failure.h"
+#include "model/transliterate.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -9,42 +10,27 @@
 namespace vexil {
 namespace {
 
+// A text the collection can hold, with one note on the field when it had to be written in
+// Latin letters or lost characters that have no spelling in them.
 QString keptText(const QString& text, const char* field, QStringList& notes) {
-    if (cp1252::canEncode(text)) return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        QString unit(c);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            unit += text[++i];
-        if (cp1252::canEncode(unit)) {
-            out += unit;
-            continue;
-        }
-        // The letter without its accent: the first character of the decomposition, when the
-        // rest is only combining marks.
-        const QString decomposed = unit.normalized(QString::NormalizationForm_D);
-        QString base;
-        if (decomposed.size() > 1 && cp1252::canEncode(decomposed.first(1))) {
-            bool marks = true;
-            for (QChar m : decomposed.mid(1))
-                marks = marks && m.isMark();
-            if (marks) base = decomposed.first(1);
-        }
-        const uint code = unit.size() == 2 ? QChar::surrogateToUcs4(unit[0], unit[1]) : c.unicode();
-        const QString name =
-            QStringLiteral("\"%1\" (U+%2)")
-                .arg(unit, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        if (base.isEmpty())
-            notes << QStringLiteral("%1: %2 has no Windows-1252 character; left out")
-                         .arg(QLatin1String(field), name);
-        else
-            notes << QStringLiteral("%1: %2 has no Windows-1252 character; written as \"%3\"")
-                         .arg(QLatin1String(field), name, base);
-        out += base;
+    const QString kept = TransliteratedToWindows1252(text);
+    if (kept != text)
+        notes << QStringLiteral("%1: '%2' written as '%3'").arg(QLatin1String(field), text, kept);
+    return kept;
+}
+
+// The same for a field of several lines: one note for the field, naming its first changed line.
+QStringList keptLines(const QStringList& lines, const char* field, QStringList& notes) {
+    QStringList kept;
+    QStringList changed;
+    for (const QString& line : lines) {
+        kept << keptText(line, field, changed);
     }
-    return out;
+    if (changed.size() > 1)
+        changed.first() += QStringLiteral(" (and %1 more lines)").arg(changed.size() - 1);
+    if (!changed.isEmpty())
+        notes << changed.first();
+    return kept;
 }
 
 } // namespace
@@ -64,10 +50,8 @@ Item CollectionItem(const Item& item, QStringList& notes) {
     out.source = keptText(item.source, "source", notes);
     out.stipulation = keptText(item.stipulation, "stipulation", notes);
     out.condition = keptText(item.condition, "condition", notes);
-    for (QString& line : out.twins)
-        line = keptText(line, "twins", notes);
-    for (QString& line : out.solution)
-        line = keptText(line, "solution", notes);
+    out.twins = keptLines(item.twins, "twins", notes);
+    out.solution = keptLines(item.solution, "solution", notes);
     return out;
 }
 
