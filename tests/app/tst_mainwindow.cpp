@@ -386,16 +386,25 @@ void TestMainWindow::saveStoresWrappedLinesAsLines()
 
 void TestMainWindow::saveRefusesTextTheFileCannotHold()
 {
+    // Text a collection cannot hold is saved only in the Latin spelling the user agreed to.
     const QString file = sample();
     openByDialog(file);
     const QByteArray original = fileBytes(file);
-    main().Edit1->setText(QStringLiteral("Ke1\u2192e2"));
+    main().Edit1->setText(QString::fromUtf8("\xc5\x81\xc3\xb3" "d\xc5\xba"));
+    m_prompts->answers.push_back(Prompts::Answer::No);
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
-    QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("message: The author contains")));
+    QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("question: A collection file")));
+    QVERIFY(m_prompts->shown.last().contains(QString::fromUtf8("author: '\xc5\x81\xc3\xb3" "d\xc5\xba' "
+                                                               "written as 'L\xc3\xb3" "dz'")));
     QVERIFY(main().isEditing());
-    QCOMPARE(main().Edit1->text(), QStringLiteral("Ke1\u2192e2"));
     QCOMPARE(fileBytes(file), original);
     QCOMPARE(main().collection().bytes(), original);
+    m_prompts->answers.push_back(Prompts::Answer::Yes);
+    QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
+    QVERIFY(!main().isEditing());
+    QCOMPARE(main().Edit1->text(), QString::fromUtf8("L\xc3\xb3" "dz"));
+    QCOMPARE(Collection::fromFile(file).readItem(main().FindItemLine(main().currentItem())).author,
+             main().Edit1->text());
 }
 
 void TestMainWindow::failedSaveKeepsTheEditsAndTheFile()

@@ -17,9 +17,9 @@ enum class InterchangeFormat { Dgr, Olive, Popeye };
 // word "BeginProblem" is a Popeye file); Dgr for everything else.
 InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes = {});
 
-// An item as a collection stores it: Windows-1252 only. A character Windows-1252 cannot hold
-// becomes its letter without accent where it has one ("ć" -> "c") and is otherwise left out;
-// each is named in `notes` ("author: "ć" (U+0107) written as "c"").
+// An item as a collection stores it: Windows-1252 only. Text Windows-1252 cannot hold is
+// written in Latin letters (`TransliteratedToWindows1252`); each field so changed is named
+// once in `notes` ("author: 'Łódź' written as 'Lódz'").
 Item CollectionItem(const Item& item, QStringList& notes);
 
 struct ConvertedFile {

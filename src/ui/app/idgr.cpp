@@ -7,6 +7,7 @@
 #include "app/palette.h"
 #include "app/prompts.h"
 #include "app/undo.h"
+#include "interchange/convert.h"
 #include "model/failure.h"
 #include "model/fairytext.h"
 #include "model/wrap.h"
@@ -38,6 +39,23 @@ const QString kChangedOutside =
 QString itemsText(int count)
 {
     return QString::number(count) + QStringLiteral(" items");
+}
+
+// The item with every text a collection cannot hold written in Latin letters, when the user
+// agrees to that spelling; throws Abandon when not.
+Item spelledForCollection(Prompts& prompts, QWidget* parent, const Item& item)
+{
+    QStringList changes;
+    Item spelled = CollectionItem(item, changes);
+    if (changes.isEmpty())
+        return item;
+    const QString question =
+        QStringLiteral("A collection file holds only Windows-1252 characters. Save these texts "
+                       "in Latin letters?\n\n%1")
+            .arg(changes.join(QLatin1Char('\n')));
+    if (prompts.confirmYesNoCancel(parent, question) != Prompts::Answer::Yes)
+        throw Abandon();
+    return spelled;
 }
 
 } // namespace
@@ -223,7 +241,7 @@ void TForm1::saveItem()
     if (m_open.currentItem() <= 0)
         return;
     // On failure the fields keep the user's edits and the window stays in Edit.
-    m_open.writeCurrentItem(fieldsItem());
+    m_open.writeCurrentItem(spelledForCollection(m_prompts, this, fieldsItem()));
     m_editing = false;
     showNumber(m_open.currentItem());
 }
