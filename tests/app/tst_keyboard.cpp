@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QClipboard>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace vexil;
@@ -287,6 +288,15 @@ void TestKeyboard::positionsThroughTheClipboard()
     QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(main().board().at(5, 2), 2217);
     QCOMPARE(main().board().at(6, 0), 1);
+
+    // Ctrl+C of a board with a fairy unit gives Fairy-FEN, never a FEN without the unit.
+    QTest::keyClick(board(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY2(clipboard->text().contains(QStringLiteral("(CA)")), qPrintable(clipboard->text()));
+    QVERIFY(main().statusBar()->currentMessage().contains(QStringLiteral("Fairy-FEN")));
+    // A pasted FEN's en passant square is named as lost.
+    clipboard->setText(QStringLiteral("4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1"));
+    QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(m_prompts->shown.last().contains(QStringLiteral("en passant square e6")));
 }
 
 void TestKeyboard::boardCursor()

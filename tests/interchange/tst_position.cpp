@@ -31,6 +31,11 @@ private slots:
     void writesForsyth_data();
     void writesForsyth();
     void forsythReadsBackWhatItHolds();
+    void clipboardPositionKeepsEveryUnit();
+    void conventionalCastling_data();
+    void conventionalCastling();
+    void pastedFenFieldsAnItemCannotHold_data();
+    void pastedFenFieldsAnItemCannotHold();
 };
 
 void TestPosition::readsPositions_data() {
@@ -158,6 +163,77 @@ void TestPosition::forsythReadsBackWhatItHolds() {
                 QCOMPARE(after.letter(), before.letter());
             }
     }
+}
+
+void TestPosition::clipboardPositionKeepsEveryUnit() {
+    // Whatever the board holds, what goes to the clipboard reads back as the same units: FEN
+    // where it can, Fairy-FEN where a FEN would drop a unit.
+    QRandomGenerator random(65);
+    int fairyLines = 0;
+    for (int n = 0; n < 500; ++n) {
+        Board board;
+        for (int p = random.bounded(12); p > 0; --p) {
+            const int roll = random.bounded(3);
+            const PieceCode code =
+                roll == 0 ? 1 + random.bounded(16)
+                          : piece::make(17 + random.bounded(3), 1 + random.bounded(129), 0);
+            board.at(random.bounded(8), random.bounded(8)) = code;
+        }
+        bool fairy = false;
+        const QString text = ClipboardPosition(board, QString(), {}, &fairy);
+        fairyLines += fairy;
+        QCOMPARE(fairy, FenLeavesOutUnits(board));
+        const ParsedPosition p = ParsePositionLine(text);
+        QVERIFY2(p.ok(), qPrintable(text + ": " + p.error));
+        QStringList notHeld;
+        FairyFenOf(board, &notHeld);
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c) {
+                // Named as not held: a walk of digits for black, a kind with no walk code.
+                if (notHeld.join(' ').contains(SquareName(r, c)))
+                    continue;
+                const Piece before(board.at(r, c));
+                const Piece after(p.board.at(r, c));
+                QVERIFY2(after.side() == before.side() && after.letter() == before.letter(),
+                         qPrintable(text + QStringLiteral(" at %1: %2").arg(SquareName(r, c)).arg(before.code())));
+            }
+    }
+    QVERIFY(fairyLines > 100);
+}
+
+void TestPosition::conventionalCastling_data() {
+    QTest::addColumn<QString>("board");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("castling");
+    QTest::newRow("kings and rooks at home") << "e1=11 a1=3 h1=3 e8=12 a8=4 h8=4" << "" << "KQkq";
+    QTest::newRow("king moved") << "f1=11 a1=3 h1=3 e8=12 h8=4" << "" << "k";
+    QTest::newRow("a rook of the other side is no rook") << "e1=11 h1=4 a1=3" << "" << "Q";
+    QTest::newRow("a fairy king does not castle") << "e1=5017 h1=3" << "" << "-";
+    QTest::newRow("the condition forbids it") << "e1=11 h1=3" << "NoCastling" << "-";
+}
+
+void TestPosition::conventionalCastling() {
+    QFETCH(QString, board);
+    QFETCH(QString, condition);
+    const QString line = ClipboardPosition(boardOf(board), condition, {});
+    QTEST(line.section(QLatin1Char(' '), 2, 2), "castling");
+}
+
+void TestPosition::pastedFenFieldsAnItemCannotHold_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("lost");
+    QTest::newRow("placement only") << "4k3/8/8/8/8/8/8/4K2R" << 0;
+    QTest::newRow("the conventional rights") << "4k3/8/8/8/8/8/8/4K2R w K - 0 1" << 0;
+    QTest::newRow("rights taken away") << "4k3/8/8/8/8/8/8/4K2R w - - 0 1" << 1;
+    QTest::newRow("an en passant square") << "4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1" << 1;
+    QTest::newRow("both") << "r3k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1" << 2;
+}
+
+void TestPosition::pastedFenFieldsAnItemCannotHold() {
+    QFETCH(QString, line);
+    const ParsedPosition p = ParsePositionLine(line);
+    QVERIFY(p.ok());
+    QTEST(int(FenFieldsNotHeld(line, p.board).size()), "lost");
 }
 
 QTEST_GUILESS_MAIN(TestPosition)

@@ -3,6 +3,7 @@
 #include "interchange/piecenames.h"
 #include "model/fairytext.h"
 #include "model/piece.h"
+#include "model/piecename.h"
 
 namespace vexil {
 namespace {
@@ -253,6 +254,131 @@ QString ForsythOf(const Board& board, QStringList* notHeld) {
         if (empty > 0) text += QString::number(empty);
     }
     return text;
+}
+
+namespace {
+
+// The Fairy-FEN of one piece; empty for what it cannot hold.
+QString fairyFenPiece(PieceCode code) {
+    const Piece p(code);
+    if (!p.isPiece() || !p.isKnown()) return {};
+    const names::Side side = names::SideOf(code);
+    QString name;
+    if (const QChar letter = FenLetter(p); !letter.isNull()) {
+        name = letter.toUpper();
+    } else {
+        const QString walk = names::WalkOf(code);
+        if (walk.isEmpty()) return {};
+        const int kind = names::KindOfWalk(walk);
+        if (kind == names::KindOfWalk(u"G"))
+            name = QStringLiteral("*2Q");
+        else if (kind == names::KindOfWalk(u"N"))
+            name = QStringLiteral("*2N");
+        else if (walk.size() == 1 && QStringLiteral("PRBQK").contains(walk))
+            name = walk;
+        else if (walk == QLatin1String("S"))
+            name = QStringLiteral("N");
+        else
+            name = QLatin1Char('(') + walk + QLatin1Char(')');
+    }
+    switch (side) {
+    case names::Side::Black: return name.toLower();
+    case names::Side::Neutral: return QLatin1Char('-') + name;
+    case names::Side::White: return name;
+    }
+    return name;
+}
+
+bool noCastlingSaid(const QString& condition, const QStringList& twins) {
+    static const QString word = QStringLiteral("nocastling");
+    if (condition.contains(word, Qt::CaseInsensitive)) return true;
+    for (const QString& twin : twins)
+        if (twin.contains(word, Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+} // namespace
+
+QString FairyFenOf(const Board& board, QStringList* notHeld) {
+    QString text;
+    for (int r = 0; r < 8; ++r) {
+        if (r > 0) text += QLatin1Char('/');
+        int empty = 0;
+        for (int c = 0; c < 8; ++c) {
+            const PieceCode code = board.at(r, c);
+            const QString name = fairyFenPiece(code);
+            if (notHeld && code != 0) {
+                if (name.isEmpty())
+                    *notHeld << names::Describe(code, r, c);
+                else if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
+                         name.size() > 1 && !name[name.size() - 2].isLetter())
+                    // A walk of digits has no letter case to say that it is black.
+                    *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
+                else if (Piece(code).isFairy() && Piece(code).specification() > 0)
+                    *notHeld << QStringLiteral("the specification of %1")
+                                    .arg(names::Describe(code, r, c));
+            }
+            if (name.isEmpty()) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) text += QString::number(empty);
+            empty = 0;
+            text += name;
+        }
+        if (empty > 0) text += QString::number(empty);
+    }
+    return text;
+}
+
+bool FenLeavesOutUnits(const Board& board) {
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            if (board.at(r, c) != 0 && FenLetter(Piece(board.at(r, c))).isNull()) return true;
+    return false;
+}
+
+FenOptions ConventionalCastling(const Board& board, const QString& condition,
+                                const QStringList& twins) {
+    FenOptions options;
+    if (noCastlingSaid(condition, twins)) return options;
+    // Rows count from the eighth rank: white's back rank is row 7.
+    auto on = [&](int row, int column, QChar letter) {
+        return FenLetter(Piece(board.at(row, column))) == letter;
+    };
+    const bool whiteKing = on(7, 4, QLatin1Char('K'));
+    const bool blackKing = on(0, 4, QLatin1Char('k'));
+    options.whiteShort = whiteKing && on(7, 7, QLatin1Char('R'));
+    options.whiteLong = whiteKing && on(7, 0, QLatin1Char('R'));
+    options.blackShort = blackKing && on(0, 7, QLatin1Char('r'));
+    options.blackLong = blackKing && on(0, 0, QLatin1Char('r'));
+    return options;
+}
+
+QString ClipboardPosition(const Board& board, const QString& condition, const QStringList& twins,
+                          bool* fairy) {
+    const FenOptions options = ConventionalCastling(board, condition, twins);
+    const bool leavesOut = FenLeavesOutUnits(board);
+    if (fairy) *fairy = leavesOut;
+    const QString fen = BuildFenLine(board, options);
+    if (!leavesOut) return fen;
+    // The same fields behind a placement that holds every unit.
+    return FairyFenOf(board) + fen.mid(fen.indexOf(QLatin1Char(' ')));
+}
+
+QStringList FenFieldsNotHeld(QStringView line, const Board& board) {
+    const QList<QStringView> fields = line.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList lost;
+    if (fields.size() >= 3) {
+        const FenOptions conventional = ConventionalCastling(board, QString(), {});
+        const QString expected = BuildFenLine(Board(), conventional).section(QLatin1Char(' '), 2, 2);
+        if (fields[2] != expected)
+            lost << QStringLiteral("castling rights %1 (a collection item has %2)")
+                        .arg(fields[2].toString(), expected);
+    }
+    if (fields.size() >= 4 && fields[3] != QLatin1String("-"))
+        lost << QStringLiteral("en passant square %1").arg(fields[3].toString());
+    return lost;
 }
 
 } // namespace vexil

@@ -15,6 +15,8 @@
 #include "solve/fen.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QLineEdit>
 
@@ -31,8 +33,19 @@ void TForm1::editBoard(const QString& what, const std::function<void()>& change)
 
 void TForm1::copyPosition(bool forsyth)
 {
-    QGuiApplication::clipboard()->setText(forsyth ? QStringLiteral("Forsyth ") + ForsythOf(m_board)
-                                                  : BuildFenLine(m_board, FenOptions()));
+    if (forsyth) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("Forsyth ") + ForsythOf(m_board));
+        return;
+    }
+    // A FEN would drop the fairy units and so give another position: those boards go as
+    // Fairy-FEN, and the user is told.
+    bool fairy = false;
+    QGuiApplication::clipboard()->setText(ClipboardPosition(
+        m_board, ComboBox2->currentText(), VisibleLines(Memo2), &fairy));
+    if (fairy)
+        statusBar()->showMessage(
+            QStringLiteral("Copied as Fairy-FEN: a FEN cannot hold the board's fairy units."),
+            6000);
 }
 
 void TForm1::pastePosition()
@@ -44,6 +57,13 @@ void TForm1::pastePosition()
             throw Failure::refusal(QStringLiteral("The clipboard holds no position: %1")
                                        .arg(position.error));
         editBoard(QStringLiteral("paste"), [&] { m_board = position.board; });
+        if (position.notation == PositionNotation::Fen) {
+            const QStringList lost = FenFieldsNotHeld(QStringView(text).left(4096), m_board);
+            if (!lost.isEmpty())
+                m_prompts.message(this, QStringLiteral("The position was placed. A collection "
+                                                       "item cannot hold its %1.")
+                                            .arg(lost.join(QStringLiteral(" or its "))));
+        }
     });
 }
 
