@@ -173,8 +173,8 @@ void TestOlive::writesEntryFields_data() {
     Item pieces;
     pieces.board = boardOf("a1=11 b2=6 c3=504017 d4=719 e5=16 f6=2218 g7=13");
     QTest::newRow("pieces") << pieces
-                            << "algebraic:\n  white: [Gg7, Royal Gc3, Ka1]\n  black: [Caf6, Ne5, "
-                               "Sb2]\n  neutral: [Ald4]";
+                            << "algebraic:\n  white: [Gg7, Royal Gc3, Ka1]\n  black: [CAf6, Ne5, "
+                               "Sb2]\n  neutral: [ALd4]";
     Item authors;
     authors.author = "Loyd, Samuel; Dawson, T. R.";
     QTest::newRow("authors") << authors << "authors:\n  - Loyd, Samuel\n  - Dawson, T. R.";

@@ -589,9 +589,10 @@ void writeAward(EntryWriting& w) {
     w.out += '\n';
 }
 
-// A piece as YACPDB writes it: "Royal Zf3", "Pag7" (pao), "Ka1".
+// A piece as YACPDB writes it: "Royal Zf3", "PAg7" (pao), "Ka1". The walk stays in capitals:
+// readers tell "LE" (a leo) from "L" and a square only by the case.
 QString walkForEntry(const QString& walk) {
-    return walk.left(1) + walk.mid(1).toLower();
+    return walk.toUpper();
 }
 
 QString specificationForEntry(int specification) {
