@@ -132,33 +132,58 @@ bool startsWithColour(QStringView token, names::Side& side) {
     return false;
 }
 
+// The lines of a text, each without its line end: CR LF, a lone LF and a lone CR all end one.
+QList<QStringView> linesOf(QStringView text) {
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n')) continue;
+        lines.append(text.sliced(start, i - start));
+        if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.sliced(start));
+    return lines;
+}
+
+// Reads a file token by token in one pass: a keyword changes the state and reading goes on
+// with the next token, so a line of thousands of keywords costs what its length costs.
 class ProblemReader {
 public:
     explicit ProblemReader(ImportedItems& result) : m_result(result) {}
 
     void read(const QString& text) {
-        const QStringList lines = text.split(QLatin1Char('\n'));
+        const QList<QStringView> lines = linesOf(text);
         bool sawBegin = false;
         for (qsizetype n = 0; n < lines.size(); ++n) {
-            QString line = lines[n];
-            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
             m_lineNumber = int(n) + 1;
+            const QStringView line = lines[n];
+            const QList<Token> tokens = tokensOf(line, 0);
+            if (tokens.isEmpty()) continue;
+            qsizetype first = 0;
             if (!m_inProblem) {
-                const QList<Token> tokens = tokensOf(line, 0);
-                if (tokens.isEmpty()) continue;
-                if (keywordOf(tokens[0].text, true) == Keyword::BeginProblem) {
-                    sawBegin = true;
-                    startProblem();
-                    handle(line, tokens[0].end);
-                } else if (!m_reportedOutside) {
-                    m_reportedOutside = true;
-                    m_result.report.addGeneral(
-                        QStringLiteral("line %1: text outside BeginProblem ... EndProblem ignored")
-                            .arg(m_lineNumber));
+                if (keywordOf(tokens[0].text, true) != Keyword::BeginProblem) {
+                    if (!m_reportedOutside) {
+                        m_reportedOutside = true;
+                        m_result.report.addGeneral(
+                            QStringLiteral(
+                                "line %1: text outside BeginProblem ... EndProblem ignored")
+                                .arg(m_lineNumber));
+                    }
+                    continue;
                 }
+                sawBegin = true;
+                startProblem();
+                first = 1;
+            } else if (m_section == Section::Twin &&
+                       keywordOf(tokens[0].text, true) == Keyword::None) {
+                // A twin runs on over the lines that follow it, word for word.
+                if (!m_item.twins.isEmpty())
+                    m_item.twins.last() += QLatin1Char(' ') + line.trimmed().toString();
                 continue;
             }
-            handle(line, 0);
+            readTokens(line, tokens, first);
         }
         if (!sawBegin)
             throw Failure::error(
@@ -214,38 +239,115 @@ private:
         m_inProblem = false;
     }
 
-    // One line, from `from` on; a keyword at its start may be cut to a unique prefix.
-    void handle(QStringView line, qsizetype from) {
-        const QList<Token> tokens = tokensOf(line, from);
-        if (tokens.isEmpty()) return;
-        const Keyword k = keywordOf(tokens[0].text, true);
-        if (k != Keyword::None) {
-            keyword(k, line, tokens[0].end);
-            return;
+    // The tokens of one line from `i` on. The first word of a line (or of what follows
+    // BeginProblem and NextProblem) may be a keyword cut to a unique prefix; elsewhere only a
+    // keyword written out in full starts a new section.
+    void readTokens(QStringView line, const QList<Token>& tokens, qsizetype i) {
+        bool lineStart = true;
+        QStringList ignored;
+        auto flushIgnored = [&] {
+            if (!ignored.isEmpty())
+                note(QStringLiteral("\"%1\" not understood").arg(ignored.join(QLatin1Char(' '))));
+            ignored.clear();
+        };
+        for (; i < tokens.size(); ++i) {
+            const QStringView token = tokens[i].text;
+            const Keyword k = keywordOf(token, lineStart);
+            lineStart = false;
+            if (k == Keyword::None) {
+                word(token, ignored);
+                continue;
+            }
+            flushIgnored();
+            const qsizetype after = tokens[i].end;
+            m_section = Section::None;
+            switch (k) {
+            case Keyword::BeginProblem:
+                if (m_item != Item() || m_hasBoard)
+                    note(QStringLiteral("BeginProblem inside a problem ignored"));
+                lineStart = true;
+                break;
+            case Keyword::EndProblem:
+                finishProblem();
+                if (i + 1 < tokens.size())
+                    m_result.report.addGeneral(
+                        QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
+                return;
+            case Keyword::NextProblem:
+                finishProblem();
+                startProblem();
+                lineStart = true;
+                break;
+            case Keyword::Author:
+            case Keyword::Origin:
+            case Keyword::Title:
+            case Keyword::Award:
+            case Keyword::Remark:
+            case Keyword::Protocol:
+            case Keyword::LaTeX:
+            case Keyword::LaTeXPieces:
+            case Keyword::LaTeXEnd:
+            case Keyword::SStipulation:
+                lineText(k, line.sliced(after).trimmed().toString());
+                return;
+            case Keyword::Twin:
+            case Keyword::ZeroPosition: {
+                // The words after the keyword as they stand, so that a line written from an
+                // item reads back unchanged.
+                QStringView text = line.sliced(after);
+                while (!text.isEmpty() && text.back().isSpace())
+                    text.chop(1);
+                m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin")
+                                                    : QStringLiteral("Zero")) +
+                                    text.toString();
+                m_section = Section::Twin;
+                return;
+            }
+            case Keyword::Pieces:
+                m_section = Section::Pieces;
+                m_hasBoard = true;
+                m_side.reset();
+                m_specification = 0;
+                break;
+            case Keyword::Condition:
+                m_section = Section::Condition;
+                break;
+            case Keyword::Option:
+                m_section = Section::Option;
+                break;
+            case Keyword::Forsyth: {
+                if (i + 1 >= tokens.size()) {
+                    note(QStringLiteral("board: Forsyth without a position"));
+                    return;
+                }
+                const QStringView position = tokens[++i].text;
+                const ParsedPosition p = ParsePosition(position, PositionNotation::Forsyth);
+                if (p.ok()) {
+                    m_item.board = p.board;
+                    m_hasBoard = true;
+                } else {
+                    note(QStringLiteral("board: Forsyth %1: %2").arg(position.toString(), p.error));
+                }
+                break;
+            }
+            case Keyword::Stipulation:
+                if (i + 1 >= tokens.size()) return;
+                m_item.stipulation = tokens[++i].text.toString();
+                m_section = Section::Ignored;
+                break;
+            case Keyword::None:
+                break;
+            }
         }
-        continueSection(line, from, tokens);
+        if (!ignored.isEmpty())
+            note(QStringLiteral("line %1: \"%2\" not understood")
+                     .arg(m_lineNumber)
+                     .arg(ignored.join(QLatin1Char(' '))));
     }
 
-    void keyword(Keyword k, QStringView line, qsizetype after) {
-        const QString rest = line.sliced(after).trimmed().toString();
-        m_section = Section::None;
+    // A keyword that takes the rest of its line as its text.
+    void lineText(Keyword k, const QString& rest) {
         switch (k) {
-        case Keyword::BeginProblem:
-            if (m_item != Item() || m_hasBoard)
-                note(QStringLiteral("BeginProblem inside a problem ignored"));
-            handle(line, after);
-            return;
-        case Keyword::EndProblem:
-            finishProblem();
-            if (!rest.isEmpty())
-                m_result.report.addGeneral(
-                    QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
-            return;
-        case Keyword::NextProblem:
-            finishProblem();
-            startProblem();
-            handle(line, after);
-            return;
         case Keyword::Author:
             m_authors << rest;
             return;
@@ -264,111 +366,36 @@ private:
         case Keyword::Protocol:
             note(QStringLiteral("protocol \"%1\" left out").arg(rest));
             return;
-        case Keyword::LaTeX:
-        case Keyword::LaTeXPieces:
-        case Keyword::LaTeXEnd:
-            note(QStringLiteral("LaTeX line left out"));
-            return;
         case Keyword::SStipulation:
             note(QStringLiteral("stipulation: structured stipulation \"%1\" left out").arg(rest));
             return;
-        case Keyword::Twin:
-        case Keyword::ZeroPosition: {
-            // The words after the keyword as they stand, so that a line written from an item
-            // reads back unchanged.
-            QString text = line.sliced(after).toString();
-            while (!text.isEmpty() && text.back().isSpace())
-                text.chop(1);
-            m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin") : QStringLiteral("Zero")) +
-                                text;
-            m_section = Section::Twin;
-            return;
-        }
-        case Keyword::Pieces:
-            m_section = Section::Pieces;
-            m_hasBoard = true;
-            m_side.reset();
-            m_specification = 0;
-            break;
-        case Keyword::Condition:
-            m_section = Section::Condition;
-            break;
-        case Keyword::Option:
-            m_section = Section::Option;
-            break;
-        case Keyword::Forsyth: {
-            const QList<Token> tokens = tokensOf(line, after);
-            if (tokens.isEmpty()) {
-                note(QStringLiteral("board: Forsyth without a position"));
-                return;
-            }
-            const ParsedPosition p = ParsePosition(tokens[0].text, PositionNotation::Forsyth);
-            if (p.ok()) {
-                m_item.board = p.board;
-                m_hasBoard = true;
-            } else {
-                note(QStringLiteral("board: Forsyth %1: %2")
-                         .arg(tokens[0].text.toString(), p.error));
-            }
-            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
-            return;
-        }
-        case Keyword::Stipulation: {
-            const QList<Token> tokens = tokensOf(line, after);
-            if (tokens.isEmpty()) return;
-            m_item.stipulation = tokens[0].text.toString();
-            m_section = Section::Ignored;
-            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
-            return;
-        }
         default:
-            break;
+            note(QStringLiteral("LaTeX line left out"));
+            return;
         }
-        continueSection(line, after, tokensOf(line, after));
     }
 
-    // Words of the running section; a keyword written out in full starts a new one.
-    void continueSection(QStringView line, qsizetype, const QList<Token>& tokens) {
-        if (m_section == Section::Twin) {
-            const QString text = line.trimmed().toString();
-            if (!text.isEmpty() && !m_item.twins.isEmpty())
-                m_item.twins.last() += QLatin1Char(' ') + text;
-            return;
+    // One word of the running section.
+    void word(QStringView token, QStringList& ignored) {
+        switch (m_section) {
+        case Section::Pieces:
+            if (!piece(token)) ignored << token.toString();
+            break;
+        case Section::Condition:
+            m_conditions << token.toString();
+            break;
+        case Section::Option:
+            if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
+                m_duplex = true;
+            else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
+                m_whiteToPlay = true;
+            else
+                m_options << token.toString();
+            break;
+        default:
+            ignored << token.toString();
+            break;
         }
-        QStringList ignored;
-        for (qsizetype i = 0; i < tokens.size(); ++i) {
-            const QStringView token = tokens[i].text;
-            if (const Keyword k = keywordOf(token, false); k != Keyword::None) {
-                if (!ignored.isEmpty())
-                    note(QStringLiteral("\"%1\" not understood")
-                             .arg(ignored.join(QLatin1Char(' '))));
-                keyword(k, line, tokens[i].end);
-                return;
-            }
-            switch (m_section) {
-            case Section::Pieces:
-                if (!piece(token)) ignored << token.toString();
-                break;
-            case Section::Condition:
-                m_conditions << token.toString();
-                break;
-            case Section::Option:
-                if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
-                    m_duplex = true;
-                else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
-                    m_whiteToPlay = true;
-                else
-                    m_options << token.toString();
-                break;
-            default:
-                ignored << token.toString();
-                break;
-            }
-        }
-        if (!ignored.isEmpty())
-            note(QStringLiteral("line %1: \"%2\" not understood")
-                     .arg(m_lineNumber)
-                     .arg(ignored.join(QLatin1Char(' '))));
     }
 
     bool piece(QStringView token) {
