@@ -9,10 +9,12 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <yaml-cpp/eventhandler.h>
 #include <yaml-cpp/yaml.h>
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 namespace vexil {
@@ -63,8 +65,15 @@ bool isSolvingOption(QStringView option) {
     return false;
 }
 
+// A text named in a note; a long one is cut, since the report is for reading.
+QString shortened(const QString& text) {
+    if (text.size() <= InterchangeReport::kMaxQuoted) return text;
+    return text.first(InterchangeReport::kMaxQuoted) +
+           QStringLiteral("... (%1 characters)").arg(text.size());
+}
+
 QString quoted(const QString& text) {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + shortened(text) + QLatin1Char('"');
 }
 
 // ---------------------------------------------------------------------------------------
@@ -79,8 +88,14 @@ struct EntryReading {
     std::optional<QString> plainSource, commentSource, commentAuthors;
     bool hasAuthors = false;
     bool hasBoard = false;
+    int moreNotes = 0; // beyond what a report keeps
 
-    void note(const QString& text) { notes << text; }
+    void note(const QString& text) {
+        if (notes.size() < InterchangeReport::kMaxNotes)
+            notes << text;
+        else
+            ++moreNotes;
+    }
 };
 
 QString scalarText(const YAML::Node& node) {
@@ -353,10 +368,17 @@ QString composedSource(const EntryReading& r) {
 QString describeValue(const YAML::Node& node) {
     if (node.IsScalar()) return quoted(scalarText(node));
     if (node.IsSequence()) {
-        QStringList texts;
-        for (const YAML::Node& element : node)
-            texts << (element.IsScalar() ? scalarText(element) : QStringLiteral("..."));
-        return texts.join(QStringLiteral(", "));
+        QString texts;
+        for (const YAML::Node& element : node) {
+            if (texts.size() > InterchangeReport::kMaxQuoted) {
+                texts += QStringLiteral(", ... (%1 in all)").arg(node.size());
+                break;
+            }
+            if (!texts.isEmpty()) texts += QStringLiteral(", ");
+            texts += element.IsScalar() ? shortened(scalarText(element))
+                                        : QStringLiteral("...");
+        }
+        return texts;
     }
     return {};
 }
@@ -977,6 +999,80 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text) {
     return std::nullopt;
 }
 
+// What a document becomes once built, measured from the parser's events before it is: yaml-cpp
+// keeps some 600 bytes per node, and reading visits an aliased node once per alias, so a few
+// anchors that nest aliases can stand for gigabytes. Sizes in bytes, node overhead included.
+class DocumentMeasure : public YAML::EventHandler {
+public:
+    static constexpr quint64 kNodeBytes = 600;
+    // Olive writes no aliases; a hand-written file may share a few nodes.
+    static constexpr quint64 kAliasBudget = 4 * 1024 * 1024;
+
+    struct TooManyAliases {};
+
+    quint64 built = 0;    // the nodes as written, an alias as one node
+    quint64 expanded = 0; // every alias replaced by what it stands for
+
+    void OnDocumentStart(const YAML::Mark&) override {}
+    void OnDocumentEnd() override {}
+    void OnNull(const YAML::Mark&, YAML::anchor_t anchor) override { leaf(anchor, kNodeBytes); }
+    void OnAlias(const YAML::Mark&, YAML::anchor_t anchor) override {
+        add(kNodeBytes, anchor < m_anchors.size() ? m_anchors[anchor] : kNodeBytes);
+    }
+    void OnScalar(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                  const std::string& value) override {
+        leaf(anchor, kNodeBytes + value.size());
+    }
+    void OnSequenceStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                         YAML::EmitterStyle::value) override {
+        open(anchor);
+    }
+    void OnSequenceEnd() override { close(); }
+    void OnMapStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                    YAML::EmitterStyle::value) override {
+        open(anchor);
+    }
+    void OnMapEnd() override { close(); }
+
+private:
+    static quint64 sum(quint64 a, quint64 b) { return a > ~quint64(0) - b ? ~quint64(0) : a + b; }
+
+    void add(quint64 own, quint64 whole) {
+        built = sum(built, own);
+        expanded = sum(expanded, whole);
+        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, whole);
+        if (expanded - qMin(expanded, built) > kAliasBudget) throw TooManyAliases();
+    }
+    void remember(YAML::anchor_t anchor, quint64 whole) {
+        if (anchor == YAML::NullAnchor) return;
+        if (anchor >= m_anchors.size()) m_anchors.resize(anchor + 1, kNodeBytes);
+        m_anchors[anchor] = whole;
+    }
+    void leaf(YAML::anchor_t anchor, quint64 bytes) {
+        remember(anchor, bytes);
+        add(bytes, bytes);
+    }
+    void open(YAML::anchor_t anchor) {
+        built = sum(built, kNodeBytes);
+        m_open.push_back({anchor, kNodeBytes});
+    }
+    void close() {
+        if (m_open.empty()) return;
+        const Open done = m_open.back();
+        m_open.pop_back();
+        remember(done.anchor, done.expanded);
+        expanded = sum(expanded, kNodeBytes);
+        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, done.expanded);
+    }
+
+    struct Open {
+        YAML::anchor_t anchor;
+        quint64 expanded;
+    };
+    std::vector<Open> m_open;
+    std::vector<quint64> m_anchors; // by anchor: what the anchored node stands for
+};
+
 void readDocument(const YAML::Node& document, int index, ImportedItems& result) {
     const QString label = QStringLiteral("entry %1").arg(index);
     if (!document.IsMap()) {
@@ -989,6 +1085,7 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
         EntryReading r = readEntry(document);
         for (const QString& note : r.notes)
             result.report.add(index, label, note);
+        result.report.countDropped(r.moreNotes);
         result.items.append(std::move(r.item));
         result.entries.append(index);
     } catch (const YAML::Exception& e) {
@@ -1000,7 +1097,11 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
 
 } // namespace
 
-ImportedItems ReadOlive(QByteArrayView bytes) {
+qint64 ImportMemoryLimit(qint64 fileSize) {
+    return 8 * fileSize + 100 * 1024 * 1024;
+}
+
+ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
     ImportedItems result;
     const std::string text = utf8Of(bytes, result.report);
     // YAML has no place for control characters, and its parser may lose its way on them.
@@ -1021,7 +1122,9 @@ ImportedItems ReadOlive(QByteArrayView bytes) {
     int index = 0;
     // One document at a time: a stream of thousands of entries is never held as nodes all at
     // once, which keeps the reading close to the speed of the YAML parser itself.
+    const qint64 memoryLimit = ImportMemoryLimit(bytes.size());
     for (const DocumentText& document : documentsOf(text)) {
+        ReportProgress(progress, qint64(document.begin), qint64(text.size()));
         std::vector<YAML::Node> nodes;
         const std::string part = text.substr(document.begin, document.end - document.begin);
         if (const auto comma = strayComma(part))
@@ -1030,7 +1133,29 @@ ImportedItems ReadOlive(QByteArrayView bytes) {
                                      .arg(document.firstLine + comma->first + 1)
                                      .arg(comma->second + 1));
         try {
+            DocumentMeasure measure;
+            std::istringstream stream(part);
+            YAML::Parser parser(stream);
+            while (parser.HandleNextDocument(measure)) {
+            }
+            // The file's text is held three times over while a document is read: the file,
+            // its text, and the document's own part.
+            if (3 * quint64(bytes.size()) + measure.built > quint64(memoryLimit))
+                throw Failure::error(
+                    QStringLiteral("The file is too large to import: entry %1 (from line %2) "
+                                   "alone would need more than %3 MB of memory.")
+                        .arg(index + 1)
+                        .arg(document.firstLine + 1)
+                        .arg(memoryLimit / (1024 * 1024)));
             nodes = YAML::LoadAll(part);
+        } catch (const DocumentMeasure::TooManyAliases&) {
+            throw Failure::error(
+                QStringLiteral("The file repeats its anchored parts (YAML aliases \"*\") too "
+                               "often: entry %1 (from line %2) would grow to more than %3 MB. "
+                               "Nothing was imported.")
+                    .arg(index + 1)
+                    .arg(document.firstLine + 1)
+                    .arg(DocumentMeasure::kAliasBudget / (1024 * 1024)));
         } catch (const YAML::Exception& e) {
             throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: %3")
                                      .arg(document.firstLine + e.mark.line + 1)
