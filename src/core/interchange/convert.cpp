@@ -94,21 +94,24 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     return file;
 }
 
-ConvertedFile ConvertOlive(QByteArrayView bytes) {
-    return ConvertImported(ReadOlive(bytes));
+ConvertedFile ConvertOlive(QByteArrayView bytes, const Progress& progress) {
+    return ConvertImported(ReadOlive(bytes, progress));
 }
 
-ConvertedFile ConvertPopeyeFile(QByteArrayView bytes) {
-    return ConvertImported(ReadPopeyeFile(bytes));
+ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress) {
+    ReportProgress(progress, 0, bytes.size());
+    ImportedItems imported = ReadPopeyeFile(bytes);
+    ReportProgress(progress, bytes.size(), bytes.size());
+    return ConvertImported(std::move(imported));
 }
 
-ConvertedFile ConvertInterchangeFile(const QString& path) {
+ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress) {
     const QByteArray bytes = ReadWholeFile(path);
     switch (InterchangeFormatOf(path, bytes)) {
     case InterchangeFormat::Olive:
-        return ConvertOlive(bytes);
+        return ConvertOlive(bytes, progress);
     case InterchangeFormat::Popeye:
-        return ConvertPopeyeFile(bytes);
+        return ConvertPopeyeFile(bytes, progress);
     case InterchangeFormat::Dgr:
         break;
     }
