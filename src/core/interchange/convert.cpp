@@ -82,7 +82,11 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     const QString labelPattern = imported.entryWord + QStringLiteral(" %1");
     for (qsizetype i = 0; i < imported.items.size(); ++i) {
         QStringList notes;
-        const Item item = StorableItem(CollectionItem(imported.items[i], notes));
+        // Each item read is let go once written: a file of long texts is not held twice.
+        Item read = std::move(imported.items[i]);
+        imported.items[i] = Item();
+        const Item item = StorableItem(CollectionItem(read, notes));
+        read = Item();
         const int number = int(i) + 1;
         const int header = int(file.lines.size());
         EmptyItem(file.lines, number);
@@ -106,12 +110,21 @@ ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress) 
 }
 
 ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress) {
-    const QByteArray bytes = ReadWholeFile(path);
+    QByteArray bytes = ReadWholeFile(path);
+    // The file's bytes go once read, before the collection is made of what they held.
+    auto converted = [&](ImportedItems (*read)(QByteArrayView, const Progress&)) {
+        ImportedItems imported = read(bytes, progress);
+        bytes = QByteArray();
+        return ConvertImported(std::move(imported));
+    };
     switch (InterchangeFormatOf(path, bytes)) {
     case InterchangeFormat::Olive:
-        return ConvertOlive(bytes, progress);
+        return converted(&ReadOlive);
     case InterchangeFormat::Popeye:
-        return ConvertPopeyeFile(bytes, progress);
+        return converted([](QByteArrayView b, const Progress& p) {
+            ReportProgress(p, 0, b.size());
+            return ReadPopeyeFile(b);
+        });
     case InterchangeFormat::Dgr:
         break;
     }

@@ -414,9 +414,21 @@ EntryReading readEntry(const YAML::Node& entry) {
 // Olive files should be UTF-8; one written in Windows-1252 is read as such rather than
 // turning every accented letter into a replacement character.
 std::string utf8Of(QByteArrayView bytes, InterchangeReport& report) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    if (!decoder.hasError()) return std::string(bytes.data(), size_t(bytes.size()));
+    // Checked a piece at a time, each ending before a character's first byte: a decoded copy
+    // of a large file would be twice its size.
+    constexpr qsizetype kPiece = 1 << 20;
+    bool utf8 = true;
+    for (qsizetype at = 0; at < bytes.size() && utf8;) {
+        qsizetype end = qMin(at + kPiece, bytes.size());
+        for (int back = 0; back < 3 && end < bytes.size() && (uchar(bytes[end]) & 0xC0) == 0x80;
+             ++back)
+            --end;
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString piece = decoder(bytes.sliced(at, end - at));
+        utf8 = !decoder.hasError();
+        at = end;
+    }
+    if (utf8) return std::string(bytes.data(), size_t(bytes.size()));
     report.addGeneral(QStringLiteral("The file is not UTF-8; it was read as Windows-1252."));
     return cp1252::decode(bytes).toStdString();
 }
@@ -855,7 +867,7 @@ struct DocumentText {
     bool opened = false; // starts with a "---" line
 };
 
-bool isMarkerLine(const std::string& text, size_t at, const char* marker) {
+bool isMarkerLine(std::string_view text, size_t at, const char* marker) {
     if (text.compare(at, 3, marker) != 0) return false;
     return at + 3 == text.size() || text[at + 3] == ' ' || text[at + 3] == '\t' ||
            text[at + 3] == '\n' || text[at + 3] == '\r';
@@ -900,7 +912,7 @@ std::vector<DocumentText> documentsOf(const std::string& text) {
 // yaml-cpp 0.7 never returns from a document that holds a "," where a token starts outside a
 // flow collection (",", "- a\n,", "\"a\" ,"). No valid YAML has one, so such a document is
 // refused before the parser sees it. Gives the 0-based line and column of that comma.
-std::optional<std::pair<int, int>> strayComma(const std::string& text) {
+std::optional<std::pair<int, int>> strayComma(std::string_view text) {
     static const QRegularExpression blockHeader(QStringLiteral("^[|>][-+0-9]{0,3}$"));
     int depth = 0;
     int line = 0;
@@ -984,14 +996,15 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text) {
             }
         }
         // A block text starts after a line that ends in its header ("|", ">-", "|2").
-        std::string content = text.substr(at, contentEnd - at);
+        std::string_view content = text.substr(at, contentEnd - at);
         while (!content.empty() &&
                (content.back() == ' ' || content.back() == '\t' || content.back() == '\r'))
-            content.pop_back();
+            content.remove_suffix(1);
         const size_t lastBlank = content.find_last_of(" \t");
-        const std::string last = content.substr(lastBlank == std::string::npos ? 0 : lastBlank + 1);
-        if (depth == 0 && !last.empty() &&
-            blockHeader.match(QString::fromStdString(last)).hasMatch())
+        const std::string_view last =
+            content.substr(lastBlank == std::string::npos ? 0 : lastBlank + 1);
+        if (depth == 0 && !last.empty() && last.size() <= 4 &&
+            blockHeader.match(QString::fromUtf8(last.data(), qsizetype(last.size()))).hasMatch())
             blockIndent = int(indent);
         at = end + 1;
         ++line;
@@ -1073,6 +1086,28 @@ private:
     std::vector<quint64> m_anchors; // by anchor: what the anchored node stands for
 };
 
+// The parser reads a document where it lies in the file's text, not from a copy of it.
+class ViewStream : public std::streambuf {
+public:
+    explicit ViewStream(std::string_view text) {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+// Whether a document must be measured before it is built: it may hold an alias, or it may
+// hold more nodes than `room` has memory for. Every node but the first starts after one of
+// the indicators counted here, so twice their number bounds the nodes.
+bool mayRepeatOrSwell(std::string_view part, quint64 room) {
+    quint64 indicators = 0;
+    for (const char c : part) {
+        if (c == '*') return true;
+        indicators += c == ',' || c == '-' || c == ':' || c == '[' || c == '{' || c == '?' ||
+                      c == '\n';
+    }
+    return (2 * indicators + 1) * DocumentMeasure::kNodeBytes > room;
+}
+
 void readDocument(const YAML::Node& document, int index, ImportedItems& result) {
     const QString label = QStringLiteral("entry %1").arg(index);
     if (!document.IsMap()) {
@@ -1126,28 +1161,34 @@ ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
     for (const DocumentText& document : documentsOf(text)) {
         ReportProgress(progress, qint64(document.begin), qint64(text.size()));
         std::vector<YAML::Node> nodes;
-        const std::string part = text.substr(document.begin, document.end - document.begin);
+        const std::string_view part =
+            std::string_view(text).substr(document.begin, document.end - document.begin);
         if (const auto comma = strayComma(part))
             throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: "
                                                 "a comma outside a list")
                                      .arg(document.firstLine + comma->first + 1)
                                      .arg(comma->second + 1));
         try {
-            DocumentMeasure measure;
-            std::istringstream stream(part);
-            YAML::Parser parser(stream);
-            while (parser.HandleNextDocument(measure)) {
+            // The file's text is held twice while a document is read: the file and its text.
+            const quint64 held = 2 * quint64(bytes.size());
+            if (mayRepeatOrSwell(part, quint64(memoryLimit) - qMin(quint64(memoryLimit), held))) {
+                DocumentMeasure measure;
+                ViewStream buffer(part);
+                std::istream stream(&buffer);
+                YAML::Parser parser(stream);
+                while (parser.HandleNextDocument(measure)) {
+                }
+                if (held + measure.built > quint64(memoryLimit))
+                    throw Failure::error(
+                        QStringLiteral("The file is too large to import: entry %1 (from line "
+                                       "%2) alone would need more than %3 MB of memory.")
+                            .arg(index + 1)
+                            .arg(document.firstLine + 1)
+                            .arg(memoryLimit / (1024 * 1024)));
             }
-            // The file's text is held three times over while a document is read: the file,
-            // its text, and the document's own part.
-            if (3 * quint64(bytes.size()) + measure.built > quint64(memoryLimit))
-                throw Failure::error(
-                    QStringLiteral("The file is too large to import: entry %1 (from line %2) "
-                                   "alone would need more than %3 MB of memory.")
-                        .arg(index + 1)
-                        .arg(document.firstLine + 1)
-                        .arg(memoryLimit / (1024 * 1024)));
-            nodes = YAML::LoadAll(part);
+            ViewStream buffer(part);
+            std::istream stream(&buffer);
+            nodes = YAML::LoadAll(stream);
         } catch (const DocumentMeasure::TooManyAliases&) {
             throw Failure::error(
                 QStringLiteral("The file repeats its anchored parts (YAML aliases \"*\") too "

@@ -8,6 +8,8 @@
 
 #include <QStringDecoder>
 
+#include <optional>
+
 namespace vexil {
 namespace {
 
@@ -103,18 +105,22 @@ struct Token {
     qsizetype end; // just after the token in its line
 };
 
-QList<Token> tokensOf(QStringView line, qsizetype from) {
-    QList<Token> tokens;
-    qsizetype i = from;
-    while (i < line.size()) {
-        while (i < line.size() && line[i].isSpace())
-            ++i;
-        const qsizetype start = i;
-        while (i < line.size() && !line[i].isSpace())
-            ++i;
-        if (i > start) tokens.append({line.sliced(start, i - start), i});
-    }
-    return tokens;
+// The next word of `line` from `at` on, moving `at` past it; none at the end of the line.
+std::optional<Token> nextToken(QStringView line, qsizetype& at) {
+    while (at < line.size() && line[at].isSpace())
+        ++at;
+    const qsizetype start = at;
+    while (at < line.size() && !line[at].isSpace())
+        ++at;
+    if (at == start) return std::nullopt;
+    return Token{line.sliced(start, at - start), at};
+}
+
+// Words a note names: the first thousand characters or so, for a report is read by people.
+void addWord(QString& words, QStringView token) {
+    if (words.size() > InterchangeReport::kMaxNoteLength) return;
+    if (!words.isEmpty()) words += QLatin1Char(' ');
+    words += token;
 }
 
 bool startsWithColour(QStringView token, names::Side& side) {
@@ -159,11 +165,12 @@ public:
         for (qsizetype n = 0; n < lines.size(); ++n) {
             m_lineNumber = int(n) + 1;
             const QStringView line = lines[n];
-            const QList<Token> tokens = tokensOf(line, 0);
-            if (tokens.isEmpty()) continue;
-            qsizetype first = 0;
+            qsizetype at = 0;
+            const std::optional<Token> first = nextToken(line, at);
+            if (!first) continue;
+            qsizetype from = 0;
             if (!m_inProblem) {
-                if (keywordOf(tokens[0].text, true) != Keyword::BeginProblem) {
+                if (keywordOf(first->text, true) != Keyword::BeginProblem) {
                     if (!m_reportedOutside) {
                         m_reportedOutside = true;
                         m_result.report.addGeneral(
@@ -175,15 +182,15 @@ public:
                 }
                 sawBegin = true;
                 startProblem();
-                first = 1;
+                from = first->end;
             } else if (m_section == Section::Twin &&
-                       keywordOf(tokens[0].text, true) == Keyword::None) {
+                       keywordOf(first->text, true) == Keyword::None) {
                 // A twin runs on over the lines that follow it, word for word.
                 if (!m_item.twins.isEmpty())
                     m_item.twins.last() += QLatin1Char(' ') + line.trimmed().toString();
                 continue;
             }
-            readTokens(line, tokens, first);
+            readTokens(line, from);
         }
         if (!sawBegin)
             throw Failure::error(
@@ -227,31 +234,31 @@ private:
         QStringList source = unknownless(m_sources);
         source << m_awards << m_titles;
         m_item.source = source.join(QStringLiteral(", "));
-        QStringList condition = m_conditions;
-        if (m_duplex) condition << QStringLiteral("Duplex");
-        if (m_whiteToPlay) condition << QStringLiteral("WhiteToPlay");
-        m_item.condition = condition.join(QLatin1Char(' '));
-        if (!m_options.isEmpty())
-            note(QStringLiteral("option: %1 left out").arg(m_options.join(QLatin1Char(' '))));
+        QString condition = m_conditions;
+        for (const char* option : {"Duplex", "WhiteToPlay"})
+            if (option[0] == 'D' ? m_duplex : m_whiteToPlay)
+                condition += (condition.isEmpty() ? QString() : QStringLiteral(" ")) +
+                             QLatin1String(option);
+        m_item.condition = condition;
+        if (!m_options.isEmpty()) note(QStringLiteral("option: %1 left out").arg(m_options));
         if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
         m_result.items.append(m_item);
         m_result.entries.append(m_number);
         m_inProblem = false;
     }
 
-    // The tokens of one line from `i` on. The first word of a line (or of what follows
+    // The words of one line from `at` on. The first word of a line (or of what follows
     // BeginProblem and NextProblem) may be a keyword cut to a unique prefix; elsewhere only a
     // keyword written out in full starts a new section.
-    void readTokens(QStringView line, const QList<Token>& tokens, qsizetype i) {
+    void readTokens(QStringView line, qsizetype at) {
         bool lineStart = true;
-        QStringList ignored;
+        QString ignored;
         auto flushIgnored = [&] {
-            if (!ignored.isEmpty())
-                note(QStringLiteral("\"%1\" not understood").arg(ignored.join(QLatin1Char(' '))));
+            if (!ignored.isEmpty()) note(QStringLiteral("\"%1\" not understood").arg(ignored));
             ignored.clear();
         };
-        for (; i < tokens.size(); ++i) {
-            const QStringView token = tokens[i].text;
+        while (const std::optional<Token> next = nextToken(line, at)) {
+            const QStringView token = next->text;
             const Keyword k = keywordOf(token, lineStart);
             lineStart = false;
             if (k == Keyword::None) {
@@ -259,7 +266,7 @@ private:
                 continue;
             }
             flushIgnored();
-            const qsizetype after = tokens[i].end;
+            const qsizetype after = next->end;
             m_section = Section::None;
             switch (k) {
             case Keyword::BeginProblem:
@@ -269,7 +276,7 @@ private:
                 break;
             case Keyword::EndProblem:
                 finishProblem();
-                if (i + 1 < tokens.size())
+                if (nextToken(line, at))
                     m_result.report.addGeneral(
                         QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
                 return;
@@ -316,11 +323,12 @@ private:
                 m_section = Section::Option;
                 break;
             case Keyword::Forsyth: {
-                if (i + 1 >= tokens.size()) {
+                const std::optional<Token> word = nextToken(line, at);
+                if (!word) {
                     note(QStringLiteral("board: Forsyth without a position"));
                     return;
                 }
-                const QStringView position = tokens[++i].text;
+                const QStringView position = word->text;
                 const ParsedPosition p = ParsePosition(position, PositionNotation::Forsyth);
                 if (p.ok()) {
                     m_item.board = p.board;
@@ -330,19 +338,19 @@ private:
                 }
                 break;
             }
-            case Keyword::Stipulation:
-                if (i + 1 >= tokens.size()) return;
-                m_item.stipulation = tokens[++i].text.toString();
+            case Keyword::Stipulation: {
+                const std::optional<Token> word = nextToken(line, at);
+                if (!word) return;
+                m_item.stipulation = word->text.toString();
                 m_section = Section::Ignored;
                 break;
+            }
             case Keyword::None:
                 break;
             }
         }
         if (!ignored.isEmpty())
-            note(QStringLiteral("line %1: \"%2\" not understood")
-                     .arg(m_lineNumber)
-                     .arg(ignored.join(QLatin1Char(' '))));
+            note(QStringLiteral("line %1: \"%2\" not understood").arg(m_lineNumber).arg(ignored));
     }
 
     // A keyword that takes the rest of its line as its text.
@@ -376,13 +384,14 @@ private:
     }
 
     // One word of the running section.
-    void word(QStringView token, QStringList& ignored) {
+    void word(QStringView token, QString& ignored) {
         switch (m_section) {
         case Section::Pieces:
-            if (!piece(token)) ignored << token.toString();
+            if (!piece(token)) addWord(ignored, token);
             break;
         case Section::Condition:
-            m_conditions << token.toString();
+            if (!m_conditions.isEmpty()) m_conditions += QLatin1Char(' ');
+            m_conditions += token;
             break;
         case Section::Option:
             if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
@@ -390,10 +399,10 @@ private:
             else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
                 m_whiteToPlay = true;
             else
-                m_options << token.toString();
+                addWord(m_options, token);
             break;
         default:
-            ignored << token.toString();
+            addWord(ignored, token);
             break;
         }
     }
@@ -445,7 +454,8 @@ private:
     int m_number = 0;
     int m_lineNumber = 0;
     Item m_item;
-    QStringList m_authors, m_sources, m_titles, m_awards, m_conditions, m_options;
+    QStringList m_authors, m_sources, m_titles, m_awards;
+    QString m_conditions, m_options;
     bool m_duplex = false, m_whiteToPlay = false, m_hasBoard = false;
     Section m_section = Section::None;
     std::optional<names::Side> m_side;
@@ -510,9 +520,9 @@ void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeTe
 
 bool IsPopeyeFile(QByteArrayView bytes) {
     const QString head = decodeText(bytes.first(qMin<qsizetype>(bytes.size(), 256)));
-    const QList<Token> tokens = tokensOf(head, 0);
-    return !tokens.isEmpty() &&
-           tokens[0].text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
+    qsizetype at = 0;
+    const std::optional<Token> first = nextToken(head, at);
+    return first && first->text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
 }
 
 ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
