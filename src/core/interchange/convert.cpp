@@ -123,7 +123,9 @@ ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progre
     case InterchangeFormat::Popeye:
         return converted([](QByteArrayView b, const Progress& p) {
             ReportProgress(p, 0, b.size());
-            return ReadPopeyeFile(b);
+            ImportedItems read = ReadPopeyeFile(b);
+            ReportProgress(p, b.size(), b.size());
+            return read;
         });
     case InterchangeFormat::Dgr:
         break;
