@@ -3,8 +3,13 @@
 #include "app/idgr.h"
 #include "app/program.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
+
+#include <atomic>
 
 namespace vexil::test {
 
@@ -98,6 +103,33 @@ void ScriptedPrompts::showReport(QWidget*, const QString& title, const QString& 
 {
     shown << QStringLiteral("report: ") + title;
     reports << text;
+}
+
+void ScriptedPrompts::runWithProgress(QWidget* parent, const QString& text, const Work& work)
+{
+    progressTexts << text;
+    if (cancelAfterReports < 0) {
+        Prompts::runWithProgress(parent, text, work);
+        return;
+    }
+    std::atomic<int> reports{0};
+    const int cancelAfter = cancelAfterReports;
+    Prompts::runWithProgress(parent, text, [&](const Progress& progress) {
+        work([&](qint64 done, qint64 total) {
+            if (reports++ >= cancelAfter) {
+                // As the window's Cancel would, from the interface thread.
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [] {
+                        for (QWidget* w : QApplication::topLevelWidgets())
+                            if (auto* dialog = qobject_cast<QProgressDialog*>(w))
+                                dialog->findChild<QPushButton*>()->click();
+                    },
+                    Qt::BlockingQueuedConnection);
+            }
+            progress(done, total);
+        });
+    });
 }
 
 bool ScriptedPrompts::confirmReport(QWidget*, const QString& title, const QString& text)

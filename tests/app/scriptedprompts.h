@@ -41,6 +41,11 @@ public:
     QStringList reports;
     void showReport(QWidget*, const QString& title, const QString& text) override;
     bool confirmReport(QWidget*, const QString& title, const QString& text) override;
+    // Runs the work the real way, its text recorded in `progressTexts`; with
+    // `cancelAfterReports` at 0 or more, Cancel is pressed after that many progress reports.
+    int cancelAfterReports = -1;
+    QStringList progressTexts;
+    void runWithProgress(QWidget* parent, const QString& text, const Work& work) override;
 
 private:
     QString nextFileName();

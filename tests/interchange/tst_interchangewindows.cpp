@@ -218,37 +218,72 @@ void TestInterchangeWindows::openingAnotherFormatConvertsAndOpens()
 
 void TestInterchangeWindows::importThatIsCancelledOrFailsKeepsTheCollection_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("chooseTarget");
+    QTest::addColumn<int>("cancelAfter"); // progress reports before Cancel; -1: never
     QTest::addColumn<QString>("expected"); // the last thing shown
 
-    QTest::newRow("save cancelled") << kOlive << false << "save: Save as Vexil-DGR file";
-    QTest::newRow("broken yaml") << QByteArray("authors: [unclosed\n  - : :\n") << true
-                                 << "error: ";
-    QTest::newRow("no problem") << QByteArray("---\n...\n") << true << "error: ";
+    QTest::newRow("save cancelled") << "in.olv" << kOlive << false << -1
+                                    << "save: Save as Vexil-DGR file";
+    QTest::newRow("broken yaml") << "in.olv" << QByteArray("authors: [unclosed\n  - : :\n")
+                                 << true << -1 << "error: ";
+    QTest::newRow("no problem") << "in.olv" << QByteArray("---\n...\n") << true << -1
+                                << "error: ";
+    QTest::newRow("olive conversion cancelled") << "in.olv" << kOlive << true << 0 << "open: ";
+    QTest::newRow("popeye conversion cancelled") << "in.inp" << kPopeye << true << 1 << "open: ";
+    // Each level names the one before ten times: a billion names from a few lines.
+    QByteArray laughs = "---\nalgebraic:\n  white: [Ka1]\na0: &a0 [Kb1]\n";
+    for (int level = 1; level <= 9; ++level)
+        laughs += QByteArray("a%1: &a%1 [").replace("%1", QByteArray::number(level)) +
+                  QByteArray("*a%1, ").replace("%1", QByteArray::number(level - 1)).repeated(10) +
+                  "x]\n";
+    QTest::newRow("aliases past the budget") << "in.olv" << laughs << true << -1 << "error: ";
+    QByteArray pbm(2 + 96, 'A');
+    pbm[0] = pbm[1] = 0;
+    pbm[2 + 2] = 0x00;
+    pbm[2 + 3] = 0x02;
+    QTest::newRow("pbm conversion cancelled") << "in.pbm" << pbm << true << 0 << "open: ";
+    // Every record names the same long text.
+    QByteArray shared;
+    shared += char(999 & 0xFF);
+    shared += char(999 >> 8);
+    for (int r = 0; r < 1000; ++r) {
+        QByteArray record(96, 'A');
+        for (int field = 4; field <= 28; field += 4)
+            record.replace(field, 4, QByteArray("\x02\x77\x01\x00", 4)); // 2 + 96 * 1000
+        shared += record;
+    }
+    shared += QByteArray("\xff\xff", 2) + QByteArray(65535, 'x');
+    QTest::newRow("pbm past the bound") << "in.pbm" << shared << true << -1 << "error: ";
 }
 
 void TestInterchangeWindows::importThatIsCancelledOrFailsKeepsTheCollection()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, chooseTarget);
+    QFETCH(int, cancelAfter);
     QFETCH(QString, expected);
 
     const QString open = path(QStringLiteral("open.dgr"));
     main().openNamedCollection(open);
     QCOMPARE(main().collectionFileName(), open);
-    writeBytes(path(QStringLiteral("in.olv")), bytes);
+    writeBytes(path(name), bytes);
     const QString target = path(QStringLiteral("new.dgr"));
     m_prompts->shown.clear();
-    openByDialog(path(QStringLiteral("in.olv")), chooseTarget ? target : QString());
+    m_prompts->cancelAfterReports = cancelAfter;
+    openByDialog(path(name), chooseTarget ? target : QString());
     m_prompts->fileNames.clear();
+    m_prompts->cancelAfterReports = -1;
 
     QVERIFY2(m_prompts->shown.last().startsWith(expected), qPrintable(m_prompts->shown.last()));
+    QCOMPARE(m_prompts->progressTexts.size(), 1);
     QVERIFY(m_prompts->reports.isEmpty());
     QVERIFY(!QFileInfo::exists(target));
     // A file that cannot be read fails before the save dialog; either way the open collection
     // stays open.
-    if (expected.startsWith(QLatin1String("error")))
+    if (!expected.startsWith(QLatin1String("save")))
         QVERIFY(!m_prompts->shown.contains(QStringLiteral("save: Save as Vexil-DGR file")));
     QCOMPARE(main().collectionFileName(), open);
     QCOMPARE(main().itemCount(), 1);

@@ -92,6 +92,8 @@ private slots:
     void findsEntriesByTheirMarkers();
     void appendsToAnExistingFile();
     void convertsAndExportsFilesByFormat();
+    void hostileFilesAreRefusedOrKeptSmall_data();
+    void hostileFilesAreRefusedOrKeptSmall();
 };
 
 void TestOlive::readsEntryFields_data() {
@@ -572,6 +574,56 @@ void TestOlive::convertsAndExportsFilesByFormat() {
         QFAIL("a collection target was taken for another format");
     } catch (const Failure& f) {
         QCOMPARE(f.message, kInvalidFileFormat);
+    }
+}
+
+void TestOlive::hostileFilesAreRefusedOrKeptSmall_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<int>("items");
+
+    const QByteArray entry = "---\nalgebraic:\n  white: [Ka1]\n";
+    QTest::newRow("an anchor used twice")
+        << entry + "authors: &a [\"Loyd, Samuel\"]\nkeywords: *a\ncomments: *a\n" << false << 1;
+    QByteArray laughs = entry + "a0: &a0 [lol]\n";
+    for (int level = 1; level <= 9; ++level)
+        laughs += "a" + QByteArray::number(level) + ": &a" + QByteArray::number(level) + " [" +
+                  ("*a" + QByteArray::number(level - 1) + ", ").repeated(10) + "x]\n";
+    QTest::newRow("aliases in aliases") << laughs << true << 0;
+    // One list of long texts named a thousand times: each use was copied into the report.
+    QByteArray reused = entry + "list: &list [" + (QByteArray(1000, 'x') + ", ").repeated(1000) +
+                        "x]\n";
+    for (int use = 0; use < 1000; ++use)
+        reused += "k" + QByteArray::number(use) + ": *list\n";
+    QTest::newRow("one list used a thousand times") << reused << true << 0;
+    QByteArray longTexts = entry;
+    for (int key = 0; key < 50; ++key)
+        longTexts += "k" + QByteArray::number(key) + ": " + QByteArray(100000, 'y') + "\n";
+    QTest::newRow("long texts without a place") << longTexts << false << 1;
+    QByteArray manyNodes = entry;
+    for (int copy = 0; copy < 3; ++copy)
+        manyNodes += "---\nalgebraic:\n  white: [" + QByteArray("Ka1, ").repeated(30000) + "Kb1]\n";
+    QTest::newRow("many entries of long piece lists") << manyNodes << false << 4;
+    QTest::newRow("one entry of 400,000 pieces")
+        << entry + "  black: [" + QByteArray("Pa2,").repeated(400000) + "Pa2]\n" << true << 0;
+}
+
+// Files small on disk that once took gigabytes to read: refused with a message before they
+// are built, or read with a report of bounded size.
+void TestOlive::hostileFilesAreRefusedOrKeptSmall() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, refused);
+    QFETCH(int, items);
+    try {
+        const ImportedItems read = ReadOlive(bytes);
+        QVERIFY(!refused);
+        QCOMPARE(read.items.size(), items);
+        const QString report = read.report.text();
+        QVERIFY2(report.size() <= InterchangeReport::kMaxCharacters + 100,
+                 qPrintable(QString::number(report.size())));
+    } catch (const Failure& f) {
+        QVERIFY2(refused, qPrintable(f.message));
+        QVERIFY2(f.message.contains("MB"), qPrintable(f.message));
     }
 }
 

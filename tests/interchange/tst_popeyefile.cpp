@@ -76,6 +76,10 @@ private slots:
     void roundTripThroughTheWriter();
     void writerReportsWhatTheFileCannotHold();
     void appendsProblems();
+    void readsEveryLineEndAlike_data();
+    void readsEveryLineEndAlike();
+    void readsLongLinesOfKeywords_data();
+    void readsLongLinesOfKeywords();
 };
 
 void TestPopeyeFile::readsRecordedInputs_data() {
@@ -306,6 +310,52 @@ void TestPopeyeFile::appendsProblems() {
     const ImportedItems read = ReadPopeyeFile(both);
     QCOMPARE(read.items.size(), 2);
     QCOMPARE(read.items[1].stipulation, "#3");
+}
+
+void TestPopeyeFile::readsEveryLineEndAlike_data() {
+    QTest::addColumn<QByteArray>("end");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("CR") << QByteArray("\r");
+    QTest::newRow("LF CR") << QByteArray("\n\r");
+}
+
+void TestPopeyeFile::readsEveryLineEndAlike() {
+    QFETCH(QByteArray, end);
+    const QByteArray text = QByteArray("BeginProblem|Author A. Author|Pieces White Ka1 Black Kc3|"
+                                       "Stipulation #2|Twin Move a1 a2|Cont Remove c3|EndProblem|")
+                                .replace('|', end);
+    const ImportedItems read = ReadPopeyeFile(text);
+    QCOMPARE(read.items.size(), 1);
+    QCOMPARE(read.items[0].author, "A. Author");
+    QCOMPARE(read.items[0].stipulation, "#2");
+    QCOMPARE(read.items[0].twins, QStringList{"Twin Move a1 a2 Cont Remove c3"});
+    QCOMPARE(read.items[0].board, boardOf("a1=11 c3=12"));
+    QCOMPARE(read.report.lines(), QStringList());
+}
+
+// Thousands of keywords on one line once took time and stack by the square of their number.
+void TestPopeyeFile::readsLongLinesOfKeywords_data() {
+    QTest::addColumn<QByteArray>("repeated");
+    QTest::addColumn<QString>("condition");
+    QTest::newRow("Pieces") << QByteArray("Pieces ") << "";
+    QTest::newRow("Condition") << QByteArray("Condition ") << "";
+    QTest::newRow("BeginProblem") << QByteArray("BeginProblem ") << "";
+    QTest::newRow("Stipulation") << QByteArray("Stipulation #2 ") << "";
+    QTest::newRow("Forsyth") << QByteArray("Forsyth 8/8/8/8/8/8/8/K7 ") << "";
+    QTest::newRow("Condition words") << QByteArray("Condition Circe ") << "Circe";
+}
+
+void TestPopeyeFile::readsLongLinesOfKeywords() {
+    QFETCH(QByteArray, repeated);
+    QFETCH(QString, condition);
+    const QByteArray text = "BeginProblem\nPieces " + repeated.repeated(100000) +
+                            "Pieces White Ka1\nEndProblem\n";
+    const ImportedItems read = ReadPopeyeFile(text);
+    QCOMPARE(read.items.size(), 1);
+    QCOMPARE(read.items[0].board.at(7, 0), 11);
+    QCOMPARE(read.items[0].condition.split(' ', Qt::SkipEmptyParts).size(),
+             condition.isEmpty() ? 0 : 100000);
 }
 
 QTEST_GUILESS_MAIN(TestPopeyeFile)

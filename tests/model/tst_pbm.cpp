@@ -1,4 +1,5 @@
 #include "model/collection.h"
+#include "model/failure.h"
 #include "model/problem.h"
 
 #include <QRandomGenerator>
@@ -84,6 +85,8 @@ private slots:
     void everyOperation();
     void shortAndLyingFiles();
     void randomFilesNeverReadOutside();
+    void sharedTextsAreBounded_data();
+    void sharedTextsAreBounded();
 };
 
 void TestPbm::recordsBecomeItems()
@@ -310,6 +313,53 @@ void TestPbm::randomFilesNeverReadOutside()
         QCOMPARE(count, int(lines.size() / 14) - 1);
         for (int n = 1; n <= count; ++n)
             ReadItem(lines, 14 * n);
+    }
+}
+
+void TestPbm::sharedTextsAreBounded_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("textSize");
+    QTest::addColumn<bool>("converted");
+    QTest::newRow("few records, long texts") << 10 << 60000 << true;
+    QTest::newRow("many records, short text") << 20000 << 40 << true;
+    QTest::newRow("many records, long text") << 1000 << 65000 << false;
+    QTest::newRow("some records, longest text") << 100 << 65535 << false;
+}
+
+// Every record may point at the same text: the lines grow with the records times the text.
+void TestPbm::sharedTextsAreBounded()
+{
+    QFETCH(int, records);
+    QFETCH(int, textSize);
+    QFETCH(bool, converted);
+    QByteArray bytes;
+    bytes += char((records - 1) & 0xFF);
+    bytes += char((records - 1) >> 8);
+    const quint32 textAt = quint32(2 + 96 * records);
+    for (int r = 0; r < records; ++r) {
+        QByteArray record(96, 'A');
+        for (int field = 4; field <= 28; field += 4)
+            for (int b = 0; b < 4; ++b)
+                record[field + b] = char((textAt >> (8 * b)) & 0xFF);
+        record[2] = 0;
+        record[3] = 2;
+        bytes += record;
+    }
+    bytes += char(textSize & 0xFF);
+    bytes += char(textSize >> 8);
+    bytes += QByteArray(textSize, 'x') + '\0';
+    if (converted) {
+        const Lines lines = ConvertPbm(bytes);
+        QCOMPARE(ValidateCollection(lines), records);
+        QVERIFY(JoinLines(lines).size() <= PbmOutputLimit(bytes.size()));
+    } else {
+        try {
+            ConvertPbm(bytes);
+            QFAIL("converted");
+        } catch (const Failure& f) {
+            QVERIFY2(f.message.contains("pbm"), qPrintable(f.message));
+        }
     }
 }
 

@@ -43,6 +43,8 @@ private slots:
     void damagedFileIsKeptAndReported();
     void textsSurviveEscaping();
     void twoProgramsKeepEachOthersChanges();
+    void aNameGivenAgainKeepsItsLastValue_data();
+    void aNameGivenAgainKeepsItsLastValue();
 };
 
 void TestStore::emptyStoreGivesTheDefaults()
@@ -286,6 +288,47 @@ void TestStore::twoProgramsKeepEachOthersChanges()
     const LoadedSettings after = LoadSettings(FileSettingsStore(file));
     QCOMPARE(after.settings.PopeyeMem, QStringLiteral("8M"));
     QCOMPARE(after.settings.SfExe, QStringLiteral("second"));
+}
+
+void TestStore::aNameGivenAgainKeepsItsLastValue_data()
+{
+    QTest::addColumn<QString>("values"); // of one key
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<uint>>("read");
+    QTest::addColumn<int>("repeat");
+    const QString a = "\"a\"=dword:00000001\n", b = "\"b\"=dword:00000002\n";
+    QTest::newRow("twice") << a + b + "\"a\"=dword:00000003\n" << QStringList{"b", "a"}
+                           << QList<uint>{2, 3} << 1;
+    QTest::newRow("other case") << a + "\"A\"=dword:00000004\n" + b << QStringList{"A", "b"}
+                                << QList<uint>{4, 2} << 1;
+    QTest::newRow("three times") << a + a + b + a << QStringList{"b", "a"} << QList<uint>{2, 1}
+                                 << 1;
+    // Reading once took time by the square of the values: this many took most of an hour.
+    QTest::newRow("many") << a + b << QStringList{"a", "b"} << QList<uint>{1, 2} << 150000;
+}
+
+void TestStore::aNameGivenAgainKeepsItsLastValue()
+{
+    QFETCH(QString, values);
+    QFETCH(QStringList, names);
+    QFETCH(QList<uint>, read);
+    QFETCH(int, repeat);
+    QString text = kHeader + "[HKEY_CURRENT_USER\\Software\\X]\n";
+    for (int i = 1; i < repeat; ++i)
+        text += QStringLiteral("\"v%1\"=dword:00000000\n").arg(i);
+    text += values.repeated(repeat > 1 ? 2 : 1) + "[HKEY_CURRENT_USER\\Software\\Y]\n" + values;
+    QList<QPair<QString, SettingsStore::Values>> keys;
+    QString error;
+    QVERIFY2(FileSettingsStore::parse(text, keys, error), qPrintable(error));
+    QCOMPARE(keys.size(), 2);
+    for (const auto& [key, values] : keys) {
+        const auto tail = values.mid(values.size() - names.size());
+        QCOMPARE(values.size(), names.size() + (key == "Software\\X" ? repeat - 1 : 0));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(tail[i].first, names[i]);
+            QCOMPARE(tail[i].second.integer, read[i]);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStore)

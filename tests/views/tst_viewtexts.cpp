@@ -81,6 +81,8 @@ private slots:
     void findNext();
     void finderAgreesWithPlainUpperCaseSearch();
     void upperCaseKeepsBytesWithoutOwnUpperCase();
+    void finderStaysLinearOnRepetitiveText_data();
+    void finderStaysLinearOnRepetitiveText();
 };
 
 void TestViewTexts::entryCutFromStoredLines_data()
@@ -294,6 +296,47 @@ void TestViewTexts::upperCaseKeepsBytesWithoutOwnUpperCase()
     }
     QCOMPARE(UpperCase1252(bytes1252(QString::fromUtf8("àéîõüçñšžœÿ"))),
              bytes1252(QString::fromUtf8("ÀÉÎÕÜÇÑŠŽŒŸ")));
+}
+
+void TestViewTexts::finderStaysLinearOnRepetitiveText_data()
+{
+    QTest::addColumn<int>("textSize");
+    QTest::addColumn<int>("patternSize");
+    QTest::addColumn<int>("rounds");
+    QTest::newRow("short") << 400 << 40 << 3000;
+    QTest::newRow("long pattern") << 20000 << 3000 << 100;
+    QTest::newRow("long line, longest pattern") << 2000000 << 32767 << 1;
+}
+
+// Texts and patterns over two letters, where every try matches most of the pattern: the
+// first place found is the plain search's, for a number of byte comparisons linear in the text.
+void TestViewTexts::finderStaysLinearOnRepetitiveText()
+{
+    QFETCH(int, textSize);
+    QFETCH(int, patternSize);
+    QFETCH(int, rounds);
+    QRandomGenerator random(99);
+    for (int round = 0; round < rounds; ++round) {
+        QByteArray text(textSize, 'a');
+        QByteArray pattern(patternSize, 'A');
+        qsizetype expected = textSize - patternSize;
+        if (rounds == 1) {
+            // The worst case of skipping searches: the one difference at the pattern's start.
+            pattern[0] = 'b';
+            text[expected] = 'B';
+        } else {
+            const int rare = random.bounded(1, 50);
+            for (int i = 0; i < textSize; ++i)
+                if (random.bounded(rare) == 0)
+                    text[i] = random.bounded(2) ? 'b' : 'A';
+            pattern[random.bounded(patternSize)] = 'b';
+            expected = UpperCase1252(text).indexOf(UpperCase1252(pattern));
+        }
+        const TextFinder finder(QString::fromLatin1(pattern));
+        QCOMPARE(finder.find(text), expected);
+        QVERIFY2(finder.comparisons() <= 4 * qsizetype(textSize) + patternSize + 64,
+                 qPrintable(QString::number(finder.comparisons())));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestViewTexts)

@@ -66,7 +66,11 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     const QString labelPattern = imported.entryWord + QStringLiteral(" %1");
     for (qsizetype i = 0; i < imported.items.size(); ++i) {
         QStringList notes;
-        const Item item = StorableItem(CollectionItem(imported.items[i], notes));
+        // Each item read is let go once written: a file of long texts is not held twice.
+        Item read = std::move(imported.items[i]);
+        imported.items[i] = Item();
+        const Item item = StorableItem(CollectionItem(read, notes));
+        read = Item();
         const int number = int(i) + 1;
         const int header = int(file.lines.size());
         EmptyItem(file.lines, number);
@@ -78,21 +82,35 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     return file;
 }
 
-ConvertedFile ConvertOlive(QByteArrayView bytes) {
-    return ConvertImported(ReadOlive(bytes));
+ConvertedFile ConvertOlive(QByteArrayView bytes, const Progress& progress) {
+    return ConvertImported(ReadOlive(bytes, progress));
 }
 
-ConvertedFile ConvertPopeyeFile(QByteArrayView bytes) {
-    return ConvertImported(ReadPopeyeFile(bytes));
+ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress) {
+    ReportProgress(progress, 0, bytes.size());
+    ImportedItems imported = ReadPopeyeFile(bytes);
+    ReportProgress(progress, bytes.size(), bytes.size());
+    return ConvertImported(std::move(imported));
 }
 
-ConvertedFile ConvertInterchangeFile(const QString& path) {
-    const QByteArray bytes = ReadWholeFile(path);
+ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress) {
+    QByteArray bytes = ReadWholeFile(path);
+    // The file's bytes go once read, before the collection is made of what they held.
+    auto converted = [&](ImportedItems (*read)(QByteArrayView, const Progress&)) {
+        ImportedItems imported = read(bytes, progress);
+        bytes = QByteArray();
+        return ConvertImported(std::move(imported));
+    };
     switch (InterchangeFormatOf(path, bytes)) {
     case InterchangeFormat::Olive:
-        return ConvertOlive(bytes);
+        return converted(&ReadOlive);
     case InterchangeFormat::Popeye:
-        return ConvertPopeyeFile(bytes);
+        return converted([](QByteArrayView b, const Progress& p) {
+            ReportProgress(p, 0, b.size());
+            ImportedItems read = ReadPopeyeFile(b);
+            ReportProgress(p, b.size(), b.size());
+            return read;
+        });
     case InterchangeFormat::Dgr:
         break;
     }

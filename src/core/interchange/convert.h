@@ -31,11 +31,11 @@ struct ConvertedFile {
 // characters Windows-1252 cannot hold. Throws Failure when there is no item at all.
 ConvertedFile ConvertImported(ImportedItems imported);
 // Throws Failure for a file that is no YAML or holds no problem.
-ConvertedFile ConvertOlive(QByteArrayView bytes);
-ConvertedFile ConvertPopeyeFile(QByteArrayView bytes);
+ConvertedFile ConvertOlive(QByteArrayView bytes, const Progress& progress = {});
+ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress = {});
 // Reads the file whole and converts it by its format; throws Failure ("Cannot open file %s",
-// or why the file holds no problem).
-ConvertedFile ConvertInterchangeFile(const QString& path);
+// or why the file holds no problem). Safe to run away from the interface thread.
+ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress = {});
 
 // The bytes that Copy writes into `path` for `items` in the file's format (by extension),
 // appended to what the file already holds; the report is what the format cannot hold, for

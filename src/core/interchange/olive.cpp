@@ -9,10 +9,12 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <yaml-cpp/eventhandler.h>
 #include <yaml-cpp/yaml.h>
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 #include <string_view>
 
 namespace vexil {
@@ -63,8 +65,15 @@ bool isSolvingOption(QStringView option) {
     return false;
 }
 
+// A text named in a note; a long one is cut, since the report is for reading.
+QString shortened(const QString& text) {
+    if (text.size() <= InterchangeReport::kMaxQuoted) return text;
+    return text.first(InterchangeReport::kMaxQuoted) +
+           QStringLiteral("... (%1 characters)").arg(text.size());
+}
+
 QString quoted(const QString& text) {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + shortened(text) + QLatin1Char('"');
 }
 
 // ---------------------------------------------------------------------------------------
@@ -79,8 +88,14 @@ struct EntryReading {
     std::optional<QString> plainSource, commentSource, commentAuthors;
     bool hasAuthors = false;
     bool hasBoard = false;
+    int moreNotes = 0; // beyond what a report keeps
 
-    void note(const QString& text) { notes << text; }
+    void note(const QString& text) {
+        if (notes.size() < InterchangeReport::kMaxNotes)
+            notes << text;
+        else
+            ++moreNotes;
+    }
 };
 
 QString scalarText(const YAML::Node& node) {
@@ -353,10 +368,17 @@ QString composedSource(const EntryReading& r) {
 QString describeValue(const YAML::Node& node) {
     if (node.IsScalar()) return quoted(scalarText(node));
     if (node.IsSequence()) {
-        QStringList texts;
-        for (const YAML::Node& element : node)
-            texts << (element.IsScalar() ? scalarText(element) : QStringLiteral("..."));
-        return texts.join(QStringLiteral(", "));
+        QString texts;
+        for (const YAML::Node& element : node) {
+            if (texts.size() > InterchangeReport::kMaxQuoted) {
+                texts += QStringLiteral(", ... (%1 in all)").arg(node.size());
+                break;
+            }
+            if (!texts.isEmpty()) texts += QStringLiteral(", ");
+            texts += element.IsScalar() ? shortened(scalarText(element))
+                                        : QStringLiteral("...");
+        }
+        return texts;
     }
     return {};
 }
@@ -392,9 +414,21 @@ EntryReading readEntry(const YAML::Node& entry) {
 // Olive files should be UTF-8; one written in Windows-1252 is read as such rather than
 // turning every accented letter into a replacement character.
 std::string utf8Of(QByteArrayView bytes, InterchangeReport& report) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(bytes);
-    if (!decoder.hasError()) return std::string(bytes.data(), size_t(bytes.size()));
+    // Checked a piece at a time, each ending before a character's first byte: a decoded copy
+    // of a large file would be twice its size.
+    constexpr qsizetype kPiece = 1 << 20;
+    bool utf8 = true;
+    for (qsizetype at = 0; at < bytes.size() && utf8;) {
+        qsizetype end = qMin(at + kPiece, bytes.size());
+        for (int back = 0; back < 3 && end < bytes.size() && (uchar(bytes[end]) & 0xC0) == 0x80;
+             ++back)
+            --end;
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString piece = decoder(bytes.sliced(at, end - at));
+        utf8 = !decoder.hasError();
+        at = end;
+    }
+    if (utf8) return std::string(bytes.data(), size_t(bytes.size()));
     report.addGeneral(QStringLiteral("The file is not UTF-8; it was read as Windows-1252."));
     return cp1252::decode(bytes).toStdString();
 }
@@ -834,7 +868,7 @@ struct DocumentText {
     bool opened = false; // starts with a "---" line
 };
 
-bool isMarkerLine(const std::string& text, size_t at, const char* marker) {
+bool isMarkerLine(std::string_view text, size_t at, const char* marker) {
     if (text.compare(at, 3, marker) != 0) return false;
     return at + 3 == text.size() || text[at + 3] == ' ' || text[at + 3] == '\t' ||
            text[at + 3] == '\n' || text[at + 3] == '\r';
@@ -879,7 +913,7 @@ std::vector<DocumentText> documentsOf(const std::string& text) {
 // yaml-cpp 0.7 never returns from a document that holds a "," where a token starts outside a
 // flow collection (",", "- a\n,", "\"a\" ,"). No valid YAML has one, so such a document is
 // refused before the parser sees it. Gives the 0-based line and column of that comma.
-std::optional<std::pair<int, int>> strayComma(const std::string& text) {
+std::optional<std::pair<int, int>> strayComma(std::string_view text) {
     static const QRegularExpression blockHeader(QStringLiteral("^[|>][-+0-9]{0,3}$"));
     int depth = 0;
     int line = 0;
@@ -963,19 +997,116 @@ std::optional<std::pair<int, int>> strayComma(const std::string& text) {
             }
         }
         // A block text starts after a line that ends in its header ("|", ">-", "|2").
-        std::string content = text.substr(at, contentEnd - at);
+        std::string_view content = text.substr(at, contentEnd - at);
         while (!content.empty() &&
                (content.back() == ' ' || content.back() == '\t' || content.back() == '\r'))
-            content.pop_back();
+            content.remove_suffix(1);
         const size_t lastBlank = content.find_last_of(" \t");
-        const std::string last = content.substr(lastBlank == std::string::npos ? 0 : lastBlank + 1);
-        if (depth == 0 && !last.empty() &&
-            blockHeader.match(QString::fromStdString(last)).hasMatch())
+        const std::string_view last =
+            content.substr(lastBlank == std::string::npos ? 0 : lastBlank + 1);
+        if (depth == 0 && !last.empty() && last.size() <= 4 &&
+            blockHeader.match(QString::fromUtf8(last.data(), qsizetype(last.size()))).hasMatch())
             blockIndent = int(indent);
         at = end + 1;
         ++line;
     }
     return std::nullopt;
+}
+
+// What a document becomes once built, measured from the parser's events before it is: yaml-cpp
+// keeps some 600 bytes per node, and reading visits an aliased node once per alias, so a few
+// anchors that nest aliases can stand for gigabytes. Sizes in bytes, node overhead included.
+class DocumentMeasure : public YAML::EventHandler {
+public:
+    static constexpr quint64 kNodeBytes = 600;
+    // Olive writes no aliases; a hand-written file may share a few nodes.
+    static constexpr quint64 kAliasBudget = 4 * 1024 * 1024;
+
+    struct TooManyAliases {};
+
+    quint64 built = 0;    // the nodes as written, an alias as one node
+    quint64 expanded = 0; // every alias replaced by what it stands for
+
+    void OnDocumentStart(const YAML::Mark&) override {}
+    void OnDocumentEnd() override {}
+    void OnNull(const YAML::Mark&, YAML::anchor_t anchor) override { leaf(anchor, kNodeBytes); }
+    void OnAlias(const YAML::Mark&, YAML::anchor_t anchor) override {
+        add(kNodeBytes, anchor < m_anchors.size() ? m_anchors[anchor] : kNodeBytes);
+    }
+    void OnScalar(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                  const std::string& value) override {
+        leaf(anchor, kNodeBytes + value.size());
+    }
+    void OnSequenceStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                         YAML::EmitterStyle::value) override {
+        open(anchor);
+    }
+    void OnSequenceEnd() override { close(); }
+    void OnMapStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
+                    YAML::EmitterStyle::value) override {
+        open(anchor);
+    }
+    void OnMapEnd() override { close(); }
+
+private:
+    static quint64 sum(quint64 a, quint64 b) { return a > ~quint64(0) - b ? ~quint64(0) : a + b; }
+
+    void add(quint64 own, quint64 whole) {
+        built = sum(built, own);
+        expanded = sum(expanded, whole);
+        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, whole);
+        if (expanded - qMin(expanded, built) > kAliasBudget) throw TooManyAliases();
+    }
+    void remember(YAML::anchor_t anchor, quint64 whole) {
+        if (anchor == YAML::NullAnchor) return;
+        if (anchor >= m_anchors.size()) m_anchors.resize(anchor + 1, kNodeBytes);
+        m_anchors[anchor] = whole;
+    }
+    void leaf(YAML::anchor_t anchor, quint64 bytes) {
+        remember(anchor, bytes);
+        add(bytes, bytes);
+    }
+    void open(YAML::anchor_t anchor) {
+        built = sum(built, kNodeBytes);
+        m_open.push_back({anchor, kNodeBytes});
+    }
+    void close() {
+        if (m_open.empty()) return;
+        const Open done = m_open.back();
+        m_open.pop_back();
+        remember(done.anchor, done.expanded);
+        expanded = sum(expanded, kNodeBytes);
+        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, done.expanded);
+    }
+
+    struct Open {
+        YAML::anchor_t anchor;
+        quint64 expanded;
+    };
+    std::vector<Open> m_open;
+    std::vector<quint64> m_anchors; // by anchor: what the anchored node stands for
+};
+
+// The parser reads a document where it lies in the file's text, not from a copy of it.
+class ViewStream : public std::streambuf {
+public:
+    explicit ViewStream(std::string_view text) {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+// Whether a document must be measured before it is built: it may hold an alias, or it may
+// hold more nodes than `room` has memory for. Every node but the first starts after one of
+// the indicators counted here, so twice their number bounds the nodes.
+bool mayRepeatOrSwell(std::string_view part, quint64 room) {
+    quint64 indicators = 0;
+    for (const char c : part) {
+        if (c == '*') return true;
+        indicators += c == ',' || c == '-' || c == ':' || c == '[' || c == '{' || c == '?' ||
+                      c == '\n';
+    }
+    return (2 * indicators + 1) * DocumentMeasure::kNodeBytes > room;
 }
 
 void readDocument(const YAML::Node& document, int index, ImportedItems& result) {
@@ -990,6 +1121,7 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
         EntryReading r = readEntry(document);
         for (const QString& note : r.notes)
             result.report.add(index, label, note);
+        result.report.countDropped(r.moreNotes);
         result.items.append(std::move(r.item));
         result.entries.append(index);
     } catch (const YAML::Exception& e) {
@@ -1001,7 +1133,11 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
 
 } // namespace
 
-ImportedItems ReadOlive(QByteArrayView bytes) {
+qint64 ImportMemoryLimit(qint64 fileSize) {
+    return 8 * fileSize + 100 * 1024 * 1024;
+}
+
+ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
     ImportedItems result;
     const std::string text = utf8Of(bytes, result.report);
     // YAML has no place for control characters, and its parser may lose its way on them.
@@ -1022,16 +1158,46 @@ ImportedItems ReadOlive(QByteArrayView bytes) {
     int index = 0;
     // One document at a time: a stream of thousands of entries is never held as nodes all at
     // once, which keeps the reading close to the speed of the YAML parser itself.
+    const qint64 memoryLimit = ImportMemoryLimit(bytes.size());
     for (const DocumentText& document : documentsOf(text)) {
+        ReportProgress(progress, qint64(document.begin), qint64(text.size()));
         std::vector<YAML::Node> nodes;
-        const std::string part = text.substr(document.begin, document.end - document.begin);
+        const std::string_view part =
+            std::string_view(text).substr(document.begin, document.end - document.begin);
         if (const auto comma = strayComma(part))
             throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: "
                                                 "a comma outside a list")
                                      .arg(document.firstLine + comma->first + 1)
                                      .arg(comma->second + 1));
         try {
-            nodes = YAML::LoadAll(part);
+            // The file's text is held twice while a document is read: the file and its text.
+            const quint64 held = 2 * quint64(bytes.size());
+            if (mayRepeatOrSwell(part, quint64(memoryLimit) - qMin(quint64(memoryLimit), held))) {
+                DocumentMeasure measure;
+                ViewStream buffer(part);
+                std::istream stream(&buffer);
+                YAML::Parser parser(stream);
+                while (parser.HandleNextDocument(measure)) {
+                }
+                if (held + measure.built > quint64(memoryLimit))
+                    throw Failure::error(
+                        QStringLiteral("The file is too large to import: entry %1 (from line "
+                                       "%2) alone would need more than %3 MB of memory.")
+                            .arg(index + 1)
+                            .arg(document.firstLine + 1)
+                            .arg(memoryLimit / (1024 * 1024)));
+            }
+            ViewStream buffer(part);
+            std::istream stream(&buffer);
+            nodes = YAML::LoadAll(stream);
+        } catch (const DocumentMeasure::TooManyAliases&) {
+            throw Failure::error(
+                QStringLiteral("The file repeats its anchored parts (YAML aliases \"*\") too "
+                               "often: entry %1 (from line %2) would grow to more than %3 MB. "
+                               "Nothing was imported.")
+                    .arg(index + 1)
+                    .arg(document.firstLine + 1)
+                    .arg(DocumentMeasure::kAliasBudget / (1024 * 1024)));
         } catch (const YAML::Exception& e) {
             throw Failure::error(QStringLiteral("The file is no valid YAML: line %1, column %2: %3")
                                      .arg(document.firstLine + e.mark.line + 1)

@@ -2,6 +2,7 @@
 
 #include "interchange/report.h"
 #include "model/collection.h"
+#include "model/progress.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,8 +22,13 @@ struct ImportedItems {
 };
 
 // Reads an .olv file. Entries that are no YACPDB entry (an empty document, a list) are
-// reported and skipped. Throws Failure for a file that is no YAML, naming line and column.
-ImportedItems ReadOlive(QByteArrayView bytes);
+// reported and skipped. Throws Failure for a file that is no YAML, naming line and column, and
+// for one whose reading would take more than ImportMemoryLimit of the file: an entry of
+// millions of nodes, or aliases that repeat a node beyond a small budget.
+ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress = {});
+
+// The memory an import may take for a file of this size.
+qint64 ImportMemoryLimit(qint64 fileSize);
 
 struct ExportedFile {
     QByteArray bytes;

@@ -8,6 +8,8 @@
 
 #include <QStringDecoder>
 
+#include <optional>
+
 namespace vexil {
 namespace {
 
@@ -103,18 +105,22 @@ struct Token {
     qsizetype end; // just after the token in its line
 };
 
-QList<Token> tokensOf(QStringView line, qsizetype from) {
-    QList<Token> tokens;
-    qsizetype i = from;
-    while (i < line.size()) {
-        while (i < line.size() && line[i].isSpace())
-            ++i;
-        const qsizetype start = i;
-        while (i < line.size() && !line[i].isSpace())
-            ++i;
-        if (i > start) tokens.append({line.sliced(start, i - start), i});
-    }
-    return tokens;
+// The next word of `line` from `at` on, moving `at` past it; none at the end of the line.
+std::optional<Token> nextToken(QStringView line, qsizetype& at) {
+    while (at < line.size() && line[at].isSpace())
+        ++at;
+    const qsizetype start = at;
+    while (at < line.size() && !line[at].isSpace())
+        ++at;
+    if (at == start) return std::nullopt;
+    return Token{line.sliced(start, at - start), at};
+}
+
+// Words a note names: the first thousand characters or so, for a report is read by people.
+void addWord(QString& words, QStringView token) {
+    if (words.size() > InterchangeReport::kMaxNoteLength) return;
+    if (!words.isEmpty()) words += QLatin1Char(' ');
+    words += token;
 }
 
 bool startsWithColour(QStringView token, names::Side& side) {
@@ -132,33 +138,59 @@ bool startsWithColour(QStringView token, names::Side& side) {
     return false;
 }
 
+// The lines of a text, each without its line end: CR LF, a lone LF and a lone CR all end one.
+QList<QStringView> linesOf(QStringView text) {
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n')) continue;
+        lines.append(text.sliced(start, i - start));
+        if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.sliced(start));
+    return lines;
+}
+
+// Reads a file token by token in one pass: a keyword changes the state and reading goes on
+// with the next token, so a line of thousands of keywords costs what its length costs.
 class ProblemReader {
 public:
     explicit ProblemReader(ImportedItems& result) : m_result(result) {}
 
     void read(const QString& text) {
-        const QStringList lines = text.split(QLatin1Char('\n'));
+        const QList<QStringView> lines = linesOf(text);
         bool sawBegin = false;
         for (qsizetype n = 0; n < lines.size(); ++n) {
-            QString line = lines[n];
-            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
             m_lineNumber = int(n) + 1;
+            const QStringView line = lines[n];
+            qsizetype at = 0;
+            const std::optional<Token> first = nextToken(line, at);
+            if (!first) continue;
+            qsizetype from = 0;
             if (!m_inProblem) {
-                const QList<Token> tokens = tokensOf(line, 0);
-                if (tokens.isEmpty()) continue;
-                if (keywordOf(tokens[0].text, true) == Keyword::BeginProblem) {
-                    sawBegin = true;
-                    startProblem();
-                    handle(line, tokens[0].end);
-                } else if (!m_reportedOutside) {
-                    m_reportedOutside = true;
-                    m_result.report.addGeneral(
-                        QStringLiteral("line %1: text outside BeginProblem ... EndProblem ignored")
-                            .arg(m_lineNumber));
+                if (keywordOf(first->text, true) != Keyword::BeginProblem) {
+                    if (!m_reportedOutside) {
+                        m_reportedOutside = true;
+                        m_result.report.addGeneral(
+                            QStringLiteral(
+                                "line %1: text outside BeginProblem ... EndProblem ignored")
+                                .arg(m_lineNumber));
+                    }
+                    continue;
                 }
+                sawBegin = true;
+                startProblem();
+                from = first->end;
+            } else if (m_section == Section::Twin &&
+                       keywordOf(first->text, true) == Keyword::None) {
+                // A twin runs on over the lines that follow it, word for word.
+                if (!m_item.twins.isEmpty())
+                    m_item.twins.last() += QLatin1Char(' ') + line.trimmed().toString();
                 continue;
             }
-            handle(line, 0);
+            readTokens(line, from);
         }
         if (!sawBegin)
             throw Failure::error(
@@ -202,50 +234,128 @@ private:
         QStringList source = unknownless(m_sources);
         source << m_awards << m_titles;
         m_item.source = source.join(QStringLiteral(", "));
-        QStringList condition = m_conditions;
-        if (m_duplex) condition << QStringLiteral("Duplex");
-        if (m_whiteToPlay) condition << QStringLiteral("WhiteToPlay");
-        m_item.condition = condition.join(QLatin1Char(' '));
-        if (!m_options.isEmpty())
-            note(QStringLiteral("option: %1 left out").arg(m_options.join(QLatin1Char(' '))));
+        QString condition = m_conditions;
+        for (const char* option : {"Duplex", "WhiteToPlay"})
+            if (option[0] == 'D' ? m_duplex : m_whiteToPlay)
+                condition += (condition.isEmpty() ? QString() : QStringLiteral(" ")) +
+                             QLatin1String(option);
+        m_item.condition = condition;
+        if (!m_options.isEmpty()) note(QStringLiteral("option: %1 left out").arg(m_options));
         if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
         m_result.items.append(m_item);
         m_result.entries.append(m_number);
         m_inProblem = false;
     }
 
-    // One line, from `from` on; a keyword at its start may be cut to a unique prefix.
-    void handle(QStringView line, qsizetype from) {
-        const QList<Token> tokens = tokensOf(line, from);
-        if (tokens.isEmpty()) return;
-        const Keyword k = keywordOf(tokens[0].text, true);
-        if (k != Keyword::None) {
-            keyword(k, line, tokens[0].end);
-            return;
+    // The words of one line from `at` on. The first word of a line (or of what follows
+    // BeginProblem and NextProblem) may be a keyword cut to a unique prefix; elsewhere only a
+    // keyword written out in full starts a new section.
+    void readTokens(QStringView line, qsizetype at) {
+        bool lineStart = true;
+        QString ignored;
+        auto flushIgnored = [&] {
+            if (!ignored.isEmpty()) note(QStringLiteral("\"%1\" not understood").arg(ignored));
+            ignored.clear();
+        };
+        while (const std::optional<Token> next = nextToken(line, at)) {
+            const QStringView token = next->text;
+            const Keyword k = keywordOf(token, lineStart);
+            lineStart = false;
+            if (k == Keyword::None) {
+                word(token, ignored);
+                continue;
+            }
+            flushIgnored();
+            const qsizetype after = next->end;
+            m_section = Section::None;
+            switch (k) {
+            case Keyword::BeginProblem:
+                if (m_item != Item() || m_hasBoard)
+                    note(QStringLiteral("BeginProblem inside a problem ignored"));
+                lineStart = true;
+                break;
+            case Keyword::EndProblem:
+                finishProblem();
+                if (nextToken(line, at))
+                    m_result.report.addGeneral(
+                        QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
+                return;
+            case Keyword::NextProblem:
+                finishProblem();
+                startProblem();
+                lineStart = true;
+                break;
+            case Keyword::Author:
+            case Keyword::Origin:
+            case Keyword::Title:
+            case Keyword::Award:
+            case Keyword::Remark:
+            case Keyword::Protocol:
+            case Keyword::LaTeX:
+            case Keyword::LaTeXPieces:
+            case Keyword::LaTeXEnd:
+            case Keyword::SStipulation:
+                lineText(k, line.sliced(after).trimmed().toString());
+                return;
+            case Keyword::Twin:
+            case Keyword::ZeroPosition: {
+                // The words after the keyword as they stand, so that a line written from an
+                // item reads back unchanged.
+                QStringView text = line.sliced(after);
+                while (!text.isEmpty() && text.back().isSpace())
+                    text.chop(1);
+                m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin")
+                                                    : QStringLiteral("Zero")) +
+                                    text.toString();
+                m_section = Section::Twin;
+                return;
+            }
+            case Keyword::Pieces:
+                m_section = Section::Pieces;
+                m_hasBoard = true;
+                m_side.reset();
+                m_specification = 0;
+                break;
+            case Keyword::Condition:
+                m_section = Section::Condition;
+                break;
+            case Keyword::Option:
+                m_section = Section::Option;
+                break;
+            case Keyword::Forsyth: {
+                const std::optional<Token> word = nextToken(line, at);
+                if (!word) {
+                    note(QStringLiteral("board: Forsyth without a position"));
+                    return;
+                }
+                const QStringView position = word->text;
+                const ParsedPosition p = ParsePosition(position, PositionNotation::Forsyth);
+                if (p.ok()) {
+                    m_item.board = p.board;
+                    m_hasBoard = true;
+                } else {
+                    note(QStringLiteral("board: Forsyth %1: %2").arg(position.toString(), p.error));
+                }
+                break;
+            }
+            case Keyword::Stipulation: {
+                const std::optional<Token> word = nextToken(line, at);
+                if (!word) return;
+                m_item.stipulation = word->text.toString();
+                m_section = Section::Ignored;
+                break;
+            }
+            case Keyword::None:
+                break;
+            }
         }
-        continueSection(line, from, tokens);
+        if (!ignored.isEmpty())
+            note(QStringLiteral("line %1: \"%2\" not understood").arg(m_lineNumber).arg(ignored));
     }
 
-    void keyword(Keyword k, QStringView line, qsizetype after) {
-        const QString rest = line.sliced(after).trimmed().toString();
-        m_section = Section::None;
+    // A keyword that takes the rest of its line as its text.
+    void lineText(Keyword k, const QString& rest) {
         switch (k) {
-        case Keyword::BeginProblem:
-            if (m_item != Item() || m_hasBoard)
-                note(QStringLiteral("BeginProblem inside a problem ignored"));
-            handle(line, after);
-            return;
-        case Keyword::EndProblem:
-            finishProblem();
-            if (!rest.isEmpty())
-                m_result.report.addGeneral(
-                    QStringLiteral("line %1: text after EndProblem ignored").arg(m_lineNumber));
-            return;
-        case Keyword::NextProblem:
-            finishProblem();
-            startProblem();
-            handle(line, after);
-            return;
         case Keyword::Author:
             m_authors << rest;
             return;
@@ -264,111 +374,37 @@ private:
         case Keyword::Protocol:
             note(QStringLiteral("protocol \"%1\" left out").arg(rest));
             return;
-        case Keyword::LaTeX:
-        case Keyword::LaTeXPieces:
-        case Keyword::LaTeXEnd:
-            note(QStringLiteral("LaTeX line left out"));
-            return;
         case Keyword::SStipulation:
             note(QStringLiteral("stipulation: structured stipulation \"%1\" left out").arg(rest));
             return;
-        case Keyword::Twin:
-        case Keyword::ZeroPosition: {
-            // The words after the keyword as they stand, so that a line written from an item
-            // reads back unchanged.
-            QString text = line.sliced(after).toString();
-            while (!text.isEmpty() && text.back().isSpace())
-                text.chop(1);
-            m_item.twins << (k == Keyword::Twin ? QStringLiteral("Twin") : QStringLiteral("Zero")) +
-                                text;
-            m_section = Section::Twin;
-            return;
-        }
-        case Keyword::Pieces:
-            m_section = Section::Pieces;
-            m_hasBoard = true;
-            m_side.reset();
-            m_specification = 0;
-            break;
-        case Keyword::Condition:
-            m_section = Section::Condition;
-            break;
-        case Keyword::Option:
-            m_section = Section::Option;
-            break;
-        case Keyword::Forsyth: {
-            const QList<Token> tokens = tokensOf(line, after);
-            if (tokens.isEmpty()) {
-                note(QStringLiteral("board: Forsyth without a position"));
-                return;
-            }
-            const ParsedPosition p = ParsePosition(tokens[0].text, PositionNotation::Forsyth);
-            if (p.ok()) {
-                m_item.board = p.board;
-                m_hasBoard = true;
-            } else {
-                note(QStringLiteral("board: Forsyth %1: %2")
-                         .arg(tokens[0].text.toString(), p.error));
-            }
-            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
-            return;
-        }
-        case Keyword::Stipulation: {
-            const QList<Token> tokens = tokensOf(line, after);
-            if (tokens.isEmpty()) return;
-            m_item.stipulation = tokens[0].text.toString();
-            m_section = Section::Ignored;
-            continueSection(line, tokens[0].end, tokensOf(line, tokens[0].end));
-            return;
-        }
         default:
-            break;
+            note(QStringLiteral("LaTeX line left out"));
+            return;
         }
-        continueSection(line, after, tokensOf(line, after));
     }
 
-    // Words of the running section; a keyword written out in full starts a new one.
-    void continueSection(QStringView line, qsizetype, const QList<Token>& tokens) {
-        if (m_section == Section::Twin) {
-            const QString text = line.trimmed().toString();
-            if (!text.isEmpty() && !m_item.twins.isEmpty())
-                m_item.twins.last() += QLatin1Char(' ') + text;
-            return;
+    // One word of the running section.
+    void word(QStringView token, QString& ignored) {
+        switch (m_section) {
+        case Section::Pieces:
+            if (!piece(token)) addWord(ignored, token);
+            break;
+        case Section::Condition:
+            if (!m_conditions.isEmpty()) m_conditions += QLatin1Char(' ');
+            m_conditions += token;
+            break;
+        case Section::Option:
+            if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
+                m_duplex = true;
+            else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
+                m_whiteToPlay = true;
+            else
+                addWord(m_options, token);
+            break;
+        default:
+            addWord(ignored, token);
+            break;
         }
-        QStringList ignored;
-        for (qsizetype i = 0; i < tokens.size(); ++i) {
-            const QStringView token = tokens[i].text;
-            if (const Keyword k = keywordOf(token, false); k != Keyword::None) {
-                if (!ignored.isEmpty())
-                    note(QStringLiteral("\"%1\" not understood")
-                             .arg(ignored.join(QLatin1Char(' '))));
-                keyword(k, line, tokens[i].end);
-                return;
-            }
-            switch (m_section) {
-            case Section::Pieces:
-                if (!piece(token)) ignored << token.toString();
-                break;
-            case Section::Condition:
-                m_conditions << token.toString();
-                break;
-            case Section::Option:
-                if (token.compare(QLatin1String("Duplex"), Qt::CaseInsensitive) == 0)
-                    m_duplex = true;
-                else if (token.compare(QLatin1String("WhiteToPlay"), Qt::CaseInsensitive) == 0)
-                    m_whiteToPlay = true;
-                else
-                    m_options << token.toString();
-                break;
-            default:
-                ignored << token.toString();
-                break;
-            }
-        }
-        if (!ignored.isEmpty())
-            note(QStringLiteral("line %1: \"%2\" not understood")
-                     .arg(m_lineNumber)
-                     .arg(ignored.join(QLatin1Char(' '))));
     }
 
     bool piece(QStringView token) {
@@ -418,7 +454,8 @@ private:
     int m_number = 0;
     int m_lineNumber = 0;
     Item m_item;
-    QStringList m_authors, m_sources, m_titles, m_awards, m_conditions, m_options;
+    QStringList m_authors, m_sources, m_titles, m_awards;
+    QString m_conditions, m_options;
     bool m_duplex = false, m_whiteToPlay = false, m_hasBoard = false;
     Section m_section = Section::None;
     std::optional<names::Side> m_side;
@@ -483,9 +520,9 @@ void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeTe
 
 bool IsPopeyeFile(QByteArrayView bytes) {
     const QString head = decodeText(bytes.first(qMin<qsizetype>(bytes.size(), 256)));
-    const QList<Token> tokens = tokensOf(head, 0);
-    return !tokens.isEmpty() &&
-           tokens[0].text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
+    qsizetype at = 0;
+    const std::optional<Token> first = nextToken(head, at);
+    return first && first->text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
 }
 
 ImportedItems ReadPopeyeFile(QByteArrayView bytes) {

@@ -3,11 +3,16 @@
 namespace vexil {
 
 void InterchangeReport::add(int entry, const QString& label, const QString& text) {
-    if (m_notes.size() >= kMaxNotes) {
+    const qsizetype size = label.size() + qMin<qsizetype>(text.size(), kMaxNoteLength);
+    if (m_notes.size() >= kMaxNotes || m_characters + size > kMaxCharacters) {
         ++m_dropped;
         return;
     }
-    m_notes.append({entry, label, text});
+    m_characters += size;
+    m_notes.append({entry, label,
+                    text.size() > kMaxNoteLength
+                        ? text.first(kMaxNoteLength) + QStringLiteral("... (cut)")
+                        : text});
 }
 
 void InterchangeReport::addGeneral(const QString& text) {

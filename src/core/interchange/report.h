@@ -31,11 +31,19 @@ public:
     // Many entries can fail the same way; beyond this many notes only their number is kept,
     // so that a report on a huge file stays readable and small.
     static constexpr int kMaxNotes = 2000;
+    // A note is cut to this many characters, and a text it quotes to kMaxQuoted; past
+    // kMaxCharacters in all only the number of further notes is kept.
+    static constexpr int kMaxNoteLength = 1000;
+    static constexpr int kMaxQuoted = 200;
+    static constexpr qsizetype kMaxCharacters = 512 * 1024;
     int droppedNotes() const { return m_dropped; }
+    // Notes left out before they reached the report, counted with the dropped ones.
+    void countDropped(int notes) { m_dropped += notes; }
 
 private:
     QList<ReportNote> m_notes;
     int m_dropped = 0;
+    qsizetype m_characters = 0;
 };
 
 } // namespace vexil

@@ -1,5 +1,7 @@
 #include "model/problem.h"
 
+#include "model/failure.h"
+
 namespace vexil {
 namespace {
 
@@ -171,15 +173,35 @@ QByteArray DecodePbmTwins(QByteArrayView s)
     return result;
 }
 
-Lines ConvertPbm(QByteArrayView bytes)
+qint64 PbmOutputLimit(qint64 fileSize)
+{
+    // A record's own texts are bounded by the format (seven of at most 65,535 bytes, twins
+    // of some 16,000 operations: about 1.2 MB), so one record alone always fits the slack.
+    return 64 * fileSize + 4 * 1024 * 1024;
+}
+
+Lines ConvertPbm(QByteArrayView bytes, const Progress& progress)
 {
     Lines lines;
     EmptyItem(lines, 0);
     const quint32 last = readUnsigned(bytes, 0, 2);
+    const qint64 limit = PbmOutputLimit(bytes.size());
+    qint64 written = 0;
     for (quint32 i = 0; i <= last; ++i) {
         const qsizetype start = 2 + kRecordSize * qsizetype(i);
         if (start + kRecordSize > bytes.size())
             break; // only records that lie wholly inside the file
+        for (qsizetype n = lines.size() - kItemLines; n >= 0 && n < lines.size(); ++n)
+            written += lines[n].size() + 2;
+        if (written > limit)
+            throw Failure::error(
+                QStringLiteral("The pbm file would make a collection of more than %1 MB from "
+                               "%2 KB: its records share the same texts too often. Nothing was "
+                               "imported.")
+                    .arg(limit / (1024 * 1024))
+                    .arg((bytes.size() + 1023) / 1024));
+        if (i % 256 == 0)
+            ReportProgress(progress, start, bytes.size());
         const QByteArrayView record = bytes.sliced(start, kRecordSize);
         auto text = [&](int field) { return pbmString(bytes, readUnsigned(record, field, 4)); };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/collection.h"
+#include "model/progress.h"
 
 #include <QByteArray>
 
@@ -22,7 +23,10 @@ QByteArray PbmStipulation(quint16 word);
 QByteArray DecodePbmTwins(QByteArrayView twins);
 
 // The collection lines of a pbm file: the header item, then one item per record that lies
-// wholly inside the file. Nothing outside `bytes` is ever read.
-Lines ConvertPbm(QByteArrayView bytes);
+// wholly inside the file. Nothing outside `bytes` is ever read. Records may all point at the
+// same long texts, so a small file could ask for gigabytes: throws Failure when the lines
+// would exceed PbmOutputLimit of the file.
+Lines ConvertPbm(QByteArrayView bytes, const Progress& progress = {});
+qint64 PbmOutputLimit(qint64 fileSize);
 
 } // namespace vexil

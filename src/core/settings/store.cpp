@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -182,6 +183,25 @@ bool FileSettingsStore::parse(const QString& text, QList<QPair<QString, Values>>
     keys.clear();
     const QStringList lines = text.split(QLatin1Char('\n'));
     bool header = false;
+    QHash<QString, qsizetype> names; // of the last key, case folded: 1 + where each stands
+    QList<qsizetype> dropped;        // of the last key: values given again later
+    auto dropRepeated = [&] {
+        if (!dropped.isEmpty()) {
+            std::sort(dropped.begin(), dropped.end());
+            Values& values = keys.last().second;
+            Values kept;
+            kept.reserve(values.size() - dropped.size());
+            for (qsizetype i = 0, d = 0; i < values.size(); ++i) {
+                if (d < dropped.size() && dropped[d] == i)
+                    ++d;
+                else
+                    kept.append(std::move(values[i]));
+            }
+            values = std::move(kept);
+        }
+        names.clear();
+        dropped.clear();
+    };
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
         if (line.endsWith(QLatin1Char('\r')))
@@ -207,6 +227,8 @@ bool FileSettingsStore::parse(const QString& text, QList<QPair<QString, Values>>
             QString key = trimmed.mid(1, trimmed.size() - 2);
             if (!key.startsWith(kHive, Qt::CaseInsensitive))
                 return fail(QStringLiteral("a key outside HKEY_CURRENT_USER"));
+            if (!keys.isEmpty())
+                dropRepeated();
             keys.append({key.mid(kHive.size()), {}});
             continue;
         }
@@ -220,10 +242,16 @@ bool FileSettingsStore::parse(const QString& text, QList<QPair<QString, Values>>
         Value value;
         if (!parseValue(trimmed.mid(pos + 1), value))
             return fail(QStringLiteral("a value that is neither dword, text nor hex(2)"));
+        // A name given twice keeps its last value, in the place of the last: the earlier one
+        // is marked and dropped when the key ends, so that reading stays linear in the file.
         Values& values = keys.last().second;
-        values.removeIf([&](const auto& v) { return v.first.compare(name, Qt::CaseInsensitive) == 0; });
+        qsizetype& at = names[name.toCaseFolded()];
+        if (at > 0)
+            dropped.append(at - 1);
+        at = values.size() + 1; // 0 is a name not seen before
         values.append({name, value});
     }
+    dropRepeated();
     return true;
 }
 
@@ -274,15 +302,18 @@ bool FileSettingsStore::write(const QString& key, const Values& values)
         keys.append({key, {}});
         it = keys.end() - 1;
     }
+    auto& existing = it->second;
+    QHash<QString, qsizetype> places;
+    for (qsizetype i = 0; i < existing.size(); ++i)
+        places.insert(existing[i].first.toCaseFolded(), i);
     for (const auto& named : values) {
-        auto& existing = it->second;
-        auto v = std::find_if(existing.begin(), existing.end(), [&](const auto& e) {
-            return e.first.compare(named.first, Qt::CaseInsensitive) == 0;
-        });
-        if (v != existing.end())
-            v->second = named.second;
-        else
+        const auto at = places.constFind(named.first.toCaseFolded());
+        if (at != places.cend()) {
+            existing[*at].second = named.second;
+        } else {
+            places.insert(named.first.toCaseFolded(), existing.size());
             existing.append(named);
+        }
     }
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return false;

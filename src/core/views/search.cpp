@@ -100,6 +100,13 @@ TextFinder::TextFinder(const QString& text)
     const auto& upper = UpperCaseTable();
     for (int b = 0; b < 256; ++b)
         m_shift[b] = byUpper[upper[b]];
+    m_border.resize(m + 1);
+    m_border[0] = -1;
+    for (qsizetype i = 1, k = -1; i <= m; ++i) {
+        while (k >= 0 && m_pattern[k] != m_pattern[i - 1])
+            k = m_border[k];
+        m_border[i] = ++k;
+    }
 }
 
 qsizetype TextFinder::find(QByteArrayView bytes) const
@@ -112,17 +119,45 @@ qsizetype TextFinder::find(QByteArrayView bytes) const
     const auto* p = reinterpret_cast<const uchar*>(m_pattern.constData());
     const uchar last = p[m - 1];
     const qsizetype end = bytes.size() - m;
+    // Horspool's skips are fastest on ordinary text, but a repetitive text and pattern make
+    // each try compare most of the pattern for a shift of one; past a budget linear in the
+    // text the search goes on by prefix borders, which never looks at a byte twice.
+    const qsizetype budget = 2 * bytes.size() + 64;
+    m_comparisons = 0;
     qsizetype i = 0;
     while (i <= end) {
         const uchar tail = h[i + m - 1];
+        ++m_comparisons;
         if (upper[tail] == last) {
             qsizetype j = m - 2;
             while (j >= 0 && upper[h[i + j]] == p[j])
                 --j;
+            m_comparisons += m - 1 - qMax<qsizetype>(j, 0);
             if (j < 0)
                 return i;
         }
         i += m_shift[tail];
+        if (m_comparisons > budget)
+            return findFrom(bytes, i);
+    }
+    return -1;
+}
+
+qsizetype TextFinder::findFrom(QByteArrayView bytes, qsizetype from) const
+{
+    const auto& upper = UpperCaseTable();
+    const qsizetype m = m_pattern.size();
+    qsizetype k = 0; // bytes of the pattern matched so far
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        const char c = char(upper[uchar(bytes[i])]);
+        while (k >= 0 && (k == m || m_pattern[k] != c)) {
+            k = m_border[k];
+            ++m_comparisons;
+        }
+        ++k;
+        ++m_comparisons;
+        if (k == m)
+            return i - m + 1;
     }
     return -1;
 }

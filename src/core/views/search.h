@@ -24,12 +24,19 @@ public:
     explicit TextFinder(const QString& text);
 
     bool canMatch() const { return !m_pattern.isEmpty(); }
-    // The offset of the first occurrence in `bytes`, or -1.
+    // The offset of the first occurrence in `bytes`, or -1. Never compares more than a few
+    // times as many bytes as `bytes` holds, whatever the text.
     qsizetype find(QByteArrayView bytes) const;
+    // The bytes compared by the last find.
+    qsizetype comparisons() const { return m_comparisons; }
 
 private:
+    qsizetype findFrom(QByteArrayView bytes, qsizetype from) const;
+
     QByteArray m_pattern; // in upper case
     std::array<qsizetype, 256> m_shift{};
+    QList<qsizetype> m_border; // per prefix length, its longest proper border
+    mutable qsizetype m_comparisons = 0;
 };
 
 // The bytes of a collection as they are written, with the place where each item block

@@ -37,6 +37,11 @@ QString importReportText(const QString& source, const QString& target, const Con
     return text.join(QLatin1Char('\n'));
 }
 
+QString convertingText(const QString& path)
+{
+    return QStringLiteral("Converting \"%1\"...").arg(QFileInfo(path).fileName());
+}
+
 } // namespace
 
 TDataModule1::TDataModule1(Prompts& prompts, QObject* parent) : QObject(parent), m_prompts(prompts)
@@ -53,7 +58,10 @@ QString TDataModule1::askTarget(QWidget* parent)
 std::optional<QString> TDataModule1::ImportPbm(QWidget* parent, const QString& pbmName)
 {
     // The pbm file is read whole and closed before the save dialog comes up.
-    const Lines lines = ConvertPbm(ReadWholeFile(pbmName));
+    Lines lines;
+    m_prompts.runWithProgress(parent, convertingText(pbmName), [&](const Progress& progress) {
+        lines = ConvertPbm(ReadWholeFile(pbmName), progress);
+    });
     const QString target = askTarget(parent);
     if (target.isEmpty())
         return std::nullopt;
@@ -64,7 +72,10 @@ std::optional<QString> TDataModule1::ImportPbm(QWidget* parent, const QString& p
 std::optional<QString> TDataModule1::ImportInterchange(QWidget* parent, const QString& fileName)
 {
     // A file that holds no problem fails here, before the user is asked for a name.
-    const ConvertedFile converted = ConvertInterchangeFile(fileName);
+    ConvertedFile converted;
+    m_prompts.runWithProgress(parent, convertingText(fileName), [&](const Progress& progress) {
+        converted = ConvertInterchangeFile(fileName, progress);
+    });
     const QString target = askTarget(parent);
     if (target.isEmpty())
         return std::nullopt;

@@ -3,12 +3,21 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
 
 namespace vexil {
 namespace {
@@ -185,6 +194,59 @@ void Prompts::showReport(QWidget* parent, const QString& title, const QString& t
 bool Prompts::confirmReport(QWidget* parent, const QString& title, const QString& text)
 {
     return runReportDialog(parent, title, text, true);
+}
+
+} // namespace vexil
+
+namespace vexil {
+
+void Prompts::runWithProgress(QWidget* parent, const QString& text, const Work& work)
+{
+    QProgressDialog dialog(text, QStringLiteral("Cancel"), 0, 1000, parent);
+    dialog.setWindowTitle(kTitle);
+    dialog.setAccessibleName(text);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    // A quick conversion ends before the window would show.
+    dialog.setMinimumDuration(400);
+    dialog.setValue(0);
+
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> permille{0};
+    std::exception_ptr thrown;
+    const Progress progress = [&](qint64 done, qint64 total) {
+        if (cancelled.load())
+            throw Abandon();
+        if (total > 0)
+            permille.store(int(std::clamp<qint64>(done * 1000 / total, 0, 1000)));
+    };
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            work(progress);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+        cancelled.store(true);
+        dialog.setLabelText(QStringLiteral("Cancelling..."));
+    });
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &dialog, [&] { dialog.setValue(permille.load()); });
+    timer.start(100);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    timer.stop();
+    dialog.hide();
+    if (thrown)
+        std::rethrow_exception(thrown);
+    if (cancelled.load())
+        throw Abandon();
 }
 
 } // namespace vexil

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "model/failure.h"
+#include "model/progress.h"
 
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -59,6 +61,13 @@ public:
     virtual void showReport(QWidget* parent, const QString& title, const QString& text);
     // The same with OK and Cancel, for a report the user reads before going on; true for OK.
     virtual bool confirmReport(QWidget* parent, const QString& title, const QString& text);
+
+    // Runs `work` on a thread of its own while a window shows `text`, a progress bar and
+    // Cancel; the program's windows keep answering meanwhile. Cancel makes the work's next
+    // progress report throw Abandon. Returns when the work has ended and throws what it threw
+    // (Failure, Abandon), and Abandon when the user cancelled at all.
+    using Work = std::function<void(const Progress&)>;
+    virtual void runWithProgress(QWidget* parent, const QString& text, const Work& work);
 };
 
 } // namespace vexil
