@@ -93,6 +93,8 @@ private slots:
     void recordedTwins();
     void twinPositions_data();
     void twinPositions();
+    void headerTwins_data();
+    void headerTwins();
     void shortAlgebraic_data();
     void shortAlgebraic();
     void lineRoles_data();
@@ -223,6 +225,53 @@ void TestSolution::twinPositions()
     QCOMPARE(twin->board, boardOf(pieces));
     QCOMPARE(twin->stipulation, stipulation);
     QCOMPARE(twin->error, error);
+}
+
+void TestSolution::headerTwins_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("pieces"); // of the last twin
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("move, Popeye's arrow") << QStringList{"b) wRg6-->g7"} << "wKh4 wRg7 bKc1"
+                                          << "wRg6-->g7" << "";
+    QTest::newRow("move, one dash") << QStringList{"b) wRg6-g7"} << "wKh4 wRg7 bKc1"
+                                    << "wRg6-->g7" << "";
+    QTest::newRow("move, a piece named in words")
+        << QStringList{"b) Rook g6 -> g7"} << "wKh4 wRg7 bKc1" << "wRg6-->g7" << "";
+    QTest::newRow("exchange") << QStringList{"b) wRg6<-->wKh4"} << "wKg6 wRh4 bKc1"
+                              << "wRg6<-->wKh4" << "";
+    QTest::newRow("remove, then added back continued")
+        << QStringList{"b) -wRg6", "+c) +bQg6"} << "wKh4 bQg6 bKc1" << "+bQg6" << "";
+    QTest::newRow("substitute") << QStringList{"b) R ==> Q"} << "wKh4 wQg6 bKc1" << "R ==> Q"
+                                << "";
+    QTest::newRow("commands after the label") << QStringList{"b) mirror a1<-->h1"}
+                                              << "wKa4 wRb6 bKf1" << "mirror a1<-->h1" << "";
+    QTest::newRow("a) names the diagram") << QStringList{"a) diagram", "b) -bKc1"}
+                                          << "wKh4 wRg6" << "-bKc1" << "";
+    QTest::newRow("nothing it can read")
+        << QStringList{"b) the rook to g7"} << "wKh4 wRg6 bKc1" << ""
+        << "the rook to g7: not a twin command";
+    QTest::newRow("an empty square") << QStringList{"b) wRa1-a2"} << "wKh4 wRg6 bKc1" << ""
+                                     << "a1: square is empty - cannot (re)move any piece.";
+}
+
+// Twins written as Popeye heads them, as collections often hold them.
+void TestSolution::headerTwins()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, pieces);
+    QFETCH(QString, header);
+    QFETCH(QString, error);
+    Item item;
+    item.board = boardOf(QStringLiteral("wKh4 wRg6 bKc1"));
+    item.stipulation = QStringLiteral("#2");
+    item.twins = lines;
+    const QList<Twin> twins = BuildTwins(item);
+    QCOMPARE(twins.size(), 1 + lines.size() - (lines.first().startsWith(u'a') ? 1 : 0));
+    QCOMPARE(twins.last().board, boardOf(pieces));
+    QCOMPARE(twins.last().header, header);
+    QCOMPARE(twins.last().error, error);
 }
 
 void TestSolution::shortAlgebraic_data()

@@ -5,6 +5,7 @@
 #include "model/transform.h"
 #include "solution/move.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace vexil {
@@ -271,6 +272,40 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
     twin.header = header.join(QLatin1String("  "));
 }
 
+// A twin written as Popeye heads it, after its label: "wRg6-->g7", "bSa1-h1",
+// "Zebra e6 -> d6", "wQh1<-->wSe5", "-bPc4", "+wBc1", "Q ==> R", or commands ("rotate 90").
+// Gives the commands it means; empty when it is none of these.
+QStringList commandsOfHeader(const QString& text)
+{
+    static const QString piece = QStringLiteral("(?:[wbn]?[A-Z0-9]{0,2}|[A-Za-z]+\\s+)?");
+    static const QRegularExpression exchange(QStringLiteral("^%1([a-h][1-8])\\s*<-+>\\s*%1([a-h][1-8])$").arg(piece));
+    static const QRegularExpression move(QStringLiteral("^%1([a-h][1-8])\\s*-+>?\\s*([a-h][1-8])$").arg(piece));
+    static const QRegularExpression remove(QStringLiteral("^-[wbn]?[A-Z0-9]{0,2}([a-h][1-8])$"));
+    static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z0-9]{0,2})([a-h][1-8])$"));
+    static const QRegularExpression substitute(QStringLiteral("^([A-Z0-9]{1,2})\\s*=+>\\s*([A-Z0-9]{1,2})$"));
+    const QString t = text.trimmed();
+    const QStringList words = t.split(u' ', Qt::SkipEmptyParts);
+    if (!words.isEmpty() && commandOf(words.first()) != Command::None)
+        return words;
+    QRegularExpressionMatch m;
+    if ((m = exchange.match(t)).hasMatch())
+        return {QStringLiteral("Exchange"), m.captured(1), m.captured(2)};
+    if ((m = move.match(t)).hasMatch())
+        return {QStringLiteral("Move"), m.captured(1), m.captured(2)};
+    if ((m = remove.match(t)).hasMatch())
+        return {QStringLiteral("Remove"), m.captured(1)};
+    if ((m = add.match(t)).hasMatch()) {
+        const QString side = m.captured(1) == u"w"   ? QStringLiteral("White")
+                             : m.captured(1) == u"b" ? QStringLiteral("Black")
+                                                     : QStringLiteral("Neutral");
+        const QString walk = m.captured(2).isEmpty() ? QStringLiteral("P") : m.captured(2);
+        return {QStringLiteral("Add"), side, walk + m.captured(3)};
+    }
+    if ((m = substitute.match(t)).hasMatch())
+        return {QStringLiteral("Substitute"), m.captured(1), m.captured(2)};
+    return {};
+}
+
 } // namespace
 
 QString TwinLabel(int index)
@@ -306,20 +341,36 @@ QList<Twin> BuildTwins(const Item& item)
         twins << diagram;
         twins.first().label = TwinLabel(0);
     }
+    static const QRegularExpression labelled(QStringLiteral("^\\s*(\\+?)[a-z]{1,2}\\)(.*)$"));
     for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QStringList& words = lines[n];
+        QStringList words = lines[n];
         qsizetype first = 1;
-        // A line that does not start with "Twin" or "Zero" is read as its commands alone.
-        if (!words.first().startsWith(QLatin1String("twin"), Qt::CaseInsensitive) &&
-            !words.first().startsWith(QLatin1String("zero"), Qt::CaseInsensitive))
+        bool continued = false;
+        const QRegularExpressionMatch label = labelled.match(words.join(u' '));
+        if (label.hasMatch()) {
+            // Written as Popeye heads its twins: "b) wRg6-->g7", "+c) -bPc4".
+            continued = !label.captured(1).isEmpty();
+            const QString rest = label.captured(2).trimmed();
+            // "a) ..." before any twin names the diagram itself.
+            if (twins.size() == 1 && !zero && words.first().startsWith(u'a'))
+                continue;
+            words = commandsOfHeader(rest);
+            if (words.isEmpty() && !rest.isEmpty())
+                words = QStringList{rest};
             first = 0;
-        const bool continued = first < words.size() &&
-                               QLatin1String("continued").startsWith(words[first].toLower()) &&
-                               words[first].size() >= 4;
-        if (continued)
-            ++first;
+        } else if (!words.first().startsWith(QLatin1String("twin"), Qt::CaseInsensitive) &&
+                   !words.first().startsWith(QLatin1String("zero"), Qt::CaseInsensitive)) {
+            // A line without "Twin" or "Zero" is read as its commands alone.
+            first = 0;
+        } else {
+            continued = first < words.size() &&
+                        QLatin1String("continued").startsWith(words[first].toLower()) &&
+                        words[first].size() >= 4;
+            if (continued)
+                ++first;
+        }
         Twin twin = continued && !twins.isEmpty() ? twins.last() : diagram;
-        twin.line = words.join(u' ');
+        twin.line = lines[n].join(u' ');
         twin.continued = continued && !twins.isEmpty();
         twin.error.clear();
         twin.header.clear();

@@ -29,6 +29,9 @@ struct Twin {
 // Remove, Add, Substitute, Rotate (90, 180, 270), Mirror (a1<-->h1, a1<-->a8, a1<-->h8,
 // h1<-->a8), Shift, PolishType, Stipulation, Condition, each written whole or cut to a unique
 // prefix, several on one line; "Cont" builds on the previous twin. Blank lines are no twins.
+// A line written as Popeye heads its twins ("b) wRg6-->g7", "b) bSa1-h1", "+c) -bPc4",
+// "b) Zebra e6 -> d6", "b) Q ==> R") is read too, "+" continuing; "a) ..." before any twin
+// names the diagram and adds none.
 QList<Twin> BuildTwins(const Item& item);
 
 // "a", "b", ..., "z", "aa", "ab", ...: the label of the twin at `index`.
