@@ -174,6 +174,9 @@ Solution ReadSolution(const QStringList& text, const QList<Twin>& positions)
 
     Section section;
     Rules rules = rulesOf(solution.twins.first(), conditions.first());
+    // Every move keeps two boards: a text of any size must not take memory without bound.
+    int movesRead = 0;
+    bool limitReached = false;
     for (qsizetype index = 0; index < text.size(); ++index) {
         SolutionLine line;
         line.text = text[index];
@@ -248,6 +251,17 @@ Solution ReadSolution(const QStringList& text, const QList<Twin>& positions)
             SolutionMove move;
             move.text = words[w].text;
             move.start = start;
+            if (movesRead >= kSolutionMoveLimit) {
+                if (!limitReached) {
+                    move.error = QStringLiteral("%1: not read, the solution has more than %2 moves")
+                                     .arg(move.text)
+                                     .arg(kSolutionMoveLimit);
+                    line.moves << move;
+                }
+                limitReached = true;
+                break;
+            }
+            ++movesRead;
             if (pendingNumber) {
                 move.number = number;
                 move.ply = rules.series ? number - 1 : 2 * (number - 1) + (secondHalf ? 1 : 0);

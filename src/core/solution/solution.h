@@ -85,6 +85,9 @@ struct Solution {
     QStringList errors() const;
 };
 
+// Moves read from one text at most; the first move past it is named, the rest left unread.
+constexpr int kSolutionMoveLimit = 20000;
+
 // Reads the solution text with the positions its twins start from. `positions` holds the
 // item's twins as BuildTwins gives them; a twin header of the text takes the position of the
 // twin of the same label, or the first position when there is none. Never throws; nothing
