@@ -162,6 +162,7 @@ void TestReplay::returnsToItem_data()
     QTest::newRow("typing in the solution") << "type";
     QTest::newRow("a click on the board") << "board";
     QTest::newRow("a transformation") << "transform";
+    QTest::newRow("pieces typed on the board go onto the item") << "typed";
 }
 
 void TestReplay::returnsToItem()
@@ -181,6 +182,13 @@ void TestReplay::returnsToItem()
         QTest::mouseClick(main().DrawGrid1, Qt::RightButton, {}, QPoint(2 + 7 * 27 + 13, 15));
         // The click brings the item back and removes nothing from it.
         QCOMPARE(placement(main().board()), itemBoard);
+    } else if (how == u"typed") {
+        main().DrawGrid1->setFocus();
+        QTRY_VERIFY(main().DrawGrid1->hasFocus());
+        QTest::keyClick(main().DrawGrid1, Qt::Key_W);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Qa1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(placement(main().board()), QStringLiteral("7k/R7/6K1/8/8/8/8/Q7"));
     } else {
         main().transformButtons.first()->click();
         QCOMPARE(placement(main().board()), itemBoard);

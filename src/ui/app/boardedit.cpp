@@ -152,6 +152,8 @@ void TForm1::DrawGrid1KeyEmpty(int row, int column)
 
 void TForm1::DrawGrid1Typing(const QString& text)
 {
+    // The typed pieces go onto the item's own board, which must be the one shown.
+    m_replay->stop();
     // Over the transformation buttons, below the board, as wide as the board.
     const QRect board = DrawGrid1->geometry();
     PieceLine1->setGeometry(board.left(), board.bottom() + 4, board.width(), 25);
