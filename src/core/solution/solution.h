@@ -71,6 +71,9 @@ struct SolutionTwin {
     QString stipulation;
 };
 
+// To hold a stored solution against Popeye's output, read both with the same twins
+// (BuildTwins of the item) and compare keys(t) of the one with keys(t) of the other by
+// sameMoveAs, twin by twin; twinOf("b") finds the twin a "b)" header names in either text.
 struct Solution {
     QList<SolutionTwin> twins; // at least one
     QList<SolutionLine> lines;
