@@ -7,6 +7,7 @@
 #include "app/fairy.h"
 #include "app/palette.h"
 #include "app/prompts.h"
+#include "app/replay.h"
 #include "app/undo.h"
 #include "interchange/position.h"
 #include "model/failure.h"
@@ -24,6 +25,13 @@ namespace vexil {
 
 void TForm1::editBoard(const QString& what, const std::function<void()>& change)
 {
+    // While a replay is shown the board is not the item's: the first touch brings the item
+    // back, and edits nothing it cannot see.
+    if (m_replay->isActive()) {
+        m_replay->stop();
+        return;
+    }
+    m_replay->itemChanged();
     const Board before = m_board;
     change();
     m_history->recordBoard(before, what);
@@ -33,15 +41,17 @@ void TForm1::editBoard(const QString& what, const std::function<void()>& change)
 
 void TForm1::copyPosition(bool forsyth)
 {
+    // What the board shows is what is copied, a replayed position or a twin included.
+    const Board& shown = DrawGrid1->shownBoard();
     if (forsyth) {
-        QGuiApplication::clipboard()->setText(QStringLiteral("Forsyth ") + ForsythOf(m_board));
+        QGuiApplication::clipboard()->setText(QStringLiteral("Forsyth ") + ForsythOf(shown));
         return;
     }
     // A FEN would drop the fairy units and so give another position: those boards go as
     // Fairy-FEN, and the user is told.
     bool fairy = false;
-    QGuiApplication::clipboard()->setText(ClipboardPosition(
-        m_board, ComboBox2->currentText(), VisibleLines(Memo2), &fairy));
+    QGuiApplication::clipboard()->setText(
+        ClipboardPosition(shown, ComboBox2->currentText(), VisibleLines(Memo2), &fairy));
     if (fairy)
         statusBar()->showMessage(
             QStringLiteral("Copied as Fairy-FEN: a FEN cannot hold the board's fairy units."),
@@ -90,6 +100,10 @@ void TForm1::placeAt(int row, int column)
 void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
                                 Qt::KeyboardModifiers modifiers, QPoint client)
 {
+    if (m_replay->isActive()) {
+        m_replay->stop();
+        return;
+    }
     int row = 0, column = 0;
     if (!BoardView::squareAt(client, row, column))
         return;
@@ -159,6 +173,8 @@ void TForm1::DrawGrid1KeyEmpty(int row, int column)
 
 void TForm1::DrawGrid1Typing(const QString& text)
 {
+    // The typed pieces go onto the item's own board, which must be the one shown.
+    m_replay->stop();
     // Over the transformation buttons, below the board, as wide as the board.
     const QRect board = DrawGrid1->geometry();
     PieceLine1->setGeometry(board.left(), board.bottom() + 4, board.width(), 25);

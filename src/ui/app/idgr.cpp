@@ -6,6 +6,7 @@
 #include "app/guard.h"
 #include "app/palette.h"
 #include "app/prompts.h"
+#include "app/replay.h"
 #include "app/undo.h"
 #include "interchange/convert.h"
 #include "model/failure.h"
@@ -175,6 +176,7 @@ void TForm1::ShowItem(int number, int headerLine)
 
 void TForm1::fillFields(const Item& item)
 {
+    m_replay->itemChanged();
     m_board = item.board;
     DrawGrid1->update();
     Edit3->setText(QString::number(m_open.currentItem()));
@@ -202,6 +204,7 @@ void TForm1::fillFields(const Item& item)
 void TForm1::showNone()
 {
     m_open.showNone();
+    m_replay->itemChanged();
     m_board.clear();
     emptyFields();
     DrawGrid1->update();
@@ -218,6 +221,14 @@ void TForm1::markInList()
     if (!m_list->isActiveListWindow())
         m_list->clearAllSelections();
     m_list->selectEntry(m_open.currentItem() - 1);
+}
+
+Item TForm1::typedItem() const
+{
+    Item item = fieldsItem();
+    item.twins = Memo2->toPlainText().split(QLatin1Char('\n'));
+    item.solution = Memo1->toPlainText().split(QLatin1Char('\n'));
+    return item;
 }
 
 Item TForm1::fieldsItem() const
@@ -548,6 +559,7 @@ void TForm1::redoEdit()
 
 void TForm1::historyStepped()
 {
+    m_replay->itemChanged();
     DrawGrid1->update();
     if (m_history->matchesStored()) {
         m_editing = false;
