@@ -63,11 +63,71 @@ std::optional<MoveKey> readMove(QStringView text)
     return key;
 }
 
-// "N" is the knight in English; Popeye writes "S" for the knight and "N" for the nightrider.
+// "N" is the knight in English; Popeye writes "S" for the knight and "N" for the nightrider,
+// and a stored "N" may be either.
 bool samePiece(const QString& stored, const QString& popeye)
 {
     return stored == popeye || (stored == u"N" && popeye == u"S");
 }
+
+bool onlyMarks(QStringView token)
+{
+    for (QChar c : token)
+        if (!QStringView(u"!?#+=").contains(c))
+            return false;
+    return !token.isEmpty();
+}
+
+// One line's first move and how it is marked.
+struct StoredLine {
+    QString move;
+    bool black = false; // "1...": set play, or the first move of help play starting with Black
+    bool key = false;   // "!"
+    bool tried = false; // "?"
+};
+
+std::optional<StoredLine> readStoredLine(const QString& text)
+{
+    const QStringList tokens = text.split(u' ', Qt::SkipEmptyParts);
+    if (tokens.isEmpty() || !tokens[0].startsWith(u"1."))
+        return std::nullopt;
+    StoredLine line;
+    QString first = tokens[0].mid(2);
+    line.black = first.startsWith(u'.');
+    while (first.startsWith(u'.'))
+        first.remove(0, 1);
+    qsizetype next = 1;
+    if (first.isEmpty() && tokens.size() > 1)
+        first = tokens[next++];
+    // The marks written onto the move, then those standing apart behind it ("# !").
+    QString marks;
+    while (!first.isEmpty() && QStringView(u"!?").contains(first.back())) {
+        marks += first.back();
+        first.chop(1);
+    }
+    for (; next < tokens.size() && onlyMarks(tokens[next]); ++next)
+        marks += tokens[next];
+    if (first.isEmpty() || first.startsWith(u'.'))
+        return std::nullopt;
+    line.move = first;
+    line.tried = marks.contains(u'?');
+    line.key = marks.contains(u'!') && !line.tried;
+    return line;
+}
+
+} // namespace
+
+QString StoredTwinLabel(const QString& line, QString* rest)
+{
+    static const QRegularExpression heading(QStringLiteral("^\\+?([a-z]{1,2})\\)(?:\\s+|$)"));
+    const QString trimmed = line.trimmed();
+    const QRegularExpressionMatch match = heading.match(trimmed);
+    if (rest)
+        *rest = match.hasMatch() ? trimmed.mid(match.capturedLength()) : trimmed;
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+namespace {
 
 } // namespace
 
@@ -84,22 +144,46 @@ QString MoveMatchText(MoveMatch match)
     return QStringLiteral("?");
 }
 
+QStringList StoredKeys(const QStringList& storedSolution)
+{
+    struct Twin {
+        QString key, first, black;
+    };
+    QList<Twin> twins{Twin{}};
+    for (const QString& stored : storedSolution) {
+        QString rest;
+        // What stands before the first heading belongs to the first twin.
+        const Twin& last = twins.last();
+        const bool nothingYet = twins.size() == 1 && last.key.isEmpty() &&
+                                last.first.isEmpty() && last.black.isEmpty();
+        if (!StoredTwinLabel(stored, &rest).isEmpty() && !nothingYet)
+            twins.append(Twin{});
+        const std::optional<StoredLine> line = readStoredLine(rest);
+        if (!line)
+            continue;
+        Twin& twin = twins.last();
+        if (line->black) {
+            if (twin.black.isEmpty())
+                twin.black = line->move;
+        } else if (line->key) {
+            if (twin.key.isEmpty())
+                twin.key = line->move;
+        } else if (!line->tried && twin.first.isEmpty()) {
+            twin.first = line->move;
+        }
+    }
+    QStringList keys;
+    for (const Twin& twin : std::as_const(twins)) {
+        const QString key = !twin.key.isEmpty() ? twin.key : !twin.first.isEmpty() ? twin.first : twin.black;
+        if (!key.isEmpty())
+            keys.append(key);
+    }
+    return keys;
+}
+
 QString StoredFirstMove(const QStringList& storedSolution)
 {
-    static const QRegularExpression labelled(QStringLiteral("^[a-z]{1,2}\\)\\s*"));
-    for (const QString& stored : storedSolution) {
-        QString line = stored.trimmed();
-        line.remove(labelled);
-        if (!line.startsWith(u"1."))
-            continue;
-        line.remove(0, 2);
-        while (line.startsWith(u'.'))
-            line.remove(0, 1);
-        line = line.trimmed();
-        const QString move = line.section(u' ', 0, 0);
-        return move.startsWith(u'.') ? QString() : move;
-    }
-    return QString();
+    return StoredKeys(storedSolution).value(0);
 }
 
 MoveMatch CompareMoves(QStringView stored, QStringView popeye)
@@ -115,13 +199,20 @@ MoveMatch CompareMoves(QStringView stored, QStringView popeye)
 
 MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves)
 {
-    const QString stored = StoredFirstMove(storedSolution);
-    if (stored.isEmpty() || popeyeMoves.isEmpty() || !readMove(stored))
+    if (popeyeMoves.isEmpty())
         return MoveMatch::Unknown;
-    for (const QString& move : popeyeMoves)
-        if (CompareMoves(stored, move) == MoveMatch::Yes)
-            return MoveMatch::Yes;
-    return MoveMatch::No;
+    bool read = false;
+    for (const QString& stored : StoredKeys(storedSolution)) {
+        if (!readMove(stored))
+            continue;
+        read = true;
+        bool found = false;
+        for (const QString& move : popeyeMoves)
+            found = found || CompareMoves(stored, move) == MoveMatch::Yes;
+        if (!found)
+            return MoveMatch::No;
+    }
+    return read ? MoveMatch::Yes : MoveMatch::Unknown;
 }
 
 } // namespace vexil

@@ -1,5 +1,7 @@
 #include "verify/popeyeoutput.h"
 
+#include "verify/movecompare.h"
+
 #include <QHash>
 #include <QRegularExpression>
 
@@ -217,26 +219,29 @@ PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err)
 
 int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel)
 {
-    static const QRegularExpression labelled(QStringLiteral("^([a-z]{1,2})\\)\\s*(.*)$"));
     QHash<QString, int> perTwin;
     int total = 0;
     bool labels = false;
     QString current;
     for (const QString& stored : storedSolution) {
-        QString line = stored.trimmed();
-        const QRegularExpressionMatch match = labelled.match(line);
-        if (match.hasMatch()) {
+        QString line;
+        if (const QString label = StoredTwinLabel(stored, &line); !label.isEmpty()) {
             labels = true;
-            current = match.captured(1);
-            line = match.captured(2);
+            current = label;
+            perTwin[current] += 0;
         }
         if (line.startsWith(u"1.")) {
             ++perTwin[current];
             ++total;
         }
     }
-    const int count = labels && !twinLabel.isEmpty() ? perTwin.value(twinLabel) : total;
-    return qMax(count, 1);
+    if (!labels || twinLabel.isEmpty())
+        return qMax(total, 1);
+    // A twin the stored solution names without a solution line ("b) ...", or a twin Popeye
+    // found nothing for, copied from its output) tells nothing of its count.
+    if (perTwin.contains(twinLabel) && perTwin.value(twinLabel) == 0)
+        return -1;
+    return qMax(perTwin.value(twinLabel), 1);
 }
 
 Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolution, bool killed,
@@ -244,6 +249,7 @@ Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolutio
 {
     if (!report.inputError.isEmpty())
         return {Outcome::InputError, report.inputError};
+    const bool interrupted = killed || report.end == PopeyeReport::End::Interrupted;
 
     const bool direct = report.directPlay();
     bool cooked = false;
@@ -251,14 +257,17 @@ Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolutio
     for (const PopeyeTwin& twin : report.twins) {
         const int found = int(direct ? twin.keys.size() : twin.solutions.size());
         const int expected = direct ? 1 : ExpectedSolutions(storedSolution, twin.label);
+        if (expected < 0)
+            continue;
         cooked = cooked || found > expected;
         missing = missing || found < expected;
     }
     // More solutions than intended is a finding even when the search did not finish.
     if (cooked)
-        return {Outcome::Cooked, QString()};
-    if (killed || report.end == PopeyeReport::End::Interrupted)
-        return {Outcome::TimeLimit, killed ? QStringLiteral("ended at the deadline") : QString()};
+        return {Outcome::Cooked, QString(), interrupted};
+    if (interrupted)
+        return {Outcome::TimeLimit, killed ? QStringLiteral("ended at the deadline") : QString(),
+                true};
     if (report.end == PopeyeReport::End::None)
         return {Outcome::Failed, crashed ? QStringLiteral("Popeye crashed")
                                          : QStringLiteral("no end line")};

@@ -46,8 +46,9 @@ struct PopeyeReport {
 PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err);
 
 // How many solutions each twin should have by the stored solution: its lines that begin with
-// "1." (behind an optional twin label "a) "), counted per twin when the stored solution names
-// twins; one when there are none.
+// "1." (behind an optional twin heading "a) " or "+c) "), counted per twin when the stored
+// solution names twins; one when there are none; -1 when the stored solution names the twin
+// but gives it no line, which says nothing of its count.
 int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel);
 
 // The outcome of a finished run. `killed` is true when the run was ended from outside at its
@@ -55,6 +56,9 @@ int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabe
 struct Verdict {
     Outcome outcome = Outcome::Failed;
     QString detail;
+    // The search ended at a time limit before it was through: what it found holds, what it
+    // did not find may still be there.
+    bool interrupted = false;
 };
 Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolution, bool killed,
                     bool crashed);

@@ -22,7 +22,18 @@ struct VerifyProgress {
     double itemsPerMinute = 0; // 0 before the first item is done
     int secondsLeft = -1;      // -1 while it cannot be told
 };
-VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds);
+// What is known of the items still running, for the time left.
+struct RunningItems {
+    QList<double> seconds;     // how long each has been running
+    double averageSeconds = 0; // how long a finished item took, on average
+    int parallel = 1;
+    double deadlineSeconds = 0; // a run is ended after this long at the latest; 0: never
+};
+// Without running items the time left follows the pace so far; with them, the items still
+// running and those still waiting share the parallel runs, and no run that is still going is
+// counted as done.
+VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds,
+                               const RunningItems& running = {});
 // "12 / 50 done, 240 items per minute, 0:09 left".
 QString ProgressText(const VerifyProgress& progress);
 
@@ -92,6 +103,8 @@ private:
     QList<int> m_queue;
     qsizetype m_next = 0;
     int m_done = 0;
+    int m_ran = 0;          // items Popeye finished, for the average time an item takes
+    double m_ranSeconds = 0;
     bool m_running = false;
     std::vector<std::unique_ptr<Run>> m_runs;
     QElapsedTimer m_clock;
