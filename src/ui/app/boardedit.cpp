@@ -6,6 +6,7 @@
 #include "app/boardview.h"
 #include "app/fairy.h"
 #include "app/palette.h"
+#include "app/replay.h"
 #include "app/undo.h"
 #include "interchange/position.h"
 #include "model/failure.h"
@@ -21,6 +22,13 @@ namespace vexil {
 
 void TForm1::editBoard(const QString& what, const std::function<void()>& change)
 {
+    // While a replay is shown the board is not the item's: the first touch brings the item
+    // back, and edits nothing it cannot see.
+    if (m_replay->isActive()) {
+        m_replay->stop();
+        return;
+    }
+    m_replay->itemChanged();
     const Board before = m_board;
     change();
     m_history->recordBoard(before, what);
@@ -30,8 +38,10 @@ void TForm1::editBoard(const QString& what, const std::function<void()>& change)
 
 void TForm1::copyPosition(bool forsyth)
 {
-    QGuiApplication::clipboard()->setText(forsyth ? QStringLiteral("Forsyth ") + ForsythOf(m_board)
-                                                  : BuildFenLine(m_board, FenOptions()));
+    // What the board shows is what is copied, a replayed position or a twin included.
+    const Board& shown = DrawGrid1->shownBoard();
+    QGuiApplication::clipboard()->setText(forsyth ? QStringLiteral("Forsyth ") + ForsythOf(shown)
+                                                  : BuildFenLine(shown, FenOptions()));
 }
 
 void TForm1::pastePosition()
@@ -69,6 +79,10 @@ void TForm1::placeAt(int row, int column)
 void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
                                 Qt::KeyboardModifiers modifiers, QPoint client)
 {
+    if (m_replay->isActive()) {
+        m_replay->stop();
+        return;
+    }
     int row = 0, column = 0;
     if (!BoardView::squareAt(client, row, column))
         return;

@@ -118,9 +118,15 @@ bool BoardView::squareAt(QPoint client, int& row, int& column)
 
 void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const
 {
-    const QColor square = PaintColor((row + column) % 2 == 0 ? m_settings.White : m_settings.Black);
+    QColor square = PaintColor((row + column) % 2 == 0 ? m_settings.White : m_settings.Black);
+    if (m_marked.contains(Square{row, column})) {
+        // Half the square's own colour, half the tint: the square still reads light or dark.
+        const QColor tint = replayTint();
+        square = QColor((square.red() + tint.red()) / 2, (square.green() + tint.green()) / 2,
+                        (square.blue() + tint.blue()) / 2);
+    }
     painter.fillRect(rect, square);
-    const Piece piece(m_board.at(row, column));
+    const Piece piece(shownBoard().at(row, column));
     if (piece.isEmpty())
         return;
     const int p = PictureIndex(piece.code(), m_fairy);
@@ -158,6 +164,11 @@ void BoardView::paintEvent(QPaintEvent* event)
             DrawGrid1DrawCell(painter, column, row,
                               QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
                                     kCell));
+    if (m_shown) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(replayTint(), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
     if (!m_dragged.isNull())
         painter.drawImage(QRect(m_draggedAt - QPoint(12, 12),
                                 QSize(PictureSet::kLarge, PictureSet::kLarge)),
@@ -173,6 +184,18 @@ void BoardView::paintEvent(QPaintEvent* event)
         painter.setPen(QPen(Qt::white, 1));
         painter.drawRect(cell.adjusted(2, 2, -3, -3));
     }
+}
+
+QColor BoardView::replayTint()
+{
+    return QColor(0xE0, 0x8A, 0x00);
+}
+
+void BoardView::showPosition(std::optional<Board> board, const QList<Square>& marked)
+{
+    m_shown = std::move(board);
+    m_marked = m_shown ? marked : QList<Square>();
+    update();
 }
 
 void BoardView::setCurrentCell(int row, int column)

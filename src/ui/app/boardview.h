@@ -3,6 +3,7 @@
 #include "model/pieces.h"
 #include "model/pictureset.h"
 #include "settings/settings.h"
+#include "solution/move.h"
 
 #include <QFrame>
 
@@ -75,6 +76,14 @@ public:
     int currentRow() const { return m_currentRow; }
     int currentColumn() const { return m_currentColumn; }
     void setCurrentCell(int row, int column);
+    // A position shown in place of the item's own (a replayed move, a twin): drawn with a
+    // tinted frame and its marked squares tinted too; nullopt shows the item's own again.
+    // The item's board is never touched by it.
+    void showPosition(std::optional<Board> board, const QList<Square>& marked = {});
+    bool showsOtherPosition() const { return m_shown.has_value(); }
+    const Board& shownBoard() const { return m_shown ? *m_shown : m_board; }
+    static QColor replayTint();
+
     // Client coordinates: inside the 2-pixel frame.
     QPoint clientPoint(QPoint widgetPoint) const { return widgetPoint - contentsRect().topLeft(); }
 
@@ -116,6 +125,8 @@ private:
     QPoint m_draggedAt;
 
     const Board& m_board;
+    std::optional<Board> m_shown;
+    QList<Square> m_marked;
     const PictureSet& m_pictures;
     const FairyPictures& m_fairy;
     const Settings& m_settings;

@@ -6,6 +6,7 @@
 #include "app/guard.h"
 #include "app/palette.h"
 #include "app/prompts.h"
+#include "app/replay.h"
 #include "app/undo.h"
 #include "model/failure.h"
 #include "model/fairytext.h"
@@ -157,6 +158,7 @@ void TForm1::ShowItem(int number, int headerLine)
 
 void TForm1::fillFields(const Item& item)
 {
+    m_replay->itemChanged();
     m_board = item.board;
     DrawGrid1->update();
     Edit3->setText(QString::number(m_open.currentItem()));
@@ -184,6 +186,7 @@ void TForm1::fillFields(const Item& item)
 void TForm1::showNone()
 {
     m_open.showNone();
+    m_replay->itemChanged();
     m_board.clear();
     emptyFields();
     DrawGrid1->update();
@@ -200,6 +203,14 @@ void TForm1::markInList()
     if (!m_list->isActiveListWindow())
         m_list->clearAllSelections();
     m_list->selectEntry(m_open.currentItem() - 1);
+}
+
+Item TForm1::typedItem() const
+{
+    Item item = fieldsItem();
+    item.twins = Memo2->toPlainText().split(QLatin1Char('\n'));
+    item.solution = Memo1->toPlainText().split(QLatin1Char('\n'));
+    return item;
 }
 
 Item TForm1::fieldsItem() const
@@ -530,6 +541,7 @@ void TForm1::redoEdit()
 
 void TForm1::historyStepped()
 {
+    m_replay->itemChanged();
     DrawGrid1->update();
     if (m_history->matchesStored()) {
         m_editing = false;

@@ -26,6 +26,7 @@ class EditHistory;
 class Palette;
 class PieceLine;
 class Prompts;
+class SolutionReplay;
 class TForm3;
 class TForm4;
 class TForm6;
@@ -106,6 +107,7 @@ public:
     void undoEdit();
     void redoEdit();
     EditHistory& history() { return *m_history; }
+    SolutionReplay& replay() { return *m_replay; }
 
     // State, for the other windows and for tests.
     OpenCollection& openCollection() { return m_open; }
@@ -123,6 +125,8 @@ public:
     // The item as the fields show it now, unsaved edits included; the multi-line fields give
     // their lines as they wrap at the field's width.
     Item fieldsItem() const;
+    // The same with the twin and solution lines as typed, each line of the text one line.
+    Item typedItem() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -189,6 +193,7 @@ private:
     };
     std::optional<FairyDrop> m_pendingFairyDrop;
     EditHistory* m_history = nullptr;
+    SolutionReplay* m_replay = nullptr;
 
 public:
     // Controls, named as in the window's layout.
@@ -228,6 +233,8 @@ public:
     BoardView* DrawGrid1 = nullptr;
     Palette* ListBox1 = nullptr;
     PieceLine* PieceLine1 = nullptr; // the typed pieces
+    QLabel* ReplayBanner = nullptr;  // "After 1...Kg8 2.Rb8#" while a replay is shown
+    QWidget* TwinBar = nullptr;      // the twin buttons "a)", "b)", ...
     QLabel* StatusPanel[3] = {};
 };
 

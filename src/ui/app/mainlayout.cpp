@@ -6,6 +6,7 @@
 #include "app/boardview.h"
 #include "app/controls.h"
 #include "app/palette.h"
+#include "app/replay.h"
 #include "app/undo.h"
 #include "model/vocabulary.h"
 
@@ -252,6 +253,28 @@ void TForm1::buildWindow()
         Label10->setEnabled(!Memo2->document()->isEmpty() || m_twinsEmptyLine);
     });
 
+    // The replay: a banner over the transformation buttons (nothing is transformed while a
+    // replayed position is shown) and the twin buttons over the version label.
+    ReplayBanner = new QLabel(central);
+    ReplayBanner->setObjectName(QStringLiteral("ReplayBanner"));
+    ReplayBanner->setGeometry(6, 279, 8 * BoardView::kCell + 4, 25);
+    const QColor tint = BoardView::replayTint();
+    ReplayBanner->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; color: black; border: 2px solid %2; "
+                       "padding-left: 3px; font-weight: bold; }")
+            .arg(tint.lighter(185).name(), tint.name()));
+    TwinBar = new QWidget(central);
+    TwinBar->setObjectName(QStringLiteral("TwinBar"));
+    TwinBar->setAccessibleName(QStringLiteral("Twins"));
+    TwinBar->setAutoFillBackground(true);
+    TwinBar->setGeometry(6, 378, 8 * BoardView::kCell + 4, 20);
+    m_replay = new SolutionReplay(DrawGrid1, Memo1, ReplayBanner, TwinBar,
+                                  [this] { return typedItem(); }, this);
+    for (QPlainTextEdit* edit : {Memo2, Memo1})
+        connect(edit, &QPlainTextEdit::textChanged, m_replay, &SolutionReplay::itemChanged);
+    for (QComboBox* combo : {ComboBox1, ComboBox2})
+        connect(combo, &QComboBox::editTextChanged, m_replay, &SolutionReplay::itemChanged);
+
     m_history = new EditHistory(m_board, this);
     m_history->watch(Edit1);
     for (QComboBox* combo : {ComboBox4, ComboBox1, ComboBox2})
@@ -342,6 +365,15 @@ void TForm1::installShortcuts()
     for (QWidget* w : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(SpeedButton6)})
         w->setToolTip(QStringLiteral("%1 (%2)").arg(w->toolTip(),
                                                     goTo.toString(QKeySequence::NativeText)));
+    // Stepping through the solution line at the solution field's cursor, and back.
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this), &QShortcut::activated,
+            m_replay, [this] { m_replay->step(1); });
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this), &QShortcut::activated,
+            m_replay, [this] { m_replay->step(-1); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setEnabled(false);
+    connect(escape, &QShortcut::activated, m_replay, &SolutionReplay::stop);
+    connect(m_replay, &SolutionReplay::activeChanged, escape, &QShortcut::setEnabled);
     for (const QKeyCombination key : EditHistory::undoKeys())
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
                 &TForm1::undoEdit);
