@@ -1,5 +1,6 @@
 // The pieces of a verification that need no process: reading Popeye's output, judging it,
 // comparing moves, the results file, the input text and the progress figures.
+#include "interchange/position.h"
 #include "model/failure.h"
 #include "verify/movecompare.h"
 #include "verify/popeyeoutput.h"
@@ -55,6 +56,8 @@ private slots:
     void compareMoves();
     void compareFirstMove_data();
     void compareFirstMove();
+    void readByTheItem_data();
+    void readByTheItem();
     void resultsFileRoundTrip();
     void staleItems();
     void damagedResultsFile();
@@ -311,6 +314,52 @@ void TestVerifyCore::compareFirstMove()
     QFETCH(QStringList, popeye);
     QFETCH(QString, expected);
     QCOMPARE(MoveMatchText(CompareFirstMove(stored, popeye)), expected);
+}
+
+// The stored solution read by the item's own twins: its stipulation and its boards.
+void TestVerifyCore::readByTheItem_data()
+{
+    QTest::addColumn<QString>("position");
+    QTest::addColumn<QString>("stipulation");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QStringList>("twins");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("help play, White to play")
+        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR" << "h#3" << "WhiteToPlay"
+        << QStringList() << QStringList{"1...Sc3 2.f5 e4 3.g5 Qh5#", "1...e4 2.f5 Sc3 3.g5 Qh5#"}
+        << "" << 2 << QStringList{"Sc3"};
+    QTest::newRow("set play, a try and the key marked apart")
+        << "8/8/1k6/1B6/7Q/2KB4/8/8" << "#2" << "" << QStringList()
+        << QStringList{"1...Ka5 2.Qd8#", "1.Qh7 ? zz", "but 1...Kc5 !", "1.Qe7 ! zz"} << "" << 1
+        << QStringList{"Qe7"};
+    QTest::newRow("twins by their headings")
+        << "8/8/8/8/2p2r2/7p/8/2k4K" << "h#2" << "" << QStringList{"Twin Remove c4"}
+        << QStringList{"a) 1.Rf2 Kg3 2.Rb2 Kh2 ...", "1.Rb5 Kg4 ...", "+b) -bPc4", "1.Rd5 Kg3 ..."}
+        << "b" << 1 << QStringList{"Rf2", "Rd5"};
+}
+
+void TestVerifyCore::readByTheItem()
+{
+    QFETCH(QString, position);
+    QFETCH(QString, stipulation);
+    QFETCH(QString, condition);
+    QFETCH(QStringList, twins);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, label);
+    QFETCH(int, expected);
+    QFETCH(QStringList, keys);
+    Item item;
+    item.board = ParsePosition(position, PositionNotation::Fen).board;
+    item.stipulation = stipulation;
+    item.condition = condition;
+    item.twins = twins;
+    item.solution = stored;
+    const QList<Twin> positions = BuildTwins(item);
+    QCOMPARE(ExpectedSolutions(stored, label, positions), expected);
+    QCOMPARE(StoredKeys(stored, positions), keys);
 }
 
 void TestVerifyCore::resultsFileRoundTrip()

@@ -1,6 +1,10 @@
 #include "verify/movecompare.h"
 
+#include "solution/solution.h"
+
 #include <QRegularExpression>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -78,41 +82,13 @@ bool onlyMarks(QStringView token)
     return !token.isEmpty();
 }
 
-// One line's first move and how it is marked.
-struct StoredLine {
-    QString move;
-    bool black = false; // "1...": set play, or the first move of help play starting with Black
-    bool key = false;   // "!"
-    bool tried = false; // "?"
-};
-
-std::optional<StoredLine> readStoredLine(const QString& text)
+// A move as written, without its number: "1...Kh8-g8" is "Kh8-g8".
+QString withoutNumber(const QString& text)
 {
-    const QStringList tokens = text.split(u' ', Qt::SkipEmptyParts);
-    if (tokens.isEmpty() || !tokens[0].startsWith(u"1."))
-        return std::nullopt;
-    StoredLine line;
-    QString first = tokens[0].mid(2);
-    line.black = first.startsWith(u'.');
-    while (first.startsWith(u'.'))
-        first.remove(0, 1);
-    qsizetype next = 1;
-    if (first.isEmpty() && tokens.size() > 1)
-        first = tokens[next++];
-    // The marks written onto the move, then those standing apart behind it ("# !").
-    QString marks;
-    while (!first.isEmpty() && QStringView(u"!?").contains(first.back())) {
-        marks += first.back();
-        first.chop(1);
-    }
-    for (; next < tokens.size() && onlyMarks(tokens[next]); ++next)
-        marks += tokens[next];
-    if (first.isEmpty() || first.startsWith(u'.'))
-        return std::nullopt;
-    line.move = first;
-    line.tried = marks.contains(u'?');
-    line.key = marks.contains(u'!') && !line.tried;
-    return line;
+    static const QRegularExpression number(QStringLiteral("^\\d+\\.+\\s*"));
+    QString move = text;
+    move.remove(number);
+    return move;
 }
 
 } // namespace
@@ -144,39 +120,50 @@ QString MoveMatchText(MoveMatch match)
     return QStringLiteral("?");
 }
 
-QStringList StoredKeys(const QStringList& storedSolution)
+QStringList StoredKeys(const QStringList& storedSolution, const QList<Twin>& positions)
 {
-    struct Twin {
-        QString key, first, black;
-    };
-    QList<Twin> twins{Twin{}};
-    for (const QString& stored : storedSolution) {
-        QString rest;
-        // What stands before the first heading belongs to the first twin.
-        const Twin& last = twins.last();
-        const bool nothingYet = twins.size() == 1 && last.key.isEmpty() &&
-                                last.first.isEmpty() && last.black.isEmpty();
-        if (!StoredTwinLabel(stored, &rest).isEmpty() && !nothingYet)
-            twins.append(Twin{});
-        const std::optional<StoredLine> line = readStoredLine(rest);
-        if (!line)
-            continue;
-        Twin& twin = twins.last();
-        if (line->black) {
-            if (twin.black.isEmpty())
-                twin.black = line->move;
-        } else if (line->key) {
-            if (twin.key.isEmpty())
-                twin.key = line->move;
-        } else if (!line->tried && twin.first.isEmpty()) {
-            twin.first = line->move;
-        }
-    }
+    const Solution solution = ReadSolution(storedSolution, positions);
     QStringList keys;
-    for (const Twin& twin : std::as_const(twins)) {
-        const QString key = !twin.key.isEmpty() ? twin.key : !twin.first.isEmpty() ? twin.first : twin.black;
+    for (int twin = 0; twin < solution.twins.size(); ++twin) {
+        QString marked, first, black;
+        bool tried = false;
+        for (const SolutionLine& line : solution.lines) {
+            if (line.twin != twin || line.moves.isEmpty())
+                continue;
+            const SolutionMove& move = line.moves.first();
+            if (line.role == LineRole::SetPlay) {
+                if (black.isEmpty())
+                    black = move.text;
+                continue;
+            }
+            if (line.role != LineRole::Key && line.role != LineRole::Try &&
+                line.role != LineRole::Solution)
+                continue;
+            // A move that could not be played keeps the marks standing apart behind it
+            // ("1.Rb3-g3 ! threat:") unread.
+            QString marks = move.notation.marks;
+            for (const QString& token :
+                 line.text.mid(move.start + move.text.size()).split(u' ', Qt::SkipEmptyParts)) {
+                if (!onlyMarks(token))
+                    break;
+                marks += token;
+            }
+            if (marks.contains(u'?')) {
+                tried = true;
+                continue;
+            }
+            if (marks.contains(u'!') && marked.isEmpty())
+                marked = move.text;
+            if (first.isEmpty())
+                first = move.text;
+        }
+        // Help play read without its stipulation starts with Black, as set play does.
+        const QString key = !marked.isEmpty() ? marked
+                            : !first.isEmpty() ? first
+                            : tried            ? QString()
+                                               : black;
         if (!key.isEmpty())
-            keys.append(key);
+            keys.append(withoutNumber(key));
     }
     return keys;
 }
@@ -197,12 +184,13 @@ MoveMatch CompareMoves(QStringView stored, QStringView popeye)
     return same ? MoveMatch::Yes : MoveMatch::No;
 }
 
-MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves)
+MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves,
+                           const QList<Twin>& positions)
 {
     if (popeyeMoves.isEmpty())
         return MoveMatch::Unknown;
     bool read = false;
-    for (const QString& stored : StoredKeys(storedSolution)) {
+    for (const QString& stored : StoredKeys(storedSolution, positions)) {
         if (!readMove(stored))
             continue;
         read = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "solution/twins.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,12 +17,12 @@ QString MoveMatchText(MoveMatch match);
 // line that is no heading. `rest` gets what follows the heading (the whole line without one).
 QString StoredTwinLabel(const QString& line, QString* rest = nullptr);
 
-// The keys of a stored solution, one per twin (twins told apart by headings "a)", "+c)"):
-// the first move marked "!" ("1.Qe7!", "1.Qh4-e7 ! zugzwang."), else the first move of the
-// first line that begins "1." and is no try ("?"); set play ("1...") is no key, unless the
-// twin has no other line (help play starting with Black). A twin without such a line has
-// none.
-QStringList StoredKeys(const QStringList& storedSolution);
+// The keys of a stored solution as the solution model reads it, one per twin (twins told apart
+// by headings "a)", "+c)"): the first key marked "!" ("1.Qe7!", "1.Qh4-e7 ! zugzwang."), else
+// the first key or help play solution; tries ("?") and set play ("1...") are no keys, unless
+// the twin has nothing else (help play starting with Black, read without its stipulation).
+// `positions` are the item's twins (BuildTwins), for the stipulation and the boards.
+QStringList StoredKeys(const QStringList& storedSolution, const QList<Twin>& positions = {});
 // The key of the first twin that has one; empty when there is none.
 QString StoredFirstMove(const QStringList& storedSolution);
 
@@ -32,6 +34,7 @@ MoveMatch CompareMoves(QStringView stored, QStringView popeye);
 
 // Whether every stored key is among Popeye's first moves: Unknown when there is no stored key
 // that can be read, or when Popeye gave no moves.
-MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves);
+MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves,
+                           const QList<Twin>& positions = {});
 
 } // namespace vexil

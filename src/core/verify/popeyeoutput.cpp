@@ -1,5 +1,6 @@
 #include "verify/popeyeoutput.h"
 
+#include "solution/solution.h"
 #include "verify/movecompare.h"
 
 #include <QHash>
@@ -217,35 +218,47 @@ PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err)
     return report;
 }
 
-int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel)
+int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel,
+                      const QList<Twin>& positions)
 {
-    QHash<QString, int> perTwin;
-    int total = 0;
+    const Solution solution = ReadSolution(storedSolution, positions);
+    // Help play read without its stipulation takes its lines for keys, or for set play when
+    // White moves first.
+    auto counted = [&](int twin) {
+        int count = 0, black = 0;
+        bool tried = false;
+        for (const SolutionLine& line : solution.lines) {
+            if (line.twin != twin)
+                continue;
+            count += line.role == LineRole::Key || line.role == LineRole::Solution;
+            black += line.role == LineRole::SetPlay;
+            tried = tried || line.role == LineRole::Try;
+        }
+        return count > 0 || tried ? count : black;
+    };
     bool labels = false;
-    QString current;
-    for (const QString& stored : storedSolution) {
-        QString line;
-        if (const QString label = StoredTwinLabel(stored, &line); !label.isEmpty()) {
-            labels = true;
-            current = label;
-            perTwin[current] += 0;
-        }
-        if (line.startsWith(u"1.")) {
-            ++perTwin[current];
-            ++total;
-        }
-    }
-    if (!labels || twinLabel.isEmpty())
+    for (const QString& line : storedSolution)
+        labels = labels || !StoredTwinLabel(line).isEmpty();
+    if (!labels || twinLabel.isEmpty()) {
+        int total = 0;
+        for (int twin = 0; twin < solution.twins.size(); ++twin)
+            total += counted(twin);
         return qMax(total, 1);
+    }
+    const int twin = solution.twinOf(twinLabel);
+    bool named = false;
+    for (const QString& line : storedSolution)
+        named = named || StoredTwinLabel(line) == twinLabel;
+    if (twin < 0 || !named)
+        return 1;
     // A twin the stored solution names without a solution line ("b) ...", or a twin Popeye
     // found nothing for, copied from its output) tells nothing of its count.
-    if (perTwin.contains(twinLabel) && perTwin.value(twinLabel) == 0)
-        return -1;
-    return qMax(perTwin.value(twinLabel), 1);
+    const int count = counted(twin);
+    return count == 0 ? -1 : count;
 }
 
 Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolution, bool killed,
-                    bool crashed)
+                    bool crashed, const QList<Twin>& positions)
 {
     if (!report.inputError.isEmpty())
         return {Outcome::InputError, report.inputError};
@@ -256,7 +269,7 @@ Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolutio
     bool missing = false;
     for (const PopeyeTwin& twin : report.twins) {
         const int found = int(direct ? twin.keys.size() : twin.solutions.size());
-        const int expected = direct ? 1 : ExpectedSolutions(storedSolution, twin.label);
+        const int expected = direct ? 1 : ExpectedSolutions(storedSolution, twin.label, positions);
         if (expected < 0)
             continue;
         cooked = cooked || found > expected;

@@ -357,7 +357,15 @@ void VerifyRunner::complete(Run* run, bool crashed)
         out += QStringLiteral("\n") + cp1252::decode(run->outTail);
     const PopeyeReport report = ParsePopeyeOutput(out, cp1252::decode(run->err));
     const QStringList stored = m_storedSolution ? m_storedSolution(run->number) : QStringList();
-    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed);
+    QList<Twin> positions;
+    if (m_positions) {
+        try {
+            positions = m_positions(run->number);
+        } catch (...) {
+            // Read without them, as direct play.
+        }
+    }
+    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed, positions);
 
     VerifyRecord record;
     record.number = run->number;
@@ -367,7 +375,7 @@ void VerifyRunner::complete(Run* run, bool crashed)
     record.interrupted = verdict.interrupted;
     record.solutions = report.solutionCount();
     record.firstMoves = report.firstMoves();
-    record.storedMove = CompareFirstMove(stored, record.firstMoves);
+    record.storedMove = CompareFirstMove(stored, record.firstMoves, positions);
     record.seconds = run->clock.elapsed() / 1000.0;
     m_ranSeconds += record.seconds;
     ++m_ran;

@@ -52,6 +52,7 @@ public:
     using InputFunction = std::function<QByteArray(int number)>;
     using KeyFunction = std::function<QByteArray(int number)>;
     using SolutionFunction = std::function<QStringList(int number)>;
+    using PositionsFunction = std::function<QList<Twin>(int number)>;
 
     // `input`: the Popeye text of item n (a "Protocol" line in it is left out). `key`: the
     // ItemKey of item n. `storedSolution`: item n's stored solution lines, for the number of
@@ -65,6 +66,9 @@ public:
     void setMaxTime(int seconds);           // Popeye's "MaxTime", default 60
     void setGrace(int milliseconds);        // the deadline behind MaxTime, default 5000
     int maxTime() const { return m_maxTime; }
+    // Item n's twins (BuildTwins), by which its stored solution is read; without them the
+    // stored solution is read as direct play on an empty board.
+    void setPositions(PositionsFunction positions) { m_positions = std::move(positions); }
 
     // Starts verifying `numbers` in their order. False when Popeye cannot be started at all;
     // `failedToStart` then says why.
@@ -95,6 +99,7 @@ private:
     InputFunction m_input;
     KeyFunction m_key;
     SolutionFunction m_storedSolution;
+    PositionsFunction m_positions;
     int m_parallel = 1;
     int m_maxTime = 60;
     int m_grace = 5000;

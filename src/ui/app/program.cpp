@@ -108,6 +108,10 @@ void Program::buildVerifyWindow()
                                                 "given.").arg(number));
         return bytes;
     };
+    source.positions = [this](int number) {
+        const std::optional<Item> item = m_collection.itemOrNothing(number);
+        return item ? BuildTwins(*item) : QList<Twin>();
+    };
     source.solver = [this] { return VerifySolver{m_settings.PopeyeExe, m_settings.PopeyeMem}; };
     m_verify = std::make_unique<VerifyWindow>(*m_prompts, std::move(source), m_main.get());
     const auto followCollection = [this] {

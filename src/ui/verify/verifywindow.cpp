@@ -305,6 +305,8 @@ void VerifyWindow::verify(bool all)
         m_popeyePath, m_popeyeMemory, input,
         [this](int number) { return m_keys.value(number); },
         [this](int number) { return m_solutions.value(number); });
+    if (m_source.positions)
+        m_runner->setPositions(m_source.positions);
     m_runner->setParallel(Parallel->value());
     m_runner->setMaxTime(MaxTime->value());
     m_runner->setGrace(m_grace);

@@ -48,6 +48,8 @@ struct VerifySource {
     // The Popeye to run, asked when a verification starts, so that a path changed in the
     // options is the one used; without it, the one given to setPopeye.
     std::function<VerifySolver()> solver;
+    // The stored item's twins (BuildTwins), by which its stored solution is read.
+    std::function<QList<Twin>(int number)> positions;
 };
 
 // "Verify collection": runs Popeye on every item of a range in the background and shows what
