@@ -315,7 +315,8 @@ void TestSolveWindow::printedTwinsAreSaidToBeRewritten()
     main().Memo2->setPlainText("b) wRg6-->g7\nTwin Rotate 90");
     click(solve().CopyItem);
     QVERIFY2(pane().contains("\nTwin Move g6 g7\nTwin Rotate 90\nEndProblem"), qPrintable(pane()));
-    QVERIFY2(solve().Status->text().contains("b) wRg6-->g7"), qPrintable(solve().Status->text()));
+    QVERIFY2(solve().Status->text().endsWith(": 1"), qPrintable(solve().Status->text()));
+    QCOMPARE(solve().Status->toolTip(), QStringLiteral("b) wRg6-->g7"));
 }
 
 void TestSolveWindow::stockfishSolve()

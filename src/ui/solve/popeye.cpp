@@ -381,11 +381,14 @@ void TForm2::CopyItemClick()
         }
         const PopeyeInput input = BuildPopeyeInput(item, popeyeOptions(), m_programFolder);
         setPane(input.lines);
-        if (!input.rewrittenTwins.isEmpty()) {
-            m_note[0] = QStringLiteral("Twins as Popeye prints them turned into twin commands: %1")
-                            .arg(input.rewrittenTwins.join(QStringLiteral(", ")));
-            showStatus();
-        }
+        // The lines themselves go into the hint: many would widen the window.
+        m_note[0].clear();
+        Status->setToolTip(input.rewrittenTwins.join(QLatin1Char('\n')));
+        if (!input.rewrittenTwins.isEmpty())
+            m_note[0] = QStringLiteral("Twin lines as Popeye prints them turned into twin "
+                                       "commands: %1")
+                            .arg(input.rewrittenTwins.size());
+        showStatus();
         for (qsizetype i = 0; i < input.refusedTwins.size(); ++i)
             m_prompts.message(this, kAfterKeyRefused);
     });

@@ -129,7 +129,7 @@ void VerifyWindow::buildWindow()
     Table->setColumnWidth(VerifyTableModel::Number, 72);
     Table->setColumnWidth(VerifyTableModel::Author, 130);
     Table->setColumnWidth(VerifyTableModel::Stipulation, 80);
-    Table->setColumnWidth(VerifyTableModel::OutcomeColumn, 90);
+    Table->setColumnWidth(VerifyTableModel::OutcomeColumn, 140);
     Table->setColumnWidth(VerifyTableModel::Solutions, 70);
     Table->setColumnWidth(VerifyTableModel::Time, 70);
     Table->setColumnWidth(VerifyTableModel::StoredMove, 90);
