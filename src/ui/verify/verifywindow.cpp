@@ -203,7 +203,11 @@ void VerifyWindow::setResultsFile(const QString& path)
     m_model->setRows({});
     m_resultsPath = path;
     QString problem;
-    m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem);
+    bool mayWrite = true;
+    m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem, &mayWrite);
+    // A results file that is not ours to replace: the results live as long as the session.
+    if (!mayWrite)
+        m_resultsPath.clear();
     if (!problem.isEmpty())
         m_prompts.error(this, problem);
 }
