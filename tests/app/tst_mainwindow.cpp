@@ -74,7 +74,7 @@ private slots:
     void startState();
     void controlsCarryTheirCaptionsAndHints();
     void openingANewNameWritesTheEmptyCollection();
-    void openingAnEmptyFileOverwritesIt();
+    void openingAnEmptyFileLeavesItAsItIs();
     void openingAnInvalidFileLeavesNoCollectionOpen();
     void showingAnItemFillsTheWindowInBrowse();
     void everyFieldEditEntersEdit();
@@ -212,13 +212,18 @@ void TestMainWindow::openingANewNameWritesTheEmptyCollection()
     QCOMPARE(main().currentItem(), 1);
 }
 
-void TestMainWindow::openingAnEmptyFileOverwritesIt()
+void TestMainWindow::openingAnEmptyFileLeavesItAsItIs()
 {
     const QString name = path(QStringLiteral("empty.dgr"));
     writeBytes(name, QByteArray());
     openByDialog(name);
-    QCOMPARE(fileBytes(name), kNewCollection);
-    QCOMPARE(main().itemCount(), 1);
+    QCOMPARE(fileBytes(name), QByteArray());
+    QCOMPARE(panel(0), name);
+    QCOMPARE(panel(1), QStringLiteral("0 items"));
+    QCOMPARE(main().itemCount(), 0);
+    QCOMPARE(main().currentItem(), 0);
+    // New is where the user asks to make it a collection.
+    QVERIFY(main().SpeedButton10->isEnabled());
 }
 
 void TestMainWindow::openingAnInvalidFileLeavesNoCollectionOpen()

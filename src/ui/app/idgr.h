@@ -165,6 +165,11 @@ private:
     // Another program changed the file: reload it (keeping the edits on screen), write over
     // it, or cancel. Throws Abandon unless the user chose to write over it.
     void askAboutOutsideChange();
+    // After a reload the item shown is no longer stored as it was: its edits go to a new
+    // item, or are dropped after a second question, or stay (Cancel).
+    void placeEditsOfAnItemChangedOutside();
+    // The first change of an empty file: make it a new collection, or leave it and close.
+    void askAboutEmptyFile();
     void offerReloadIfChanged();
 
     Prompts& m_prompts;
