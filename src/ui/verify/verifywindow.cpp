@@ -93,7 +93,7 @@ void VerifyWindow::buildWindow()
     MaxTime->setSuffix(QStringLiteral(" s"));
 
     VerifyButton = button("VerifyButton", QStringLiteral("&Verify"), this);
-    RerunButton = button("RerunButton", QStringLiteral("Re-run &all"), this);
+    RerunButton = button("RerunButton", QStringLiteral("&Re-run all"), this);
     StopButton = button("StopButton", QStringLiteral("S&top"), this);
     CopyButton = button("CopyButton", QStringLiteral("&Copy solution to item"), this);
     ExportButton = button("ExportButton", QStringLiteral("&Export CSV…"), this);
