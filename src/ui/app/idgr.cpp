@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -139,6 +140,11 @@ bool TForm1::askAndShowItem(int number)
     });
 }
 
+bool TForm1::showChosenItem(int number)
+{
+    return guarded([&] { showNumber(number); });
+}
+
 void TForm1::emptyFields()
 {
     Edit1->clear();
@@ -184,7 +190,10 @@ void TForm1::fillFields(const Item& item)
     m_editing = false;
     StatusPanel[2]->setText(kBrowse);
     UpdatePieceCount();
-    m_history->reset();
+    if (m_showingAgain)
+        m_history->markStored();
+    else
+        m_history->reset();
     markInList();
 }
 
@@ -236,7 +245,10 @@ void TForm1::saveItem()
     // On failure the fields keep the user's edits and the window stays in Edit.
     m_open.writeCurrentItem(fieldsItem());
     m_editing = false;
-    showNumber(m_open.currentItem());
+    // The same item, shown as stored: its history goes on, so that undo can take back what
+    // was just saved.
+    const QScopedValueRollback again(m_showingAgain, true);
+    m_history->quietly([this] { showNumber(m_open.currentItem()); });
 }
 
 void TForm1::placeEditsOfAnItemChangedOutside()

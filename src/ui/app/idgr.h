@@ -63,6 +63,9 @@ public:
     // the item shown has changes, then shows item `number`. False when the user cancelled
     // or the item could not be shown (reported).
     bool askAndShowItem(int number);
+    // Shows item `number` without asking, for a window that asked before it opened (its
+    // answer No lets the item shown drop its changes). False when it could not be shown.
+    bool showChosenItem(int number);
     // Asks "Save all changes?" when needed; false when the user cancelled.
     bool askToSaveChanges();
 
@@ -185,6 +188,7 @@ private:
     OpenCollection& m_open;
     bool m_editing = false;
     bool m_askingAboutChange = false;
+    bool m_showingAgain = false; // Save shows the item it wrote: the history goes on
     Board m_board;
     // An item whose twins are a single empty line shows an empty field; keep the line.
     bool m_twinsEmptyLine = false;
