@@ -570,12 +570,19 @@ void TestKeyboard::oneHistoryForBoardAndFields()
 void TestKeyboard::historyEndsWithTheItem()
 {
     select(0);
+    const PieceCode before = main().board().at(2, 2);
     QTest::mouseClick(board(), Qt::LeftButton, Qt::ControlModifier, square(2, 2));
-    // Saved: the saved item is what is stored now, and nothing is left to undo.
+    // Saved, the item is still the one shown: its history goes on. Undo takes back the
+    // saved edit and the window is in Edit again; redo returns to what is stored.
     press(QKeySequence(Qt::CTRL | Qt::Key_S));
     const QString saved = shown();
+    QVERIFY(!main().isEditing());
     press(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(main().board().at(2, 2), before);
+    QVERIFY(main().isEditing());
+    press(QKeySequence(Qt::CTRL | Qt::Key_Y));
     QCOMPARE(shown(), saved);
+    QVERIFY(!main().isEditing());
     QCOMPARE(main().board().at(2, 2), 1);
     // Another item shown: the history of the last one is gone.
     QTest::mouseClick(board(), Qt::LeftButton, Qt::ControlModifier, square(3, 3));

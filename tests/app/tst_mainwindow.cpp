@@ -1,11 +1,22 @@
 #include "app/boardview.h"
 #include "app/idgr.h"
+#include "app/fairy.h"
 #include "app/program.h"
+#include "output/copyd.h"
+#include "settings/option.h"
+#include "solve/popeye.h"
+#include "verify/verifywindow.h"
+#include "views/list.h"
+#include "views/listd.h"
 #include "model/collection.h"
 #include "model/sampleitems.h"
 #include "scriptedprompts.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QStackedWidget>
+#include <QTabBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -72,9 +83,10 @@ private slots:
     }
 
     void startState();
+    void accessKeysDoNotClashInAnyWindow();
     void controlsCarryTheirCaptionsAndHints();
     void openingANewNameWritesTheEmptyCollection();
-    void openingAnEmptyFileOverwritesIt();
+    void openingAnEmptyFileLeavesItAsItIs();
     void openingAnInvalidFileLeavesNoCollectionOpen();
     void showingAnItemFillsTheWindowInBrowse();
     void everyFieldEditEntersEdit();
@@ -212,13 +224,18 @@ void TestMainWindow::openingANewNameWritesTheEmptyCollection()
     QCOMPARE(main().currentItem(), 1);
 }
 
-void TestMainWindow::openingAnEmptyFileOverwritesIt()
+void TestMainWindow::openingAnEmptyFileLeavesItAsItIs()
 {
     const QString name = path(QStringLiteral("empty.dgr"));
     writeBytes(name, QByteArray());
     openByDialog(name);
-    QCOMPARE(fileBytes(name), kNewCollection);
-    QCOMPARE(main().itemCount(), 1);
+    QCOMPARE(fileBytes(name), QByteArray());
+    QCOMPARE(panel(0), name);
+    QCOMPARE(panel(1), QStringLiteral("0 items"));
+    QCOMPARE(main().itemCount(), 0);
+    QCOMPARE(main().currentItem(), 0);
+    // New is where the user asks to make it a collection.
+    QVERIFY(main().SpeedButton10->isEnabled());
 }
 
 void TestMainWindow::openingAnInvalidFileLeavesNoCollectionOpen()
@@ -563,6 +580,72 @@ void TestMainWindow::openingAPbmFileConvertsIt()
     QCOMPARE(m_prompts->shown.last(),
              QStringLiteral("error: Cannot open file %1").arg(path("missing.pbm")));
     QCOMPARE(main().collectionFileName(), converted);
+}
+
+namespace {
+
+// The page of each stack (tab pages, stacked pages) that `widget` lies on.
+QHash<const QStackedWidget*, const QWidget*> pagesOf(const QWidget* widget)
+{
+    QHash<const QStackedWidget*, const QWidget*> pages;
+    for (const QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget())
+        if (const auto* stack = qobject_cast<const QStackedWidget*>(w->parentWidget()))
+            pages.insert(stack, w);
+    return pages;
+}
+
+// Two controls can be reached by their keys at the same time unless they lie on different
+// pages of one stack.
+bool shownTogether(const QWidget* a, const QWidget* b)
+{
+    const auto pagesA = pagesOf(a), pagesB = pagesOf(b);
+    for (auto it = pagesA.cbegin(); it != pagesA.cend(); ++it)
+        if (pagesB.contains(it.key()) && pagesB.value(it.key()) != it.value())
+            return false;
+    return true;
+}
+
+} // namespace
+
+void TestMainWindow::accessKeysDoNotClashInAnyWindow()
+{
+    const QList<QWidget*> windows{&main(), &m_program->solve(), &m_program->list(),
+                                  &m_program->fairy(), &m_program->clipboard(),
+                                  &m_program->options(), &m_program->diagrams(),
+                                  &m_program->verify()};
+    int keys = 0;
+    for (QWidget* window : windows) {
+        // Every control whose caption carries an access key, with that key.
+        QList<QPair<QKeySequence, const QWidget*>> owners;
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->window() != window)
+                continue;
+            QStringList captions;
+            if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+                captions << button->text();
+            else if (const auto* label = qobject_cast<const QLabel*>(control); label && label->buddy())
+                captions << label->text();
+            else if (const auto* group = qobject_cast<const QGroupBox*>(control))
+                captions << group->title();
+            else if (const auto* tabs = qobject_cast<const QTabBar*>(control))
+                for (int i = 0; i < tabs->count(); ++i)
+                    captions << tabs->tabText(i);
+            for (const QString& caption : captions)
+                if (const QKeySequence key = QKeySequence::mnemonic(caption); !key.isEmpty())
+                    owners.append({key, control});
+        }
+        keys += int(owners.size());
+        for (qsizetype i = 0; i < owners.size(); ++i)
+            for (qsizetype j = i + 1; j < owners.size(); ++j)
+                QVERIFY2(owners[i].first != owners[j].first ||
+                             !shownTogether(owners[i].second, owners[j].second),
+                         qPrintable(QStringLiteral("%1: %2 is the key of %3 and %4")
+                                        .arg(window->objectName(),
+                                             owners[i].first.toString(),
+                                             owners[i].second->objectName(),
+                                             owners[j].second->objectName())));
+    }
+    QVERIFY(keys > 40); // the windows were looked at
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -23,6 +23,8 @@ using test::fileBytes;
 using test::writeBytes;
 using Answer = Prompts::Answer;
 
+Q_DECLARE_METATYPE(vexil::Prompts::Answer)
+
 class TestSafekeeping : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -52,6 +54,10 @@ private slots:
     void longTextsSurviveSave();
     void storedLinesDoNotDependOnTheTabShown();
     void reloadKeepsTheEditsOnScreen();
+    void editsAfterAReloadGoWhereTheUserSays_data();
+    void editsAfterAReloadGoWhereTheUserSays();
+    void anEmptyFileIsWrittenOnlyWhenTheUserAsks_data();
+    void anEmptyFileIsWrittenOnlyWhenTheUserAsks();
     void cancelLeavesBothVersions();
     void activationOffersTheReload();
     void dropsFromElsewhereAreRefused();
@@ -144,6 +150,118 @@ void TestSafekeeping::reloadKeepsTheEditsOnScreen()
     const Collection saved = Collection::fromFile(m_file);
     QCOMPARE(saved.itemCount(), 5);
     QCOMPARE(saved.readItem(saved.FindItemLine(2)).author, QStringLiteral("My edit"));
+}
+
+namespace {
+QStringList authorsIn(const QString& path)
+{
+    const Collection c = Collection::fromFile(path);
+    QStringList list;
+    for (int n = 1; n <= c.itemCount(); ++n)
+        list << c.readItem(c.FindItemLine(n)).author;
+    return list;
+}
+} // namespace
+
+void TestSafekeeping::editsAfterAReloadGoWhereTheUserSays_data()
+{
+    // Items the other program removes, in this order, from four while item 3 is edited.
+    QTest::addColumn<QList<int>>("removedByTheOther");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("dropConfirmed"); // the second question after No
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("shownAuthor");
+    const QStringList theirs{"Author 2", "Author 3", "Author 4"};
+    const QList<int> first{1}, third{4, 3};
+    QTest::newRow("yes: a new item at the end")
+        << first << Answer::Yes << false << (theirs + QStringList{"My edit"}) << "My edit";
+    QTest::newRow("no, confirmed: the item as stored now")
+        << first << Answer::No << true << theirs << "Author 4";
+    QTest::newRow("no, then cancelled: nothing changes")
+        << first << Answer::No << false << theirs << "My edit";
+    QTest::newRow("cancel: nothing changes") << first << Answer::Cancel << false << theirs << "My edit";
+    QTest::newRow("the item is gone: a new item at the end")
+        << third << Answer::Yes << false << QStringList{"Author 1", "Author 2", "My edit"}
+        << "My edit";
+    QTest::newRow("the item is gone, dropped: none shown")
+        << third << Answer::No << true << QStringList{"Author 1", "Author 2"} << QString();
+}
+
+void TestSafekeeping::editsAfterAReloadGoWhereTheUserSays()
+{
+    QFETCH(QList<int>, removedByTheOther);
+    QFETCH(Answer, answer);
+    QFETCH(bool, dropConfirmed);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, shownAuthor);
+    open(numberedCollection(4));
+    main().ShowItem(3, main().FindItemLine(3));
+    main().Edit1->setText(QStringLiteral("My edit"));
+    Collection theirs = Collection::fromLines(numberedCollection(4));
+    for (int number : removedByTheOther)
+        theirs.removeItem(number);
+    theirs.write(m_file);
+    m_prompts->answers.push_back(Answer::Yes); // reload
+    click(main().SpeedButton8);
+    QCOMPARE(main().Edit1->text(), QStringLiteral("My edit"));
+    QVERIFY(main().isEditing());
+    const QByteArray reloaded = fileBytes(m_file);
+
+    // Whatever now has number 3 is not what the edits were made to: Save asks.
+    const int asked = int(m_prompts->shown.size());
+    m_prompts->answers.push_back(answer);
+    if (answer == Answer::No)
+        m_prompts->okAnswers.push_back(dropConfirmed);
+    click(main().SpeedButton8);
+    QCOMPARE(int(m_prompts->shown.size()), asked + (answer == Answer::No ? 2 : 1));
+    QCOMPARE(authorsIn(m_file), stored);
+    const bool kept = answer == Answer::Cancel || (answer == Answer::No && !dropConfirmed);
+    if (kept)
+        QCOMPARE(fileBytes(m_file), reloaded);
+    QCOMPARE(main().isEditing(), kept);
+    QCOMPARE(main().Edit1->text(), shownAuthor);
+    if (shownAuthor.isEmpty()) {
+        QCOMPARE(main().currentItem(), 0); // item 3 is no more
+    } else if (!kept) {
+        // What is shown is what is stored.
+        QCOMPARE(main().collection().readItem(main().currentItemLine()).author, shownAuthor);
+    }
+}
+
+void TestSafekeeping::anEmptyFileIsWrittenOnlyWhenTheUserAsks_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("stillOpen");
+    QTest::newRow("yes: a new collection") << Answer::Yes << true << true;
+    QTest::newRow("no: left alone, nothing open") << Answer::No << false << false;
+    QTest::newRow("cancel: left alone, still open") << Answer::Cancel << false << true;
+}
+
+void TestSafekeeping::anEmptyFileIsWrittenOnlyWhenTheUserAsks()
+{
+    QFETCH(Answer, answer);
+    QFETCH(bool, written);
+    QFETCH(bool, stillOpen);
+    writeBytes(m_file, QByteArray());
+    main().openNamedCollection(m_file);
+    // Opened as it is: perhaps another program has only begun to write it.
+    QCOMPARE(fileBytes(m_file), QByteArray());
+    QCOMPARE(main().collectionFileName(), m_file);
+    QCOMPARE(main().itemCount(), 0);
+    QCOMPARE(main().currentItem(), 0);
+    QVERIFY(m_prompts->shown.isEmpty());
+    click(main().SpeedButton8); // nothing shown, nothing to save
+    QCOMPARE(fileBytes(m_file), QByteArray());
+
+    m_prompts->answers.push_back(answer);
+    click(main().SpeedButton10);
+    QCOMPARE(m_prompts->shown.size(), 1);
+    QVERIFY(m_prompts->shown.first().contains(m_file));
+    QCOMPARE(fileBytes(m_file), written ? Collection::newCollection().bytes() : QByteArray());
+    QCOMPARE(main().collectionFileName(), stillOpen ? m_file : QString());
+    QCOMPARE(main().itemCount(), written ? 1 : 0);
+    QCOMPARE(main().currentItem(), written ? 1 : 0);
 }
 
 void TestSafekeeping::cancelLeavesBothVersions()

@@ -159,14 +159,36 @@ void TestOpenCollection::reloadKeepsTheNumberShown()
     QCOMPARE(open.currentItem(), 3);
     QCOMPARE(opened.size(), 1);
     QVERIFY(!open.changedOnDisk());
-    // The item shown is gone from the new file: none is shown.
-    Collection::fromLines(numberedCollection(2)).write(m_file);
-    open.reload();
-    QCOMPARE(open.currentItem(), 0);
+    QVERIFY(open.currentItemIsAsShown());
+    // The item shown is gone from the new file, or another stands at its number: the number
+    // stays, and nothing is written over, deleted or moved in its place.
+    for (int count : {2, 4}) {
+        Collection theirs = Collection::fromLines(numberedCollection(5));
+        theirs.removeItem(1);
+        while (theirs.itemCount() > count)
+            theirs.removeItem(theirs.itemCount());
+        theirs.write(m_file);
+        open.reload();
+        const QByteArray reloaded = fileBytes(m_file);
+        QCOMPARE(open.currentItem(), 3);
+        QVERIFY(!open.currentItemIsAsShown());
+        QVERIFY_THROWS_EXCEPTION(Failure, open.writeCurrentItem(Item()));
+        QVERIFY_THROWS_EXCEPTION(Failure, open.removeCurrentItem());
+        QVERIFY_THROWS_EXCEPTION(Failure, open.moveCurrentItem(1));
+        QCOMPARE(fileBytes(m_file), reloaded);
+        QCOMPARE(open.collection().bytes(), reloaded);
+    }
+    // The edits can go to a new item, which becomes the one shown.
+    Item edits;
+    edits.author = QStringLiteral("Edits");
+    QCOMPARE(open.appendItem(edits), 5);
+    QCOMPARE(open.currentItem(), 5);
+    QVERIFY(open.currentItemIsAsShown());
+    QCOMPARE(Collection::fromFile(m_file).readItem(5 * kItemLines).author, edits.author);
     // A file that no longer opens leaves memory as it was.
     writeBytes(m_file, "no collection");
     QVERIFY_THROWS_EXCEPTION(Failure, open.reload());
-    QCOMPARE(open.itemCount(), 2);
+    QCOMPARE(open.itemCount(), 5);
 }
 
 void TestOpenCollection::copyingToAnotherFile_data()
@@ -222,6 +244,21 @@ void TestOpenCollection::openingCreatesAndRefusesWithNothingOpen()
     QCOMPARE(open.itemCount(), 1);
     QCOMPARE(open.currentItem(), 0);
     QCOMPARE(fileBytes(created), Collection::newCollection().bytes());
+
+    // An existing empty file opens as it is and is written only when the owner makes it a
+    // collection.
+    writeBytes(m_file, QByteArray());
+    open.open(m_file);
+    QVERIFY(open.isEmptyFile());
+    QCOMPARE(open.itemCount(), 0);
+    QCOMPARE(fileBytes(m_file), QByteArray());
+    QVERIFY_THROWS_EXCEPTION(Abandon, open.appendEmptyItem());
+    QCOMPARE(fileBytes(m_file), QByteArray());
+    open.setEmptyFileHandler([&] { open.makeNewCollection(); });
+    QVERIFY_THROWS_EXCEPTION(Abandon, open.appendEmptyItem());
+    QCOMPARE(fileBytes(m_file), Collection::newCollection().bytes());
+    QCOMPARE(open.itemCount(), 1);
+    open.setEmptyFileHandler({});
 
     writeBytes(m_file, "Dg[0]=new Array\r\n");
     QVERIFY_THROWS_EXCEPTION(Failure, open.open(m_file));

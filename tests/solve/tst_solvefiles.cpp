@@ -80,6 +80,20 @@ void TestSolveFiles::inputFile()
     }
     QCOMPARE(readAll(path), QByteArray()); // the old file is left as it was
     QVERIFY_THROWS_EXCEPTION(Failure, WriteSolverInput(dir.filePath("no/such/folder/py.in"), {"x"}));
+
+    // Someone put a link of that name in a shared solver folder: the link goes, the file it
+    // led to is not written.
+    const QString notes = dir.filePath("notes.txt");
+    QFile file(notes);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("my notes");
+    file.close();
+    QFile::remove(path);
+    QVERIFY(QFile::link(notes, path));
+    WriteSolverInput(path, {"BeginProblem"});
+    QCOMPARE(readAll(notes), QByteArray("my notes"));
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QCOMPARE(readAll(path), QByteArray("BeginProblem\r\n"));
 }
 
 void TestSolveFiles::outputFile()

@@ -5,11 +5,17 @@
 #include "verify/movecompare.h"
 #include "verify/popeyeoutput.h"
 #include "verify/verifyresults.h"
+#include "verify/scratchfolders.h"
 #include "verify/verifyrunner.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace vexil;
 
@@ -62,6 +68,9 @@ private slots:
     void staleItems();
     void damagedResultsFile();
     void unwritableResultsFile();
+    void resultsFileNotOurs_data();
+    void resultsFileNotOurs();
+    void staleScratchFoldersGo();
     void prepareInput_data();
     void prepareInput();
     void progress_data();
@@ -444,6 +453,96 @@ void TestVerifyCore::unwritableResultsFile()
     results.put(sampleRecord(1, "k", Outcome::Sound));
     const QString path = folder.filePath(QStringLiteral("no/such/folder/c.dgr.verify"));
     QVERIFY_THROWS_EXCEPTION(Failure, results.write(path));
+}
+
+void TestVerifyCore::resultsFileNotOurs_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("read");       // the results in it are read
+    QTest::addColumn<bool>("writable");   // the window may write its results there
+    QTest::addColumn<bool>("writeRefused"); // a write there is refused
+    QTest::newRow("pipe") << "pipe" << false << false << true;
+    QTest::newRow("link to an endless device") << "link to /dev/zero" << false << false << true;
+    QTest::newRow("link to the user's notes") << "link to notes" << false << false << true;
+    QTest::newRow("larger than 64 MB") << "large" << false << false << false;
+    QTest::newRow("read-only") << "read-only" << true << true << true;
+}
+
+void TestVerifyCore::resultsFileNotOurs()
+{
+    QFETCH(QString, what);
+    QFETCH(bool, read);
+    QFETCH(bool, writable);
+    QFETCH(bool, writeRefused);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("c.dgr.verify"));
+    const QString notes = folder.filePath(QStringLiteral("notes.txt"));
+    VerifyResults results;
+    results.put(sampleRecord(1, "k", Outcome::Sound));
+    results.write(notes);
+    const QByteArray notesBytes = results.toBytes();
+    if (what == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (what.startsWith(QLatin1String("link to"))) {
+        QVERIFY(QFile::link(what == QLatin1String("link to notes") ? notes : QStringLiteral("/dev/zero"),
+                            path));
+    } else if (what == QLatin1String("large")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize((qint64(64) << 20) + 1));
+    } else {
+        results.write(path);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    }
+    QString problem;
+    bool mayWrite = !writable;
+    const VerifyResults found = VerifyResults::read(path, &problem, &mayWrite);
+    QCOMPARE(found.size(), read ? 1 : 0);
+    QCOMPARE(mayWrite, writable);
+    QCOMPARE(problem.isEmpty(), read);
+    QVERIFY(!QFile::exists(path + QStringLiteral(".damaged")));
+    if (writeRefused) {
+        VerifyResults other;
+        other.put(sampleRecord(2, "j", Outcome::Cooked));
+        QVERIFY_THROWS_EXCEPTION(Failure, other.write(path));
+    }
+    QFile kept(notes);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), notesBytes);
+    if (what == QLatin1String("read-only"))
+        QCOMPARE(VerifyResults::read(path).records(), results.records());
+}
+
+void TestVerifyCore::staleScratchFoldersGo()
+{
+    QTemporaryDir temp;
+    // A process that has ended, and this one.
+    QProcess ended;
+    ended.start(QStringLiteral("sleep"), {QStringLiteral("0.1")});
+    QVERIFY(ended.waitForStarted());
+    const QString gone = QString::number(ended.processId());
+    QVERIFY(ended.waitForFinished());
+    const QString mine = QString::number(QCoreApplication::applicationPid());
+    const QStringList names{"vexil-verify-" + gone + "-aaaaaa", "vexil-verify-" + mine + "-bbbbbb",
+                            "vexil-verify-cccccc", "other-" + gone + "-dddddd"};
+    for (const QString& name : names) {
+        QVERIFY(QDir(temp.path()).mkpath(name + "/inner"));
+        QFile file(temp.filePath(name + "/inner/1.in"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    // A link of such a name leads elsewhere: neither it nor what it leads to is touched.
+    const QString target = temp.filePath(QStringLiteral("target"));
+    QVERIFY(QDir().mkpath(target + "/keep"));
+    QVERIFY(QFile::link(target, temp.filePath("vexil-verify-" + gone + "-link")));
+
+    QCOMPARE(RemoveStaleVerifyFolders(temp.path()), 1);
+    QVERIFY(!QFileInfo::exists(temp.filePath(names[0])));
+    for (const QString& name : names.mid(1))
+        QVERIFY2(QFileInfo(temp.filePath(name + "/inner/1.in")).isFile(), qPrintable(name));
+    QVERIFY(QFileInfo(temp.filePath("vexil-verify-" + gone + "-link")).isSymLink());
+    QVERIFY(QFileInfo(target + "/keep").isDir());
+    // The folder a verification of this process makes carries its number.
+    QVERIFY(VerifyFolderTemplate().contains("vexil-verify-" + mine + "-"));
 }
 
 void TestVerifyCore::prepareInput_data()

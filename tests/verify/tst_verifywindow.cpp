@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,6 +76,7 @@ private slots:
     void stopEndsRunAtOnce();
     void itemSavedDuringRun();
     void missingPopeyeIsReported();
+    void resultsOfALinkStayInMemory();
     void everyControlHasAName();
 };
 
@@ -285,6 +287,41 @@ void TestVerifyWindow::everyControlHasAName()
         const QString name = button ? button->text() : control->accessibleName();
         QVERIFY2(!name.isEmpty(), qPrintable(control->objectName()));
     }
+}
+
+void TestVerifyWindow::resultsOfALinkStayInMemory()
+{
+    QTemporaryDir folder;
+    const QString notes = folder.filePath(QStringLiteral("notes.txt"));
+    const QString resultsPath = folder.filePath(QStringLiteral("c.dgr.verify"));
+    QFile file(notes);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("my notes");
+    file.close();
+    QVERIFY(QFile::link(notes, resultsPath));
+    test::ScriptedPrompts prompts;
+    Items items;
+    items.count = 3;
+    VerifyWindow window(prompts, items.source());
+    window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
+                     QStringLiteral("4M"));
+    window.setResultsFile(resultsPath);
+    QCOMPARE(prompts.shown.size(), 1); // said once, when the collection opens
+    window.setDeadlineGrace(2000);
+    window.MaxTime->setValue(10);
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(100000));
+    QCOMPARE(items.built, (QList<int>{1, 2, 3}));
+    // A second run finds every result of the first in memory.
+    items.built.clear();
+    window.VerifyButton->click();
+    QCOMPARE(items.built, QList<int>());
+    QCOMPARE(window.Table->model()->rowCount(), 3);
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(QFileInfo(resultsPath).isSymLink());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("my notes"));
 }
 
 QTEST_MAIN(TestVerifyWindow)

@@ -130,6 +130,8 @@ private slots:
     void enterAndDoubleClickCloseTheList();
     void choosingInTheListOfDiagrams_data();
     void choosingInTheListOfDiagrams();
+    void theListOfDiagramsAsksOnce_data();
+    void theListOfDiagramsAsksOnce();
     void everyControlAndEntryHasAnAccessibleName();
     void smallBoardsFollowViewCust_data();
     void smallBoardsFollowViewCust();
@@ -400,6 +402,34 @@ void TestListWindows::choosingInTheListOfDiagrams()
     if (QTest::currentDataTag() == QLatin1String("an empty cell"))
         QVERIFY(chosen > main().itemCount());
     QVERIFY(diagrams().columnCount() >= 2);
+}
+
+void TestListWindows::theListOfDiagramsAsksOnce_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QString>("storedAuthor"); // of item 1
+    QTest::newRow("Yes saves") << Answer::Yes << "Changed";
+    QTest::newRow("No drops the changes") << Answer::No << "Author 1";
+}
+
+void TestListWindows::theListOfDiagramsAsksOnce()
+{
+    QFETCH(Answer, answer);
+    QFETCH(QString, storedAuthor);
+    show(1);
+    main().Edit1->setText(QStringLiteral("Changed"));
+    m_prompts->answers.push_back(answer);
+    withDiagrams([&] {
+        QTableView* grid = diagrams().DrawGrid1;
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Return);
+    });
+    // Asked before the window opened, and not again for the cell chosen.
+    QCOMPARE(m_prompts->shown, QStringList{"question: Save all changes?"});
+    QCOMPARE(main().currentItem(), 3);
+    QVERIFY(!main().isEditing());
+    QCOMPARE(authorsIn(m_file).value(0), storedAuthor);
 }
 
 void TestListWindows::everyControlAndEntryHasAnAccessibleName()

@@ -1,11 +1,11 @@
 #include "interchange/convert.h"
 
 #include "model/cp1252.h"
+#include "model/atomicfile.h"
 #include "model/failure.h"
 #include "model/transliterate.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace vexil {
 namespace {
@@ -132,9 +132,7 @@ ExportedFile PrepareExport(const QString& path, const QList<Item>& items, const 
 }
 
 void WriteInterchangeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw cannotCreate(path);
+    WriteFileAtomically(path, bytes);
 }
 
 } // namespace vexil

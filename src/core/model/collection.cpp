@@ -1,12 +1,12 @@
 #include "model/collection.h"
 
+#include "model/atomicfile.h"
 #include "model/cp1252.h"
 #include "model/failure.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -334,17 +334,11 @@ QByteArray readRegularFile(const QString& path,
     return bytes;
 }
 
-// A file written whole: beside the target first, then renamed over it; where the folder takes
-// no new file, in place, as the file's own permissions allow.
-template <class F> void writeFile(const QString& path, F writeBody)
+// Collections are written in place where the folder takes no new file: a user may keep them in
+// a folder they can only write files of.
+void writeFile(const QString& path, const FileBody& body)
 {
-    // A device, a pipe or a folder in the file's place is never replaced by a file.
-    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
-        throw cannotCreate(path);
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || !writeBody(file) || !file.commit())
-        throw cannotCreate(path);
+    WriteFileAtomically(path, body, InPlace::Allowed);
 }
 
 } // namespace
@@ -383,7 +377,7 @@ Lines ReadLinesFile(const QString& path)
 void WriteLinesFile(const QString& path, const Lines& lines)
 {
     const QByteArray bytes = JoinLines(lines);
-    writeFile(path, [&](QSaveFile& file) { return file.write(bytes) == bytes.size(); });
+    writeFile(path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }
 
 int ValidateCollection(const Lines& lines)
@@ -1045,7 +1039,7 @@ void Collection::moveItem(int from, int to)
 
 void Collection::write(const QString& path) const
 {
-    writeFile(path, [&](QSaveFile& file) {
+    writeFile(path, [&](QIODevice& file) {
         return stream([&](QByteArrayView piece) {
             return file.write(piece.data(), piece.size()) == piece.size();
         });

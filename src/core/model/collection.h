@@ -22,8 +22,9 @@ QByteArray JoinLines(const Lines& lines);
 // Whole-file reading and writing. Writing goes through a temporary file beside the target
 // that replaces it only once complete, so a failed write leaves the old file as it was; where
 // the folder takes no new file, the file is written in place. Only regular files (or links to
-// them) are read or written. Both throw Failure ("Cannot open file %s", "%s is not a regular
-// file", "Cannot create file %s").
+// them) are read; writes go through WriteFileAtomically, which replaces only a regular file
+// that may be written, never a link. Both throw Failure ("Cannot open file %s", "%s is not a
+// regular file", "Cannot create file %s").
 QByteArray ReadWholeFile(const QString& path);
 Lines ReadLinesFile(const QString& path);
 void WriteLinesFile(const QString& path, const Lines& lines);
@@ -132,7 +133,8 @@ public:
 
     // Writes the whole collection to `path` atomically (in place where the folder takes no
     // temporary file); throws "Cannot create file %s", also for a target that exists as
-    // something else than a regular file (a device, a pipe, a folder), which stays as it is.
+    // something else than a writable regular file (a link, a device, a pipe, a folder, a
+    // read-only file), which stays as it is.
     void write(const QString& path) const;
 
     // Same items, same bytes written.

@@ -31,20 +31,50 @@ FileStamp FileStamp::of(const QString& path)
     return stamp;
 }
 
+namespace {
+
+// The file a name chosen by the user stands for: a link is followed once, here, so that every
+// later write replaces the file itself (writes never go through a link).
+QString chosenFile(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.isSymLink() && file.exists() ? file.canonicalFilePath() : file.absoluteFilePath();
+}
+
+} // namespace
+
 void OpenCollection::open(const QString& path)
 {
     close();
-    const QString fullName = QFileInfo(path).absoluteFilePath();
+    const QString fullName = chosenFile(path);
     Collection collection;
-    if (QFileInfo::exists(fullName))
+    // Only a name that does not exist is created. An empty file may be one that another
+    // program has just cut short and is still writing: it stays as it is until the user
+    // agrees to make it a collection.
+    if (QFileInfo::exists(fullName) || QFileInfo(fullName).isSymLink()) {
         collection = Collection::fromFile(fullName);
-    if (collection.isEmpty()) {
+    } else {
         collection = Collection::newCollection();
         collection.write(fullName);
     }
     m_collection = std::move(collection);
     m_fileName = fullName;
     stamp();
+    emit opened();
+}
+
+void OpenCollection::makeNewCollection()
+{
+    if (!isEmptyFile())
+        throw Failure::error(QStringLiteral("The collection is not empty."));
+    checkOutsideChange();
+    Collection collection = Collection::newCollection();
+    collection.write(m_fileName);
+    m_collection = std::move(collection);
+    stamp();
+    m_currentNumber = 0;
+    m_currentLine = 0;
+    m_shownLines.clear();
     emit opened();
 }
 
@@ -56,6 +86,7 @@ void OpenCollection::close()
     m_stamp = {};
     m_currentNumber = 0;
     m_currentLine = 0;
+    m_shownLines.clear();
     if (wasOpen)
         emit opened();
 }
@@ -64,18 +95,10 @@ void OpenCollection::reload()
 {
     if (m_fileName.isEmpty())
         return;
-    Collection collection = Collection::fromFile(m_fileName);
-    if (collection.isEmpty())
-        throw Failure::refusal(kInvalidFileFormat);
-    m_collection = std::move(collection);
+    m_collection = Collection::fromFile(m_fileName);
     stamp();
-    const int line = m_currentNumber > 0 ? m_collection.FindItemLine(m_currentNumber) : -1;
-    if (line < 0) {
-        m_currentNumber = 0;
-        m_currentLine = 0;
-    } else {
-        m_currentLine = line;
-    }
+    if (m_currentNumber > 0)
+        m_currentLine = m_collection.FindItemLine(m_currentNumber);
     emit opened();
     emit currentChanged(m_currentNumber);
 }
@@ -88,6 +111,28 @@ bool OpenCollection::changedOnDisk() const
 void OpenCollection::stamp()
 {
     m_stamp = FileStamp::of(m_fileName);
+}
+
+QByteArray OpenCollection::storedLines(int headerLine) const
+{
+    QByteArray lines;
+    for (int i = 1; i < kItemLines; ++i)
+        lines += m_collection.line(headerLine + i) + '\n';
+    return lines;
+}
+
+bool OpenCollection::currentItemIsAsShown() const
+{
+    return m_currentNumber > 0 && m_currentLine >= 0 &&
+           m_collection.FindItemLine(m_currentNumber) == m_currentLine &&
+           storedLines(m_currentLine) == m_shownLines;
+}
+
+void OpenCollection::checkCurrentAsShown() const
+{
+    if (!currentItemIsAsShown())
+        throw Failure::refusal(
+            QStringLiteral("Item %1 was changed or moved by the other program.").arg(m_currentNumber));
 }
 
 void OpenCollection::checkOutsideChange()
@@ -123,6 +168,7 @@ Item OpenCollection::showItem(int number, int headerLine)
     Item item = m_collection.readItem(headerLine);
     m_currentNumber = number;
     m_currentLine = headerLine;
+    m_shownLines = storedLines(headerLine);
     emit currentChanged(number);
     return item;
 }
@@ -131,6 +177,7 @@ void OpenCollection::showNone()
 {
     m_currentNumber = 0;
     m_currentLine = 0;
+    m_shownLines.clear();
     emit currentChanged(0);
 }
 
@@ -139,6 +186,11 @@ void OpenCollection::change(const std::function<void()>& change)
     if (!isOpen())
         throw Failure::error(QStringLiteral("No collection is open."));
     checkOutsideChange();
+    if (m_collection.isEmpty()) {
+        if (m_emptyFile)
+            m_emptyFile();
+        throw Abandon();
+    }
     const Collection before = m_collection;
     try {
         change();
@@ -156,7 +208,29 @@ void OpenCollection::writeCurrentItem(const Item& item)
     if (m_currentNumber <= 0)
         return;
     const Item storable = StorableItem(item);
-    change([&] { m_collection.writeItem(m_currentLine, storable); });
+    change([&] {
+        // Checked after a possible reload, right before the write.
+        checkCurrentAsShown();
+        m_collection.writeItem(m_currentLine, storable);
+    });
+    m_shownLines = storedLines(m_currentLine);
+}
+
+int OpenCollection::appendItem(const Item& item)
+{
+    const Item storable = StorableItem(item);
+    int line = -1;
+    change([&] {
+        m_collection.appendEmptyItem();
+        line = m_collection.lineCount() - kItemLines;
+        m_collection.writeItem(line, storable);
+    });
+    m_currentNumber = itemCount();
+    m_currentLine = line;
+    m_shownLines = storedLines(line);
+    emit itemsChanged();
+    emit currentChanged(m_currentNumber);
+    return m_currentNumber;
 }
 
 int OpenCollection::appendEmptyItem()
@@ -171,7 +245,10 @@ int OpenCollection::removeCurrentItem()
     if (m_currentNumber < 1)
         throw Failure::error(QStringLiteral("No item is shown to delete."));
     const int number = m_currentNumber;
-    change([&] { m_collection.removeItem(m_currentLine / kItemLines); });
+    change([&] {
+        checkCurrentAsShown();
+        m_collection.removeItem(m_currentLine / kItemLines);
+    });
     showNone();
     emit itemsChanged();
     return qMin(number, itemCount());
@@ -184,7 +261,10 @@ void OpenCollection::moveCurrentItem(int target)
     const int targetLine = FindItemLine(target);
     if (targetLine < 0)
         throw Failure::error(QStringLiteral("There is no item %1.").arg(target));
-    change([&] { m_collection.moveItem(m_currentLine / kItemLines, targetLine / kItemLines); });
+    change([&] {
+        checkCurrentAsShown();
+        m_collection.moveItem(m_currentLine / kItemLines, targetLine / kItemLines);
+    });
     // The moved item now stands in the target's block.
     m_currentNumber = target;
     m_currentLine = targetLine;
@@ -202,8 +282,9 @@ int OpenCollection::appendCopy(int number)
     return itemCount();
 }
 
-void OpenCollection::appendItemsToFile(const QString& path, const QList<int>& numbers) const
+void OpenCollection::appendItemsToFile(const QString& chosen, const QList<int>& numbers) const
 {
+    const QString path = chosenFile(chosen);
     Collection target;
     if (QFileInfo::exists(path))
         target = Collection::fromFile(path);

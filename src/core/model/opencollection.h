@@ -33,27 +33,42 @@ public:
     // then throw Abandon so that the operation does not go on), throw Abandon to cancel, or
     // return to write over the other program's changes.
     using OutsideChange = std::function<void()>;
+    // Asked before the first change of an open file that is empty. It may make the file a
+    // new collection (makeNewCollection) or close it; either way it throws Abandon, for the
+    // change asked for was not made.
+    using EmptyFile = std::function<void()>;
 
     explicit OpenCollection(QObject* parent = nullptr) : QObject(parent) {}
 
     void setOutsideChangeHandler(OutsideChange handler) { m_outsideChange = std::move(handler); }
+    void setEmptyFileHandler(EmptyFile handler) { m_emptyFile = std::move(handler); }
 
-    bool isOpen() const { return !m_collection.isEmpty(); }
+    bool isOpen() const { return !m_fileName.isEmpty(); }
+    // An existing file that holds nothing is open as it is, with no items.
+    bool isEmptyFile() const { return isOpen() && m_collection.isEmpty(); }
     const QString& fileName() const { return m_fileName; }
     const Collection& collection() const { return m_collection; }
     // Items 1 to itemCount(); the header item is not counted. 0 when nothing is open.
     int itemCount() const { return qMax(0, m_collection.itemCount()); }
-    // The item shown: its number (0 for none) and the index of its header line.
+    // The item shown: its number (0 for none) and the index of its header line (-1 when a
+    // reload found no item of that number).
     int currentItem() const { return m_currentNumber; }
     int currentLine() const { return m_currentLine; }
+    // True when the item shown is stored at its number with the very lines it had when it
+    // was shown, so that edits made since belong there. After a reload it may not be.
+    bool currentItemIsAsShown() const;
 
     // Opens `path`, or creates it with the header item and one empty item when it does not
-    // exist or is empty. On failure nothing is open. The item shown is none until
-    // showItem(). Emits opened().
+    // exist. An existing empty file is opened as it is, with no items, and written only
+    // once the user agrees to make it a new collection (see EmptyFile). On failure nothing
+    // is open. The item shown is none until showItem(). Emits opened().
     void open(const QString& path);
     void close();
-    // Reads the file again after another program changed it; the item shown keeps its
-    // number when the collection still has it, and is none otherwise.
+    // Writes the header item and one empty item into the open empty file.
+    void makeNewCollection();
+    // Reads the file again after another program changed it. The item shown keeps its
+    // number, whatever the file now holds there: the edits on screen still belong to the
+    // item as it was shown (see currentItemIsAsShown).
     void reload();
     // True when the file is no longer what was last read or written.
     bool changedOnDisk() const;
@@ -72,8 +87,12 @@ public:
     // No item shown (after a change of the item set whose next item cannot be read).
     void showNone();
 
-    // Rewrites the item shown from `item` (made storable here) and writes the file.
+    // Rewrites the item shown from `item` (made storable here) and writes the file. Throws
+    // Failure, writing nothing, when the item shown is no longer as it was shown.
     void writeCurrentItem(const Item& item);
+    // Appends `item` (made storable here) as the new last item and returns its number; it
+    // becomes the item shown.
+    int appendItem(const Item& item);
     // Appends an empty item; returns its number. The item shown stays.
     int appendEmptyItem();
     // Removes the item shown; returns the number of the item to show next (the one behind
@@ -104,13 +123,19 @@ private:
     void change(const std::function<void()>& change);
     void checkOutsideChange();
     void stamp();
+    // Lines 1 to 13 of the block at `headerLine`, as stored.
+    QByteArray storedLines(int headerLine) const;
+    // Delete and Change number act only on the item the user sees.
+    void checkCurrentAsShown() const;
 
     Collection m_collection;
     QString m_fileName;
     FileStamp m_stamp;
     int m_currentNumber = 0;
     int m_currentLine = 0;
+    QByteArray m_shownLines; // the item shown as it was stored when shown
     OutsideChange m_outsideChange;
+    EmptyFile m_emptyFile;
 };
 
 } // namespace vexil

@@ -1,10 +1,13 @@
 #include "settings/store.h"
 
+#include "model/atomicfile.h"
+#include "model/collection.h"
+#include "model/failure.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace vexil {
@@ -319,15 +322,17 @@ bool FileSettingsStore::write(const QString& key, const Values& values)
         return false;
     if (!damage.isEmpty()) {
         // What could not be read is kept, not written over.
-        const QString kept = m_path + QStringLiteral(".damaged");
-        QFile::remove(kept);
-        if (!QFile::copy(m_path, kept))
+        try {
+            WriteFileAtomically(m_path + QStringLiteral(".damaged"), ReadWholeFile(m_path));
+        } catch (const Failure&) {
             return false;
+        }
     }
-    QSaveFile file(m_path);
-    const QByteArray bytes = format(keys).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    try {
+        WriteFileAtomically(m_path, format(keys).toUtf8());
+    } catch (const Failure&) {
         return false;
+    }
     m_keys = keys;
     m_damage.clear();
     return true;

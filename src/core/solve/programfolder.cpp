@@ -1,5 +1,6 @@
 #include "solve/programfolder.h"
 
+#include "model/atomicfile.h"
 #include "model/collection.h"
 #include "model/cp1252.h"
 #include "model/failure.h"
@@ -85,7 +86,8 @@ void WriteSolverInput(const QString& path, const QStringList& lines)
                     .arg(cp1252::firstUnencodable(lines[i])));
         bytes << line;
     }
-    WriteLinesFile(path, bytes);
+    // The solver folder may be shared: a link of that name must not lead the write elsewhere.
+    CreateScratchFile(path, JoinLines(bytes));
 }
 
 void RemoveSolverOutput(const QString& path)

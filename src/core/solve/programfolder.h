@@ -22,7 +22,8 @@ QString ChooseProgramFolder(const QString& applicationFolder, const QString& per
 // line, and an empty text has no lines.
 QStringList PaneLines(const QString& text);
 
-// Writes a solver's input file atomically, every line ending in CR LF, in Windows-1252.
+// Writes a solver's input file, every line ending in CR LF, in Windows-1252, as a new file:
+// whatever had the name before (a link included) is removed, never written through.
 // Throws Failure: a refusal naming the line of a character Windows-1252 cannot hold, or
 // "Cannot create file %s".
 void WriteSolverInput(const QString& path, const QStringList& lines);

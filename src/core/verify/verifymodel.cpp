@@ -1,8 +1,8 @@
 #include "verify/verifymodel.h"
 
+#include "model/atomicfile.h"
 #include "model/failure.h"
 
-#include <QSaveFile>
 
 namespace vexil {
 
@@ -147,9 +147,7 @@ QByteArray ModelCsv(const QAbstractItemModel& model)
 
 void WriteBytesFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw cannotCreate(path);
+    WriteFileAtomically(path, bytes);
 }
 
 } // namespace vexil

@@ -1,20 +1,97 @@
 #include "verify/verifyresults.h"
 
+#include "model/atomicfile.h"
 #include "model/collection.h"
 #include "model/failure.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace vexil {
 
 namespace {
+
+// Far more than the results of the largest collection take; a file beyond it is not ours.
+constexpr qint64 kMaxResultsBytes = qint64(64) << 20;
+
+struct ResultsBytes {
+    enum class State { Missing, Read, Unreadable, Refused } state = State::Missing;
+    QByteArray bytes;
+    QString why; // for Refused
+};
+
+// The bytes of a results file, read only from a regular file of a sensible size: a pipe of
+// that name would block the program, a device could be endless, and a link may lead to
+// anything of the user's.
+ResultsBytes readResultsBytes(const QString& path)
+{
+    ResultsBytes found;
+    const QString notRegular = QStringLiteral("%1 is not a regular file").arg(path);
+    const QString tooLarge = QStringLiteral("%1 is larger than 64 MB").arg(path);
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return found;
+        found.state = errno == ELOOP ? ResultsBytes::State::Refused
+                                     : ResultsBytes::State::Unreadable;
+        found.why = notRegular;
+        return found;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        found.state = ResultsBytes::State::Refused;
+        found.why = notRegular;
+        return found;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        found.state = ResultsBytes::State::Unreadable;
+        return found;
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return found;
+    if (info.isSymLink() || !info.isFile()) {
+        found.state = ResultsBytes::State::Refused;
+        found.why = notRegular;
+        return found;
+    }
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        found.state = ResultsBytes::State::Unreadable;
+        return found;
+    }
+#endif
+    // The size is looked at again while reading: the file may grow meanwhile.
+    found.bytes = file.size() > kMaxResultsBytes ? QByteArray() : file.read(kMaxResultsBytes + 1);
+    if (file.size() > kMaxResultsBytes || found.bytes.size() > kMaxResultsBytes) {
+        found.state = ResultsBytes::State::Refused;
+        found.why = tooLarge;
+        found.bytes.clear();
+    } else {
+        found.state = file.error() == QFileDevice::NoError ? ResultsBytes::State::Read
+                                                            : ResultsBytes::State::Unreadable;
+    }
+    return found;
+}
 
 constexpr auto kFormat = "vexil-verify";
 constexpr int kVersion = 1;
@@ -107,18 +184,30 @@ QByteArray StoredItemLines(const Collection& collection, int number)
     return lines;
 }
 
-VerifyResults VerifyResults::read(const QString& path, QString* problem)
+VerifyResults VerifyResults::read(const QString& path, QString* problem, bool* mayWrite)
 {
     VerifyResults results;
-    QFile file(path);
-    if (!file.exists())
-        return results;
+    if (mayWrite)
+        *mayWrite = true;
+    const ResultsBytes found = readResultsBytes(path);
     QString trouble;
-    if (!file.open(QIODevice::ReadOnly)) {
+    switch (found.state) {
+    case ResultsBytes::State::Missing: return results;
+    case ResultsBytes::State::Refused:
+        // Not ours to read nor to replace: this session's results stay in memory.
+        if (mayWrite)
+            *mayWrite = false;
+        if (problem)
+            *problem = found.why + QStringLiteral(
+                                       "; the results of this session are kept until Vexil "
+                                       "ends and not written there");
+        return results;
+    case ResultsBytes::State::Unreadable:
         trouble = QStringLiteral("Cannot open file %1").arg(path);
-    } else {
+        break;
+    case ResultsBytes::State::Read: {
         QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(found.bytes, &error);
         const QJsonObject root = document.object();
         if (error.error != QJsonParseError::NoError ||
             root.value(QStringLiteral("format")).toString() != QLatin1String(kFormat) ||
@@ -135,14 +224,25 @@ VerifyResults VerifyResults::read(const QString& path, QString* problem)
             if (unreadable > 0)
                 trouble = QStringLiteral("%1 results of %2 could not be read").arg(unreadable).arg(path);
         }
-        file.close();
+        break;
+    }
     }
     if (!trouble.isEmpty()) {
         const QString kept = path + QStringLiteral(".damaged");
-        QFile::remove(kept);
-        QFile::copy(path, kept);
+        bool copied = found.state == ResultsBytes::State::Read;
+        if (copied) {
+            try {
+                WriteFileAtomically(kept, found.bytes);
+            } catch (const Failure&) {
+                copied = false;
+            }
+        }
+        // What could not be kept aside is not written over either.
+        if (!copied && mayWrite)
+            *mayWrite = false;
         if (problem)
-            *problem = trouble + QStringLiteral("; a copy was kept as %1").arg(kept);
+            *problem = trouble + (copied ? QStringLiteral("; a copy was kept as %1").arg(kept)
+                                         : QStringLiteral("; it is left as it is"));
     }
     return results;
 }
@@ -160,12 +260,7 @@ QByteArray VerifyResults::toBytes() const
 
 void VerifyResults::write(const QString& path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw cannotCreate(path);
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw cannotCreate(path);
+    WriteFileAtomically(path, toBytes());
 }
 
 const VerifyRecord* VerifyResults::find(const QByteArray& key) const

@@ -55,9 +55,13 @@ class VerifyResults {
 public:
     // A missing file gives no results. A file that cannot be read as results gives none
     // either; it is then copied aside to "<path>.damaged", so that the next write does not
-    // lose it, and `problem` says so.
-    static VerifyResults read(const QString& path, QString* problem = nullptr);
-    // Writes atomically; throws Failure ("Cannot create file %s").
+    // lose it, and `problem` says so. Only a regular file under 64 MB is read, never through
+    // a link; anything else gives no results, a problem, and `mayWrite` false: the caller
+    // keeps its results in memory rather than write them there.
+    static VerifyResults read(const QString& path, QString* problem = nullptr,
+                              bool* mayWrite = nullptr);
+    // Writes atomically, never through a link nor over a read-only file; throws Failure
+    // ("Cannot create file %s").
     void write(const QString& path) const;
     QByteArray toBytes() const;
 

@@ -1,8 +1,10 @@
 #include "verify/verifyrunner.h"
 
+#include "model/atomicfile.h"
 #include "model/cp1252.h"
 #include "model/failure.h"
 #include "solve/solverreport.h"
+#include "verify/scratchfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,8 +201,7 @@ bool VerifyRunner::start(const QList<int>& numbers)
         return false;
     }
     m_popeyePath = program;
-    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                               QStringLiteral("/vexil-verify-XXXXXX"));
+    m_folder = std::make_unique<QTemporaryDir>(VerifyFolderTemplate());
     if (!m_folder->isValid()) {
         emit failedToStart(cannotCreate(m_folder->path()).message);
         return false;
@@ -285,10 +286,11 @@ void VerifyRunner::launch(int number)
         // A scratch file in a folder of our own that only this run reads: no temporary copy
         // and rename (and no flush to the disk) are needed as for the user's files.
         run->inputPath = m_folder->filePath(name);
-        QFile file(run->inputPath);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(text) != text.size() || !file.flush())
-            problem = cannotCreate(run->inputPath).message;
+        try {
+            CreateScratchFile(run->inputPath, text);
+        } catch (const Failure& failure) {
+            problem = failure.message;
+        }
     }
     if (!problem.isEmpty()) {
         VerifyRecord record;

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -36,6 +37,11 @@ const QString kEdit = QStringLiteral("Edit");
 const QString kSaveAllChanges = QStringLiteral("Save all changes?");
 const QString kChangedOutside =
     QStringLiteral("The collection was changed by another program. Reload it?");
+const QString kChangedOrMoved = QStringLiteral(
+    "Item %1 was changed or moved by the other program. Save your edits as a new item at the end?");
+const QString kDropEdits =
+    QStringLiteral("Your edits will be lost. Drop them and show item %1 as it is stored now?");
+const QString kEmptyFile = QStringLiteral("The file %1 is empty. Make it a new collection?");
 
 QString itemsText(int count)
 {
@@ -91,11 +97,13 @@ TForm1::TForm1(Prompts& prompts, const Settings& settings, OpenCollection& colle
     StatusPanel[2]->setText(kBrowse);
     LoadFairyPictures(pictureFolder, m_pictures, m_fairyPictures);
     m_open.setOutsideChangeHandler([this] { askAboutOutsideChange(); });
+    m_open.setEmptyFileHandler([this] { askAboutEmptyFile(); });
 }
 
 TForm1::~TForm1()
 {
     m_open.setOutsideChangeHandler({});
+    m_open.setEmptyFileHandler({});
 }
 
 bool TForm1::guarded(const std::function<void()>& body)
@@ -151,6 +159,11 @@ bool TForm1::askAndShowItem(int number)
     });
 }
 
+bool TForm1::showChosenItem(int number)
+{
+    return guarded([&] { showNumber(number); });
+}
+
 void TForm1::emptyFields()
 {
     Edit1->clear();
@@ -197,7 +210,10 @@ void TForm1::fillFields(const Item& item)
     m_editing = false;
     StatusPanel[2]->setText(kBrowse);
     UpdatePieceCount();
-    m_history->reset();
+    if (m_showingAgain)
+        m_history->markStored();
+    else
+        m_history->reset();
     markInList();
 }
 
@@ -251,10 +267,38 @@ void TForm1::saveItem()
     // With no item shown there is nothing to write, and the header item must stay empty.
     if (m_open.currentItem() <= 0)
         return;
+    if (!m_open.currentItemIsAsShown()) {
+        placeEditsOfAnItemChangedOutside();
+        return;
+    }
     // On failure the fields keep the user's edits and the window stays in Edit.
     m_open.writeCurrentItem(spelledForCollection(m_prompts, this, fieldsItem()));
     m_editing = false;
-    showNumber(m_open.currentItem());
+    // The same item, shown as stored: its history goes on, so that undo can take back what
+    // was just saved.
+    const QScopedValueRollback again(m_showingAgain, true);
+    m_history->quietly([this] { showNumber(m_open.currentItem()); });
+}
+
+void TForm1::placeEditsOfAnItemChangedOutside()
+{
+    const int number = m_open.currentItem();
+    switch (m_prompts.confirmYesNoCancel(this, kChangedOrMoved.arg(number))) {
+    case Prompts::Answer::Yes: {
+        const int added = m_open.appendItem(fieldsItem());
+        m_editing = false;
+        showItemCount();
+        showNumberOrNone(added);
+        return;
+    }
+    case Prompts::Answer::No:
+        if (!m_prompts.confirmOkCancel(this, kDropEdits.arg(number)))
+            throw Abandon();
+        m_editing = false;
+        showNumberOrNone(number);
+        return;
+    case Prompts::Answer::Cancel: throw Abandon();
+    }
 }
 
 void TForm1::SpeedButton8Click()
@@ -351,7 +395,8 @@ void TForm1::askAboutOutsideChange()
     case Prompts::Answer::Cancel: throw Abandon();
     case Prompts::Answer::Yes: break;
     }
-    // Edits on screen stay, still to be saved, over the item of the same number.
+    // Edits on screen stay, still to be saved into the item they were made to; Save asks
+    // where they go when the reloaded file no longer holds that item at its number.
     const Item edits = fieldsItem();
     const bool editing = m_editing;
     m_open.reload();
@@ -362,6 +407,23 @@ void TForm1::askAboutOutsideChange()
         EnterEditState();
     } else {
         showNumberOrNone(m_open.currentItem());
+    }
+    throw Abandon();
+}
+
+void TForm1::askAboutEmptyFile()
+{
+    switch (m_prompts.confirmYesNoCancel(this, kEmptyFile.arg(m_open.fileName()))) {
+    case Prompts::Answer::Yes:
+        m_open.makeNewCollection();
+        showCollection();
+        showNumberOrNone(1);
+        break;
+    case Prompts::Answer::No:
+        m_open.close();
+        showNoCollection();
+        break;
+    case Prompts::Answer::Cancel: break;
     }
     throw Abandon();
 }
@@ -437,9 +499,10 @@ void TForm1::SpeedButton6Click()
 void TForm1::SpeedButton9Click()
 {
     guarded([this] {
-        // Never the header item: with no item shown there is nothing to cancel.
+        // Never the header item: with no item shown there is nothing to cancel. An item that
+        // another program took away leaves none shown.
         if (currentItem() > 0)
-            showNumber(currentItem());
+            showNumberOrNone(currentItem());
     });
 }
 

@@ -64,6 +64,9 @@ public:
     // the item shown has changes, then shows item `number`. False when the user cancelled
     // or the item could not be shown (reported).
     bool askAndShowItem(int number);
+    // Shows item `number` without asking, for a window that asked before it opened (its
+    // answer No lets the item shown drop its changes). False when it could not be shown.
+    bool showChosenItem(int number);
     // Asks "Save all changes?" when needed; false when the user cancelled.
     bool askToSaveChanges();
 
@@ -169,6 +172,11 @@ private:
     // Another program changed the file: reload it (keeping the edits on screen), write over
     // it, or cancel. Throws Abandon unless the user chose to write over it.
     void askAboutOutsideChange();
+    // After a reload the item shown is no longer stored as it was: its edits go to a new
+    // item, or are dropped after a second question, or stay (Cancel).
+    void placeEditsOfAnItemChangedOutside();
+    // The first change of an empty file: make it a new collection, or leave it and close.
+    void askAboutEmptyFile();
     void offerReloadIfChanged();
 
     Prompts& m_prompts;
@@ -184,6 +192,7 @@ private:
     OpenCollection& m_open;
     bool m_editing = false;
     bool m_askingAboutChange = false;
+    bool m_showingAgain = false; // Save shows the item it wrote: the history goes on
     Board m_board;
     // An item whose twins are a single empty line shows an empty field; keep the line.
     bool m_twinsEmptyLine = false;

@@ -1,5 +1,6 @@
 #include "app/idgr.h"
 #include "app/program.h"
+#include "verify/scratchfolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vexil"));
     QApplication::setOrganizationName(QStringLiteral("Vexil"));
 
+    // What a killed Vexil left in the temporary folder goes now; a running one keeps its own.
+    vexil::RemoveStaleVerifyFolders(QDir::tempPath());
     vexil::Program program(QDir::currentPath());
     program.main().show();
     // A collection handed over by a file manager opens as if chosen in the open dialog.

@@ -63,7 +63,8 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     // The views show an item through the main window, which asks about unsaved changes first.
     const ShowItemFunction showItem = [this](int number) { return m_main->askAndShowItem(number); };
     m_list->setShowItem(showItem);
-    m_diagrams->setShowItem(showItem);
+    // The list of diagrams asked before it opened; the answer stands for the cell chosen.
+    m_diagrams->setShowItem([this](int number) { return m_main->showChosenItem(number); });
     QObject::connect(m_main->SpeedButton23, &QToolButton::clicked, m_list.get(), [this] {
         if (!m_main->askToSaveChanges())
             return;

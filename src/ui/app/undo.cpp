@@ -231,6 +231,23 @@ void EditHistory::recordBoard(const Board& before, const QString& what)
 void EditHistory::reset()
 {
     m_stack.clear();
+    markStored();
+}
+
+void EditHistory::quietly(const std::function<void()>& change)
+{
+    const bool applying = std::exchange(m_applying, true);
+    try {
+        change();
+    } catch (...) {
+        m_applying = applying;
+        throw;
+    }
+    m_applying = applying;
+}
+
+void EditHistory::markStored()
+{
     m_storedTexts.clear();
     for (int i = 0; i < m_fields.size(); ++i) {
         m_fields[i].text = textOf(i);

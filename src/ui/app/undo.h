@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QUndoStack>
 
+#include <functional>
+
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -38,6 +40,11 @@ public:
     // Another item is shown: the history starts again, and what the board and fields hold
     // now is the stored item.
     void reset();
+    // The item shown was stored as the board and fields hold it now (after Save): the
+    // history goes on, and undo leads back from the stored state.
+    void markStored();
+    // Runs `change` (the program filling the fields) without recording it.
+    void quietly(const std::function<void()>& change);
     // What the window shows is not the stored item, whatever the fields hold (edits kept
     // over a reloaded file).
     void forgetStored() { m_storedKnown = false; }

@@ -226,7 +226,7 @@ QWidget* TForm2::buildPopeyeTab()
     NoThreat = checkBox("NoThreat", QStringLiteral("&NoThreat"), page);
     PostKeyPlay = checkBox("PostKeyPlay", QStringLiteral("Post&KeyPlay"), page);
     NoWk = checkBox("NoWk", QStringLiteral("No&Wk"), page);
-    Variation = checkBox("Variation", QStringLiteral("&Variation"), page);
+    Variation = checkBox("Variation", QStringLiteral("V&ariation"), page);
     OptionList = ChoiceList("OptionList", PopeyeOptionChoices(), page);
     OptionList->setMinimumContentsLength(14);
     ResetAll = button("ResetAll", QStringLiteral("&Reset all"), page);

@@ -93,7 +93,7 @@ void VerifyWindow::buildWindow()
     MaxTime->setSuffix(QStringLiteral(" s"));
 
     VerifyButton = button("VerifyButton", QStringLiteral("&Verify"), this);
-    RerunButton = button("RerunButton", QStringLiteral("Re-run &all"), this);
+    RerunButton = button("RerunButton", QStringLiteral("&Re-run all"), this);
     StopButton = button("StopButton", QStringLiteral("S&top"), this);
     CopyButton = button("CopyButton", QStringLiteral("&Copy solution to item"), this);
     ExportButton = button("ExportButton", QStringLiteral("&Export CSV…"), this);
@@ -208,7 +208,11 @@ void VerifyWindow::setResultsFile(const QString& path)
     ProgressLabel->clear();
     m_resultsPath = path;
     QString problem;
-    m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem);
+    bool mayWrite = true;
+    m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem, &mayWrite);
+    // A results file that is not ours to replace: the results live as long as the session.
+    if (!mayWrite)
+        m_resultsPath.clear();
     if (!problem.isEmpty())
         m_prompts.error(this, problem);
 }
