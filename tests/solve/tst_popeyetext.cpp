@@ -144,6 +144,11 @@ void TestPopeyeText::conditionAndOptions_data()
                                                               << "Option NoBoard";
     QTest::newRow("only the first occurrence moves")
         << "Duplex Duplex" << 1 << QStringList{"Condition  Duplex"} << "Option Duplex NoBoard";
+    QTest::newRow("an option of the position, with its square")
+        << "Circe EnPassant f6" << 0 << QStringList{"Condition Circe "}
+        << "Option EnPassant f6 Variation NoBoard";
+    QTest::newRow("an option of the position, with its squares, alone")
+        << "NoCastling a1 e1" << 0 << QStringList() << "Option NoCastling a1 e1 Variation NoBoard";
     QTest::newRow("case matters") << "duplex" << 1 << QStringList{"Condition duplex"}
                                   << "Option NoBoard";
     QTest::newRow("blanks kept") << "Circe  Madrasi " << 1

@@ -37,6 +37,25 @@ QString takeWord(QString& condition, QLatin1String word)
     return QStringLiteral(" ") + word;
 }
 
+// An option word and the squares after it ("EnPassant f6", "NoCastling a1 e1"), taken out of
+// the condition.
+QString takeOption(QString& condition, QLatin1String word)
+{
+    static const QRegularExpression square(QStringLiteral("^\\s+([a-h][1-8])+\\b"));
+    const QRegularExpression whole(QStringLiteral("\\b%1\\b").arg(word),
+                                   QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch found = whole.match(condition);
+    if (!found.hasMatch())
+        return {};
+    qsizetype end = found.capturedEnd();
+    QString taken = QLatin1Char(' ') + word;
+    for (QRegularExpressionMatch m; (m = square.match(QStringView(condition).mid(end))).hasMatch();
+         end += m.capturedLength())
+        taken += QLatin1Char(' ') + m.captured(1);
+    condition.remove(found.capturedStart(), end - found.capturedStart());
+    return taken;
+}
+
 // Popeye's printed twins, one change after another: "wRg6-->g7", "-bPc4", "+wBc1",
 // "wQh1<-->wSe5", "Q ==> R", "rotate 90", "mirror a1<-->h1", "PolishType", "h#1", "Circe".
 // Each change is read into the words of its twin command; false when a word is none of them.
@@ -197,6 +216,11 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
         QString condition = oneLine(item.condition);
         words += takeWord(condition, QLatin1String("Duplex"));
         words += takeWord(condition, QLatin1String("WhiteToPlay"));
+        // Options that say what the position is, kept with the condition of an imported
+        // entry: Popeye reads them on its Option line, with their squares.
+        for (const char* option : {"EnPassant", "NoCastling", "HalfDuplex",
+                                   "CastlingMutuallyExclusive"})
+            words += takeOption(condition, QLatin1String(option));
         // Popeye reads a bare "Condition" keyword as an input error.
         if (!condition.trimmed().isEmpty())
             lines << QStringLiteral("Condition ") + condition;
