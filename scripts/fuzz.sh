@@ -10,6 +10,8 @@ seconds=${1:-60}
 shift || true
 max_len=${FUZZ_MAX_LEN:-1200000}
 rss_limit_mb=${FUZZ_RSS_LIMIT_MB:-1024}
+# libFuzzer lets inputs grow slowly; FUZZ_LEN_CONTROL=0 tries long inputs from the start.
+len_control=${FUZZ_LEN_CONTROL:-100}
 bash scripts/setup.sh
 packages=(clang libclang-rt-14-dev)
 dpkg-query -W -f='${Status}' "${packages[@]}" 2>/dev/null | grep -c "install ok installed" |
@@ -26,6 +28,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   echo "== fuzz_$target: $(ls "$seeds" | wc -l) seeds, $seconds s"
   build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -max_len="$max_len" \
+    -len_control="$len_control" \
     -rss_limit_mb="$rss_limit_mb" -malloc_limit_mb="$rss_limit_mb" -timeout=30 \
     -artifact_prefix=build-fuzz/findings/$target- -print_final_stats=1 \
     "$corpus" "$seeds" || echo "== fuzz_$target found a fault: see build-fuzz/findings"
