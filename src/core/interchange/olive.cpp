@@ -1242,7 +1242,8 @@ ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
                 if (held + measure.built > quint64(memoryLimit))
                     throw Failure::error(
                         QStringLiteral("The file is too large to import: entry %1 (from line "
-                                       "%2) alone would need more than %3 MB of memory.")
+                                       "%2) alone would need more than %3 MB of memory. "
+                                       "Nothing was imported.")
                             .arg(index + 1)
                             .arg(document.firstLine + 1)
                             .arg(memoryLimit / (1024 * 1024)));
