@@ -106,6 +106,10 @@ public:
     // the number, as FindItemLine finds it in the lines.
     int FindItemLine(int number) const;
     QByteArray line(int index) const;
+    // Lines 1 to 13 of block `block` as stored (each followed by its line end: CR LF, or as
+    // the file had it), without a copy; valid while the collection lives unchanged. Scans of
+    // every item read through this rather than line() or readItem().
+    QByteArrayView storedBody(int block) const { return bodyOf(block); }
     Lines lines() const;
     QByteArray bytes() const;
 
