@@ -5,6 +5,7 @@
 #include "search/query.h"
 #include "search/scan.h"
 #include "search/searchrun.h"
+#include "views/entry.h"
 #include "verify/verifyresults.h"
 
 #include <QTemporaryDir>
@@ -90,6 +91,8 @@ private slots:
     void findsByVerification();
     void statusLine();
     void scannerHandsOverStoredLines();
+    void scannerReadsOddRowsAsTheViews_data();
+    void scannerReadsOddRowsAsTheViews();
 
 private:
     QTemporaryDir m_dir;
@@ -376,6 +379,37 @@ void TestSearchQuery::scannerHandsOverStoredLines()
             expected << StoredItemLines(m_collection, n);
         QCOMPARE(seen, expected);
     }
+}
+
+void TestSearchQuery::scannerReadsOddRowsAsTheViews_data()
+{
+    QTest::addColumn<QByteArray>("row");
+    QTest::newRow("as written") << QByteArray("[0,5,0,0,1700117,0,0,12],");
+    QTest::newRow("first row") << QByteArray("([11,0,0,0,0,0,0,12],");
+    QTest::newRow("blanks and signs") << QByteArray("[ 5,+3,-2,0 ,0,0,0,1],");
+    QTest::newRow("not a number") << QByteArray("[x,5,0,0,0,0,0,9],");
+    QTest::newRow("too few values") << QByteArray("[1,2,3],");
+    QTest::newRow("too many values") << QByteArray("[1,2,3,4,5,6,7,8,9],");
+    QTest::newRow("too large a value") << QByteArray("[12345678901,1,0,0,0,0,0,0],");
+    QTest::newRow("closing bracket first") << QByteArray("][1,0,0,0,0,0,0,0],");
+    QTest::newRow("no brackets") << QByteArray("1,2,3,4,5,6,7,8");
+    QTest::newRow("empty") << QByteArray("");
+}
+
+void TestSearchQuery::scannerReadsOddRowsAsTheViews()
+{
+    QFETCH(QByteArray, row);
+    Lines lines = test::collectionOf({Item()});
+    for (int r = 1; r <= 8; ++r)
+        lines[kItemLines + r] = r == 3 ? row : QByteArray("[1,2,3,4,5,6,7,8],");
+    const Collection collection = Collection::fromLines(lines);
+    Board scanned;
+    ScanCollection(collection, [&](const ScannedItem& item) {
+        scanned = item.board();
+        return true;
+    });
+    QCOMPARE(scanned, EntryBoard(collection, 1));
+    QVERIFY(scanned.at(0, 7) == 8);
 }
 
 QTEST_GUILESS_MAIN(TestSearchQuery)

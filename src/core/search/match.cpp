@@ -284,6 +284,8 @@ int QueryMatcher::Node::counted(const ScannedItem& item) const
     int n = 0;
     for (const auto& row : item.board().squares) {
         for (PieceCode code : row) {
+            if (code == 0) // most squares: no need to take the code apart
+                continue;
             const Piece p(code);
             switch (count) {
             case CountOf::White: n += p.isWhite(); break;
@@ -302,6 +304,8 @@ bool QueryMatcher::Node::hasPiece(const Board& board) const
 {
     for (const auto& row : board.squares) {
         for (PieceCode code : row) {
+            if (code == 0)
+                continue;
             const Piece p(code);
             if (!p.isPiece() || WalkOf(code) != walk)
                 continue;
@@ -383,7 +387,7 @@ bool QueryMatcher::Node::matches(const ScannedItem& item, const MatchContext& co
         int pieces = 0;
         for (const auto& row : board.squares)
             for (PieceCode code : row)
-                pieces += Piece(code).isPiece();
+                pieces += code != 0 && Piece(code).isPiece();
         return pieces == units.size();
     }
     case Kind::Matrix:

@@ -35,6 +35,36 @@ void splitBody(QByteArrayView body, std::array<QByteArrayView, kItemLines>& line
     }
 }
 
+// A row as the program writes it ("[0,5,0,...]," with plain numbers) read at once; false for
+// anything else, which ReadBoardRow then reads by the general rule.
+bool readPlainRow(QByteArrayView line, PieceCode (&row)[8])
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while (p < end && *p != '[') {
+        if (*p == ']')
+            return false;
+        ++p;
+    }
+    if (p == end)
+        return false;
+    ++p;
+    for (int column = 0; column < 8; ++column) {
+        PieceCode value = 0;
+        int digits = 0;
+        while (p < end && *p >= '0' && *p <= '9') {
+            if (++digits > 9)
+                return false;
+            value = value * 10 + (*p++ - '0');
+        }
+        if (digits == 0 || p == end || *p != (column < 7 ? ',' : ']'))
+            return false;
+        ++p;
+        row[column] = value;
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArrayView ScannedItem::author() const
@@ -116,7 +146,8 @@ const Board& ScannedItem::board() const
         m_haveBoard = true;
         for (int row = 0; row < 8; ++row) {
             PieceCode values[8];
-            ReadBoardRow(m_lines[1 + row], values);
+            if (!readPlainRow(m_lines[1 + row], values))
+                ReadBoardRow(m_lines[1 + row], values);
             std::copy(std::begin(values), std::end(values), m_board.squares[row].begin());
         }
     }

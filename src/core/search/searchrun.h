@@ -22,6 +22,12 @@ qint64 SearchCollection(const QueryMatcher& matcher, const Collection& collectio
                         const QString& path, const std::function<void(int number)>& found,
                         const std::atomic<bool>* stop = nullptr);
 
+// Appends copies of items of other collections (each a collection and an item number) to the
+// collection file `path`, a new one when it does not exist, written atomically. Throws
+// Failure for a target that cannot be read as a collection or written, and for an item that
+// is not there; the file then stays as it was.
+void AppendItemsToFile(const QString& path, const QList<std::pair<Collection, int>>& items);
+
 struct SearchTotals {
     qint64 items = 0; // items looked at
     qint64 found = 0;
