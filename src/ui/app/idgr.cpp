@@ -132,6 +132,16 @@ bool TForm1::askAndShowItem(int number)
     });
 }
 
+bool TForm1::askAndShowItemOf(const QString& path, int number)
+{
+    return guarded([&] {
+        ConfirmSaveChanges();
+        if (!m_open.isOpenFile(path))
+            openFile(path);
+        showNumber(number);
+    });
+}
+
 void TForm1::emptyFields()
 {
     Edit1->clear();

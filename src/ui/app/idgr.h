@@ -63,6 +63,9 @@ public:
     // the item shown has changes, then shows item `number`. False when the user cancelled
     // or the item could not be shown (reported).
     bool askAndShowItem(int number);
+    // The same for an item of collection file `path`, which is opened first when it is not
+    // the open one.
+    bool askAndShowItemOf(const QString& path, int number);
     // Asks "Save all changes?" when needed; false when the user cancelled.
     bool askToSaveChanges();
 
@@ -210,6 +213,7 @@ public:
     QToolButton* SpeedButton21 = nullptr;
     QToolButton* SpeedButton23 = nullptr;
     QToolButton* SpeedButton26 = nullptr;
+    QToolButton* SearchButton = nullptr; // opens the search window
     QList<QToolButton*> transformButtons;
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit3 = nullptr;

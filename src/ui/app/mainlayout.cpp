@@ -219,6 +219,9 @@ void TForm1::buildWindow()
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
     SpeedButton6->setGeometry(x + 70, 54, 34, 24);
+    SearchButton = toolButton("SearchButton", QStringLiteral("Search"), QStringLiteral("Search collections (Ctrl+F)"));
+    SearchButton->setAutoRaise(false);
+    SearchButton->setGeometry(x + 110, 54, kWidth - x - 114, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));

@@ -16,10 +16,13 @@
 #include "solve/popeyetext.h"
 #include "verify/verifyresults.h"
 #include "verify/verifywindow.h"
+#include "search/searchwindow.h"
+#include "output/diagram.h"
 
 #include "app/guard.h"
 
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace vexil {
@@ -79,6 +82,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         m_diagrams->chooseItem();
     });
     buildVerifyWindow();
+    buildSearchWindow(settingsPath);
 }
 
 void Program::buildVerifyWindow()
@@ -131,6 +135,30 @@ void Program::buildVerifyWindow()
                      [this](const QList<int>& numbers) { showVerifyWindow(numbers); });
 }
 
+void Program::buildSearchWindow(const QString& settingsPath)
+{
+    m_search = std::make_unique<SearchWindow>(*m_prompts, OpenSettingsStore(settingsPath),
+                                              m_main.get());
+    m_search->setDiagram([this](const Board& board) {
+        return DiagramBitmap(board, 25, StandardDiagramColours(), m_main->pictures(),
+                             m_main->fairyPictures());
+    });
+    QObject::connect(&m_collection, &OpenCollection::opened, m_search.get(), [this] {
+        m_search->setOpenCollection(m_collection.isOpen() ? m_collection.fileName() : QString());
+    });
+    QObject::connect(m_search.get(), &SearchWindow::showItemRequested, m_main.get(),
+                     [this](const QString& path, int number) {
+                         if (m_collection.isOpenFile(path))
+                             m_main->askAndShowItem(number);
+                         else
+                             m_main->askAndShowItemOf(path, number);
+                     });
+    const auto show = [this] { m_search->bringUp(); };
+    QObject::connect(m_main->SearchButton, &QToolButton::clicked, m_search.get(), show);
+    QObject::connect(new QShortcut(QKeySequence::Find, m_main.get()), &QShortcut::activated,
+                     m_search.get(), show);
+}
+
 void Program::showVerifyWindow(const QList<int>& selection)
 {
     m_verify->setPopeye(m_settings.PopeyeExe, m_settings.PopeyeMem);
@@ -144,6 +172,7 @@ void Program::showVerifyWindow(const QList<int>& selection)
 Program::~Program()
 {
     // Child windows go before their parent.
+    m_search.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();
