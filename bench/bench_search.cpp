@@ -3,6 +3,8 @@
 // collection's block rules checked), then tests every item.
 //   bench_search [N [FILE]]   N items (1,000,000 unless given), generated into FILE (a
 //                             temporary file unless given; an existing FILE is searched as it is)
+//   bench_search generate N FILE
+//                             only writes the collection (for the end-to-end test)
 
 #include "generate.h"
 #include "search/match.h"
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("generate")) {
+        bench::generateCollection(args[2].toInt(), 42).write(args[3]);
+        return 0;
+    }
     const int count = args.size() > 1 ? args[1].toInt() : 1000000;
     QTemporaryDir dir;
     const QString path = args.size() > 2 ? args[2] : dir.filePath(QStringLiteral("search.dgr"));
