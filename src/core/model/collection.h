@@ -110,6 +110,8 @@ public:
     // the file had it), without a copy; valid while the collection lives unchanged. Scans of
     // every item read through this rather than line() or readItem().
     QByteArrayView storedBody(int block) const { return bodyOf(block); }
+    // True when every line end of storedBody() is CR LF (no lone CR or LF anywhere).
+    bool storedLineEndsAreCrLf() const { return m_crlf; }
     Lines lines() const;
     QByteArray bytes() const;
 

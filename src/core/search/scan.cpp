@@ -11,7 +11,25 @@ constexpr int kTextCloser = 3;     // "'],"
 constexpr int kLastTextCloser = 4; // "']);"
 const QByteArrayView kStoredBreak("\\n");
 
-// The 13 lines of a block body into lines[1..13]; line ends of any kind, as the file had them.
+// The 13 lines of a block body into lines[1..13], every line ending in CR LF.
+void splitCrLfBody(QByteArrayView body, std::array<QByteArrayView, kItemLines>& lines)
+{
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    for (int i = 1; i < kItemLines; ++i) {
+        const auto* lf = p < end ? static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))
+                                 : nullptr;
+        if (!lf) {
+            lines[i] = QByteArrayView(p, end - p);
+            p = end;
+            continue;
+        }
+        lines[i] = QByteArrayView(p, lf - p - (lf > p && lf[-1] == '\r' ? 1 : 0));
+        p = lf + 1;
+    }
+}
+
+// The same with line ends of any kind, as the file had them.
 void splitBody(QByteArrayView body, std::array<QByteArrayView, kItemLines>& lines)
 {
     const char* p = body.data();
@@ -41,15 +59,20 @@ bool readPlainRow(QByteArrayView line, PieceCode (&row)[8])
 {
     const char* p = line.data();
     const char* const end = p + line.size();
-    while (p < end && *p != '[') {
-        if (*p == ']')
-            return false;
+    // "[" opens every row, "([" the first one.
+    if (p < end && *p == '(')
         ++p;
-    }
-    if (p == end)
+    if (p >= end || *p != '[')
         return false;
     ++p;
     for (int column = 0; column < 8; ++column) {
+        const char close = column < 7 ? ',' : ']';
+        // Most squares are empty: "0," at once.
+        if (end - p >= 2 && p[0] == '0' && p[1] == close) {
+            row[column] = 0;
+            p += 2;
+            continue;
+        }
         PieceCode value = 0;
         int digits = 0;
         while (p < end && *p >= '0' && *p <= '9') {
@@ -57,7 +80,7 @@ bool readPlainRow(QByteArrayView line, PieceCode (&row)[8])
                 return false;
             value = value * 10 + (*p++ - '0');
         }
-        if (digits == 0 || p == end || *p != (column < 7 ? ',' : ']'))
+        if (digits == 0 || p == end || *p != close)
             return false;
         ++p;
         row[column] = value;
@@ -169,7 +192,11 @@ const ScannedItem& ItemScanner::item(int number)
     m_item.m_number = number;
     m_item.m_haveBoard = false;
     m_item.m_haveParts = false;
-    splitBody(m_collection.storedBody(number), m_item.m_lines);
+    // A file written by the program has CR LF everywhere: one search per line then.
+    if (m_collection.storedLineEndsAreCrLf())
+        splitCrLfBody(m_collection.storedBody(number), m_item.m_lines);
+    else
+        splitBody(m_collection.storedBody(number), m_item.m_lines);
     return m_item;
 }
 
