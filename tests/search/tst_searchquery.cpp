@@ -90,6 +90,7 @@ private slots:
     void finds();
     void findsByVerification();
     void statusLine();
+    void jobStreamsSkipsAndStops();
     void scannerHandsOverStoredLines();
     void scannerReadsOddRowsAsTheViews_data();
     void scannerReadsOddRowsAsTheViews();
@@ -359,6 +360,52 @@ void TestSearchQuery::statusLine()
     QCOMPARE(SearchStatusText(totals, {}), QStringLiteral("1,234 of 1,000,000 items in 0.4 s"));
     totals.stopped = true;
     QVERIFY(SearchStatusText(totals, {QStringLiteral("gone.dgr")}).contains(QStringLiteral("gone.dgr")));
+}
+
+void TestSearchQuery::jobStreamsSkipsAndStops()
+{
+    makeCollection();
+    SearchJob job;
+    QList<QPair<int, QList<int>>> batches;
+    QList<int> read, skipped;
+    std::optional<SearchTotals> totals;
+    connect(&job, &SearchJob::found, this,
+            [&](int file, const QList<int>& numbers) { batches.append({file, numbers}); });
+    connect(&job, &SearchJob::fileRead, this, [&](int file, const Collection& c) {
+        read << file;
+        QCOMPARE(c.itemCount(), 6);
+    });
+    connect(&job, &SearchJob::fileSkipped, this, [&](int file, const QString& problem) {
+        skipped << file;
+        QVERIFY(problem.contains(QStringLiteral("missing.dgr")));
+    });
+    connect(&job, &SearchJob::finished, this, [&](const SearchTotals& t) {
+        QVERIFY(batches.size() > 0 || t.found == 0); // results come before the end
+        totals = t;
+    });
+    const QString missing = m_dir.filePath(QStringLiteral("missing.dgr"));
+    job.start(*ParseQuery(QStringLiteral("STIP=#2 OR K=Madrasi")).root, {m_path, missing, m_path});
+    QVERIFY(job.isRunning());
+    QTRY_VERIFY(totals.has_value());
+    QVERIFY(!job.isRunning());
+    QCOMPARE(read, (QList<int>{0, 2}));
+    QCOMPARE(skipped, QList<int>{1});
+    QList<int> found;
+    for (const auto& [file, numbers] : batches)
+        for (int n : numbers)
+            found << file * 100 + n;
+    QCOMPARE(found, (QList<int>{1, 3, 6, 201, 203, 206}));
+    QCOMPARE(totals->items, 12);
+    QCOMPARE(totals->found, 6);
+    QVERIFY(!totals->stopped);
+
+    // Stop at once: a long list of files is not read to its end.
+    totals.reset();
+    job.start(*ParseQuery(QStringLiteral("TEXT=*")).root, QStringList(2000, m_path));
+    job.stop();
+    QTRY_VERIFY(totals.has_value());
+    QVERIFY(totals->stopped);
+    QVERIFY(totals->items < 2000 * 6);
 }
 
 void TestSearchQuery::scannerHandsOverStoredLines()

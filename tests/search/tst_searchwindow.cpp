@@ -95,6 +95,10 @@ void TestSearchWindow::findsInEveryCollectionAndNamesWhatWasSkipped()
     const QString status = search().StatusLine->text();
     QVERIFY2(status.startsWith(QStringLiteral("3 of 9 items in ")), qPrintable(status));
     QVERIFY2(status.contains(QStringLiteral("missing.dgr")), qPrintable(status));
+    // The tool tip is the found item's small diagram.
+    const QString tip = search().results()->index(0, 0).data(Qt::ToolTipRole).toString();
+    const QImage diagram(QRegularExpression(QStringLiteral("src=\"([^\"]+)\"")).match(tip).captured(1));
+    QCOMPARE(diagram.size(), QSize(202, 202));
     // The open collection follows the main window.
     main().openNamedCollection(m_other);
     run(QStringLiteral("A='Author 2'"));
