@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
-trap stop_all EXIT
+trap 'stop_all; rm -f "$WORK/million.dgr"' EXIT
 
 generator="$(dirname "$VEXIL")/bench/bench_search"
 [ -x "$generator" ] || fail "no collection generator at $generator"
