@@ -99,6 +99,10 @@ void TestSearchWindow::findsInEveryCollectionAndNamesWhatWasSkipped()
     const QString tip = search().results()->index(0, 0).data(Qt::ToolTipRole).toString();
     const QImage diagram(QRegularExpression(QStringLiteral("src=\"([^\"]+)\"")).match(tip).captured(1));
     QCOMPARE(diagram.size(), QSize(202, 202));
+    // A file another program changed is searched as it is on disk now.
+    Collection::fromLines(test::numberedCollection(2)).write(m_open);
+    run(QStringLiteral("A='Author 2' OR A='Author 5'"));
+    QCOMPARE(titles(), (QStringList{"open.dgr: 2. Author 2", "other.dgr: 2. Author 2"}));
     // The open collection follows the main window.
     main().openNamedCollection(m_other);
     run(QStringLiteral("A='Author 2'"));

@@ -84,7 +84,8 @@ void SearchJob::stop()
         m_stop->store(true);
 }
 
-void SearchJob::start(const QueryNode& query, const QStringList& files)
+void SearchJob::start(const QueryNode& query, const QStringList& files,
+                      const QList<std::optional<Collection>>& inMemory)
 {
     stop();
     join();
@@ -104,14 +105,17 @@ void SearchJob::start(const QueryNode& query, const QStringList& files)
             },
             Qt::QueuedConnection);
     };
-    m_thread = std::thread([post, matcher, files, stopFlag = m_stop] {
+    m_thread = std::thread([post, matcher, files, inMemory, stopFlag = m_stop] {
         QElapsedTimer clock;
         clock.start();
         SearchTotals totals;
         for (int file = 0; file < files.size() && !stopFlag->load(); ++file) {
             Collection collection;
             try {
-                collection = Collection::fromFile(files[file]);
+                if (file < inMemory.size() && inMemory[file])
+                    collection = *inMemory[file];
+                else
+                    collection = Collection::fromFile(files[file]);
             } catch (const Failure& failure) {
                 post([file, message = failure.message](SearchJob& job) {
                     emit job.fileSkipped(file, message);

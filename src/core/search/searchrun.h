@@ -48,8 +48,11 @@ public:
     explicit SearchJob(QObject* parent = nullptr);
     ~SearchJob() override; // stops the search and waits for its thread
 
-    // Starts a search (stopping one that runs); `query` must be valid.
-    void start(const QueryNode& query, const QStringList& files);
+    // Starts a search (stopping one that runs); `query` must be valid. A collection given in
+    // `inMemory` for a file (one that is known to hold what the file holds) is searched
+    // instead of reading the file again.
+    void start(const QueryNode& query, const QStringList& files,
+               const QList<std::optional<Collection>>& inMemory = {});
     void stop();
     bool isRunning() const { return m_running; }
 

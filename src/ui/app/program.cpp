@@ -146,6 +146,12 @@ void Program::buildSearchWindow(const QString& settingsPath)
     QObject::connect(&m_collection, &OpenCollection::opened, m_search.get(), [this] {
         m_search->setOpenCollection(m_collection.isOpen() ? m_collection.fileName() : QString());
     });
+    // The open collection is what its file holds unless another program changed the file.
+    m_search->setOpenCollectionSource([this]() -> std::optional<Collection> {
+        if (!m_collection.isOpen() || m_collection.changedOnDisk())
+            return std::nullopt;
+        return m_collection.collection();
+    });
     QObject::connect(m_search.get(), &SearchWindow::showItemRequested, m_main.get(),
                      [this](const QString& path, int number) {
                          if (m_collection.isOpenFile(path))

@@ -389,10 +389,13 @@ void SearchWindow::searchClicked()
         }
         m_skipped.clear();
         m_foundSoFar = 0;
+        QList<std::optional<Collection>> inMemory;
+        if (!m_openPath.isEmpty() && m_openSource)
+            inMemory << m_openSource();
         m_model->clear(files);
         StatusLine->setText(QStringLiteral("Searching\u2026"));
         setRunning(true);
-        m_job.start(*parsed.root, files);
+        m_job.start(*parsed.root, files, inMemory);
     });
 }
 

@@ -68,6 +68,12 @@ public:
 
     // The open collection's file, always searched first; empty when none is open.
     void setOpenCollection(const QString& path);
+    // The open collection as held in memory, when that is what its file holds; searched
+    // then instead of reading the file a second time.
+    void setOpenCollectionSource(std::function<std::optional<Collection>()> source)
+    {
+        m_openSource = std::move(source);
+    }
     void setDiagram(std::function<QImage(const Board&)> diagram);
     // The other collections searched, as kept in the settings.
     QStringList otherCollections() const;
@@ -116,6 +122,7 @@ private:
     Prompts& m_prompts;
     std::unique_ptr<SettingsStore> m_store;
     QString m_openPath;
+    std::function<std::optional<Collection>()> m_openSource;
     QStringList m_others;
     SearchJob m_job;
     SearchResultsModel* m_model;
