@@ -47,7 +47,7 @@ QString shape(const QueryNode& node)
             .arg(QLatin1String(counts[int(node.count)]), QLatin1String(comparisons[int(node.comparison)]))
             .arg(node.value);
     case Kind::Piece:
-        return QStringLiteral("PIECE[%1 side%2 spec%3]")
+        return QStringLiteral("PIECE[%1 side%2 sp%3]")
             .arg(KindCode(node.walk))
             .arg(node.side ? int(*node.side) : -1)
             .arg(node.specification ? *node.specification : -1);
@@ -117,15 +117,15 @@ void TestSearchQuery::parses_data()
                            << "AND(Y=1990, Y>=1990, Y<1900, Y<=2000, Y>1500)";
     QTest::newRow("counts") << "W=3 B<4 N>=1 P<=20 FAIRY>0 TWINS=2"
                             << "AND(W=3, B<4, N>=1, P<=20, FAIRY>0, TWINS=2)";
-    QTest::newRow("piece by name") << "PIECE=nightrider" << "PIECE[N side-1 spec-1]";
-    QTest::newRow("piece by name with blank") << "PIECE='bishop hopper'" << "PIECE[BH side-1 spec-1]";
-    QTest::newRow("piece by letter") << "PIECE=N" << "PIECE[N side-1 spec-1]";
-    QTest::newRow("piece by knight letter") << "PIECE=s" << "PIECE[S side-1 spec-1]";
-    QTest::newRow("piece with side") << "PIECE=wQ" << "PIECE[Q side1 spec-1]";
-    QTest::newRow("neutral fairy piece") << "PIECE=nG" << "PIECE[G side3 spec-1]";
-    QTest::newRow("black king, not bouncy knight") << "PIECE=bK" << "PIECE[K side2 spec-1]";
-    QTest::newRow("fairy code") << "PIECE=ZE" << "PIECE[ZE side-1 spec-1]";
-    QTest::newRow("with specification") << "PIECE='royal wQ'" << "PIECE[Q side1 spec5]";
+    QTest::newRow("piece by name") << "PIECE=nightrider" << "PIECE[N side-1 sp-1]";
+    QTest::newRow("piece by name with blank") << "PIECE='bishop hopper'" << "PIECE[BH side-1 sp-1]";
+    QTest::newRow("piece by letter") << "PIECE=N" << "PIECE[N side-1 sp-1]";
+    QTest::newRow("piece by knight letter") << "PIECE=s" << "PIECE[S side-1 sp-1]";
+    QTest::newRow("piece with side") << "PIECE=wQ" << "PIECE[Q side1 sp-1]";
+    QTest::newRow("neutral fairy piece") << "PIECE=nG" << "PIECE[G side3 sp-1]";
+    QTest::newRow("black king, not bouncy knight") << "PIECE=bK" << "PIECE[K side2 sp-1]";
+    QTest::newRow("fairy code") << "PIECE=ZE" << "PIECE[ZE side-1 sp-1]";
+    QTest::newRow("with specification") << "PIECE='royal wQ'" << "PIECE[Q side1 sp5]";
     QTest::newRow("position") << "POS='wKe1 bKe8 wQd4'" << "POS[11@74 12@04 9@43]";
     QTest::newRow("same square twice") << "POS='wKe1 bQe1'" << "POS[10@74]";
     QTest::newRow("exact") << "EXACT='wKa1 bKh8'" << "EXACT[11@70 12@07]";
