@@ -8,6 +8,7 @@
 #include "views/entry.h"
 #include "verify/verifyresults.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -86,6 +87,7 @@ private slots:
     void parses();
     void refuses_data();
     void refuses();
+    void anyLineParsesOrIsRefusedInsideIt();
     void finds_data();
     void finds();
     void findsByVerification();
@@ -195,6 +197,31 @@ void TestSearchQuery::refuses()
     QCOMPARE(parsed.error.position, position);
     QVERIFY2(parsed.error.expected.contains(expected), qPrintable(parsed.error.expected));
     QVERIFY(parsed.errorText().contains(QString::number(position + 1)));
+}
+
+void TestSearchQuery::anyLineParsesOrIsRefusedInsideIt()
+{
+    // Lines made of the language's own characters: every one is read or refused at a place
+    // inside it, and whatever is read can be run.
+    makeCollection();
+    const QString alphabet = QStringLiteral("AYWPSTIKMRXONDE=<>()'\" ,*?wbnKQa1e8-#");
+    QRandomGenerator rng(25);
+    int valid = 0;
+    for (int i = 0; i < 20000; ++i) {
+        QString line;
+        for (int n = rng.bounded(30); n > 0; --n)
+            line += alphabet[rng.bounded(int(alphabet.size()))];
+        const ParsedQuery parsed = ParseQuery(line);
+        if (!parsed.isValid()) {
+            QVERIFY2(parsed.error.position >= 0 && parsed.error.position <= line.size(),
+                     qPrintable(line));
+            QVERIFY2(!parsed.error.expected.isEmpty(), qPrintable(line));
+            continue;
+        }
+        ++valid;
+        SearchCollection(QueryMatcher(*parsed.root), m_collection, m_path, [](int) {});
+    }
+    QVERIFY(valid > 1000);
 }
 
 void TestSearchQuery::makeCollection()
