@@ -157,6 +157,16 @@ bool TForm1::showChosenItem(int number)
     return guarded([&] { showNumber(number); });
 }
 
+bool TForm1::askAndShowItemOf(const QString& path, int number)
+{
+    return guarded([&] {
+        ConfirmSaveChanges();
+        if (!m_open.isOpenFile(path))
+            openFile(path);
+        showNumber(number);
+    });
+}
+
 void TForm1::emptyFields()
 {
     Edit1->clear();

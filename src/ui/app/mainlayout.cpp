@@ -220,6 +220,10 @@ void TForm1::buildWindow()
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
     SpeedButton6->setGeometry(x + 70, 54, 34, 24);
+    SearchButton = toolButton("SearchButton", QStringLiteral("Search"),
+                              QStringLiteral("Search collections (Ctrl+F)"));
+    SearchButton->setAutoRaise(false);
+    SearchButton->setGeometry(x + 110, 54, kWidth - x - 114, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
@@ -391,7 +395,8 @@ void TForm1::orderTabs()
     for (QToolButton* button : transformButtons)
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
-          << SpeedButton6 << SpeedButton23 << SpeedButton26 << PageControl1 << Edit1 << ComboBox4
+          << SpeedButton6 << SearchButton << SpeedButton23 << SpeedButton26 << PageControl1
+          << Edit1 << ComboBox4
           << ComboBox1 << ComboBox2 << Memo2 << ComboBox3 << BitBtn1 << Memo1 << Memo3 << Button1;
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);

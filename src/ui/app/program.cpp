@@ -16,8 +16,11 @@
 #include "solve/popeyetext.h"
 #include "verify/verifyresults.h"
 #include "verify/verifywindow.h"
+#include "search/searchwindow.h"
+#include "output/diagram.h"
 
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace vexil {
@@ -78,6 +81,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         m_diagrams->chooseItem();
     });
     buildVerifyWindow();
+    buildSearchWindow(settingsPath);
 }
 
 void Program::buildVerifyWindow()
@@ -135,6 +139,36 @@ void Program::buildVerifyWindow()
                      [this](const QList<int>& numbers) { showVerifyWindow(numbers); });
 }
 
+void Program::buildSearchWindow(const QString& settingsPath)
+{
+    m_search = std::make_unique<SearchWindow>(*m_prompts, OpenSettingsStore(settingsPath),
+                                              m_main.get());
+    m_search->setDiagram([this](const Board& board) {
+        return DiagramBitmap(board, 25, StandardDiagramColours(), m_main->pictures(),
+                             m_main->fairyPictures());
+    });
+    QObject::connect(&m_collection, &OpenCollection::opened, m_search.get(), [this] {
+        m_search->setOpenCollection(m_collection.isOpen() ? m_collection.fileName() : QString());
+    });
+    // The open collection is what its file holds unless another program changed the file.
+    m_search->setOpenCollectionSource([this]() -> std::optional<Collection> {
+        if (!m_collection.isOpen() || m_collection.changedOnDisk())
+            return std::nullopt;
+        return m_collection.collection();
+    });
+    QObject::connect(m_search.get(), &SearchWindow::showItemRequested, m_main.get(),
+                     [this](const QString& path, int number) {
+                         if (m_collection.isOpenFile(path))
+                             m_main->askAndShowItem(number);
+                         else
+                             m_main->askAndShowItemOf(path, number);
+                     });
+    const auto show = [this] { m_search->bringUp(); };
+    QObject::connect(m_main->SearchButton, &QToolButton::clicked, m_search.get(), show);
+    QObject::connect(new QShortcut(QKeySequence::Find, m_main.get()), &QShortcut::activated,
+                     m_search.get(), show);
+}
+
 void Program::showVerifyWindow(const QList<int>& selection)
 {
     if (!selection.isEmpty())
@@ -147,6 +181,7 @@ void Program::showVerifyWindow(const QList<int>& selection)
 Program::~Program()
 {
     // Child windows go before their parent.
+    m_search.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();

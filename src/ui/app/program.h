@@ -19,6 +19,7 @@ class TForm6;
 class TForm7;
 class TDataModule1;
 class VerifyWindow;
+class SearchWindow;
 
 // The program's windows, created once in their fixed order and wired together.
 class Program {
@@ -39,6 +40,7 @@ public:
     TDataModule1& data() { return *m_data; }
     TForm7& diagrams() { return *m_diagrams; }
     VerifyWindow& verify() { return *m_verify; }
+    SearchWindow& search() { return *m_search; }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
@@ -53,8 +55,10 @@ private:
     std::unique_ptr<TForm7> m_diagrams;
     std::unique_ptr<TDataModule1> m_data;
     std::unique_ptr<VerifyWindow> m_verify;
+    std::unique_ptr<SearchWindow> m_search;
 
     void buildVerifyWindow();
+    void buildSearchWindow(const QString& settingsPath);
     void showVerifyWindow(const QList<int>& selection);
 };
 
