@@ -1,0 +1,134 @@
+#include "duplicates/storedboard.h"
+
+#include <cstring>
+#include <limits>
+
+namespace vexil {
+namespace {
+
+constexpr int kStipulationOffset = 12;
+
+// One board value by the platform's integer rule (leading blanks, a sign, decimal digits,
+// 32 bits); the common case, digits alone, without a detour.
+bool storedValue(const char* from, const char* to, PieceCode& value)
+{
+    while (from < to && *from == ' ')
+        ++from;
+    bool negative = false;
+    if (from < to && (*from == '-' || *from == '+'))
+        negative = *from++ == '-';
+    if (from == to)
+        return false;
+    qint64 v = 0;
+    for (; from < to; ++from) {
+        const unsigned digit = unsigned(*from) - '0';
+        if (digit > 9)
+            return false;
+        v = v * 10 + digit;
+        if (v > qint64(std::numeric_limits<qint32>::max()) + 1)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > std::numeric_limits<qint32>::max())
+        return false;
+    value = PieceCode(v);
+    return true;
+}
+
+} // namespace
+
+QByteArrayView NextStoredLine(QByteArrayView bytes, qsizetype& at)
+{
+    const char* start = bytes.data() + at;
+    const qsizetype left = bytes.size() - at;
+    const void* found = left > 0 ? std::memchr(start, '\n', size_t(left)) : nullptr;
+    const qsizetype length = found ? static_cast<const char*>(found) - start : left;
+    at += found ? length + 1 : length;
+    return QByteArrayView(start, length > 0 && start[length - 1] == '\r' ? length - 1 : length);
+}
+
+bool DecodeStoredBoard(QByteArrayView rows, Board& board)
+{
+    qsizetype at = 0;
+    return DecodeStoredBoard(rows, at, board);
+}
+
+bool DecodeStoredBoard(QByteArrayView rows, qsizetype& at, Board& board)
+{
+    for (int r = 0; r < 8; ++r) {
+        if (at >= rows.size())
+            return false;
+        const QByteArrayView line = NextStoredLine(rows, at);
+        const char* p = line.data();
+        const char* end = p + line.size();
+        const char* open = static_cast<const char*>(std::memchr(p, '[', size_t(line.size())));
+        if (!open)
+            return false;
+        const char* close =
+            static_cast<const char*>(std::memchr(open + 1, ']', size_t(end - open - 1)));
+        if (!close)
+            return false;
+        const char* value = open + 1;
+        for (int c = 0; c < 8; ++c) {
+            const char* stop = close;
+            if (c < 7) {
+                const void* comma = std::memchr(value, ',', size_t(close - value));
+                if (comma)
+                    stop = static_cast<const char*>(comma);
+            }
+            if (!storedValue(value, stop, board.at(r, c)))
+                return false;
+            value = stop < close ? stop + 1 : close;
+        }
+    }
+    return true;
+}
+
+StoredBlocks::StoredBlocks(const Collection& collection) : m_bytes(collection.bytes())
+{
+    const QByteArrayView bytes(m_bytes);
+    m_starts.reserve(collection.lineCount() / kItemLines + 1);
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        m_starts << at;
+        for (int i = 0; i < kItemLines && at < bytes.size(); ++i)
+            NextStoredLine(bytes, at);
+    }
+    m_starts << bytes.size();
+}
+
+QByteArrayView StoredBlocks::block(int number) const
+{
+    if (number < 1 || number > count())
+        return {};
+    return QByteArrayView(m_bytes).sliced(m_starts[number], m_starts[number + 1] - m_starts[number]);
+}
+
+bool StoredBlocks::board(int number, Board& board) const
+{
+    const QByteArrayView bytes = block(number);
+    qsizetype at = 0;
+    NextStoredLine(bytes, at);
+    return DecodeStoredBoard(bytes.sliced(at), board);
+}
+
+QByteArrayView StoredBlocks::line(int number, int offset) const
+{
+    const QByteArrayView bytes = block(number);
+    qsizetype at = 0;
+    for (int i = 0; i < offset; ++i)
+        NextStoredLine(bytes, at);
+    return at < bytes.size() ? NextStoredLine(bytes, at) : QByteArrayView();
+}
+
+QByteArrayView StoredBlocks::stipulation(int number) const
+{
+    QByteArrayView text = line(number, kStipulationOffset);
+    if (text.size() < 6)
+        return {};
+    text = text.sliced(2, text.size() - 6);
+    const qsizetype blank = text.indexOf(' ');
+    return blank < 0 ? text : text.first(blank);
+}
+
+} // namespace vexil
