@@ -36,14 +36,14 @@ public:
         while (size < values.size() * 4)
             size *= 2;
         m_slots.assign(size, 0);
-        m_used.assign(size, false);
+        m_used.assign(size, 0);
         m_mask = size - 1;
         for (quint64 v : values) {
             size_t i = mixed(v) & m_mask;
             while (m_used[i] && m_slots[i] != v)
                 i = (i + 1) & m_mask;
             m_slots[i] = v;
-            m_used[i] = true;
+            m_used[i] = 1;
         }
     }
     bool contains(quint64 v) const
@@ -61,7 +61,7 @@ public:
 
 private:
     std::vector<quint64> m_slots;
-    std::vector<bool> m_used;
+    std::vector<quint8> m_used;
     size_t m_mask = 0;
 };
 

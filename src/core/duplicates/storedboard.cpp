@@ -70,6 +70,16 @@ bool DecodeStoredBoard(QByteArrayView rows, qsizetype& at, Board& board)
             return false;
         const char* value = open + 1;
         for (int c = 0; c < 8; ++c) {
+            // Nearly every value is a few digits and its comma: read those in one go.
+            const char* q = value;
+            PieceCode fast = 0;
+            while (q < close && q - value < 9 && unsigned(*q - '0') <= 9)
+                fast = fast * 10 + (*q++ - '0');
+            if (q > value && (c < 7 ? q < close && *q == ',' : q == close)) {
+                board.at(r, c) = fast;
+                value = c < 7 ? q + 1 : close;
+                continue;
+            }
             const char* stop = close;
             if (c < 7) {
                 const void* comma = std::memchr(value, ',', size_t(close - value));
