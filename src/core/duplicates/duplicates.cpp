@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <vector>
 
@@ -38,8 +39,10 @@ public:
         m_slots.assign(size, 0);
         m_used.assign(size, 0);
         m_mask = size - 1;
+        m_filter.fill(0);
         for (quint64 v : values) {
-            size_t i = mixed(v) & m_mask;
+            m_filter[(v >> 40) & kFilterMask] = 1;
+            size_t i = (v >> 20) & m_mask;
             while (m_used[i] && m_slots[i] != v)
                 i = (i + 1) & m_mask;
             m_slots[i] = v;
@@ -48,9 +51,10 @@ public:
     }
     bool contains(quint64 v) const
     {
-        if (m_slots.empty())
+        // The hashes are sums of random products: their bits are as good as any mix of them.
+        if (m_slots.empty() || !m_filter[(v >> 40) & kFilterMask])
             return false;
-        size_t i = mixed(v) & m_mask;
+        size_t i = (v >> 20) & m_mask;
         while (m_used[i]) {
             if (m_slots[i] == v)
                 return true;
@@ -60,6 +64,8 @@ public:
     }
 
 private:
+    static constexpr size_t kFilterMask = (1 << 16) - 1;
+    std::array<quint8, kFilterMask + 1> m_filter{};
     std::vector<quint64> m_slots;
     std::vector<quint8> m_used;
     size_t m_mask = 0;
@@ -441,7 +447,7 @@ QList<SearchedCollection> CollectionsToSearch(const QString& openFile, const Col
         return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
     };
     if (!open.isEmpty()) {
-        list.append({openFile, open, currentNumber});
+        list.append({openFile, open, currentNumber, true});
         if (!openFile.isEmpty())
             taken.insert(identity(openFile));
     }
@@ -540,6 +546,25 @@ QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collection
                                      const DuplicateOptions& options)
 {
     return Finder(collections, options).run();
+}
+
+void CopyStoredItems(const QString& path, const QList<std::pair<Collection, int>>& items)
+{
+    Collection target;
+    if (QFileInfo::exists(path))
+        target = Collection::fromFile(path);
+    if (target.isEmpty()) {
+        Lines header;
+        EmptyItem(header, 0);
+        target = Collection::fromLines(header);
+    }
+    for (const auto& [source, number] : items) {
+        const int line = source.FindItemLine(number);
+        if (line < 0)
+            throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(number));
+        target.appendCopyOf(source, line / kItemLines);
+    }
+    target.write(path);
 }
 
 QString MatchKindText(DuplicateMatch::Kind kind)

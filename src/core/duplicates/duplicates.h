@@ -15,6 +15,7 @@ struct SearchedCollection {
     QString fileName;
     Collection collection;
     int skipNumber = 0; // the item shown, which is no anticipation of itself; 0 for none
+    bool open = false;  // the open collection, whose items the main window shows
 };
 
 // The open collection (when there is one) and then every readable file of `files` that is not
@@ -58,6 +59,11 @@ QList<DuplicateMatch> FindAnticipations(const Board& board, const QString& stipu
 // as a chain of near positions need not be near its start.
 QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collections,
                                      const DuplicateOptions& options);
+
+// Appends copies of the items (collection, number), as stored and in this order, to the
+// collection file `path`, numbered after its items; a file that does not exist or is empty
+// starts with the header item. Written whole and atomically. Throws Failure.
+void CopyStoredItems(const QString& path, const QList<std::pair<Collection, int>>& items);
 
 // The kind as the lists name it.
 QString MatchKindText(DuplicateMatch::Kind kind);

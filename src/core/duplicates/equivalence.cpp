@@ -50,9 +50,21 @@ const Tables& tables()
     return t;
 }
 
-quint64 codeWeight(PieceCode code)
+quint64 mixedCodeWeight(PieceCode code)
 {
     return mix(quint64(quint32(code)) * 0x100000001B3ull) | 1;
+}
+
+// Orthodox codes, asked for most, come from a table.
+quint64 codeWeight(PieceCode code)
+{
+    static const auto small = [] {
+        std::array<quint64, 32> table{};
+        for (int c = 0; c < 32; ++c)
+            table[c] = mixedCodeWeight(c);
+        return table;
+    }();
+    return quint32(code) < 32 ? small[code] : mixedCodeWeight(code);
 }
 
 bool isPawn(PieceCode code)
