@@ -244,7 +244,7 @@ FindDuplicatesWindow::FindDuplicatesWindow(Prompts& prompts, const OpenCollectio
     layout->addWidget(groupList, 1);
     auto* buttons = new QHBoxLayout;
     copyButton = NamedButton("copyButton", QStringLiteral("&Copy selected items"), this);
-    exportButton = NamedButton("exportButton", QStringLiteral("&Export CSV…"), this);
+    exportButton = NamedButton("exportButton", QStringLiteral("E&xport CSV…"), this);
     buttons->addWidget(copyButton);
     buttons->addStretch();
     buttons->addWidget(exportButton);
