@@ -106,26 +106,32 @@ quint64 stipulationKey(QByteArrayView stipulation)
     return mixed(h);
 }
 
-// Walks the blocks of a collection's bytes: `visit(number, blockOffset, board, readable)`.
-template <class Visit> void forEachStoredBoard(QByteArrayView bytes, Visit visit)
+// The pieces of the board whose rows start at `at`; `at` moves past them.
+bool storedPosition(QByteArrayView bytes, qsizetype& at, Position& position)
+{
+    position.count = 0;
+    return DecodeStoredRows(bytes, at, [&](int square, PieceCode code) {
+        if (code > 0 && Piece(code).isPiece())
+            position.units[position.count++] = {quint8(square), code};
+    });
+}
+
+// Walks the blocks of a collection's bytes: `visit(number, blockOffset, position, readable)`.
+template <class Visit> void forEachStoredPosition(QByteArrayView bytes, Visit visit)
 {
     qsizetype at = 0;
     int number = 0;
-    Board board;
+    Position position;
     while (at < bytes.size()) {
         const qsizetype start = at;
         NextStoredLine(bytes, at);
-        const bool readable = DecodeStoredBoard(bytes, at, board);
-        if (!readable) {
+        const bool readable = storedPosition(bytes, at, position);
+        if (!readable)
             at = start;
-            for (int i = 0; i < kItemLines && at < bytes.size(); ++i)
-                NextStoredLine(bytes, at);
-        } else {
-            for (int i = 9; i < kItemLines && at < bytes.size(); ++i)
-                NextStoredLine(bytes, at);
-        }
+        for (int i = readable ? 9 : 0; i < kItemLines && at < bytes.size(); ++i)
+            NextStoredLine(bytes, at);
         if (number > 0)
-            visit(number, start, board, readable);
+            visit(number, start, position, readable);
         ++number;
     }
 }
@@ -201,11 +207,11 @@ private:
     Position position(quint32 item) const
     {
         const StoredItem& s = m_items[item];
-        Board board;
+        Position p;
         qsizetype at = s.start;
         NextStoredLine(m_bytes[s.collection], at);
-        DecodeStoredBoard(m_bytes[s.collection], at, board);
-        return Position::of(board);
+        storedPosition(m_bytes[s.collection], at, p);
+        return p;
     }
     QByteArrayView stipulation(quint32 item) const
     {
@@ -281,12 +287,9 @@ QList<DuplicateGroup> Finder::run()
     for (qsizetype c = 0; c < m_collections.size(); ++c) {
         m_bytes.push_back(m_collections[c].collection.bytes());
         const QByteArrayView bytes(m_bytes.back());
-        forEachStoredBoard(bytes, [&](int number, qsizetype start, const Board& board,
-                                      bool readable) {
-            if (!readable)
-                return;
-            const Position p = Position::of(board);
-            if (p.count == 0)
+        forEachStoredPosition(bytes, [&](int number, qsizetype start, const Position& p,
+                                         bool readable) {
+            if (!readable || p.count == 0)
                 return;
             const quint32 item = quint32(m_items.size());
             m_items.push_back({quint32(c), number, start});
@@ -496,24 +499,30 @@ QList<DuplicateMatch> FindAnticipations(const Board& board, const QString& stipu
 
     QList<DuplicateMatch> matches;
     for (qsizetype c = 0; c < collections.size(); ++c) {
-        const QByteArray bytes = collections[c].collection.bytes();
+        const QByteArray stored = collections[c].collection.bytes();
+        const QByteArrayView bytes(stored);
         const int skip = collections[c].skipNumber;
-        forEachStoredBoard(bytes, [&](int number, qsizetype start, const Board& itemBoard,
-                                      bool readable) {
-            if (!readable || number == skip)
-                return;
+        qsizetype at = 0;
+        for (int number = 0; at < bytes.size(); ++number) {
+            const qsizetype start = at;
+            NextStoredLine(bytes, at);
+            // Only the item's own hash and its units' shares are made while reading; the
+            // board itself is read again for the few candidates.
             quint64 hash = 0;
             quint64 units[64];
             int count = 0;
-            for (int s = 0; s < 64; ++s) {
-                const PieceCode code = itemBoard.squares[s / 8][s % 8];
-                if (code == 0 || !Piece(code).isPiece())
-                    continue;
-                units[count] = UnitHash(s, code);
-                hash += units[count++];
-            }
-            if (count == 0)
-                return;
+            const bool readable = DecodeStoredRows(bytes, at, [&](int square, PieceCode code) {
+                if (code > 0 && Piece(code).isPiece()) {
+                    units[count] = UnitHash(square, code);
+                    hash += units[count++];
+                }
+            });
+            if (!readable)
+                at = start;
+            for (int i = readable ? 9 : 0; i < kItemLines && at < bytes.size(); ++i)
+                NextStoredLine(bytes, at);
+            if (number == 0 || !readable || number == skip || count == 0)
+                continue;
             bool candidate = wholeSet.contains(hash);
             if (!candidate && options.near) {
                 candidate = lessOneSet.contains(hash);
@@ -522,18 +531,22 @@ QList<DuplicateMatch> FindAnticipations(const Board& board, const QString& stipu
                                 lessOneSet.contains(hash - units[i]);
             }
             if (!candidate)
-                return;
+                continue;
             const QByteArrayView line = blockLine(bytes, start, kStipulationOffset);
             if (options.sameStipulation && storedStipulation(line) != QByteArrayView(wanted))
-                return;
+                continue;
+            Board itemBoard;
+            qsizetype rows = start;
+            NextStoredLine(bytes, rows);
+            DecodeStoredBoard(bytes, rows, itemBoard);
             DuplicateMatch match;
             if (!relate(shown, Position::of(itemBoard), options, match))
-                return;
+                continue;
             match.collection = int(c);
             match.number = number;
             describeItem(match, bytes, start);
             matches << match;
-        });
+        }
     }
     std::stable_sort(matches.begin(), matches.end(), [](const auto& a, const auto& b) {
         return std::tuple(int(a.kind), a.collection, a.number) <

@@ -53,43 +53,62 @@ bool DecodeStoredBoard(QByteArrayView rows, Board& board)
     return DecodeStoredBoard(rows, at, board);
 }
 
-bool DecodeStoredBoard(QByteArrayView rows, qsizetype& at, Board& board)
+bool DecodeStoredBoard(QByteArrayView bytes, qsizetype& at, Board& board)
 {
-    for (int r = 0; r < 8; ++r) {
-        if (at >= rows.size())
-            return false;
-        const QByteArrayView line = NextStoredLine(rows, at);
-        const char* p = line.data();
-        const char* end = p + line.size();
-        const char* open = static_cast<const char*>(std::memchr(p, '[', size_t(line.size())));
-        if (!open)
-            return false;
-        const char* close =
-            static_cast<const char*>(std::memchr(open + 1, ']', size_t(end - open - 1)));
-        if (!close)
-            return false;
-        const char* value = open + 1;
-        for (int c = 0; c < 8; ++c) {
-            // Nearly every value is a few digits and its comma: read those in one go.
-            const char* q = value;
-            PieceCode fast = 0;
-            while (q < close && q - value < 9 && unsigned(*q - '0') <= 9)
-                fast = fast * 10 + (*q++ - '0');
-            if (q > value && (c < 7 ? q < close && *q == ',' : q == close)) {
-                board.at(r, c) = fast;
-                value = c < 7 ? q + 1 : close;
-                continue;
-            }
-            const char* stop = close;
-            if (c < 7) {
-                const void* comma = std::memchr(value, ',', size_t(close - value));
-                if (comma)
-                    stop = static_cast<const char*>(comma);
-            }
-            if (!storedValue(value, stop, board.at(r, c)))
-                return false;
-            value = stop < close ? stop + 1 : close;
+    return DecodeStoredRows(bytes, at, [&](int square, PieceCode code) {
+        board.squares[square / 8][square % 8] = code;
+    });
+}
+
+bool DecodeStoredRow(QByteArrayView bytes, qsizetype& at, PieceCode (&values)[8])
+{
+    const char* p = bytes.data() + at;
+    const char* end = bytes.data() + bytes.size();
+    // Nearly every row is "[" or "([", then digits and commas, then "]": read it in one go,
+    // and take the careful way for anything else.
+    while (p < end && *p != '[' && *p != '\n')
+        ++p;
+    if (p < end && *p == '[') {
+        ++p;
+        int c = 0;
+        for (; c < 8; ++c) {
+            const char* digits = p;
+            PieceCode value = 0;
+            while (p < end && p - digits < 9 && unsigned(*p - '0') <= 9)
+                value = value * 10 + (*p++ - '0');
+            if (p == digits || p == end || *p != (c < 7 ? ',' : ']'))
+                break;
+            values[c] = value;
+            ++p;
         }
+        if (c == 8) {
+            const void* lineEnd = std::memchr(p, '\n', size_t(end - p));
+            at = lineEnd ? static_cast<const char*>(lineEnd) - bytes.data() + 1 : bytes.size();
+            return true;
+        }
+    }
+
+    const QByteArrayView line = NextStoredLine(bytes, at);
+    const char* from = line.data();
+    const char* last = from + line.size();
+    const char* open = static_cast<const char*>(std::memchr(from, '[', size_t(line.size())));
+    if (!open)
+        return false;
+    const char* close =
+        static_cast<const char*>(std::memchr(open + 1, ']', size_t(last - open - 1)));
+    if (!close)
+        return false;
+    const char* value = open + 1;
+    for (int c = 0; c < 8; ++c) {
+        const char* stop = close;
+        if (c < 7) {
+            const void* comma = std::memchr(value, ',', size_t(close - value));
+            if (comma)
+                stop = static_cast<const char*>(comma);
+        }
+        if (!storedValue(value, stop, values[c]))
+            return false;
+        value = stop < close ? stop + 1 : close;
     }
     return true;
 }

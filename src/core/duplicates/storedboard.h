@@ -17,6 +17,23 @@ bool DecodeStoredBoard(QByteArrayView rows, Board& board);
 // The same from offset `at` of `bytes`; `at` moves past the eight row lines.
 bool DecodeStoredBoard(QByteArrayView bytes, qsizetype& at, Board& board);
 
+// One stored row line from offset `at` (which moves to the next line): its eight values.
+bool DecodeStoredRow(QByteArrayView bytes, qsizetype& at, PieceCode (&values)[8]);
+
+// The eight row lines from offset `at`: `visit(square, code)` for every square (row * 8 +
+// column, row 0 rank 8), empty ones included, each row only once it has been read whole.
+template <class Visit> bool DecodeStoredRows(QByteArrayView bytes, qsizetype& at, Visit visit)
+{
+    PieceCode values[8];
+    for (int r = 0; r < 8; ++r) {
+        if (at >= bytes.size() || !DecodeStoredRow(bytes, at, values))
+            return false;
+        for (int c = 0; c < 8; ++c)
+            visit(r * 8 + c, values[c]);
+    }
+    return true;
+}
+
 // The stored bytes of one collection cut into its item blocks, for scans that visit every
 // item. The bytes are the collection's own (shared, not copied) when it is unchanged since it
 // was read with CR LF line ends.
