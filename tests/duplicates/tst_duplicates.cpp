@@ -474,7 +474,7 @@ void TestDuplicates::groupsAndCsv()
     QCOMPARE(groups[0][2].collection, 1);
     const QList<QByteArray> rows = DuplicateGroupsCsv(groups, searched).split('\n');
     QCOMPARE(rows.size(), 7); // header, five members, the final line end
-    QCOMPARE(rows[3], QByteArray("1,same position,\"two, \"\"quoted\"\".dgr\",2,Author 2,\"Source, 2\",#2 ,\r"));
+    QCOMPARE(rows[3], QByteArray("1,same position,\"two, \"\"quoted\"\".dgr\",2,Author 2,\"Source, 2\",#2 ,,2\r"));
 }
 
 QTEST_GUILESS_MAIN(TestDuplicates)

@@ -596,7 +596,7 @@ QByteArray DuplicateGroupsCsv(const QList<DuplicateGroup>& groups,
                               const QList<SearchedCollection>& collections)
 {
     QStringList lines{QStringLiteral(
-        "Group,Kind,Collection,Number,Author,Source,Stipulation,Explanation")};
+        "Group,Kind,Collection,Number,Author,Source,Stipulation,Explanation,Compared with")};
     for (qsizetype g = 0; g < groups.size(); ++g)
         for (const DuplicateMatch& m : groups[g]) {
             const QString file = m.collection >= 0 && m.collection < collections.size()
@@ -605,7 +605,10 @@ QByteArray DuplicateGroupsCsv(const QList<DuplicateGroup>& groups,
             lines << QStringList{QString::number(g + 1), csvField(MatchKindText(m.kind)),
                                  csvField(file), QString::number(m.number), csvField(m.author),
                                  csvField(m.source), csvField(m.stipulation),
-                                 csvField(m.explanation)}
+                                 csvField(m.explanation),
+                                 m.relatedTo >= 0 && m.relatedTo < groups[g].size()
+                                     ? QString::number(groups[g][m.relatedTo].number)
+                                     : QString()}
                          .join(QLatin1Char(','));
         }
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();

@@ -68,7 +68,8 @@ void CopyStoredItems(const QString& path, const QList<std::pair<Collection, int>
 // The kind as the lists name it.
 QString MatchKindText(DuplicateMatch::Kind kind);
 
-// The groups as CSV: one row per member with its group number (RFC 4180 quoting).
+// The groups as CSV: one row per member with its group number and the number of the member
+// it was compared with (RFC 4180 quoting).
 QByteArray DuplicateGroupsCsv(const QList<DuplicateGroup>& groups,
                               const QList<SearchedCollection>& collections);
 

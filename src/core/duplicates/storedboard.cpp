@@ -6,8 +6,6 @@
 namespace vexil {
 namespace {
 
-constexpr int kStipulationOffset = 12;
-
 // One board value by the platform's integer rule (leading blanks, a sign, decimal digits,
 // 32 bits); the common case, digits alone, without a detour.
 bool storedValue(const char* from, const char* to, PieceCode& value)
@@ -111,53 +109,6 @@ bool DecodeStoredRow(QByteArrayView bytes, qsizetype& at, PieceCode (&values)[8]
         value = stop < close ? stop + 1 : close;
     }
     return true;
-}
-
-StoredBlocks::StoredBlocks(const Collection& collection) : m_bytes(collection.bytes())
-{
-    const QByteArrayView bytes(m_bytes);
-    m_starts.reserve(collection.lineCount() / kItemLines + 1);
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        m_starts << at;
-        for (int i = 0; i < kItemLines && at < bytes.size(); ++i)
-            NextStoredLine(bytes, at);
-    }
-    m_starts << bytes.size();
-}
-
-QByteArrayView StoredBlocks::block(int number) const
-{
-    if (number < 1 || number > count())
-        return {};
-    return QByteArrayView(m_bytes).sliced(m_starts[number], m_starts[number + 1] - m_starts[number]);
-}
-
-bool StoredBlocks::board(int number, Board& board) const
-{
-    const QByteArrayView bytes = block(number);
-    qsizetype at = 0;
-    NextStoredLine(bytes, at);
-    return DecodeStoredBoard(bytes.sliced(at), board);
-}
-
-QByteArrayView StoredBlocks::line(int number, int offset) const
-{
-    const QByteArrayView bytes = block(number);
-    qsizetype at = 0;
-    for (int i = 0; i < offset; ++i)
-        NextStoredLine(bytes, at);
-    return at < bytes.size() ? NextStoredLine(bytes, at) : QByteArrayView();
-}
-
-QByteArrayView StoredBlocks::stipulation(int number) const
-{
-    QByteArrayView text = line(number, kStipulationOffset);
-    if (text.size() < 6)
-        return {};
-    text = text.sliced(2, text.size() - 6);
-    const qsizetype blank = text.indexOf(' ');
-    return blank < 0 ? text : text.first(blank);
 }
 
 } // namespace vexil

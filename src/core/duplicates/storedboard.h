@@ -34,30 +34,6 @@ template <class Visit> bool DecodeStoredRows(QByteArrayView bytes, qsizetype& at
     return true;
 }
 
-// The stored bytes of one collection cut into its item blocks, for scans that visit every
-// item. The bytes are the collection's own (shared, not copied) when it is unchanged since it
-// was read with CR LF line ends.
-class StoredBlocks {
-public:
-    StoredBlocks() = default;
-    explicit StoredBlocks(const Collection& collection);
-
-    // Items 1 to count(), the header item not included.
-    int count() const { return qMax(0, int(m_starts.size()) - 2); }
-    // The 14 lines of item `number` with their line ends.
-    QByteArrayView block(int number) const;
-    // The item's board, as DecodeStoredBoard reads it.
-    bool board(int number, Board& board) const;
-    // The stored stipulation: the stipulation line's text up to its first blank.
-    QByteArrayView stipulation(int number) const;
-    // Author, source and stipulation with condition, as the entries show them.
-    QByteArrayView line(int number, int offset) const;
-
-private:
-    QByteArray m_bytes;
-    QList<qsizetype> m_starts; // of every block, and the end of the bytes
-};
-
 // The line that starts at `at` without its line end; `at` moves to the next line.
 QByteArrayView NextStoredLine(QByteArrayView bytes, qsizetype& at);
 
