@@ -311,7 +311,6 @@ void NearKeys(const Position& position, Equivalence equivalence, NearKey* keys)
     const TurningMask whole = AllowedTurnings(equivalence, position);
     for (int i = 0; i < position.count; ++i) {
         const auto& u = position.units[i];
-        const Piece piece(u.code);
         const bool directing = equivalence >= Equivalence::Symmetries &&
                                (isPawn(u.code) || isKing(u.code, true) || isKing(u.code, false) ||
                                 isRook(u.code, true) || isRook(u.code, false));
@@ -332,7 +331,6 @@ void NearKeys(const Position& position, Equivalence equivalence, NearKey* keys)
                 tag = code;
             }
         }
-        Q_UNUSED(piece);
         keys[i].reduced = mix(best);
         keys[i].moved = mix(best ^ mix(quint64(quint32(tag)) + 0xA11CE));
     }
