@@ -209,6 +209,7 @@ private:
 
 public:
     // Controls, named as in the window's layout.
+    QToolButton* isNewButton = nullptr; // "Is it new?"
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton3 = nullptr;

@@ -225,6 +225,11 @@ void TForm1::buildWindow()
     SearchButton->setAutoRaise(false);
     SearchButton->setGeometry(x + 110, 54, kWidth - x - 114, 24);
 
+    isNewButton = toolButton("isNewButton", QStringLiteral("Is it new?"),
+                             QStringLiteral("Is this position in a collection already?"));
+    isNewButton->setAutoRaise(false);
+    isNewButton->setGeometry(x + 108, 54, kWidth - x - 112, 24);
+
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
     SpeedButton23->setAutoRaise(false);
@@ -354,6 +359,7 @@ void TForm1::installShortcuts()
         {SpeedButton4, QKeySequence(Qt::ALT | Qt::Key_PageDown)},
         {SpeedButton5, QKeySequence(Qt::ALT | Qt::Key_End)},
         {SpeedButton15, QKeySequence(Qt::Key_F9)},
+        {isNewButton, QKeySequence(Qt::Key_F7)},
     };
     for (const auto& [button, key] : keys) {
         auto* shortcut = new QShortcut(key, this);

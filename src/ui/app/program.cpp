@@ -4,6 +4,7 @@
 #include "app/fairy.h"
 #include "app/guard.h"
 #include "app/idgr.h"
+#include "duplicates/duplicateswindows.h"
 #include "output/copyd.h"
 #include "output/print.h"
 #include "settings/option.h"
@@ -82,6 +83,38 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     });
     buildVerifyWindow();
     buildSearchWindow(settingsPath);
+    buildDuplicateWindows();
+    // "Is it new?" and "Find duplicates" search the collections the search window lists.
+    setSearchedFiles([this] { return m_search->otherCollections(); });
+}
+
+void Program::buildDuplicateWindows()
+{
+    DuplicateSources sources;
+    sources.collections = [this] {
+        QStringList failures;
+        QList<SearchedCollection> searched = CollectionsToSearch(
+            m_collection.fileName(), m_collection.collection(), m_collection.currentItem(),
+            m_searchedFiles ? m_searchedFiles() : QStringList(), &failures);
+        if (!failures.isEmpty())
+            m_prompts->showReport(m_main.get(), QStringLiteral("Collections not searched"),
+                                  failures.join(QLatin1Char('\n')));
+        return searched;
+    };
+    sources.shownItem = [this] { return m_main->fieldsItem(); };
+    sources.showOpenItem = [this](int number) { return m_main->askAndShowItem(number); };
+    sources.pictures = &m_main->pictures();
+    sources.fairyPictures = &m_main->fairyPictures();
+    m_isItNew = std::make_unique<IsItNewWindow>(*m_prompts, sources, m_main.get());
+    m_findDuplicates =
+        std::make_unique<FindDuplicatesWindow>(*m_prompts, m_collection, sources, m_main.get());
+    QObject::connect(m_main->isNewButton, &QToolButton::clicked, m_isItNew.get(),
+                     [this] { m_isItNew->search(); });
+    QObject::connect(m_isItNew.get(), &IsItNewWindow::findDuplicatesRequested,
+                     m_findDuplicates.get(), [this] { m_findDuplicates->find(); });
+    auto* findKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F7), m_main.get());
+    QObject::connect(findKey, &QShortcut::activated, m_findDuplicates.get(),
+                     [this] { m_findDuplicates->find(); });
 }
 
 void Program::buildVerifyWindow()
@@ -182,6 +215,8 @@ Program::~Program()
 {
     // Child windows go before their parent.
     m_search.reset();
+    m_findDuplicates.reset();
+    m_isItNew.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();
