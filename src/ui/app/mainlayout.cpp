@@ -223,12 +223,14 @@ void TForm1::buildWindow()
     SearchButton = toolButton("SearchButton", QStringLiteral("Search"),
                               QStringLiteral("Search collections (Ctrl+F)"));
     SearchButton->setAutoRaise(false);
-    SearchButton->setGeometry(x + 110, 54, kWidth - x - 114, 24);
+    // Search and "Is it new?" share the rest of the navigation row.
+    const int half = (kWidth - x - 118) / 2;
+    SearchButton->setGeometry(x + 110, 54, half, 24);
 
     isNewButton = toolButton("isNewButton", QStringLiteral("Is it new?"),
                              QStringLiteral("Is this position in a collection already?"));
     isNewButton->setAutoRaise(false);
-    isNewButton->setGeometry(x + 108, 54, kWidth - x - 112, 24);
+    isNewButton->setGeometry(x + 114 + half, 54, kWidth - x - 118 - half, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
@@ -401,7 +403,8 @@ void TForm1::orderTabs()
     for (QToolButton* button : transformButtons)
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
-          << SpeedButton6 << SearchButton << SpeedButton23 << SpeedButton26 << PageControl1
+          << SpeedButton6 << SearchButton << isNewButton << SpeedButton23 << SpeedButton26
+          << PageControl1
           << Edit1 << ComboBox4
           << ComboBox1 << ComboBox2 << Memo2 << ComboBox3 << BitBtn1 << Memo1 << Memo3 << Button1;
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
