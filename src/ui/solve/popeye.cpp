@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -190,6 +191,9 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
             m_prompts.report(this, Failure::error(text));
         });
     }
+    m_paneFiller = new QTimer(this);
+    m_paneFiller->setInterval(0);
+    connect(m_paneFiller, &QTimer::timeout, this, [this] { fillPane(false); });
     connect(TabSet, &QTabWidget::currentChanged, this, &TForm2::showStatus);
     connect(CopyItem, &QPushButton::clicked, this, &TForm2::CopyItemClick);
     connect(SolveButton, &QPushButton::clicked, this, &TForm2::SolveClick);
@@ -319,7 +323,39 @@ FenOptions TForm2::fenOptions() const
 
 void TForm2::setPane(const QStringList& lines)
 {
-    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    // A text edit takes about a second for every hundred thousand lines it is given at once;
+    // a long output goes in a batch at a time, and the window answers in between.
+    constexpr qsizetype kPaneBatch = 4000;
+    m_paneFiller->stop();
+    m_paneRest.clear();
+    if (lines.size() <= kPaneBatch) {
+        Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        return;
+    }
+    Memo1->setPlainText(lines.first(kPaneBatch).join(QLatin1Char('\n')));
+    m_paneRest = lines.sliced(kPaneBatch);
+    m_paneFiller->start();
+}
+
+void TForm2::fillPane(bool all)
+{
+    constexpr qsizetype kPaneBatch = 4000;
+    while (!m_paneRest.isEmpty()) {
+        const qsizetype count = all ? m_paneRest.size() : qMin(kPaneBatch, m_paneRest.size());
+        Memo1->appendPlainText(m_paneRest.first(count).join(QLatin1Char('\n')));
+        m_paneRest.remove(0, count);
+        if (!all)
+            break;
+    }
+    if (m_paneRest.isEmpty())
+        m_paneFiller->stop();
+}
+
+void TForm2::clearPane()
+{
+    m_paneFiller->stop();
+    m_paneRest.clear();
+    Memo1->clear();
 }
 
 void TForm2::showStatus()
@@ -337,7 +373,7 @@ void TForm2::showStatus()
 void TForm2::CopyItemClick()
 {
     Guarded(m_prompts, this, [this] {
-        Memo1->clear();
+        clearPane();
         const Item item = m_shownItem();
         if (!popeyeActive()) {
             setPane({BuildFenLine(item.board, fenOptions())});
@@ -366,6 +402,8 @@ void TForm2::SolveClick()
             return;
         }
         m_note[popeye ? 0 : 1].clear();
+        // The whole text is solved, also when part of a long one is still on its way in.
+        fillPane(true);
         if (popeye)
             solvePopeye();
         else
@@ -414,7 +452,7 @@ void TForm2::ViewSolutionClick()
     Guarded(m_prompts, this, [this] {
         const bool popeye = popeyeActive();
         const QString path = m_programFolder + (popeye ? kPopeyeOutput : kStockfishOutput);
-        Memo1->clear();
+        clearPane();
         if (const auto lines = ReadSolverOutput(path)) {
             setPane(*lines);
             return;
