@@ -87,6 +87,9 @@ const QString kPopeyeInput = QStringLiteral("py.in");
 const QString kPopeyeOutput = QStringLiteral("py.txt");
 const QString kStockfishInput = QStringLiteral("ibench.txt");
 const QString kStockfishOutput = QStringLiteral("bench.txt");
+// A text edit takes about a second for every hundred thousand lines it is given at once; a
+// long output goes into the pane this many lines at a time, the window answering in between.
+constexpr qsizetype kPaneBatch = 4000;
 
 QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
 {
@@ -323,9 +326,6 @@ FenOptions TForm2::fenOptions() const
 
 void TForm2::setPane(const QStringList& lines)
 {
-    // A text edit takes about a second for every hundred thousand lines it is given at once;
-    // a long output goes in a batch at a time, and the window answers in between.
-    constexpr qsizetype kPaneBatch = 4000;
     m_paneFiller->stop();
     m_paneRest.clear();
     if (lines.size() <= kPaneBatch) {
@@ -339,7 +339,6 @@ void TForm2::setPane(const QStringList& lines)
 
 void TForm2::fillPane(bool all)
 {
-    constexpr qsizetype kPaneBatch = 4000;
     while (!m_paneRest.isEmpty()) {
         const qsizetype count = all ? m_paneRest.size() : qMin(kPaneBatch, m_paneRest.size());
         Memo1->appendPlainText(m_paneRest.first(count).join(QLatin1Char('\n')));
@@ -355,6 +354,7 @@ void TForm2::clearPane()
 {
     m_paneFiller->stop();
     m_paneRest.clear();
+    m_paneFileWord.reset();
     Memo1->clear();
 }
 
@@ -439,8 +439,8 @@ void TForm2::solveStockfish()
     WriteSolverInput(m_programFolder + kStockfishInput, StockfishPositions(lines));
     RemoveSolverOutput(m_programFolder + kStockfishOutput);
     const QStringList arguments = StockfishArguments(HashMemory->currentText(),
-                                                 Threads->currentText(),
-                                                 TimeLimit->currentText(), m_programFolder);
+                                                     Threads->currentText(),
+                                                     TimeLimit->currentText(), m_programFolder);
     // Stockfish prints its analysis; the output file is where it is kept.
     if (!m_stockfish->start(m_settings.SfExe, arguments, m_programFolder,
                             m_programFolder + kStockfishOutput))
