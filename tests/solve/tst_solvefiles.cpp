@@ -133,7 +133,7 @@ void TestSolveFiles::runStops()
         QTRY_VERIFY(owner.processId() > 0);
         orphan = owner.processId();
     }
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(orphan)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(orphan)), 5000);
 }
 
 void TestSolveFiles::runOfMissingProgram()

@@ -429,7 +429,7 @@ void TestSolveWindow::closingEndsTheRun()
     QTRY_VERIFY(solve().run(true).processId() > 0);
     const qint64 pid = solve().run(true).processId();
     m_program.reset();
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)), 5000);
 }
 
 void TestSolveWindow::everyControlIsNamed()

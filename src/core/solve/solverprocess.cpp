@@ -136,13 +136,21 @@ SolverProcess::SolverProcess(QObject* parent) : QObject(parent)
 
 SolverProcess::~SolverProcess()
 {
+    m_killer.stop();
     if (isRunning()) {
         m_process->disconnect(this);
-        // The rest of the group gets its grace from the guard; the program itself is ended
-        // now, as the owner is going.
         signalGroup(false);
-        m_process->kill();
-        m_process->waitForFinished(1000);
+        if (m_guardFd >= 0) {
+            // The guard kills what is left after the grace. The process object stays until
+            // its program is gone, so that the program is reaped, and nobody waits here.
+            QProcess* process = m_process;
+            process->setParent(nullptr);
+            connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            m_process = nullptr;
+        } else {
+            m_process->kill();
+            m_process->waitForFinished(1000);
+        }
     }
     releaseGuard();
 }
