@@ -13,7 +13,8 @@
 namespace vexil {
 namespace {
 
-enum Figure { Pawn, Rook, Knight, Bishop, Queen, King };
+using Figure = FigureShape;
+using enum FigureShape;
 
 QPainterPath glyphPath(QChar glyph, qreal size)
 {
@@ -38,8 +39,8 @@ bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
 {
     // Offsets of the figures from the king in the Unicode chess block.
     static constexpr int offset[] = {5, 2, 4, 3, 1, 0};
-    const QChar white(char16_t(0x2654 + offset[figure]));
-    const QChar black(char16_t(0x265A + offset[figure]));
+    const QChar white(char16_t(0x2654 + offset[int(figure)]));
+    const QChar black(char16_t(0x265A + offset[int(figure)]));
     solid = glyphPath(black, size);
     outline = glyphPath(white, size);
     const QRectF box = solid.boundingRect().united(outline.boundingRect());
@@ -160,6 +161,40 @@ QString PictureSet::figureFamily()
     return family;
 }
 
+void PaintPicture(QPainter& p, int index, qreal s)
+{
+    if (index <= 0 || index >= PictureSet::kBuiltIn || !(s > 0))
+        return;
+    // Pictures 1 to 16 show the piece of the same base.
+    const Piece shown(index);
+    if (shown.isOrthodox()) {
+        drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
+    } else if (shown.isGrasshopper() || shown.isNightrider()) {
+        // Grasshopper and nightrider: queen and knight turned upside down.
+        PaintFigureShape(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite() ? 0 : 1, 2,
+                         s);
+    } else if (index <= 19) {
+        drawGeneric(p, index - 17, s);
+    } else {
+        drawMarker(p, index - 20, s);
+    }
+}
+
+void PaintFigureShape(QPainter& p, FigureShape figure, int side, int quarterTurns, qreal s)
+{
+    p.save();
+    if (quarterTurns % 4 != 0) {
+        p.translate(s / 2, s / 2);
+        p.rotate(90.0 * (quarterTurns % 4));
+        p.translate(-s / 2, -s / 2);
+    }
+    if (side == 2)
+        drawNeutral(p, figure, s);
+    else
+        drawFigure(p, figure, side == 0, s);
+    p.restore();
+}
+
 QImage PictureSet::render(int index, int size, qreal dpr)
 {
     QImage image(QSize(size, size) * dpr, QImage::Format_ARGB32_Premultiplied);
@@ -169,21 +204,7 @@ QImage PictureSet::render(int index, int size, qreal dpr)
         return image;
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    // Pictures 1 to 16 show the piece of the same base.
-    const Piece shown(index);
-    if (shown.isOrthodox()) {
-        drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
-    } else if (shown.isGrasshopper() || shown.isNightrider()) {
-        // Grasshopper and nightrider: queen and knight turned upside down.
-        p.translate(s, s);
-        p.rotate(180);
-        drawFigure(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite(), s);
-    } else if (index <= 19) {
-        drawGeneric(p, index - 17, s);
-    } else {
-        drawMarker(p, index - 20, s);
-    }
+    PaintPicture(p, index, size);
     return image;
 }
 
