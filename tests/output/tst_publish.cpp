@@ -1,0 +1,237 @@
+#include "model/fairytext.h"
+#include "model/piece.h"
+#include "model/sampleitems.h"
+#include "output/latex.h"
+#include "output/magazinefigures.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vexil;
+
+namespace {
+
+// Every fairy kind once, on as many items as it takes, sides and a specification mixed in.
+QList<Item> everyFairyKind()
+{
+    QList<Item> items;
+    for (int kind = 1; kind <= piece::kKindCount; ++kind) {
+        const int slot = (kind - 1) % 32;
+        if (slot == 0) {
+            Item item;
+            item.author = QStringLiteral("Kind Author %1").arg(items.size() + 1);
+            item.source = QStringLiteral("Fairy Review %1").arg(1990 + items.size());
+            item.stipulation = QStringLiteral("h#2");
+            item.condition = QStringLiteral("Circe");
+            item.twins = {QStringLiteral("b) -wKe1")};
+            item.solution = {QStringLiteral("1.Ka1 Kb2 2.Kc3 Kd4#"), QString(), QStringLiteral("2nd line")};
+            items << item;
+        }
+        const int base = 17 + kind % 3;
+        items.last().board.at(slot / 8 * 2, slot % 8) = piece::make(base, kind, kind % 7 == 0 ? 5 : 0);
+    }
+    return items;
+}
+
+QString run(const QString& program, const QStringList& arguments, const QString& folder,
+            int* exitCode = nullptr)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.waitForFinished(600000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAll());
+}
+
+} // namespace
+
+class TestPublish : public QObject {
+    Q_OBJECT
+private slots:
+    void magazineFigures_data();
+    void magazineFigures();
+    void everyKindDrawnOrNamed();
+    void escaping_data();
+    void escaping();
+    void authors_data();
+    void authors();
+    void sourceYear_data();
+    void sourceYear();
+    void latexCompiles_data();
+    void latexCompiles();
+};
+
+void TestPublish::magazineFigures_data()
+{
+    QTest::addColumn<PieceCode>("code");
+    QTest::addColumn<QString>("token"); // empty: no figure
+    QTest::newRow("white king") << PieceCode(11) << "K";
+    QTest::newRow("black pawn") << PieceCode(2) << "B";
+    QTest::newRow("grasshopper base") << PieceCode(14) << "DU";
+    QTest::newRow("nightrider base") << PieceCode(15) << "SU";
+    QTest::newRow("fairy grasshopper") << piece::make(18, 40, 0) << "DU";
+    QTest::newRow("fairy nightrider") << piece::make(17, 62, 0) << "SU";
+    QTest::newRow("neutral king kind") << piece::make(19, 50, 0) << "K";
+    QTest::newRow("royal queen kind keeps its figure") << piece::make(17, 73, 5) << "D";
+    QTest::newRow("equihopper") << piece::make(17, 37, 0) << "E";
+    QTest::newRow("amazon: none") << piece::make(17, 8, 0) << "";
+    QTest::newRow("unknown kind: none") << piece::make(17, 200, 0) << "";
+    QTest::newRow("marker: none") << PieceCode(21) << "";
+}
+
+void TestPublish::magazineFigures()
+{
+    QFETCH(PieceCode, code);
+    QFETCH(QString, token);
+    const std::optional<MagazineFigure> figure = MagazineFigureOf(code);
+    QCOMPARE(figure ? figure->notation() : QString(), token);
+}
+
+void TestPublish::everyKindDrawnOrNamed()
+{
+    // Each kind on each side: in \pieces with a figure, or named in the remark and the report.
+    for (int base = 17; base <= 19; ++base)
+        for (int kind = 1; kind <= piece::kKindCount; ++kind) {
+            Item item;
+            item.board.at(3, 3) = piece::make(base, kind, 0);
+            const ExportedFile file = WriteLatex({item}, {7}, {});
+            const QString text = QString::fromUtf8(file.bytes);
+            const QString name = KindName(kind);
+            const std::optional<MagazineFigure> figure = MagazineFigureOf(item.board.at(3, 3));
+            const QString context = QStringLiteral("kind %1 %2").arg(kind).arg(name);
+            if (figure) {
+                QVERIFY2(text.contains(figure->notation() + QStringLiteral("d5}")), qPrintable(context));
+                QVERIFY2(file.report.isEmpty(), qPrintable(context));
+                // A turned figure is explained; an orthodox one needs no word.
+                QCOMPARE(text.contains(QStringLiteral("\\remark")),
+                         figure->quarterTurns != 0 || !figure->shape());
+            } else {
+                QVERIFY2(!text.contains(QStringLiteral("\\pieces")), qPrintable(context));
+                QVERIFY2(text.contains(EscapeLatex(name) + QStringLiteral(" d5")), qPrintable(context));
+                QCOMPARE(file.report.notes().size(), 1);
+                QCOMPARE(file.report.notes().first().entry, 7);
+                QVERIFY2(file.report.text().contains(name), qPrintable(context));
+            }
+        }
+}
+
+void TestPublish::escaping_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("latex");
+    QTest::newRow("plain") << "1.Qd4! zz" << "1.Qd4! zz";
+    QTest::newRow("mate and friends") << "#2 $5 50% R&D a_b" << "\\#2 \\$5 50\\% R\\&D a\\_b";
+    QTest::newRow("braces") << "{x}" << "\\{x\\}";
+    QTest::newRow("tilde caret backslash")
+        << "~^\\" << "\\textasciitilde{}\\textasciicircum{}\\textbackslash{}";
+    QTest::newRow("control characters") << QString("a\tb") + QChar(0x81) << "a b ";
+    QTest::newRow("Windows-1252 letters stay") << "Kovačević – „é“ €" << "Kovačević – „é“ €";
+}
+
+void TestPublish::escaping()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, latex);
+    QCOMPARE(EscapeLatex(text), latex);
+}
+
+void TestPublish::authors_data()
+{
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<QString>("latex");
+    QTest::newRow("given family") << "W. A. Shinkman" << "Shinkman, W. A.";
+    QTest::newRow("family, given kept") << "Brand, Thomas" << "Brand, Thomas";
+    QTest::newRow("several") << "Brand, Thomas; Sam Loyd" << "Brand, Thomas; Loyd, Sam";
+    QTest::newRow("one word") << "Anonymous" << "Anonymous, {}";
+    QTest::newRow("escaped") << "A_B & C" << "C, A\\_B \\&";
+    QTest::newRow("empty parts") << " ; Loyd ;" << "Loyd, {}";
+}
+
+void TestPublish::authors()
+{
+    QFETCH(QString, author);
+    QFETCH(QString, latex);
+    QCOMPARE(LatexAuthors(author), latex);
+}
+
+void TestPublish::sourceYear_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("year");
+    QTest::newRow("year at the end") << "The Problemist 2001" << "The Problemist" << "2001";
+    QTest::newRow("after a comma") << "Die Schwalbe, 1985" << "Die Schwalbe" << "1985";
+    QTest::newRow("year alone") << "1921" << "" << "1921";
+    QTest::newRow("trailing blanks") << "feenschach 1975  " << "feenschach" << "1975";
+    QTest::newRow("no year") << "American Chess Bulletin" << "American Chess Bulletin" << "";
+    QTest::newRow("number, not a year") << "Problem 12345" << "Problem 12345" << "";
+    QTest::newRow("month/year stays") << "Schach 12/1985" << "Schach 12/1985" << "";
+    QTest::newRow("issue number") << "Tidskrift 45" << "Tidskrift 45" << "";
+}
+
+void TestPublish::sourceYear()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, plain);
+    QFETCH(QString, year);
+    QCOMPARE(SplitSourceYear(source), (SourceYear{plain, year}));
+}
+
+void TestPublish::latexCompiles_data()
+{
+    QTest::addColumn<QList<Item>>("items");
+    QTest::newRow("sample collection") << test::sampleItems();
+    QList<Item> fairy = everyFairyKind();
+    // Every character LaTeX treats specially, in every field.
+    fairy.first().author = QStringLiteral("Ša_mé & {Co} 100% #1 ~^\\ $");
+    fairy.first().source = QStringLiteral("Ša_mé & {Co} 100% #1 ~^\\ $ 1999");
+    fairy.first().condition = fairy.first().author;
+    fairy.first().twins << fairy.first().author;
+    fairy.first().solution << fairy.first().author;
+    QTest::newRow("every fairy kind") << fairy;
+}
+
+void TestPublish::latexCompiles()
+{
+    QFETCH(QList<Item>, items);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty())
+        QSKIP("pdflatex is not installed (scripts/setup.sh --test installs it)");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const ExportedFile file = WriteLatex(items, {}, {});
+    test::writeBytes(dir.filePath(QStringLiteral("items.tex")), file.bytes);
+    int code = 0;
+    const QString log = run(QStringLiteral("pdflatex"),
+                            {QStringLiteral("-interaction=nonstopmode"),
+                             QStringLiteral("-halt-on-error"), QStringLiteral("items.tex")},
+                            dir.path(), &code);
+    // TeX's own error lines start with "!".
+    const qsizetype error = log.indexOf(QStringLiteral("\n!"));
+    QVERIFY2(code == 0, qPrintable(error < 0 ? log.right(2000) : log.mid(error, 800)));
+    const QString text = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("items.pdf"), QStringLiteral("-")}, dir.path());
+    // Compatibility forms undo the ligatures ("fi") that the typeset text is extracted with.
+    const QString flat = text.normalized(QString::NormalizationForm_KC);
+    for (const Item& item : items) {
+        if (item.author.trimmed().isEmpty())
+            continue;
+        // Letters only: the typeset text spaces and hyphenates them its own way.
+        QString letters;
+        for (const QChar c : item.author)
+            if (c.isLetter() && c.unicode() < 0x80)
+                letters += c;
+        QString found;
+        for (const QChar c : flat)
+            if (c.isLetter() && c.unicode() < 0x80)
+                found += c;
+        QVERIFY2(found.contains(letters), qPrintable(item.author));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestPublish)
+#include "tst_publish.moc"
