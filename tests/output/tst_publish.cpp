@@ -1,12 +1,16 @@
+#include "model/failure.h"
 #include "model/fairytext.h"
 #include "model/piece.h"
 #include "model/sampleitems.h"
+#include "output/booklet.h"
 #include "output/latex.h"
 #include "output/magazinefigures.h"
+#include "svg/diagramsvg.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace vexil;
@@ -62,6 +66,11 @@ private slots:
     void authors();
     void sourceYear_data();
     void sourceYear();
+    void svgDiagram_data();
+    void svgDiagram();
+    void booklet_data();
+    void booklet();
+    void bookletStopped();
     void latexCompiles_data();
     void latexCompiles();
 };
@@ -182,6 +191,141 @@ void TestPublish::sourceYear()
     QCOMPARE(SplitSourceYear(source), (SourceYear{plain, year}));
 }
 
+// What an SVG holds, element by element.
+struct SvgContent {
+    bool valid = false;
+    int paths = 0;
+    int texts = 0;
+    int images = 0;
+    QSet<QString> fills;
+};
+
+SvgContent readSvg(const QByteArray& bytes)
+{
+    SvgContent content;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == QLatin1String("path"))
+            ++content.paths;
+        if (xml.name() == QLatin1String("text"))
+            ++content.texts;
+        if (xml.name() == QLatin1String("image"))
+            ++content.images;
+        if (a.hasAttribute(QLatin1String("fill")))
+            content.fills << a.value(QLatin1String("fill")).toString().toLower();
+    }
+    content.valid = !xml.hasError();
+    return content;
+}
+
+void TestPublish::svgDiagram_data()
+{
+    QTest::addColumn<PieceCode>("code");
+    QTest::addColumn<int>("fairy"); // FairyDrawing
+    QTest::addColumn<bool>("sameAsGeneric");
+    QTest::newRow("king") << PieceCode(11) << int(FairyDrawing::Magazine) << true;
+    QTest::newRow("grasshopper kind, turned queen")
+        << piece::make(17, 40, 0) << int(FairyDrawing::Magazine) << false;
+    QTest::newRow("amazon: generic either way")
+        << piece::make(18, 8, 0) << int(FairyDrawing::Magazine) << true;
+    QTest::newRow("neutral lion, turned") << piece::make(19, 56, 0) << int(FairyDrawing::Magazine)
+                                          << false;
+    QTest::newRow("marker") << PieceCode(20) << int(FairyDrawing::Generic) << true;
+}
+
+void TestPublish::svgDiagram()
+{
+    QFETCH(PieceCode, code);
+    QFETCH(int, fairy);
+    QFETCH(bool, sameAsGeneric);
+    const DiagramColours colours{QColor(255, 255, 255), QColor(0x12, 0x34, 0x56)};
+    Board board;
+    const SvgContent empty = readSvg(DiagramSvg(board, {colours}, 218));
+    board.at(4, 4) = code;
+    const QByteArray bytes = DiagramSvg(board, {colours, FairyDrawing(fairy)}, 300);
+    const SvgContent shown = readSvg(bytes);
+    QVERIFY(empty.valid && shown.valid);
+    // Figures and labels are paths: nothing to render from a font, no bitmap.
+    QCOMPARE(shown.texts, 0);
+    QCOMPARE(shown.images, 0);
+    QVERIFY(shown.paths > empty.paths);
+    QVERIFY(shown.fills.contains(QStringLiteral("#123456")));
+    const QByteArray generic = DiagramSvg(board, {colours, FairyDrawing::Generic}, 300);
+    QCOMPARE(bytes == generic, sameAsGeneric);
+}
+
+void TestPublish::booklet_data()
+{
+    QTest::addColumn<int>("page"); // QPageSize::PageSizeId
+    QTest::addColumn<int>("across");
+    QTest::addColumn<bool>("solutionsAtEnd");
+    QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
+    QTest::newRow("A4, two across, solutions at the end")
+        << int(QPageSize::A4) << 2 << true << "(A4)";
+    QTest::newRow("Letter, three across, solutions under the diagrams")
+        << int(QPageSize::Letter) << 3 << false << "(letter)";
+}
+
+void TestPublish::booklet()
+{
+    QFETCH(int, page);
+    QFETCH(int, across);
+    QFETCH(bool, solutionsAtEnd);
+    QFETCH(QString, pageSize);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("booklet.pdf"));
+    const QList<Item> items = test::sampleItems();
+    BookletOptions options;
+    options.page = QPageSize::PageSizeId(page);
+    options.across = across;
+    options.solutionsAtEnd = solutionsAtEnd;
+    QList<int> seen;
+    QVERIFY(WriteBooklet(path, items, {}, options, [&](int done, int total) {
+        seen << done;
+        return total == items.size();
+    }));
+    QCOMPARE(seen.last(), int(items.size()));
+
+    const QString info = run(QStringLiteral("pdfinfo"), {path}, dir.path());
+    QVERIFY2(info.contains(pageSize), qPrintable(info));
+    // Compatibility forms undo the ligatures ("fi") the text is extracted with.
+    const QString text = run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path())
+                             .normalized(QString::NormalizationForm_KC);
+    for (const Item& item : items)
+        for (const QString& author : AuthorsOf(item.author))
+            QVERIFY2(text.contains(author), qPrintable(author));
+    // The solution of the first item: on the first page under its diagram, else at the end.
+    const QString first = items.first().solution.first();
+    const QString firstPage =
+        run(QStringLiteral("pdftotext"),
+            {QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")}, dir.path());
+    QCOMPARE(firstPage.contains(first), !solutionsAtEnd);
+    QVERIFY(text.contains(first));
+    // Every page carries its number.
+    const int pages = info.section(QStringLiteral("Pages:"), 1).simplified().section(' ', 0, 0).toInt();
+    QVERIFY(pages > 1);
+    const QStringList pageTexts = text.split(QLatin1Char('\f'));
+    for (int n = 1; n <= pages; ++n)
+        QVERIFY2(pageTexts[n - 1].split(QLatin1Char('\n')).contains(QString::number(n)),
+                 qPrintable(pageTexts[n - 1]));
+}
+
+void TestPublish::bookletStopped()
+{
+    // Stopped half way: the file that was there stays as it was.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("booklet.pdf"));
+    test::writeBytes(path, "before");
+    QVERIFY(!WriteBooklet(path, test::sampleItems(), {}, {},
+                          [](int done, int) { return done < 4; }));
+    QCOMPARE(test::fileBytes(path), QByteArray("before"));
+    QVERIFY_THROWS_EXCEPTION(Failure, WriteBooklet(dir.filePath(QStringLiteral("no/such/x.pdf")),
+                                                   test::sampleItems(), {}, {}));
+}
+
 void TestPublish::latexCompiles_data()
 {
     QTest::addColumn<QList<Item>>("items");
@@ -233,5 +377,5 @@ void TestPublish::latexCompiles()
     }
 }
 
-QTEST_GUILESS_MAIN(TestPublish)
+QTEST_MAIN(TestPublish)
 #include "tst_publish.moc"

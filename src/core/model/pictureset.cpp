@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+
 namespace vexil {
 namespace {
 
@@ -32,13 +34,15 @@ QPainterPath glyphPath(QChar glyph, qreal size)
     return path;
 }
 
-// Fits the solid and the outlined glyph of a figure into a square of `size`, standing on its
+// Fits the solid and the outlined glyph of a figure into the unit square, standing on its
 // base, and returns both paths in the same coordinates. False, with empty paths, when the
 // font gave no outline to fit.
-bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& outline)
+bool unitFigurePaths(Figure figure, QPainterPath& solid, QPainterPath& outline)
 {
     // Offsets of the figures from the king in the Unicode chess block.
     static constexpr int offset[] = {5, 2, 4, 3, 1, 0};
+    // Outlines taken at a large size, where the font's hinting changes nothing.
+    constexpr qreal size = 256;
     const QChar white(char16_t(0x2654 + offset[int(figure)]));
     const QChar black(char16_t(0x265A + offset[int(figure)]));
     solid = glyphPath(black, size);
@@ -49,9 +53,9 @@ bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
         solid = outline = QPainterPath();
         return false;
     }
-    const qreal scale = (size * 0.88) / extent;
+    const qreal scale = 0.88 / extent;
     QTransform t;
-    t.translate(size / 2, size * 0.94);
+    t.translate(0.5, 0.94);
     t.scale(scale, scale);
     t.translate(-box.center().x(), -box.bottom());
     solid = t.map(solid);
@@ -59,23 +63,43 @@ bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
     return true;
 }
 
+// The unit paths of each figure, made once: a diagram of many pieces, or a booklet of many
+// diagrams, would otherwise lay out the same glyphs again for every square.
+struct FigureOutline {
+    bool valid = false;
+    QPainterPath solid, outline;
+};
+const FigureOutline& figureOutline(Figure figure)
+{
+    static const std::array<FigureOutline, 6> outlines = [] {
+        std::array<FigureOutline, 6> all;
+        for (int f = 0; f < 6; ++f)
+            all[f].valid = unitFigurePaths(Figure(f), all[f].solid, all[f].outline);
+        return all;
+    }();
+    return outlines[int(figure)];
+}
+
 void drawGeneric(QPainter& p, int side, qreal size);
 
 void drawFigure(QPainter& p, Figure figure, bool whiteSide, qreal size)
 {
-    QPainterPath solid, outline;
-    if (!figurePaths(figure, size, solid, outline)) {
+    const FigureOutline& figureShape = figureOutline(figure);
+    if (!figureShape.valid) {
         // Only a font that failed to load gets here; a square must never look empty.
         drawGeneric(p, whiteSide ? 0 : 1, size);
         return;
     }
+    p.save();
+    p.scale(size, size);
     if (whiteSide) {
         // The solid silhouette in white behind the outline gives an opaque white figure.
-        p.fillPath(solid, Qt::white);
-        p.fillPath(outline, Qt::black);
+        p.fillPath(figureShape.solid, Qt::white);
+        p.fillPath(figureShape.outline, Qt::black);
     } else {
-        p.fillPath(solid, Qt::black);
+        p.fillPath(figureShape.solid, Qt::black);
     }
+    p.restore();
 }
 
 void drawNeutral(QPainter& p, Figure figure, qreal size)

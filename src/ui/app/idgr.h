@@ -210,6 +210,7 @@ public:
     QToolButton* SpeedButton21 = nullptr;
     QToolButton* SpeedButton23 = nullptr;
     QToolButton* SpeedButton26 = nullptr;
+    QToolButton* PublishButton = nullptr;
     QList<QToolButton*> transformButtons;
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit3 = nullptr;

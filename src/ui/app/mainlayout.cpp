@@ -27,7 +27,7 @@ namespace vexil {
 namespace {
 
 // The window is laid out for the wider fonts of today's desktops.
-constexpr int kWidth = 536;
+constexpr int kWidth = 584; // the toolbar's twelve buttons
 constexpr int kMemoWidth = 284;
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 
@@ -130,6 +130,8 @@ void TForm1::buildWindow()
         {&SpeedButton13, "SpeedButton13", "Options", "Options", "options"},
         {&SpeedButton1, "SpeedButton1", "Export", "Copy item to Clipboard", "export"},
         {&SpeedButton15, "SpeedButton15", "Solve", "Popeye", "solve"},
+        {&PublishButton, "PublishButton", "Publish", "Publish as LaTeX, PDF booklet or SVG",
+         "publish"},
     };
     int x = 4;
     for (const Tool& tool : tools) {

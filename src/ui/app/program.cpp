@@ -5,7 +5,9 @@
 #include "app/guard.h"
 #include "app/idgr.h"
 #include "output/copyd.h"
+#include "output/diagram.h"
 #include "output/print.h"
+#include "output/publishdialog.h"
 #include "settings/option.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
@@ -79,6 +81,29 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         m_diagrams->chooseItem();
     });
     buildVerifyWindow();
+    buildPublishDialog();
+}
+
+void Program::buildPublishDialog()
+{
+    PublishSource source;
+    source.shown = [this]() -> std::optional<std::pair<Item, int>> {
+        if (m_collection.currentItem() <= 0)
+            return std::nullopt;
+        return std::pair{m_main->fieldsItem(), m_collection.currentItem()};
+    };
+    source.selected = [this] { return m_list->selectedNumbers(); };
+    source.style = [this] {
+        return DiagramStyle{m_settings.CopyCust ? CustomDiagramColours(m_settings)
+                                                : StandardDiagramColours(),
+                            FairyDrawing::Magazine, &m_main->pictures(), &m_main->fairyPictures()};
+    };
+    m_publish = std::make_unique<PublishDialog>(*m_prompts, m_collection, std::move(source),
+                                                m_main.get());
+    QObject::connect(m_main->PublishButton, &QToolButton::clicked, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Shown); });
+    QObject::connect(m_list.get(), &TForm3::publishSelectedRequested, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Selected); });
 }
 
 void Program::buildVerifyWindow()
@@ -144,6 +169,7 @@ void Program::showVerifyWindow(const QList<int>& selection)
 Program::~Program()
 {
     // Child windows go before their parent.
+    m_publish.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();

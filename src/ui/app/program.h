@@ -19,6 +19,7 @@ class TForm6;
 class TForm7;
 class TDataModule1;
 class VerifyWindow;
+class PublishDialog;
 
 // The program's windows, created once in their fixed order and wired together.
 class Program {
@@ -39,6 +40,7 @@ public:
     TDataModule1& data() { return *m_data; }
     TForm7& diagrams() { return *m_diagrams; }
     VerifyWindow& verify() { return *m_verify; }
+    PublishDialog& publish() { return *m_publish; }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
@@ -53,8 +55,10 @@ private:
     std::unique_ptr<TForm7> m_diagrams;
     std::unique_ptr<TDataModule1> m_data;
     std::unique_ptr<VerifyWindow> m_verify;
+    std::unique_ptr<PublishDialog> m_publish;
 
     void buildVerifyWindow();
+    void buildPublishDialog();
     void showVerifyWindow(const QList<int>& selection);
 };
 
