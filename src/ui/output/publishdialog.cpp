@@ -84,7 +84,7 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
     turnedFigures->setChecked(true);
     auto* optionsLayout = new QFormLayout(options);
     optionsLayout->addRow(wholeDocument);
-    optionsLayout->addRow(QStringLiteral("&Page:"), pageBox);
+    optionsLayout->addRow(QStringLiteral("Paper si&ze:"), pageBox);
     optionsLayout->addRow(QStringLiteral("Diagrams a&cross:"), acrossBox);
     optionsLayout->addRow(solutionsAtEnd);
     optionsLayout->addRow(authorTable);
@@ -107,7 +107,9 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Format:"), formatBox);
-    form->addRow(QStringLiteral("F&ile:"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("File &name:"), this);
+    fileLabel->setBuddy(fileEdit);
+    form->addRow(fileLabel, fileRow);
     // The row labels are the fields' buddies, which a screen reader reads as their names.
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(items);
