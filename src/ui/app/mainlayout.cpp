@@ -357,7 +357,8 @@ void TForm1::orderTabs()
     // Toolbar, board and its tools, navigation, then the item's fields tab by tab.
     QList<QWidget*> order = {SpeedButton7,  SpeedButton8,  SpeedButton9,  SpeedButton10,
                              SpeedButton11, SpeedButton12, SpeedButton14, SpeedButton21,
-                             SpeedButton13, SpeedButton1,  SpeedButton15, DrawGrid1};
+                             SpeedButton13, SpeedButton1,  SpeedButton15, PublishButton,
+                             DrawGrid1};
     for (QToolButton* button : transformButtons)
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
