@@ -118,33 +118,14 @@ bool BoardView::squareAt(QPoint client, int& row, int& column)
 
 void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const
 {
-    const QColor square = PaintColor((row + column) % 2 == 0 ? m_settings.White : m_settings.Black);
-    painter.fillRect(rect, square);
-    const Piece piece(m_board.at(row, column));
-    if (piece.isEmpty())
-        return;
-    const int p = PictureIndex(piece.code(), m_fairy);
-    const QImage picture = m_pictures.large(p);
-    if (!picture.isNull())
-        painter.drawImage(QRect(rect.left() + 1, rect.top() + 1, PictureSet::kLarge,
-                                PictureSet::kLarge),
-                          picture);
-    if (piece::isFairyBase(p)) {
-        const QString label = FairyLabel(piece.code());
-        const QFont base = painter.font();
-        painter.setFont(FitLabelFont(label, rect.width(), base));
-        const int w = painter.fontMetrics().horizontalAdvance(label);
-        const int x = rect.left() + (rect.width() - w) / 2;
-        const QRect text(x, rect.top(), w, QFontMetrics(base).height());
-        painter.fillRect(text, square);
-        painter.setPen(Qt::black);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, label);
-        painter.setFont(base);
-    } else if (p >= PictureSet::kBuiltIn) {
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(rect.topLeft(), QSize(kCell, kCell)), Qt::AlignLeft | Qt::AlignTop,
-                         SpecificationLetter(piece.specification()).toUpper());
-    }
+    // The diagram painter draws the screen's squares too: figures as paths at the screen's
+    // pixel ratio, loaded fairy pictures and labels as in every other diagram.
+    const DiagramStyle style{{PaintColor(m_settings.White), PaintColor(m_settings.Black)},
+                             FairyDrawing::Generic, &m_pictures, &m_fairy};
+    DiagramGeometry geometry = DiagramGeometry::pixels(kCell);
+    geometry.square = rect.width();
+    PaintDiagramSquare(painter, geometry, rect, (row + column) % 2 != 0, m_board.at(row, column),
+                       style);
 }
 
 void BoardView::paintEvent(QPaintEvent* event)
