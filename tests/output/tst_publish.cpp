@@ -329,7 +329,10 @@ void TestPublish::bookletStopped()
 void TestPublish::latexCompiles_data()
 {
     QTest::addColumn<QList<Item>>("items");
-    QTest::newRow("sample collection") << test::sampleItems();
+    QTest::addColumn<bool>("wholeDocument");
+    QTest::newRow("sample collection") << test::sampleItems() << true;
+    QTest::newRow("diagrams only, input by a document of the user's")
+        << test::sampleItems() << false;
     QList<Item> fairy = everyFairyKind();
     // Every character LaTeX treats specially, in every field.
     fairy.first().author = QStringLiteral("Ša_mé & {Co} 100% #1 ~^\\ $");
@@ -337,18 +340,29 @@ void TestPublish::latexCompiles_data()
     fairy.first().condition = fairy.first().author;
     fairy.first().twins << fairy.first().author;
     fairy.first().solution << fairy.first().author;
-    QTest::newRow("every fairy kind") << fairy;
+    QTest::newRow("every fairy kind") << fairy << true;
 }
 
 void TestPublish::latexCompiles()
 {
     QFETCH(QList<Item>, items);
+    QFETCH(bool, wholeDocument);
     if (QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty())
         QSKIP("pdflatex is not installed (scripts/setup.sh --test installs it)");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const ExportedFile file = WriteLatex(items, {}, {});
-    test::writeBytes(dir.filePath(QStringLiteral("items.tex")), file.bytes);
+    const ExportedFile file = WriteLatex(items, {}, {wholeDocument});
+    if (wholeDocument) {
+        test::writeBytes(dir.filePath(QStringLiteral("items.tex")), file.bytes);
+    } else {
+        QVERIFY(!file.bytes.contains("\\documentclass"));
+        test::writeBytes(dir.filePath(QStringLiteral("diagrams.tex")), file.bytes);
+        test::writeBytes(dir.filePath(QStringLiteral("items.tex")),
+                         "\\documentclass{article}\n\\usepackage[utf8]{inputenc}\n"
+                         "\\usepackage[T1]{fontenc}\n\\usepackage{lmodern}\n"
+                         "\\usepackage{diagram}\n\\begin{document}\n\\input{diagrams}\n"
+                         "\\putsol\n\\end{document}\n");
+    }
     int code = 0;
     const QString log = run(QStringLiteral("pdflatex"),
                             {QStringLiteral("-interaction=nonstopmode"),
