@@ -7,6 +7,20 @@
 #include <QSvgGenerator>
 
 namespace vexil {
+namespace {
+
+// The generator writes the title into the XML as it is given: markup characters must come
+// escaped, and control characters, which XML cannot hold at all, as blanks.
+QString XmlText(const QString& text)
+{
+    QString clean = text;
+    for (QChar& c : clean)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return clean.toHtmlEscaped();
+}
+
+} // namespace
 
 QByteArray DiagramSvg(const Board& board, const DiagramStyle& style, qreal side,
                       const QString& title)
@@ -19,7 +33,7 @@ QByteArray DiagramSvg(const Board& board, const DiagramStyle& style, qreal side,
     const int whole = qMax(1, qCeil(side));
     svg.setSize(QSize(whole, whole));
     svg.setViewBox(QRectF(0, 0, side, side));
-    svg.setTitle(title.isEmpty() ? QStringLiteral("Diagram") : title);
+    svg.setTitle(title.isEmpty() ? QStringLiteral("Diagram") : XmlText(title));
     svg.setDescription(QStringLiteral("Vexil"));
     QPainter painter(&svg);
     PaintDiagram(painter, DiagramGeometry::scaled(QPointF(0, 0), side), board, style);

@@ -255,6 +255,8 @@ void TestPublish::svgDiagram()
     QVERIFY(shown.fills.contains(QStringLiteral("#123456")));
     const QByteArray generic = DiagramSvg(board, {colours, FairyDrawing::Generic}, 300);
     QCOMPARE(bytes == generic, sameAsGeneric);
+    // The title comes from the item's texts, whatever they hold.
+    QVERIFY(readSvg(DiagramSvg(board, {colours}, 218, QStringLiteral("A & B <c> \"#2\"\x01"))).valid);
 }
 
 void TestPublish::booklet_data()
