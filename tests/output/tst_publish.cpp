@@ -1,3 +1,4 @@
+#include "model/cp1252.h"
 #include "model/failure.h"
 #include "model/fairytext.h"
 #include "model/piece.h"
@@ -342,6 +343,12 @@ void TestPublish::latexCompiles_data()
     fairy.first().condition = fairy.first().author;
     fairy.first().twins << fairy.first().author;
     fairy.first().solution << fairy.first().author;
+    // Every byte a collection can hold, control characters included.
+    QByteArray bytes;
+    for (int b = 1; b < 256; ++b)
+        bytes += char(b);
+    fairy.first().solution << cp1252::decode(bytes);
+    fairy.last().author = cp1252::decode(bytes.mid(0xA0));
     QTest::newRow("every fairy kind") << fairy << true;
 }
 
