@@ -61,6 +61,7 @@ private slots:
     void magazineFigures_data();
     void magazineFigures();
     void everyKindDrawnOrNamed();
+    void markersReported();
     void escaping_data();
     void escaping();
     void authors_data();
@@ -128,6 +129,17 @@ void TestPublish::everyKindDrawnOrNamed()
                 QVERIFY2(file.report.text().contains(name), qPrintable(context));
             }
         }
+}
+
+void TestPublish::markersReported()
+{
+    Item item;
+    item.board.at(7, 0) = 21; // a marker on a1
+    item.board.at(0, 7) = 11; // wKh8
+    const ExportedFile file = WriteLatex({item}, {3}, {});
+    QVERIFY(QString::fromUtf8(file.bytes).contains(QStringLiteral("\\pieces{wKh8}")));
+    QCOMPARE(file.report.notes().size(), 1);
+    QVERIFY(file.report.lines().first().startsWith(QStringLiteral("item 3: marker a1")));
 }
 
 void TestPublish::escaping_data()

@@ -115,9 +115,13 @@ LatexBoard LatexBoardOf(const Board& board)
     for (int r = 0; r < 8; ++r)
         for (int k = 0; k < 8; ++k) {
             const Piece piece(board.at(r, k));
-            if (piece.isEmpty() || piece.isMarker())
+            if (piece.isEmpty())
                 continue;
             const QString square = SquareName(r, k);
+            if (piece.isMarker()) {
+                out.markers << square;
+                continue;
+            }
             const std::optional<MagazineFigure> figure = MagazineFigureOf(piece.code());
             if (!figure) {
                 const QString text = QStringLiteral("%1 %2 %3")
@@ -166,6 +170,10 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
             file.report.add(number, label,
                             missing + QStringLiteral(": no figure in the LaTeX package, named in "
                                                      "the remark"));
+        for (const QString& square : board.markers)
+            file.report.add(number, label,
+                            QStringLiteral("marker %1: the LaTeX package has no sign for it, "
+                                           "left out").arg(square));
         const SourceYear source = SplitSourceYear(item.source.trimmed());
         out += QStringLiteral("\\begin{diagram}\n");
         out += QStringLiteral("  \\specialdiagnum{%1}\n").arg(number);

@@ -40,6 +40,7 @@ struct LatexBoard {
     QString pieces;
     QStringList remark;
     QStringList notDrawn;
+    QStringList markers; // squares of the markers, which the package has no sign for
 };
 LatexBoard LatexBoardOf(const Board& board);
 
