@@ -229,6 +229,7 @@ public:
     QToolButton* SpeedButton23 = nullptr;
     QToolButton* SpeedButton26 = nullptr;
     QToolButton* SearchButton = nullptr; // opens the search window
+    QToolButton* PublishButton = nullptr;
     QList<QToolButton*> transformButtons;
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit3 = nullptr;

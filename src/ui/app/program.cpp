@@ -6,7 +6,9 @@
 #include "app/idgr.h"
 #include "duplicates/duplicateswindows.h"
 #include "output/copyd.h"
+#include "output/diagram.h"
 #include "output/print.h"
+#include "output/publishdialog.h"
 #include "settings/option.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
@@ -88,6 +90,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     buildDuplicateWindows();
     // "Is it new?" and "Find duplicates" search the collections the search window lists.
     setSearchedFiles([this] { return m_search->otherCollections(); });
+    buildPublishDialog();
 }
 
 void Program::buildDuplicateWindows()
@@ -117,6 +120,28 @@ void Program::buildDuplicateWindows()
     auto* findKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F7), m_main.get());
     QObject::connect(findKey, &QShortcut::activated, m_findDuplicates.get(),
                      [this] { m_findDuplicates->find(); });
+}
+
+void Program::buildPublishDialog()
+{
+    PublishSource source;
+    source.shown = [this]() -> std::optional<std::pair<Item, int>> {
+        if (m_collection.currentItem() <= 0)
+            return std::nullopt;
+        return std::pair{m_main->fieldsItem(), m_collection.currentItem()};
+    };
+    source.selected = [this] { return m_list->selectedNumbers(); };
+    source.style = [this] {
+        return DiagramStyle{m_settings.CopyCust ? CustomDiagramColours(m_settings)
+                                                : StandardDiagramColours(),
+                            FairyDrawing::Magazine, &m_main->pictures(), &m_main->fairyPictures()};
+    };
+    m_publish = std::make_unique<PublishDialog>(*m_prompts, m_collection, std::move(source),
+                                                m_main.get());
+    QObject::connect(m_main->PublishButton, &QToolButton::clicked, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Shown); });
+    QObject::connect(m_list.get(), &TForm3::publishSelectedRequested, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Selected); });
 }
 
 void Program::buildVerifyWindow()
@@ -222,6 +247,7 @@ Program::~Program()
     m_search.reset();
     m_findDuplicates.reset();
     m_isItNew.reset();
+    m_publish.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();

@@ -5,6 +5,7 @@
 #include "app/idgr.h"
 #include "output/diagram.h"
 #include "output/itemtext.h"
+#include "svg/diagramsvg.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -137,6 +138,12 @@ void TForm5::CopyDiagram(int squareSize)
         if (CheckBox1->isChecked())
             data->setText(Memo1->toPlainText());
         data->setImageData(diagram);
+        // The same diagram as paths, for applications that keep it sharp at any size.
+        data->setData(QStringLiteral("image/svg+xml"),
+                      DiagramSvg(m_main.board(),
+                                 {colours, FairyDrawing::Generic, &m_main.pictures(),
+                                  &m_main.fairyPictures()},
+                                 diagram.width()));
         QGuiApplication::clipboard()->setMimeData(data);
     });
 }

@@ -141,6 +141,10 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     auto* verify = new QAction(QStringLiteral("Verify selected items\u2026"), ListBox1);
     verify->setObjectName(QStringLiteral("VerifySelected"));
     ListBox1->addAction(verify);
+    auto* publish = new QAction(QStringLiteral("Publish selected items\u2026"), ListBox1);
+    publish->setObjectName(QStringLiteral("PublishSelected"));
+    ListBox1->addAction(publish);
+    connect(publish, &QAction::triggered, this, &TForm3::publishSelectedRequested);
     ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(verify, &QAction::triggered, this, [this] {
         const QList<int> numbers = selectedNumbers();

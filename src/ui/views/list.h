@@ -59,6 +59,8 @@ public:
 signals:
     // "Verify selected items…" from the list's context menu.
     void verifySelectedRequested(const QList<int>& numbers);
+    // "Publish selected items…" from the same menu.
+    void publishSelectedRequested();
 
 public:
     EntryListView* ListBox1 = nullptr;
