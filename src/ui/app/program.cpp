@@ -42,15 +42,23 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
     // The options window has no parent: it always opens centred on the screen.
     m_options = std::make_unique<TForm6>(
-        *m_prompts, m_settings, OpenSettingsStore(settingsPath), m_solve.get(),
+        *m_prompts, m_settings, OpenSettingsStore(settingsPath),
         LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(),
                       m_clipboard.get()});
     m_diagrams = std::make_unique<TForm7>(m_collection, m_settings, m_main.get());
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
+    // The solve window starts from the solver parameters of the settings, loaded above,
+    // and takes them again whenever the options change them.
+    const auto solverParameters = [this] {
+        m_solve->setSolverParameters(m_settings.PopeyeMem, m_settings.SfTime,
+                                     m_settings.SfThreads, m_settings.SfHash);
+    };
+    solverParameters();
+    QObject::connect(m_options.get(), &TForm6::solverParametersChanged, m_solve.get(),
+                     solverParameters);
     m_main->setOptionsWindow(m_options.get());
     m_main->setFairyDialog(m_fairy.get());
-    m_main->setListWindow(m_list.get());
     m_main->setFileImport([this](QWidget* parent, const QString& name) {
         return m_data->ImportFile(parent, name);
     });

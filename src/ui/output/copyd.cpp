@@ -78,7 +78,7 @@ bool TForm5::event(QEvent* event)
 void TForm5::refill()
 {
     Memo1->clear();
-    m_main.Button1Click();
+    m_main.refreshFairyPieces();
     const Item item = m_main.fieldsItem();
     const QStringList fairy = VisibleLines(m_main.Memo3);
     const QStringList lines =
@@ -90,7 +90,7 @@ void TForm5::refill()
 void TForm5::Export()
 {
     Guarded(m_prompts, &m_main, [this] {
-        m_main.Button1Click();
+        m_main.refreshFairyPieces();
         show();
         raise();
         activateWindow();

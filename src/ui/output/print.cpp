@@ -28,7 +28,7 @@ void PrintItem(TForm1& main, Prompts& prompts, const Settings& settings,
     printer.setDocName(QStringLiteral("Vexil"));
     if (!choose(printer, &main))
         return;
-    main.Button1Click();
+    main.refreshFairyPieces();
 
     const DiagramColours colours =
         settings.PrintCust ? CustomDiagramColours(settings) : StandardDiagramColours();
