@@ -44,21 +44,25 @@ QList<Item> sampleItems()
         {"1.Qc4-c5+! Kd6xd5 2.Qc5-c7 ...", "1...Kd6-e5 2.Sd5-c7 ...", "",
          "A quiet second move after the check."});
     add("8/8/3k4/8/2G5/3K4/8/n7", QStringLiteral("J. \u0160ulc"),
-        QStringLiteral("\u00D6sterreichische Schachzeitung"), "H#2", "", {"b) bSa1-h1"},
+        QStringLiteral("\u00D6sterreichische Schachzeitung"), "H#2", "", {"Twin  Move a1 a2"},
         {"a) 1.Kd6-e5 Gc4-e6 2.Ke5-f4 Kd3-e2?", "b) 1.Kd6-c5 Gc4-b5 2.Kc5-b4 ..."});
-    add("4k3/8/4{9617}3/8/2{2218}5/8/8/4K2{7319}", "A. H. Kniest",
-        "L'Italia Scacchistica", "H#3", "Circe", {"b) Zebra e6 -> d6", "c) Camel c4 -> b4"},
-        {"a) 1.nQh1-h5 Ze6-g7 ...", "b) ...", "c) ..."});
+    add("4k3/8/4{9617}3/8/2{2218}5/8/7{7319}/4K3", "A. H. Kniest",
+        "L'Italia Scacchistica", "H#3", "Circe", {"Twin  Move e6 d6", "Twin  Move c4 b4"},
+        {"a) 1.nQh2-h5 ...", "b) ...", "c) ..."});
     add("r3k2r/8/8/8/8/8/8/R3K2R", "C. Mansfield", "British Chess Magazine", "S#3",
         "Madrasi", {}, {"1.O-O-O! ...", "2.Rd1-d8+ Ke8-e7", "3.Rd8-d7+ Ke7xd7#"});
-    add("{20}6{21}/8/2k5/8/4{22}3/8/5K2/{522017}7", "Fabrice Zocco", "feenschach", "ser-h#6",
+    add("{20}6{21}/8/2k5/8/4{22}3/8/5K2/{102217}7", "Fabrice Zocco", "feenschach", "ser-h#6",
         "", {"Twin  Rotate 90"}, {"1.Kc6-d5 2.Kd5-e4 3.Ke4-f3 ... 6.? Rf1#"});
     add("8/2p5/2k5/8/N1G5/1K6/8/8", "N. A. Macleod", "Die Schwalbe", "#2", "AntiCirce", {},
         {"1.Na4-c3? c7-c5!", "1.Gc4-c8! zz 1...Kc6-d6 2.Na4-e8#", "",
          "Nightrider and grasshopper cooperate on the c-file: the key gives up the flight d5 "
          "but takes control of the eighth rank from afar."});
-    add("8/8/8/3k4/8/3K4/8/8", "Problem Society", "original", "draw", "", {}, {});
-    add("k7/2Q5/1K6/8/8/8/8/8", "", "", "#1", "", {"", "b) wQc7-b7"}, {"1.Qc7-b7#"});
+    add("8/8/8/3k4/8/3K4/8/8", "Problem Society", "original", "draw", "", {},
+        {"Deliberately no problem for Popeye: it solves no studies, and reads \"draw\" as "
+         "an input error."});
+    // The twin as Popeye prints it: the Popeye text turns it into a twin command.
+    add("k7/2Q5/1K6/8/8/8/8/8", "", "", "#1", "", {"", "b) wQc7-->d7"},
+        {"a) 1.Qc7-b7#", "b) 1.Qd7-b7#"});
     return items;
 }
 

@@ -1,4 +1,5 @@
 #include "boards.h"
+#include "model/sampleitems.h"
 #include "solve/popeyetext.h"
 
 #include <QtTest>
@@ -52,6 +53,11 @@ private slots:
     void conditionAndOptions();
     void twins_data();
     void twins();
+    void printedTwins_data();
+    void printedTwins();
+    void recordedTwinHeadings_data();
+    void recordedTwinHeadings();
+    void sampleItemsReadable();
     void headerLines_data();
     void headerLines();
     void lineTooLong_data();
@@ -202,6 +208,103 @@ void TestPopeyeText::twins()
     const qsizetype option = input.lines.indexOf(QStringLiteral("Option Variation NoBoard"));
     QCOMPARE(input.lines.mid(option + 1), written + QStringList{"EndProblem"});
     QCOMPARE(input.refusedTwins, refused);
+}
+
+void TestPopeyeText::printedTwins_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("command"); // "<none>": passed on unchanged
+    const QString none = QStringLiteral("<none>");
+    QTest::newRow("move") << "b) wRg6-->g7  " << "Twin Move g6 g7";
+    QTest::newRow("continued remove") << "+c) -bPc4" << "Twin Cont Remove c4";
+    QTest::newRow("exchange") << "d) wQh1<-->wSe5" << "Twin Exchange h1 e5";
+    QTest::newRow("substitute") << "e) Q ==> R" << "Twin Substitute Q R";
+    QTest::newRow("add") << "f) +wBc1" << "Twin Add White Bc1";
+    QTest::newRow("add a neutral fairy piece") << "b) +nALd4" << "Twin Add Neutral ALd4";
+    QTest::newRow("rotate without heading") << "rotate 90" << "Twin Rotate 90";
+    QTest::newRow("mirror without heading") << "mirror a1<-->h1" << "Twin Mirror a1<-->h1";
+    QTest::newRow("stipulation") << "d) h#1" << "Twin Stipulation h#1";
+    QTest::newRow("condition") << "e) Circe" << "Twin Condition Circe";
+    QTest::newRow("several changes in one twin")
+        << "+b) -bPc4 wRg6-->g7" << "Twin Cont Remove c4 Move g6 g7";
+    QTest::newRow("move written with one dash") << "b) bSa1-h1" << "Twin Move a1 h1";
+    QTest::newRow("heading of the diagram: no command") << "a)" << "";
+    QTest::newRow("twin command") << "Twin Move g6 g7" << none;
+    QTest::newRow("zero position") << "Zero Remove c4" << none;
+    QTest::newRow("placeholder") << "Twin  Move <square1> <square2>" << none;
+    QTest::newRow("free text after a heading") << "b) Zebra e6 -> d6" << none;
+    QTest::newRow("empty line") << "" << none;
+    QTest::newRow("continued heading alone") << "+b)" << none;
+}
+
+void TestPopeyeText::printedTwins()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, command);
+    QCOMPARE(TwinCommandOf(line).value_or(QStringLiteral("<none>")), command);
+
+    // The text Popeye reads carries the command, and says which line it rewrote.
+    Item item = itemWith({"e1=11"});
+    item.twins = {line};
+    const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
+    const qsizetype option = input.lines.indexOf(QStringLiteral("Option Variation NoBoard"));
+    const bool rewritten = command != u"<none>";
+    QCOMPARE(input.lines.mid(option + 1, input.lines.size() - option - 2),
+             !rewritten ? QStringList{line} : command.isEmpty() ? QStringList() : QStringList{command});
+    QCOMPARE(input.rewrittenTwins, rewritten ? QStringList{line} : QStringList());
+}
+
+// Popeye's twin headings in recorded runs, read back into the commands of their input.
+void TestPopeyeText::recordedTwinHeadings_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("moves, remove, stipulation, condition, rotate, mirror") << "06-twins";
+    QTest::newRow("exchange, polish type, substitute, add") << "28-twins-more";
+}
+
+void TestPopeyeText::recordedTwinHeadings()
+{
+    QFETCH(QString, folder);
+    const QString base = QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data/") + folder;
+    const QStringList out =
+        QString::fromLatin1(test::fileBytes(base + "/stdout.txt")).split(u'\n');
+    QStringList commands;
+    for (const QString& line : QString::fromLatin1(test::fileBytes(base + "/input.in")).split(u'\n'))
+        if (line.startsWith(u"Twin "))
+            commands << line.trimmed();
+    QStringList headings;
+    for (const QString& line : out)
+        if (QRegularExpression(QStringLiteral("^\\+?[b-z]\\) ")).match(line).hasMatch())
+            headings << line;
+    QCOMPARE(headings.size(), commands.size());
+    int compared = 0;
+    for (qsizetype i = 0; i < headings.size(); ++i) {
+        // A twin Popeye could not make is printed without its change.
+        if (headings[i].trimmed().endsWith(u')'))
+            continue;
+        QCOMPARE(TwinCommandOf(headings[i]).value_or(QStringLiteral("<none>")), commands[i]);
+        ++compared;
+    }
+    QVERIFY(compared >= 5);
+}
+
+// Every item of the bundled sample gives Popeye a text it reads: twin commands only, every
+// piece named, no line too long.
+void TestPopeyeText::sampleItemsReadable()
+{
+    static const QStringList twinWords{QStringLiteral("Twin"), QStringLiteral("Zero")};
+    for (const Item& item : test::sampleItems()) {
+        const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
+        QVERIFY2(input.refusedTwins.isEmpty(), qPrintable(item.author));
+        QVERIFY2(!PopeyeLineTooLong(input.lines), qPrintable(item.author));
+        for (const QString& line : pieceLines(input.lines))
+            QVERIFY2(!line.contains(u'?'), qPrintable(item.author + ": " + line));
+        const qsizetype option = input.lines.indexOf(QRegularExpression(QStringLiteral("Option .*")));
+        QVERIFY(option > 0);
+        for (const QString& line : input.lines.mid(option + 1, input.lines.size() - option - 2))
+            QVERIFY2(line.isEmpty() || twinWords.contains(line.section(u' ', 0, 0)),
+                     qPrintable(item.author + ": " + line));
+    }
 }
 
 void TestPopeyeText::headerLines_data()

@@ -107,6 +107,10 @@ private slots:
     void popeyeLineTooLong();
     void programNotFound_data();
     void programNotFound();
+    void runEndShowsWhatHappened_data();
+    void runEndShowsWhatHappened();
+    void stockfishSummaryAboveItsOutput();
+    void printedTwinsAreSaidToBeRewritten();
     void stockfishSolve();
     void stockfishTimeNotAnInteger();
     void stockfishRefusesBadPositions();
@@ -223,15 +227,32 @@ void TestSolveWindow::programNotFound_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("popeye");
-    QTest::newRow("empty Popeye path") << "" << true;
-    QTest::newRow("missing Stockfish") << "/nonexistent/stockfish" << false;
-    QTest::newRow("not executable") << VEXIL_SOURCE_DIR "/README.md" << true;
+    QTest::addColumn<QString>("named"); // the second line of the message
+    QTest::newRow("empty Popeye path") << "" << true << "\"\": no program is set";
+    QTest::newRow("missing Stockfish") << "/nonexistent/stockfish" << false
+                                       << "/nonexistent/stockfish: not found";
+    QTest::newRow("not in PATH") << "no-such-popeye-anywhere" << true
+                                 << "no-such-popeye-anywhere: not found";
+    QTest::newRow("not executable") << VEXIL_SOURCE_DIR "/README.md" << true
+                                    << VEXIL_SOURCE_DIR "/README.md: not executable";
+    QTest::newRow("a folder") << VEXIL_SOURCE_DIR "/tests" << false
+                              << VEXIL_SOURCE_DIR "/tests: not a program";
+    // Marked executable, but the system has no way to run it.
+    QTest::newRow("executable, but no program") << "<garbage>" << true << "<garbage>: not a program";
 }
 
 void TestSolveWindow::programNotFound()
 {
     QFETCH(QString, path);
     QFETCH(bool, popeye);
+    QFETCH(QString, named);
+    if (path == u"<garbage>") {
+        const QString garbage = m_dir->filePath("garbage");
+        writeFile(garbage, QByteArray("\x01\x02\x03 not a program\n"));
+        QFile::setPermissions(garbage, QFile::permissions(garbage) | QFile::ExeOwner);
+        named.replace("<garbage>", garbage);
+        path = garbage;
+    }
     Settings settings;
     settings.PopeyeExe = settings.SfExe = path;
     start(settings);
@@ -240,10 +261,62 @@ void TestSolveWindow::programNotFound()
     writeFile(output, "old");
     click(solve().CopyItem);
     click(solve().SolveButton);
-    QCOMPARE(m_prompts->shown, QStringList{"message: " + kSolverNotFound});
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->shown.size(), 1, 5000);
+    QCOMPARE(m_prompts->shown, QStringList{"message: " + kSolverNotFound + "\n" + named});
     // The input was written and the old output removed before the program was looked for.
     QVERIFY(QFile::exists(file(popeye ? "py.in" : "ibench.txt")));
     QVERIFY(!QFile::exists(output));
+}
+
+void TestSolveWindow::runEndShowsWhatHappened_data()
+{
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("solved") << "Somebody" << "Popeye finished (exit 0) in ";
+    QTest::newRow("input errors") << "inputerrors" << "Popeye finished: 2 input errors";
+}
+
+void TestSolveWindow::runEndShowsWhatHappened()
+{
+    QFETCH(QString, author);
+    QFETCH(QString, status);
+    main().Edit1->setText(author);
+    click(solve().CopyItem);
+    click(solve().SolveButton);
+    // The output comes into the pane without a press of "View solution".
+    QTRY_VERIFY_WITH_TIMEOUT(pane().contains("solution finished."), 10000);
+    QVERIFY2(pane().startsWith("Popeye Linux-stand-in"), qPrintable(pane()));
+    QVERIFY2(solve().Status->text().startsWith(status), qPrintable(solve().Status->text()));
+    QCOMPARE(m_prompts->shown, QStringList());
+}
+
+void TestSolveWindow::stockfishSummaryAboveItsOutput()
+{
+    const QString path = m_dir->filePath("answering-stockfish");
+    writeFile(path, "#!/bin/sh\necho 'info depth 3 score cp 25 pv e1f1'\n"
+                    "echo 'info depth 9 score mate 1 pv h1h8'\necho 'bestmove h1h8'\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    Settings settings;
+    settings.PopeyeExe = kFakePopeye;
+    settings.SfExe = path;
+    start(settings);
+    useTab(false);
+    solve().Memo1->setPlainText("4k3/8/8/8/8/8/8/4K2R w K -");
+    click(solve().SolveButton);
+    QTRY_VERIFY_WITH_TIMEOUT(pane().startsWith("Mate in 1: 1.Rh8\ninfo depth 3"), 10000);
+    QVERIFY(pane().endsWith("bestmove h1h8"));
+    // "View solution" shows the file as the engine wrote it.
+    click(solve().ViewSolution);
+    QVERIFY(pane().startsWith("info depth 3"));
+}
+
+void TestSolveWindow::printedTwinsAreSaidToBeRewritten()
+{
+    main().Memo2->setPlainText("b) wRg6-->g7\nTwin Rotate 90");
+    click(solve().CopyItem);
+    QVERIFY2(pane().contains("\nTwin Move g6 g7\nTwin Rotate 90\nEndProblem"), qPrintable(pane()));
+    QVERIFY2(solve().Status->text().endsWith(": 1"), qPrintable(solve().Status->text()));
+    QCOMPARE(solve().Status->toolTip(), QStringLiteral("b) wRg6-->g7"));
 }
 
 void TestSolveWindow::stockfishSolve()

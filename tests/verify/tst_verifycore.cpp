@@ -1,5 +1,6 @@
 // The pieces of a verification that need no process: reading Popeye's output, judging it,
 // comparing moves, the results file, the input text and the progress figures.
+#include "interchange/position.h"
 #include "model/failure.h"
 #include "verify/movecompare.h"
 #include "verify/popeyeoutput.h"
@@ -55,6 +56,8 @@ private slots:
     void compareMoves();
     void compareFirstMove_data();
     void compareFirstMove();
+    void readByTheItem_data();
+    void readByTheItem();
     void resultsFileRoundTrip();
     void staleItems();
     void damagedResultsFile();
@@ -63,6 +66,8 @@ private slots:
     void prepareInput();
     void progress_data();
     void progress();
+    void interruptedOutcomes_data();
+    void interruptedOutcomes();
 };
 
 void TestVerifyCore::recordedRuns_data()
@@ -101,6 +106,10 @@ void TestVerifyCore::recordedRuns_data()
         << 2 << "Rf5-f2, Rf5-b5" << Outcome::NoSolution << "fewer solutions than stored";
     QTest::newRow("Circe rebirth") << "05-fairy-grasshopper-circe" << out << err << none << false
                                    << 1 << 1 << "Kd6-e5" << Outcome::Sound << "";
+    const QStringList twinsAsPrinted = recorded("06-twins", "stdout.txt").split(u'\n');
+    QTest::newRow("twins, Popeye's own output stored")
+        << "06-twins" << out << err << twinsAsPrinted << false << 7 << 14
+        << "Rf5-f2, Rf5-b5, Rf5-d5, Rd6-d2, Rd6-g6, Rc5-c2, Rc5-g5" << Outcome::Sound << "";
     QTest::newRow("twins, one without solution")
         << "06-twins" << out << err << twoLines << false << 7 << 14
         << "Rf5-f2, Rf5-b5, Rf5-d5, Rd6-d2, Rd6-g6, Rc5-c2, Rc5-g5" << Outcome::Cooked << "";
@@ -208,6 +217,12 @@ void TestVerifyCore::expectedSolutions_data()
         << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5"} << "c" << 1;
     QTest::newRow("Popeye's twins, stored without labels")
         << QStringList{"1.Kd6-e5", "1.Kd6-d5"} << "b" << 2;
+    QTest::newRow("continued twin heading")
+        << QStringList{"a) 1.Kd6-e5", "+b) -bPc4", "1.Kd6-d5", "1.Kd6-c5"} << "b" << 2;
+    QTest::newRow("lines behind a continued heading are not the twin before")
+        << QStringList{"a) 1.Kd6-e5", "+b) -bPc4", "1.Kd6-d5", "1.Kd6-c5"} << "a" << 1;
+    QTest::newRow("named without a line tells nothing")
+        << QStringList{"a) 1.Kd6-e5", "b) ..."} << "b" << -1;
 }
 
 void TestVerifyCore::expectedSolutions()
@@ -272,6 +287,25 @@ void TestVerifyCore::compareFirstMove_data()
     QTest::newRow("Popeye found nothing") << QStringList{"1.Kf7"} << QStringList() << "?";
     QTest::newRow("unreadable stored move") << QStringList{"1.? Rf1#"} << QStringList{"Kf6-f7"}
                                             << "?";
+    QTest::newRow("set play before the key")
+        << QStringList{"1...Ka5 2.Qd8#", "1...Kc5 2.Qd4#", "1.Qe7! zz"} << QStringList{"Qh4-e7"}
+        << "yes";
+    QTest::newRow("a try before the key")
+        << QStringList{"1.Qh7? zz 1...Ka5 2.Qa7#", "but 1...Kc5!", "1.Qe7! zz"}
+        << QStringList{"Qh4-e7"} << "yes";
+    QTest::newRow("the key marked apart, after an unmarked line")
+        << QStringList{"1.Rb7 zz", "1.Rg3 ! threat: 2.Rg8#"} << QStringList{"Rb3-g3"} << "yes";
+    QTest::newRow("Popeye's own output stored")
+        << recorded("07-setplay-try", "stdout.txt").split(u'\n') << QStringList{"Qh4-e7"}
+        << "yes";
+    QTest::newRow("English knight, capturing") << QStringList{"1.Nxd5! Kc6"}
+                                               << QStringList{"Sf4*d5"} << "yes";
+    QTest::newRow("every twin's key found")
+        << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"}
+        << QStringList{"Kd6-e5", "Kd6-c5"} << "yes";
+    QTest::newRow("one twin's key missing")
+        << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"} << QStringList{"Kd6-e5"}
+        << "no";
 }
 
 void TestVerifyCore::compareFirstMove()
@@ -280,6 +314,52 @@ void TestVerifyCore::compareFirstMove()
     QFETCH(QStringList, popeye);
     QFETCH(QString, expected);
     QCOMPARE(MoveMatchText(CompareFirstMove(stored, popeye)), expected);
+}
+
+// The stored solution read by the item's own twins: its stipulation and its boards.
+void TestVerifyCore::readByTheItem_data()
+{
+    QTest::addColumn<QString>("position");
+    QTest::addColumn<QString>("stipulation");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QStringList>("twins");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("help play, White to play")
+        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR" << "h#3" << "WhiteToPlay"
+        << QStringList() << QStringList{"1...Sc3 2.f5 e4 3.g5 Qh5#", "1...e4 2.f5 Sc3 3.g5 Qh5#"}
+        << "" << 2 << QStringList{"Sc3"};
+    QTest::newRow("set play, a try and the key marked apart")
+        << "8/8/1k6/1B6/7Q/2KB4/8/8" << "#2" << "" << QStringList()
+        << QStringList{"1...Ka5 2.Qd8#", "1.Qh7 ? zz", "but 1...Kc5 !", "1.Qe7 ! zz"} << "" << 1
+        << QStringList{"Qe7"};
+    QTest::newRow("twins by their headings")
+        << "8/8/8/8/2p2r2/7p/8/2k4K" << "h#2" << "" << QStringList{"Twin Remove c4"}
+        << QStringList{"a) 1.Rf2 Kg3 2.Rb2 Kh2 ...", "1.Rb5 Kg4 ...", "+b) -bPc4", "1.Rd5 Kg3 ..."}
+        << "b" << 1 << QStringList{"Rf2", "Rd5"};
+}
+
+void TestVerifyCore::readByTheItem()
+{
+    QFETCH(QString, position);
+    QFETCH(QString, stipulation);
+    QFETCH(QString, condition);
+    QFETCH(QStringList, twins);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, label);
+    QFETCH(int, expected);
+    QFETCH(QStringList, keys);
+    Item item;
+    item.board = ParsePosition(position, PositionNotation::Fen).board;
+    item.stipulation = stipulation;
+    item.condition = condition;
+    item.twins = twins;
+    item.solution = stored;
+    const QList<Twin> positions = BuildTwins(item);
+    QCOMPARE(ExpectedSolutions(stored, label, positions), expected);
+    QCOMPARE(StoredKeys(stored, positions), keys);
 }
 
 void TestVerifyCore::resultsFileRoundTrip()
@@ -398,13 +478,28 @@ void TestVerifyCore::progress_data()
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("total");
     QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<QList<double>>("running");
+    QTest::addColumn<double>("average");
+    QTest::addColumn<int>("parallel");
     QTest::addColumn<QString>("text");
-    QTest::newRow("nothing done") << 0 << 10 << qint64(1000) << "0 / 10 done";
-    QTest::newRow("half") << 5 << 10 << qint64(30000)
+    const QList<double> none;
+    QTest::newRow("nothing done") << 0 << 10 << qint64(1000) << none << 0.0 << 1 << "0 / 10 done";
+    QTest::newRow("half") << 5 << 10 << qint64(30000) << none << 0.0 << 1
                           << "5 / 10 done, 10 items per minute, 0:30 left";
-    QTest::newRow("hours left") << 1 << 1000 << qint64(10000)
+    QTest::newRow("hours left") << 1 << 1000 << qint64(10000) << none << 0.0 << 1
                                 << "1 / 1000 done, 6 items per minute, 2:46:30 left";
-    QTest::newRow("all done") << 10 << 10 << qint64(60000) << "10 / 10 done, 10 items per minute";
+    QTest::newRow("all done") << 10 << 10 << qint64(60000) << none << 0.0 << 1
+                              << "10 / 10 done, 10 items per minute";
+    // 100 quick items done, the last one searching for 30 s of its 60 s: not a second left.
+    QTest::newRow("a long item still running")
+        << 100 << 101 << qint64(40000) << QList<double>{30.0} << 0.1 << 2
+        << "100 / 101 done, 150 items per minute, 0:30 left";
+    QTest::newRow("never past the deadline")
+        << 100 << 101 << qint64(70000) << QList<double>{60.0} << 0.1 << 2
+        << "100 / 101 done, 86 items per minute, 0:05 left";
+    QTest::newRow("running items finish at their average")
+        << 2 << 6 << qint64(20000) << QList<double>{2.0, 4.0} << 10.0 << 2
+        << "2 / 6 done, 6 items per minute, 0:17 left";
 }
 
 void TestVerifyCore::progress()
@@ -412,8 +507,46 @@ void TestVerifyCore::progress()
     QFETCH(int, done);
     QFETCH(int, total);
     QFETCH(qint64, elapsed);
+    QFETCH(QList<double>, running);
+    QFETCH(double, average);
+    QFETCH(int, parallel);
     QFETCH(QString, text);
-    QCOMPARE(ProgressText(MeasureProgress(done, total, elapsed)), text);
+    const RunningItems items{running, average, parallel, 65.0};
+    QCOMPARE(ProgressText(MeasureProgress(done, total, elapsed, items)), text);
+}
+
+void TestVerifyCore::interruptedOutcomes_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("many solutions before the time limit")
+        << "08c-timeout-helpmate-partial" << false << "cooked (interrupted)";
+    QTest::newRow("cooked before the deadline kill") << "04-helpmate-2sol" << true
+                                                      << "cooked (interrupted)";
+    QTest::newRow("cooked, search finished") << "04-helpmate-2sol" << false << "cooked";
+    QTest::newRow("nothing found before the limit") << "08a-timeout-option-maxtime" << false
+                                                     << "time limit";
+}
+
+void TestVerifyCore::interruptedOutcomes()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, killed);
+    QFETCH(QString, shown);
+    const PopeyeReport report = ParsePopeyeOutput(recorded(folder, "stdout.txt"), {});
+    const Verdict verdict = JudgeReport(report, {}, killed, false);
+    VerifyRecord record;
+    record.outcome = verdict.outcome;
+    record.interrupted = verdict.interrupted;
+    QCOMPARE(RecordOutcomeText(record), shown);
+    // The mark is kept with the result.
+    record.key = "k";
+    VerifyResults results;
+    results.put(record);
+    QTemporaryDir dir;
+    results.write(dir.filePath("r.verify"));
+    QCOMPARE(RecordOutcomeText(*VerifyResults::read(dir.filePath("r.verify")).find("k")), shown);
 }
 
 QTEST_GUILESS_MAIN(TestVerifyCore)

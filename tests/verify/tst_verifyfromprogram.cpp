@@ -5,6 +5,7 @@
 #include "model/collection.h"
 #include "model/sampleitems.h"
 #include "app/scriptedprompts.h"
+#include "settings/option.h"
 #include "solve/popeye.h"
 #include "verify/verifywindow.h"
 #include "views/list.h"
@@ -13,8 +14,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
@@ -24,6 +27,8 @@
 using namespace vexil;
 
 namespace {
+
+const QString kFakePopeye = QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye");
 
 QString cell(const VerifyWindow& window, int row, int column)
 {
@@ -40,7 +45,8 @@ class TestVerifyFromProgram : public QObject {
     QString m_file;
 
     // Items whose authors tell the stand-in what to answer.
-    void openItems(const QStringList& authors)
+    void openItems(const QStringList& authors) { openItems(m_file, authors); }
+    void openItems(const QString& file, const QStringList& authors)
     {
         QList<Item> items;
         for (const QString& author : authors) {
@@ -51,16 +57,14 @@ class TestVerifyFromProgram : public QObject {
             item.board.at(0, 4) = 12;
             items << item;
         }
-        Collection::fromLines(test::collectionOf(items)).write(m_file);
-        m_program->main().openNamedCollection(m_file);
+        Collection::fromLines(test::collectionOf(items)).write(file);
+        m_program->main().openNamedCollection(file);
         QCOMPARE(m_program->main().itemCount(), authors.size());
     }
     VerifyWindow& startFromSolveWindow()
     {
         m_program->solve().VerifyCollection->click();
         VerifyWindow& window = m_program->verify();
-        window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
-                         QStringLiteral("4M"));
         window.setDeadlineGrace(2000);
         window.MaxTime->setValue(10);
         return window;
@@ -73,11 +77,13 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_file = m_dir->filePath(QStringLiteral("c.dgr"));
         m_program = test::startProgram(m_dir->path(), m_prompts);
+        m_program->options().settings().PopeyeExe = kFakePopeye;
     }
     void cleanup() { m_program.reset(); }
 
     void theSolveWindowVerifiesTheStoredItems();
     void theListVerifiesItsSelection();
+    void settingsAndCollectionChangesAreSeen();
 };
 
 void TestVerifyFromProgram::theSolveWindowVerifiesTheStoredItems()
@@ -120,8 +126,6 @@ void TestVerifyFromProgram::theListVerifiesItsSelection()
     action->trigger();
     VerifyWindow& window = m_program->verify();
     QVERIFY(window.isVisible());
-    window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
-                     QStringLiteral("4M"));
     window.setDeadlineGrace(2000);
     QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
     window.VerifyButton->click();
@@ -133,6 +137,45 @@ void TestVerifyFromProgram::theListVerifiesItsSelection()
     QVERIFY2(outcomes.contains(QStringLiteral("2 cooked")), qPrintable(outcomes.join('|')));
     QVERIFY2(outcomes.contains(QStringLiteral("3 sound")), qPrintable(outcomes.join('|')));
     QVERIFY2(!outcomes.contains(QStringLiteral("1 sound")), qPrintable(outcomes.join('|')));
+}
+
+// The window stays open while the options and the collection change under it.
+void TestVerifyFromProgram::settingsAndCollectionChangesAreSeen()
+{
+    openItems({QStringLiteral("unique"), QStringLiteral("cooked"), QStringLiteral("unique")});
+    TForm3& list = m_program->list();
+    QListView* view = list.list();
+    view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    view->findChild<QAction*>(QStringLiteral("VerifySelected"))->trigger();
+    VerifyWindow& window = m_program->verify();
+    window.setDeadlineGrace(2000);
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(window.Table->model()->rowCount(), 1);
+    QCOMPARE(window.Progress->value(), 1);
+
+    // A Popeye path changed in the options is the one the next run takes.
+    m_program->options().settings().PopeyeExe = QStringLiteral("/no/such/popeye");
+    window.RerunButton->click();
+    QVERIFY(!window.isRunning());
+    QCOMPARE(m_prompts->shown.size(), 1);
+    QVERIFY(m_prompts->shown.first().contains(kSolverNotFound));
+    m_program->options().settings().PopeyeExe = kFakePopeye;
+
+    // Another collection: nothing of the one before is shown or chosen.
+    openItems(m_dir->filePath(QStringLiteral("other.dgr")),
+              {QStringLiteral("cooked"), QStringLiteral("nosolution")});
+    QCOMPARE(window.Table->model()->rowCount(), 0);
+    QVERIFY(!window.SelectedItems->isChecked());
+    QVERIFY(!window.SelectedItems->isEnabled());
+    QCOMPARE(window.Progress->value(), 0);
+    QCOMPARE(window.ProgressLabel->text(), QString());
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(window.Table->model()->rowCount(), 2);
+    QCOMPARE(cell(window, 0, VerifyTableModel::OutcomeColumn), QStringLiteral("cooked"));
+    QCOMPARE(cell(window, 1, VerifyTableModel::OutcomeColumn), QStringLiteral("no solution"));
 }
 
 QTEST_MAIN(TestVerifyFromProgram)

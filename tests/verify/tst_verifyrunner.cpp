@@ -61,6 +61,7 @@ class TestVerifyRunner : public QObject {
 private slots:
     void initTestCase() { qputenv("VEXIL_FAKE_DELAY", "0.02"); }
     void outcomesOfRealRuns();
+    void storedSolutionsAsWritten();
     void stopKillsEveryRun();
     void outputWithoutEnd();
     void programMissing();
@@ -114,6 +115,49 @@ void TestVerifyRunner::outcomesOfRealRuns()
             QCOMPARE(record.detail, QStringLiteral("Xq4"));
     }
     QCOMPARE(liveChildren(), 0);
+}
+
+// Stored solutions as problemists and Popeye write them, against Popeye's answers.
+void TestVerifyRunner::storedSolutionsAsWritten()
+{
+    QFile twins(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data/06-twins/stdout.txt"));
+    QVERIFY(twins.open(QIODevice::ReadOnly));
+    struct Case {
+        QString marker;
+        QStringList stored;
+        QString outcome;
+        QString storedMove;
+    };
+    const QList<Case> cases{
+        {"twins", QString::fromLatin1(twins.readAll()).split(u'\n'), "sound", "yes"},
+        {"setplay", {"1...Ka5 2.Qd8#", "1.Qh7? zz", "but 1...Kc5!", "1.Qe7! zz 1...Ka5 2.Qa7#"},
+         "sound", "yes"},
+        {"setplay", {"1...Ka5 2.Qd8#", "1.Qh7! zz"}, "sound", "no"},
+        // Popeye solves the last three twins and calls the others illegal.
+        {"twinsmore", {"1.Nd3?", "1.Nc4!"}, "input error", "yes"},
+        {"helpmany", {"1...Sc3 2.f5 e4 3.g5 Qh5#"}, "cooked (interrupted)", "yes"},
+    };
+    VerifyRunner runner(
+        kFake, QStringLiteral("4M"), [&](int n) { return textFor(cases[n - 1].marker); },
+        [](int n) { return QByteArray::number(n); },
+        [&](int n) { return cases[n - 1].stored; });
+    runner.setParallel(3);
+    runner.setMaxTime(10);
+    runner.setGrace(2000);
+    QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
+    QSignalSpy finished(&runner, &VerifyRunner::finished);
+    QList<int> numbers;
+    for (int n = 1; n <= cases.size(); ++n)
+        numbers.append(n);
+    QVERIFY(runner.start(numbers));
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(verified.size(), cases.size());
+    for (const QList<QVariant>& signal : std::as_const(verified)) {
+        const auto record = signal.first().value<VerifyRecord>();
+        const Case& expected = cases[record.number - 1];
+        QCOMPARE(RecordOutcomeText(record), expected.outcome);
+        QCOMPARE(MoveMatchText(record.storedMove), expected.storedMove);
+    }
 }
 
 void TestVerifyRunner::stopKillsEveryRun()
@@ -174,15 +218,19 @@ void TestVerifyRunner::outputWithoutEnd()
 
 void TestVerifyRunner::programMissing()
 {
-    for (const QString& path : {QString(), QStringLiteral("/no/such/popeye"),
-                                QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data")}) {
+    const QString data = QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data");
+    const QList<std::pair<QString, QString>> paths{
+        {QString(), "\"\": no program is set"},
+        {"/no/such/popeye", "/no/such/popeye: not found"},
+        {data, data + ": not a program"}};
+    for (const auto& [path, named] : paths) {
         VerifyRunner runner(path, QStringLiteral("4M"), [](int) { return QByteArray(); },
                             [](int) { return QByteArray("k"); });
         QSignalSpy refused(&runner, &VerifyRunner::failedToStart);
         QVERIFY(!runner.start({1}));
         QCOMPARE(refused.size(), 1);
         QCOMPARE(refused.first().first().toString(),
-                 QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !"));
+                 QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !\n") + named);
         QVERIFY(!runner.isRunning());
     }
 }

@@ -264,7 +264,8 @@ void TestVerifyWindow::missingPopeyeIsReported()
     window.setPopeye(QStringLiteral("/no/such/popeye"), QStringLiteral("4M"));
     window.VerifyButton->click();
     QCOMPARE(prompts.shown,
-             QStringList{QStringLiteral("message: Set path to SOLVE-EXE file in \"Options\" window !")});
+             QStringList{QStringLiteral("message: Set path to SOLVE-EXE file in \"Options\" window "
+                                        "!\n/no/such/popeye: not found")});
     QVERIFY(!window.isRunning());
     QVERIFY(window.VerifyButton->isEnabled());
 }

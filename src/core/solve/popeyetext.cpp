@@ -2,6 +2,7 @@
 
 #include "model/fairytext.h"
 #include "model/piecename.h"
+#include "model/vocabulary.h"
 
 #include <QRegularExpression>
 
@@ -36,7 +37,99 @@ QString takeWord(QString& condition, QLatin1String word)
     return QStringLiteral(" ") + word;
 }
 
+// Popeye's printed twins, one change after another: "wRg6-->g7", "-bPc4", "+wBc1",
+// "wQh1<-->wSe5", "Q ==> R", "rotate 90", "mirror a1<-->h1", "PolishType", "h#1", "Circe".
+// Each change is read into the words of its twin command; false when a word is none of them.
+bool readPrintedChanges(const QStringList& words, QStringList& command)
+{
+    static const QString piece = QStringLiteral("(?:[wbn]?[A-Z][A-Z0-9]?)");
+    static const QString square = QStringLiteral("([a-h][1-8])");
+    static const QRegularExpression move(QStringLiteral("^%1?%2(?:-->|->|-)%2$").arg(piece, square));
+    static const QRegularExpression exchange(
+        QStringLiteral("^%1?%2<-->%1?%2$").arg(piece, square));
+    static const QRegularExpression remove(QStringLiteral("^-%1?%2$").arg(piece, square));
+    static const QRegularExpression add(
+        QStringLiteral("^\\+([wbn])([A-Z][A-Z0-9]?)([a-h][1-8])$"));
+    static const QRegularExpression kind(QStringLiteral("^[wbn]?([A-Z][A-Z0-9]?)$"));
+    static const QRegularExpression squarePair(
+        QStringLiteral("^[a-h][1-8]<-->[a-h][1-8]$"));
+    static const QRegularExpression number(QStringLiteral("^\\d+$"));
+    static const QRegularExpression stipulation(
+        QStringLiteral("^[a-z-]*(?:#|=|##|==|00|~|x|ct|%)\\d+(?:[.,]5)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+
+    // A twin of a stipulation or a condition is printed as the new text alone.
+    const QString whole = words.join(QLatin1Char(' '));
+    if (stipulation.match(whole).hasMatch()) {
+        command << QStringLiteral("Stipulation") << whole;
+        return true;
+    }
+    if (ConditionVocabulary().contains(words.first(), Qt::CaseInsensitive)) {
+        command << QStringLiteral("Condition") << whole;
+        return true;
+    }
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        const QString next = words.value(i + 1);
+        const QString after = words.value(i + 2);
+        QRegularExpressionMatch match;
+        if ((match = move.match(word)).hasMatch()) {
+            command << QStringLiteral("Move") << match.captured(1) << match.captured(2);
+        } else if ((match = exchange.match(word)).hasMatch()) {
+            command << QStringLiteral("Exchange") << match.captured(1) << match.captured(2);
+        } else if ((match = remove.match(word)).hasMatch()) {
+            command << QStringLiteral("Remove") << match.captured(1);
+        } else if ((match = add.match(word)).hasMatch()) {
+            const QChar side = match.captured(1).at(0);
+            command << QStringLiteral("Add")
+                    << (side == u'w'   ? QStringLiteral("White")
+                        : side == u'b' ? QStringLiteral("Black")
+                                       : QStringLiteral("Neutral"))
+                    << match.captured(2) + match.captured(3);
+        } else if (next == u"==>" && kind.match(word).hasMatch() &&
+                   kind.match(after).hasMatch()) {
+            command << QStringLiteral("Substitute") << kind.match(word).captured(1)
+                    << kind.match(after).captured(1);
+            i += 2;
+        } else if (word.compare(u"rotate", Qt::CaseInsensitive) == 0 &&
+                   number.match(next).hasMatch()) {
+            command << QStringLiteral("Rotate") << next;
+            ++i;
+        } else if (word.compare(u"mirror", Qt::CaseInsensitive) == 0 &&
+                   squarePair.match(next).hasMatch()) {
+            command << QStringLiteral("Mirror") << next;
+            ++i;
+        } else if (word.compare(u"PolishType", Qt::CaseInsensitive) == 0) {
+            command << QStringLiteral("PolishType");
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+std::optional<QString> TwinCommandOf(const QString& line)
+{
+    static const QRegularExpression heading(QStringLiteral("^(\\+?)([a-z]{1,2})\\)(?:\\s+|$)"));
+    QString rest = line.trimmed();
+    bool cont = false;
+    bool labelled = false;
+    if (const QRegularExpressionMatch match = heading.match(rest); match.hasMatch()) {
+        cont = !match.captured(1).isEmpty();
+        labelled = true;
+        rest = rest.mid(match.capturedLength()).trimmed();
+    }
+    if (rest.isEmpty())
+        return labelled && !cont ? std::optional<QString>(QString()) : std::nullopt;
+    QStringList command{QStringLiteral("Twin")};
+    if (cont)
+        command << QStringLiteral("Cont");
+    if (!readPrintedChanges(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts), command))
+        return std::nullopt;
+    return command.join(QLatin1Char(' '));
+}
 
 QString PopeyeSpecificationWord(int specification)
 {
@@ -131,6 +224,12 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
     for (const QString& twin : item.twins) {
         if (twin.contains(QLatin1String("AfterKey"))) {
             input.refusedTwins << twin;
+            continue;
+        }
+        if (const std::optional<QString> command = TwinCommandOf(twin)) {
+            input.rewrittenTwins << twin;
+            if (!command->isEmpty())
+                lines << *command;
             continue;
         }
         lines << twin;

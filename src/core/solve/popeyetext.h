@@ -25,6 +25,9 @@ struct PopeyeOptions {
 struct PopeyeInput {
     QStringList lines;        // the text, one entry per line, without line ends
     QStringList refusedTwins; // the twin lines left out because Popeye cannot read them
+    // The twin lines written as Popeye prints its twins ("b) wRg6-->g7"), which went into
+    // the text as the twin commands they stand for.
+    QStringList rewrittenTwins;
 };
 
 inline const QString kAfterKeyRefused = QStringLiteral("POPEYE does not support \"AfterKey\" twin!");
@@ -34,6 +37,12 @@ inline const QString kAfterKeyRefused = QStringLiteral("POPEYE does not support 
 // out and listed in `refusedTwins`, for one message each.
 PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
                              const QString& programFolder);
+
+// The twin command for a twin line written as Popeye prints it in its solutions:
+// "b) wRg6-->g7" is "Twin Move g6 g7", "+c) -bPc4" "Twin Cont Remove c4", "e) Q ==> R"
+// "Twin Substitute Q R". A bare first-twin heading ("a)") stands for no command at all and
+// gives an empty text. None for a line that is not written so (a twin command, free text).
+std::optional<QString> TwinCommandOf(const QString& line);
 
 // The word Popeye reads for a piece specification (row 1 to 13): the row's own name, except
 // where Popeye knows the specification by another name. Empty outside the rows.

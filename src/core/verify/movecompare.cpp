@@ -1,6 +1,10 @@
 #include "verify/movecompare.h"
 
+#include "solution/solution.h"
+
 #include <QRegularExpression>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -63,11 +67,43 @@ std::optional<MoveKey> readMove(QStringView text)
     return key;
 }
 
-// "N" is the knight in English; Popeye writes "S" for the knight and "N" for the nightrider.
+// "N" is the knight in English; Popeye writes "S" for the knight and "N" for the nightrider,
+// and a stored "N" may be either.
 bool samePiece(const QString& stored, const QString& popeye)
 {
     return stored == popeye || (stored == u"N" && popeye == u"S");
 }
+
+bool onlyMarks(QStringView token)
+{
+    for (QChar c : token)
+        if (!QStringView(u"!?#+=").contains(c))
+            return false;
+    return !token.isEmpty();
+}
+
+// A move as written, without its number: "1...Kh8-g8" is "Kh8-g8".
+QString withoutNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\d+\\.+\\s*"));
+    QString move = text;
+    move.remove(number);
+    return move;
+}
+
+} // namespace
+
+QString StoredTwinLabel(const QString& line, QString* rest)
+{
+    static const QRegularExpression heading(QStringLiteral("^\\+?([a-z]{1,2})\\)(?:\\s+|$)"));
+    const QString trimmed = line.trimmed();
+    const QRegularExpressionMatch match = heading.match(trimmed);
+    if (rest)
+        *rest = match.hasMatch() ? trimmed.mid(match.capturedLength()) : trimmed;
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+namespace {
 
 } // namespace
 
@@ -84,22 +120,57 @@ QString MoveMatchText(MoveMatch match)
     return QStringLiteral("?");
 }
 
+QStringList StoredKeys(const QStringList& storedSolution, const QList<Twin>& positions)
+{
+    const Solution solution = ReadSolution(storedSolution, positions);
+    QStringList keys;
+    for (int twin = 0; twin < solution.twins.size(); ++twin) {
+        QString marked, first, black;
+        bool tried = false;
+        for (const SolutionLine& line : solution.lines) {
+            if (line.twin != twin || line.moves.isEmpty())
+                continue;
+            const SolutionMove& move = line.moves.first();
+            if (line.role == LineRole::SetPlay) {
+                if (black.isEmpty())
+                    black = move.text;
+                continue;
+            }
+            if (line.role != LineRole::Key && line.role != LineRole::Try &&
+                line.role != LineRole::Solution)
+                continue;
+            // A move that could not be played keeps the marks standing apart behind it
+            // ("1.Rb3-g3 ! threat:") unread.
+            QString marks = move.notation.marks;
+            for (const QString& token :
+                 line.text.mid(move.start + move.text.size()).split(u' ', Qt::SkipEmptyParts)) {
+                if (!onlyMarks(token))
+                    break;
+                marks += token;
+            }
+            if (marks.contains(u'?')) {
+                tried = true;
+                continue;
+            }
+            if (marks.contains(u'!') && marked.isEmpty())
+                marked = move.text;
+            if (first.isEmpty())
+                first = move.text;
+        }
+        // Help play read without its stipulation starts with Black, as set play does.
+        const QString key = !marked.isEmpty() ? marked
+                            : !first.isEmpty() ? first
+                            : tried            ? QString()
+                                               : black;
+        if (!key.isEmpty())
+            keys.append(withoutNumber(key));
+    }
+    return keys;
+}
+
 QString StoredFirstMove(const QStringList& storedSolution)
 {
-    static const QRegularExpression labelled(QStringLiteral("^[a-z]{1,2}\\)\\s*"));
-    for (const QString& stored : storedSolution) {
-        QString line = stored.trimmed();
-        line.remove(labelled);
-        if (!line.startsWith(u"1."))
-            continue;
-        line.remove(0, 2);
-        while (line.startsWith(u'.'))
-            line.remove(0, 1);
-        line = line.trimmed();
-        const QString move = line.section(u' ', 0, 0);
-        return move.startsWith(u'.') ? QString() : move;
-    }
-    return QString();
+    return StoredKeys(storedSolution).value(0);
 }
 
 MoveMatch CompareMoves(QStringView stored, QStringView popeye)
@@ -113,15 +184,23 @@ MoveMatch CompareMoves(QStringView stored, QStringView popeye)
     return same ? MoveMatch::Yes : MoveMatch::No;
 }
 
-MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves)
+MoveMatch CompareFirstMove(const QStringList& storedSolution, const QStringList& popeyeMoves,
+                           const QList<Twin>& positions)
 {
-    const QString stored = StoredFirstMove(storedSolution);
-    if (stored.isEmpty() || popeyeMoves.isEmpty() || !readMove(stored))
+    if (popeyeMoves.isEmpty())
         return MoveMatch::Unknown;
-    for (const QString& move : popeyeMoves)
-        if (CompareMoves(stored, move) == MoveMatch::Yes)
-            return MoveMatch::Yes;
-    return MoveMatch::No;
+    bool read = false;
+    for (const QString& stored : StoredKeys(storedSolution, positions)) {
+        if (!readMove(stored))
+            continue;
+        read = true;
+        bool found = false;
+        for (const QString& move : popeyeMoves)
+            found = found || CompareMoves(stored, move) == MoveMatch::Yes;
+        if (!found)
+            return MoveMatch::No;
+    }
+    return read ? MoveMatch::Yes : MoveMatch::Unknown;
 }
 
 } // namespace vexil

@@ -1,5 +1,8 @@
 #include "verify/popeyeoutput.h"
 
+#include "solution/solution.h"
+#include "verify/movecompare.h"
+
 #include <QHash>
 #include <QRegularExpression>
 
@@ -215,50 +218,69 @@ PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err)
     return report;
 }
 
-int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel)
+int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel,
+                      const QList<Twin>& positions)
 {
-    static const QRegularExpression labelled(QStringLiteral("^([a-z]{1,2})\\)\\s*(.*)$"));
-    QHash<QString, int> perTwin;
-    int total = 0;
+    const Solution solution = ReadSolution(storedSolution, positions);
+    // Help play read without its stipulation takes its lines for keys, or for set play when
+    // White moves first.
+    auto counted = [&](int twin) {
+        int count = 0, black = 0;
+        bool tried = false;
+        for (const SolutionLine& line : solution.lines) {
+            if (line.twin != twin)
+                continue;
+            count += line.role == LineRole::Key || line.role == LineRole::Solution;
+            black += line.role == LineRole::SetPlay;
+            tried = tried || line.role == LineRole::Try;
+        }
+        return count > 0 || tried ? count : black;
+    };
     bool labels = false;
-    QString current;
-    for (const QString& stored : storedSolution) {
-        QString line = stored.trimmed();
-        const QRegularExpressionMatch match = labelled.match(line);
-        if (match.hasMatch()) {
-            labels = true;
-            current = match.captured(1);
-            line = match.captured(2);
-        }
-        if (line.startsWith(u"1.")) {
-            ++perTwin[current];
-            ++total;
-        }
+    for (const QString& line : storedSolution)
+        labels = labels || !StoredTwinLabel(line).isEmpty();
+    if (!labels || twinLabel.isEmpty()) {
+        int total = 0;
+        for (int twin = 0; twin < solution.twins.size(); ++twin)
+            total += counted(twin);
+        return qMax(total, 1);
     }
-    const int count = labels && !twinLabel.isEmpty() ? perTwin.value(twinLabel) : total;
-    return qMax(count, 1);
+    const int twin = solution.twinOf(twinLabel);
+    bool named = false;
+    for (const QString& line : storedSolution)
+        named = named || StoredTwinLabel(line) == twinLabel;
+    if (twin < 0 || !named)
+        return 1;
+    // A twin the stored solution names without a solution line ("b) ...", or a twin Popeye
+    // found nothing for, copied from its output) tells nothing of its count.
+    const int count = counted(twin);
+    return count == 0 ? -1 : count;
 }
 
 Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolution, bool killed,
-                    bool crashed)
+                    bool crashed, const QList<Twin>& positions)
 {
     if (!report.inputError.isEmpty())
         return {Outcome::InputError, report.inputError};
+    const bool interrupted = killed || report.end == PopeyeReport::End::Interrupted;
 
     const bool direct = report.directPlay();
     bool cooked = false;
     bool missing = false;
     for (const PopeyeTwin& twin : report.twins) {
         const int found = int(direct ? twin.keys.size() : twin.solutions.size());
-        const int expected = direct ? 1 : ExpectedSolutions(storedSolution, twin.label);
+        const int expected = direct ? 1 : ExpectedSolutions(storedSolution, twin.label, positions);
+        if (expected < 0)
+            continue;
         cooked = cooked || found > expected;
         missing = missing || found < expected;
     }
     // More solutions than intended is a finding even when the search did not finish.
     if (cooked)
-        return {Outcome::Cooked, QString()};
-    if (killed || report.end == PopeyeReport::End::Interrupted)
-        return {Outcome::TimeLimit, killed ? QStringLiteral("ended at the deadline") : QString()};
+        return {Outcome::Cooked, QString(), interrupted};
+    if (interrupted)
+        return {Outcome::TimeLimit, killed ? QStringLiteral("ended at the deadline") : QString(),
+                true};
     if (report.end == PopeyeReport::End::None)
         return {Outcome::Failed, crashed ? QStringLiteral("Popeye crashed")
                                          : QStringLiteral("no end line")};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "solution/twins.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,18 +47,24 @@ struct PopeyeReport {
 // the same lines met in the output (a run with both streams merged) count as well.
 PopeyeReport ParsePopeyeOutput(QStringView out, QStringView err);
 
-// How many solutions each twin should have by the stored solution: its lines that begin with
-// "1." (behind an optional twin label "a) "), counted per twin when the stored solution names
-// twins; one when there are none.
-int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel);
+// How many solutions each twin should have by the stored solution as the solution model
+// reads it: its keys and solution lines, counted per twin when the stored solution names
+// twins ("a)", "+c)"); one when there are none; -1 when the stored solution names the twin
+// but gives it no line, which says nothing of its count.
+// `positions` are the item's twins (BuildTwins), for the stipulation the lines are read by.
+int ExpectedSolutions(const QStringList& storedSolution, const QString& twinLabel,
+                      const QList<Twin>& positions = {});
 
 // The outcome of a finished run. `killed` is true when the run was ended from outside at its
 // deadline; `crashed` when the process ended abnormally.
 struct Verdict {
     Outcome outcome = Outcome::Failed;
     QString detail;
+    // The search ended at a time limit before it was through: what it found holds, what it
+    // did not find may still be there.
+    bool interrupted = false;
 };
 Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolution, bool killed,
-                    bool crashed);
+                    bool crashed, const QList<Twin>& positions = {});
 
 } // namespace vexil

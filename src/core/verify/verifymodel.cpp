@@ -81,7 +81,7 @@ QVariant VerifyTableModel::data(const QModelIndex& index, int role) const
     const VerifyRecord& record = *row.record;
     switch (column) {
     case OutcomeColumn:
-        return OutcomeText(record.outcome);
+        return RecordOutcomeText(record);
     case Solutions:
         return sorting ? QVariant(record.solutions) : QVariant(QString::number(record.solutions));
     case FirstMoves:

@@ -39,6 +39,7 @@ QJsonObject toJson(const VerifyRecord& record)
         {QStringLiteral("moves"), QJsonArray::fromStringList(record.firstMoves)},
         {QStringLiteral("stored"), MoveMatchText(record.storedMove)},
         {QStringLiteral("seconds"), record.seconds},
+        {QStringLiteral("interrupted"), record.interrupted},
         {QStringLiteral("output"), record.output},
     };
 }
@@ -60,11 +61,21 @@ std::optional<VerifyRecord> fromJson(const QJsonObject& object)
     for (const QJsonValue& move : object.value(QStringLiteral("moves")).toArray())
         record.firstMoves.append(move.toString());
     record.seconds = object.value(QStringLiteral("seconds")).toDouble();
+    record.interrupted = object.value(QStringLiteral("interrupted")).toBool();
     record.output = object.value(QStringLiteral("output")).toString();
     return record;
 }
 
 } // namespace
+
+QString RecordOutcomeText(const VerifyRecord& record)
+{
+    const QString text = OutcomeText(record.outcome);
+    // A time limit says so by itself.
+    return record.interrupted && record.outcome != Outcome::TimeLimit
+               ? text + QStringLiteral(" (interrupted)")
+               : text;
+}
 
 QString VerifyResultsPath(const QString& collectionPath)
 {

@@ -28,9 +28,14 @@ struct VerifyRecord {
     QStringList firstMoves;
     MoveMatch storedMove = MoveMatch::Unknown;
     double seconds = 0;
+    bool interrupted = false; // the outcome was reached before a time limit ended the search
     QString output; // Popeye's solution text
     bool operator==(const VerifyRecord&) const = default;
 };
+
+// The outcome as the results table shows it: "cooked (interrupted)" when a time limit ended
+// the search after it had found enough to say so.
+QString RecordOutcomeText(const VerifyRecord& record);
 
 // "c.dgr" keeps its results in "c.dgr.verify".
 QString VerifyResultsPath(const QString& collectionPath);

@@ -2,6 +2,7 @@
 
 #include "model/cp1252.h"
 #include "model/failure.h"
+#include "solve/solverreport.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,16 +72,39 @@ QString resolveProgram(const QString& path)
 
 } // namespace
 
-VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds)
+VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds,
+                               const RunningItems& running)
 {
     VerifyProgress progress;
     progress.done = done;
     progress.total = total;
-    if (done > 0 && elapsedMilliseconds > 0) {
-        progress.itemsPerMinute = done * 60000.0 / double(elapsedMilliseconds);
+    if (done <= 0 || elapsedMilliseconds <= 0)
+        return progress;
+    progress.itemsPerMinute = done * 60000.0 / double(elapsedMilliseconds);
+    if (running.seconds.isEmpty() || running.averageSeconds <= 0) {
         const double perItem = double(elapsedMilliseconds) / 1000.0 / done;
         progress.secondsLeft = int(std::ceil(qMax(0, total - done) * perItem));
+        return progress;
     }
+    // A run that has gone on longer than the average is expected to take as long again,
+    // but not past its deadline.
+    const double average = running.averageSeconds;
+    double longest = 0;
+    double work = 0;
+    for (double seconds : running.seconds) {
+        double left = average - seconds;
+        if (left <= 0) {
+            left = seconds;
+            if (running.deadlineSeconds > 0)
+                left = qMin(left, qMax(1.0, running.deadlineSeconds - seconds));
+        }
+        longest = qMax(longest, left);
+        work += left;
+    }
+    const int waiting = qMax(0, total - done - int(running.seconds.size()));
+    work += waiting * average;
+    const double left = qMax(longest, work / qMax(1, running.parallel));
+    progress.secondsLeft = int(std::ceil(left));
     return progress;
 }
 
@@ -169,7 +193,9 @@ bool VerifyRunner::start(const QList<int>& numbers)
         return false;
     const QString program = resolveProgram(m_popeyePath);
     if (program.isEmpty()) {
-        emit failedToStart(QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !"));
+        const QString reason = ProgramProblem(m_popeyePath);
+        emit failedToStart(SolverNotStartedText(
+            m_popeyePath, reason.isEmpty() ? QStringLiteral("not found") : reason));
         return false;
     }
     m_popeyePath = program;
@@ -182,6 +208,8 @@ bool VerifyRunner::start(const QList<int>& numbers)
     m_queue = numbers;
     m_next = 0;
     m_done = 0;
+    m_ran = 0;
+    m_ranSeconds = 0;
     m_running = true;
     m_clock.start();
     m_watch.start();
@@ -201,8 +229,19 @@ void VerifyRunner::stop()
 
 VerifyProgress VerifyRunner::progress() const
 {
-    return MeasureProgress(m_done, int(m_queue.size()),
-                           m_clock.isValid() ? m_clock.elapsed() : 0);
+    RunningItems running;
+    for (const auto& run : m_runs)
+        running.seconds.append(run->clock.elapsed() / 1000.0);
+    running.averageSeconds = m_ran > 0 ? m_ranSeconds / m_ran : 0;
+    running.parallel = m_parallel;
+    running.deadlineSeconds = m_maxTime + m_grace / 1000.0;
+    VerifyProgress progress = MeasureProgress(m_done, int(m_queue.size()),
+                                              m_clock.isValid() ? m_clock.elapsed() : 0,
+                                              running);
+    // A run that ended, stopped or not, has no time left.
+    if (!m_running)
+        progress.secondsLeft = -1;
+    return progress;
 }
 
 void VerifyRunner::killAll()
@@ -318,17 +357,28 @@ void VerifyRunner::complete(Run* run, bool crashed)
         out += QStringLiteral("\n") + cp1252::decode(run->outTail);
     const PopeyeReport report = ParsePopeyeOutput(out, cp1252::decode(run->err));
     const QStringList stored = m_storedSolution ? m_storedSolution(run->number) : QStringList();
-    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed);
+    QList<Twin> positions;
+    if (m_positions) {
+        try {
+            positions = m_positions(run->number);
+        } catch (...) {
+            // Read without them, as direct play.
+        }
+    }
+    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed, positions);
 
     VerifyRecord record;
     record.number = run->number;
     record.key = run->key;
     record.outcome = verdict.outcome;
     record.detail = verdict.detail;
+    record.interrupted = verdict.interrupted;
     record.solutions = report.solutionCount();
     record.firstMoves = report.firstMoves();
-    record.storedMove = CompareFirstMove(stored, record.firstMoves);
+    record.storedMove = CompareFirstMove(stored, record.firstMoves, positions);
     record.seconds = run->clock.elapsed() / 1000.0;
+    m_ranSeconds += record.seconds;
+    ++m_ran;
     record.output = report.solutionText;
     if (run->cut || record.output.size() > kKeptText) {
         record.output.truncate(kKeptText);

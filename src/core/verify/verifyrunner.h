@@ -22,7 +22,18 @@ struct VerifyProgress {
     double itemsPerMinute = 0; // 0 before the first item is done
     int secondsLeft = -1;      // -1 while it cannot be told
 };
-VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds);
+// What is known of the items still running, for the time left.
+struct RunningItems {
+    QList<double> seconds;     // how long each has been running
+    double averageSeconds = 0; // how long a finished item took, on average
+    int parallel = 1;
+    double deadlineSeconds = 0; // a run is ended after this long at the latest; 0: never
+};
+// Without running items the time left follows the pace so far; with them, the items still
+// running and those still waiting share the parallel runs, and no run that is still going is
+// counted as done.
+VerifyProgress MeasureProgress(int done, int total, qint64 elapsedMilliseconds,
+                               const RunningItems& running = {});
 // "12 / 50 done, 240 items per minute, 0:09 left".
 QString ProgressText(const VerifyProgress& progress);
 
@@ -41,6 +52,7 @@ public:
     using InputFunction = std::function<QByteArray(int number)>;
     using KeyFunction = std::function<QByteArray(int number)>;
     using SolutionFunction = std::function<QStringList(int number)>;
+    using PositionsFunction = std::function<QList<Twin>(int number)>;
 
     // `input`: the Popeye text of item n (a "Protocol" line in it is left out). `key`: the
     // ItemKey of item n. `storedSolution`: item n's stored solution lines, for the number of
@@ -54,6 +66,9 @@ public:
     void setMaxTime(int seconds);           // Popeye's "MaxTime", default 60
     void setGrace(int milliseconds);        // the deadline behind MaxTime, default 5000
     int maxTime() const { return m_maxTime; }
+    // Item n's twins (BuildTwins), by which its stored solution is read; without them the
+    // stored solution is read as direct play on an empty board.
+    void setPositions(PositionsFunction positions) { m_positions = std::move(positions); }
 
     // Starts verifying `numbers` in their order. False when Popeye cannot be started at all;
     // `failedToStart` then says why.
@@ -84,6 +99,7 @@ private:
     InputFunction m_input;
     KeyFunction m_key;
     SolutionFunction m_storedSolution;
+    PositionsFunction m_positions;
     int m_parallel = 1;
     int m_maxTime = 60;
     int m_grace = 5000;
@@ -92,6 +108,8 @@ private:
     QList<int> m_queue;
     qsizetype m_next = 0;
     int m_done = 0;
+    int m_ran = 0;          // items Popeye finished, for the average time an item takes
+    double m_ranSeconds = 0;
     bool m_running = false;
     std::vector<std::unique_ptr<Run>> m_runs;
     QElapsedTimer m_clock;

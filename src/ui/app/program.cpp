@@ -106,6 +106,11 @@ void Program::buildVerifyWindow()
                                                 "given.").arg(number));
         return bytes;
     };
+    source.positions = [this](int number) {
+        const std::optional<Item> item = m_collection.itemOrNothing(number);
+        return item ? BuildTwins(*item) : QList<Twin>();
+    };
+    source.solver = [this] { return VerifySolver{m_settings.PopeyeExe, m_settings.PopeyeMem}; };
     m_verify = std::make_unique<VerifyWindow>(*m_prompts, std::move(source), m_main.get());
     const auto followCollection = [this] {
         m_verify->setResultsFile(m_collection.isOpen() ? VerifyResultsPath(m_collection.fileName())
@@ -131,7 +136,6 @@ void Program::buildVerifyWindow()
 
 void Program::showVerifyWindow(const QList<int>& selection)
 {
-    m_verify->setPopeye(m_settings.PopeyeExe, m_settings.PopeyeMem);
     if (!selection.isEmpty())
         m_verify->setSelection(selection);
     m_verify->show();

@@ -4,6 +4,7 @@
 #include "app/guard.h"
 #include "app/prompts.h"
 #include "solve/programfolder.h"
+#include "solve/solverreport.h"
 #include "solve/solverrun.h"
 
 #include <QCheckBox>
@@ -121,6 +122,14 @@ QLabel* labelFor(const QString& caption, QWidget* control, QWidget* parent)
     return label;
 }
 
+Failure notStarted(const QString& path)
+{
+    QString reason = ProgramProblem(path);
+    if (reason.isEmpty())
+        reason = QStringLiteral("not found");
+    return Failure::refusal(SolverNotStartedText(path, reason));
+}
+
 } // namespace
 
 TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()> shownItem,
@@ -183,11 +192,13 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
     for (SolverRun* run : {m_popeye, m_stockfish}) {
         connect(run, &SolverRun::statusChanged, this, &TForm2::showStatus);
         connect(run, &SolverRun::ended, this, [this, run] {
-            m_note[run == m_popeye ? 0 : 1].clear();
-            showStatus();
+            Quietly([&] { runEnded(run == m_popeye); });
         });
-        connect(run, &SolverRun::failedToStart, this, [this](const QString& text) {
-            m_prompts.report(this, Failure::error(text));
+        // The file is there and may be run, but the system cannot start it.
+        connect(run, &SolverRun::failedToStart, this, [this, run](const QString&) {
+            const QString& path = run == m_popeye ? m_settings.PopeyeExe : m_settings.SfExe;
+            m_prompts.report(this, Failure::refusal(SolverNotStartedText(
+                                       path, QStringLiteral("not a program"))));
         });
     }
     connect(TabSet, &QTabWidget::currentChanged, this, &TForm2::showStatus);
@@ -326,12 +337,37 @@ void TForm2::showStatus()
 {
     const bool popeye = popeyeActive();
     const SolverRun& active = run(popeye);
-    QString text = active.statusText();
+    QString text = popeye && !active.isRunning() && !m_result.isEmpty() ? m_result
+                                                                         : active.statusText();
     const QString& note = m_note[popeye ? 0 : 1];
     if (!note.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral(" · ")) + note;
     Status->setText(text);
     StopButton->setEnabled(active.isRunning());
+}
+
+void TForm2::runEnded(bool popeye)
+{
+    m_note[popeye ? 0 : 1].clear();
+    const QString path = m_programFolder + (popeye ? kPopeyeOutput : kStockfishOutput);
+    const std::optional<QStringList> output = ReadSolverOutput(path);
+    // Popeye ends as if all was well when it could not read its input.
+    if (output && popeye && run(true).statusText().startsWith(QStringLiteral("Popeye finished")))
+        m_result = PopeyeInputErrorText(PopeyeInputErrors(*output));
+    // What the run wrote is shown at once, on its own tab only: the other tab's text in the
+    // pane may be the user's.
+    if (output && popeye == popeyeActive()) {
+        QStringList lines = *output;
+        if (!popeye) {
+            const QStringList positions =
+                ReadSolverOutput(m_programFolder + kStockfishInput).value_or(QStringList());
+            const QString summary = StockfishSummary(lines, positions);
+            if (!summary.isEmpty())
+                lines.prepend(summary);
+        }
+        setPane(lines);
+    }
+    showStatus();
 }
 
 void TForm2::CopyItemClick()
@@ -345,6 +381,14 @@ void TForm2::CopyItemClick()
         }
         const PopeyeInput input = BuildPopeyeInput(item, popeyeOptions(), m_programFolder);
         setPane(input.lines);
+        // The lines themselves go into the hint: many would widen the window.
+        m_note[0].clear();
+        Status->setToolTip(input.rewrittenTwins.join(QLatin1Char('\n')));
+        if (!input.rewrittenTwins.isEmpty())
+            m_note[0] = QStringLiteral("Twin lines as Popeye prints them turned into twin "
+                                       "commands: %1")
+                            .arg(input.rewrittenTwins.size());
+        showStatus();
         for (qsizetype i = 0; i < input.refusedTwins.size(); ++i)
             m_prompts.message(this, kAfterKeyRefused);
     });
@@ -362,10 +406,12 @@ void TForm2::SolveClick()
             return;
         }
         m_note[popeye ? 0 : 1].clear();
-        if (popeye)
+        if (popeye) {
+            m_result.clear();
             solvePopeye();
-        else
+        } else {
             solveStockfish();
+        }
         showStatus();
     });
 }
@@ -380,7 +426,7 @@ void TForm2::solvePopeye()
     const QString arguments = PopeyeArguments(PopeyeMemory->currentText());
     // Popeye writes its protocol itself; what it prints besides is the same text again.
     if (!m_popeye->start(m_settings.PopeyeExe, arguments, m_programFolder))
-        throw Failure::refusal(kSolverNotFound);
+        throw notStarted(m_settings.PopeyeExe);
 }
 
 void TForm2::solveStockfish()
@@ -397,7 +443,7 @@ void TForm2::solveStockfish()
     // Stockfish prints its analysis; the output file is where it is kept.
     if (!m_stockfish->start(m_settings.SfExe, arguments, m_programFolder,
                             m_programFolder + kStockfishOutput))
-        throw Failure::refusal(kSolverNotFound);
+        throw notStarted(m_settings.SfExe);
 }
 
 void TForm2::ViewSolutionClick()

@@ -97,6 +97,8 @@ private:
     void showStatus();
     void solvePopeye();
     void solveStockfish();
+    // A run ended: its output goes into the pane, and the status line says what it found.
+    void runEnded(bool popeye);
 
     Prompts& m_prompts;
     const Settings& m_settings;
@@ -105,6 +107,7 @@ private:
     SolverRun* m_popeye = nullptr;
     SolverRun* m_stockfish = nullptr;
     QString m_note[2]; // a word on the tab's last Solve, shown after its run's state
+    QString m_result;  // what Popeye's last run found wrong, said in place of its end
 };
 
 inline const QString kSolverNotFound =

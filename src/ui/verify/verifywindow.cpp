@@ -129,7 +129,7 @@ void VerifyWindow::buildWindow()
     Table->setColumnWidth(VerifyTableModel::Number, 72);
     Table->setColumnWidth(VerifyTableModel::Author, 130);
     Table->setColumnWidth(VerifyTableModel::Stipulation, 80);
-    Table->setColumnWidth(VerifyTableModel::OutcomeColumn, 90);
+    Table->setColumnWidth(VerifyTableModel::OutcomeColumn, 140);
     Table->setColumnWidth(VerifyTableModel::Solutions, 70);
     Table->setColumnWidth(VerifyTableModel::Time, 70);
     Table->setColumnWidth(VerifyTableModel::StoredMove, 90);
@@ -201,6 +201,11 @@ void VerifyWindow::setResultsFile(const QString& path)
     if (isRunning())
         m_runner->stop();
     m_model->setRows({});
+    // Numbers chosen in the collection before name other items in this one.
+    setSelection({});
+    Progress->setRange(0, 1);
+    Progress->setValue(0);
+    ProgressLabel->clear();
     m_resultsPath = path;
     QString problem;
     m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem);
@@ -292,10 +297,16 @@ void VerifyWindow::verify(bool all)
             throw Failure::refusal(kChangedDuringRun);
         return m_source.popeyeInput(number);
     };
+    if (m_source.solver) {
+        const VerifySolver solver = m_source.solver();
+        setPopeye(solver.path, solver.memory);
+    }
     m_runner = std::make_unique<VerifyRunner>(
         m_popeyePath, m_popeyeMemory, input,
         [this](int number) { return m_keys.value(number); },
         [this](int number) { return m_solutions.value(number); });
+    if (m_source.positions)
+        m_runner->setPositions(m_source.positions);
     m_runner->setParallel(Parallel->value());
     m_runner->setMaxTime(MaxTime->value());
     m_runner->setGrace(m_grace);
@@ -410,8 +421,9 @@ void VerifyWindow::FilterChange()
         return;
     }
     const QString outcome = OutcomeText(AllOutcomes().at(choice - 1));
-    m_proxy->setFilterRegularExpression(
-        QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(outcome))));
+    // "cooked (interrupted)" is cooked as well.
+    m_proxy->setFilterRegularExpression(QRegularExpression(
+        QStringLiteral("^%1( \\(interrupted\\))?$").arg(QRegularExpression::escape(outcome))));
 }
 
 void VerifyWindow::TableDoubleClick(const QModelIndex& index)

@@ -31,6 +31,12 @@ struct VerifyItemInfo {
     QStringList solution;
 };
 
+// The Popeye a verification runs.
+struct VerifySolver {
+    QString path;
+    QString memory;
+};
+
 // Where the window takes the collection from; every function is asked at the moment of use.
 struct VerifySource {
     std::function<int()> itemCount;
@@ -39,6 +45,11 @@ struct VerifySource {
     std::function<QByteArray(int number)> storedLines;
     // The Popeye text of the stored item.
     std::function<QByteArray(int number)> popeyeInput;
+    // The Popeye to run, asked when a verification starts, so that a path changed in the
+    // options is the one used; without it, the one given to setPopeye.
+    std::function<VerifySolver()> solver;
+    // The stored item's twins (BuildTwins), by which its stored solution is read.
+    std::function<QList<Twin>(int number)> positions;
 };
 
 // "Verify collection": runs Popeye on every item of a range in the background and shows what
@@ -51,7 +62,9 @@ public:
     ~VerifyWindow() override;
 
     void setPopeye(const QString& path, const QString& memory);
-    // The results file ("<collection>.verify"); its results are read at once. Empty: none.
+    // Another collection (or none): the results file ("<collection>.verify") is read at
+    // once (empty path: none), and the selection, the table and the progress of the
+    // collection before are forgotten.
     void setResultsFile(const QString& path);
     // Offers the items chosen elsewhere (the list window's selection) and picks them.
     void setSelection(const QList<int>& numbers);
