@@ -40,12 +40,13 @@ class TestVerifyFromProgram : public QObject {
     QString m_file;
 
     // Items whose authors tell the stand-in what to answer.
-    void openItems(const QStringList& authors)
+    void openItems(const QStringList& authors, const QStringList& conditions = {})
     {
         QList<Item> items;
         for (const QString& author : authors) {
             Item item;
             item.author = author;
+            item.condition = conditions.value(items.size());
             item.stipulation = QStringLiteral("#2");
             item.board.at(7, 4) = 11; // a king each, so the text is a problem
             item.board.at(0, 4) = 12;
@@ -78,6 +79,7 @@ private slots:
 
     void theSolveWindowVerifiesTheStoredItems();
     void theListVerifiesItsSelection();
+    void fileKeywordItemIsRefused();
 };
 
 void TestVerifyFromProgram::theSolveWindowVerifiesTheStoredItems()
@@ -133,6 +135,24 @@ void TestVerifyFromProgram::theListVerifiesItsSelection()
     QVERIFY2(outcomes.contains(QStringLiteral("2 cooked")), qPrintable(outcomes.join('|')));
     QVERIFY2(outcomes.contains(QStringLiteral("3 sound")), qPrintable(outcomes.join('|')));
     QVERIFY2(!outcomes.contains(QStringLiteral("1 sound")), qPrintable(outcomes.join('|')));
+}
+
+void TestVerifyFromProgram::fileKeywordItemIsRefused()
+{
+    const QString target = m_dir->filePath(QStringLiteral("written.txt"));
+    openItems({QStringLiteral("unique"), QStringLiteral("unique")},
+              {QString(), QStringLiteral("Circe protocol ") + target});
+    VerifyWindow& window = startFromSolveWindow();
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(cell(window, 0, VerifyTableModel::OutcomeColumn), QStringLiteral("sound"));
+    QCOMPARE(cell(window, 1, VerifyTableModel::OutcomeColumn), QStringLiteral("refused"));
+    const QString detail = cell(window, 1, VerifyTableModel::FirstMoves);
+    QVERIFY2(detail.startsWith(QStringLiteral("Item 2 ")) && detail.contains(u"condition") &&
+                 detail.contains(u"\"protocol\""),
+             qPrintable(detail));
+    QVERIFY(!QFile::exists(target));
 }
 
 QTEST_MAIN(TestVerifyFromProgram)
