@@ -15,6 +15,7 @@
 #include "model/failure.h"
 #include "solve/popeyetext.h"
 #include "verify/verifyresults.h"
+#include "verify/verifyrunner.h"
 #include "verify/verifywindow.h"
 
 #include <QPlainTextEdit>
@@ -29,6 +30,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_main = std::make_unique<TForm1>(*m_prompts, m_settings, m_collection, pictureFolder);
     m_solve = std::make_unique<TForm2>(
         *m_prompts, m_settings, [this] { return m_main->fieldsItem(); }, m_main.get());
+    m_solve->setShownNumber([this] { return m_collection.currentItem(); });
     m_list = std::make_unique<TForm3>(*m_prompts, m_collection, m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
     m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
@@ -98,8 +100,11 @@ void Program::buildVerifyWindow()
     };
     source.popeyeInput = [this](int number) {
         const Item item = m_collection.readItem(number);
-        const QStringList lines =
-            BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder()).lines;
+        const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder());
+        if (input.fileWord)
+            throw ItemRefused{
+                PopeyeFileWordMessage(QStringLiteral("Item %1").arg(number), *input.fileWord)};
+        const QStringList& lines = input.lines;
         QByteArray bytes;
         if (!cp1252::encode(lines.join(QLatin1Char('\n')), bytes))
             throw Failure::error(QStringLiteral("Item %1 holds a character Popeye cannot be "

@@ -389,6 +389,10 @@ void TForm2::CopyItemClick()
                                        "commands: %1")
                             .arg(input.rewrittenTwins.size());
         showStatus();
+        const int number = m_shownNumber ? m_shownNumber() : 0;
+        m_paneItem = number > 0 ? QStringLiteral("Item %1").arg(number)
+                                : QStringLiteral("The item shown");
+        m_paneFileWord = input.fileWord;
         for (qsizetype i = 0; i < input.refusedTwins.size(); ++i)
             m_prompts.message(this, kAfterKeyRefused);
     });
@@ -421,9 +425,14 @@ void TForm2::solvePopeye()
     const QStringList lines = PaneLines(Memo1->toPlainText());
     if (const auto tooLong = PopeyeLineTooLong(lines))
         throw Failure::refusal(*tooLong);
+    // The text is the user's to edit; what counts is whether it still holds such a word.
+    if (const auto found = FindPopeyeFileWord(lines, PopeyeProtocolLine(m_programFolder)))
+        throw Failure::refusal(m_paneFileWord && m_paneFileWord->word == found->word
+                                   ? PopeyeFileWordMessage(m_paneItem, *m_paneFileWord)
+                                   : PopeyeFileWordLineMessage(*found));
     WriteSolverInput(m_programFolder + kPopeyeInput, lines);
     RemoveSolverOutput(m_programFolder + kPopeyeOutput);
-    const QString arguments = PopeyeArguments(PopeyeMemory->currentText());
+    const QStringList arguments = PopeyeArguments(PopeyeMemory->currentText());
     // Popeye writes its protocol itself; what it prints besides is the same text again.
     if (!m_popeye->start(m_settings.PopeyeExe, arguments, m_programFolder))
         throw notStarted(m_settings.PopeyeExe);
@@ -437,7 +446,7 @@ void TForm2::solveStockfish()
         throw Failure::refusal(problem->message());
     WriteSolverInput(m_programFolder + kStockfishInput, StockfishPositions(lines));
     RemoveSolverOutput(m_programFolder + kStockfishOutput);
-    const QString arguments = StockfishArguments(HashMemory->currentText(),
+    const QStringList arguments = StockfishArguments(HashMemory->currentText(),
                                                  Threads->currentText(),
                                                  TimeLimit->currentText(), m_programFolder);
     // Stockfish prints its analysis; the output file is where it is kept.

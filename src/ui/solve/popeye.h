@@ -41,6 +41,9 @@ signals:
 
 public:
 
+    // The number of the item shown, for messages that name it; 0 when none is shown.
+    void setShownNumber(std::function<int()> number) { m_shownNumber = std::move(number); }
+
     void setSolverParameters(const QString& popeyeMemory, const QString& timeLimit,
                              const QString& threads, const QString& hashMemory);
 
@@ -103,6 +106,10 @@ private:
     Prompts& m_prompts;
     const Settings& m_settings;
     std::function<Item()> m_shownItem;
+    std::function<int()> m_shownNumber;
+    // What "Copy item" found in the item that must not reach Popeye, with the item's name.
+    std::optional<PopeyeFileWord> m_paneFileWord;
+    QString m_paneItem;
     QString m_programFolder;
     SolverRun* m_popeye = nullptr;
     SolverRun* m_stockfish = nullptr;
