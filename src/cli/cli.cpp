@@ -178,8 +178,11 @@ Progress progressOn(const Context& context)
 
 void endProgress(const Context& context)
 {
-    if (context.progress)
+    // The bar and the rows may share one terminal: the line is cleared before a row comes.
+    if (context.progress) {
         context.err << '\r' << "\x1b[K";
+        context.err.flush();
+    }
 }
 
 int info(const Context& context, Rows& rows, const QStringList& files)
