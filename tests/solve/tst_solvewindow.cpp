@@ -443,6 +443,9 @@ void TestSolveWindow::viewSolutionShowsTheEndOfALargeOutput()
     output += "the last line\r\n";
     writeFile(file("py.txt"), output);
     click(solve().ViewSolution);
+    // The text comes in a part at a time, the window answering in between.
+    QVERIFY(!pane().endsWith("\nthe last line"));
+    QTRY_VERIFY_WITH_TIMEOUT(pane().endsWith("\nthe last line"), 30000);
     const QString shown = pane();
     QVERIFY(shown.size() <= 2 * 1024 * 1024 + 200);
     QVERIFY(shown.endsWith("\nthe last line"));
@@ -451,6 +454,11 @@ void TestSolveWindow::viewSolutionShowsTheEndOfALargeOutput()
     QVERIFY2(lines[0].contains("py.txt") && lines[0].contains("3.0 MB"), qPrintable(lines[0]));
     QVERIFY2(lines[1].startsWith("line ") && output.contains("\r\n" + lines[1].toLatin1() + "\r\n"),
              qPrintable(lines[1]));
+
+    // Solve while the text is still coming in writes all of it.
+    click(solve().ViewSolution);
+    click(solve().SolveButton);
+    QCOMPARE(readAll(file("py.in")), shown.toLatin1().replace("\n", "\r\n") + "\r\n");
 }
 
 void TestSolveWindow::oneRunPerTabAndStop()
@@ -494,7 +502,7 @@ void TestSolveWindow::closingEndsTheRun()
     QTRY_VERIFY(solve().run(true).processId() > 0);
     const qint64 pid = solve().run(true).processId();
     m_program.reset();
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)), 5000);
 }
 
 void TestSolveWindow::everyControlIsNamed()

@@ -24,8 +24,9 @@ namespace {
 constexpr qsizetype kTailLimit = 16 * 1024;
 
 #ifdef Q_OS_LINUX
-// What follows runs in the forked child before the program is executed, where only calls that
-// are safe after fork() may be made: no allocation, no locks, no Qt.
+// What follows runs in the new child before the program is executed, where it may still share
+// Vexil's memory (Qt starts children vfork-style): only plain system calls, no allocation, no
+// locks, no Qt.
 
 void closeAllBut(int keep)
 {
@@ -57,6 +58,8 @@ void closeAllBut(int keep)
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     closeAllBut(pipeRead);
+    // It is a copy of Vexil: a name of its own keeps it apart from Vexil in a process list.
+    ::prctl(PR_SET_NAME, "solver-guard", 0, 0, 0);
     char byte = 0;
     for (;;) {
         const ssize_t got = ::read(pipeRead, &byte, 1);
@@ -133,13 +136,21 @@ SolverProcess::SolverProcess(QObject* parent) : QObject(parent)
 
 SolverProcess::~SolverProcess()
 {
+    m_killer.stop();
     if (isRunning()) {
         m_process->disconnect(this);
-        // The rest of the group gets its grace from the guard; the program itself is ended
-        // now, as the owner is going.
         signalGroup(false);
-        m_process->kill();
-        m_process->waitForFinished(1000);
+        if (m_guardFd >= 0) {
+            // The guard kills what is left after the grace. The process object stays until
+            // its program is gone, so that the program is reaped, and nobody waits here.
+            QProcess* process = m_process;
+            process->setParent(nullptr);
+            connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            m_process = nullptr;
+        } else {
+            m_process->kill();
+            m_process->waitForFinished(1000);
+        }
     }
     releaseGuard();
 }

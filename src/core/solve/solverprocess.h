@@ -37,7 +37,7 @@ private:
 // One outside solver process, the only way Vexil starts one. The program runs in a process
 // group of its own, so that whatever it starts (a wrapper script starting the real solver, a
 // solver forking helpers) is ended with it: on stop(), when the program itself ends, and when
-// this object goes. It dies at once when Vexil dies; a small guard process forked into the
+// this object goes (each time SIGTERM first, SIGKILL after the grace). It dies at once when Vexil dies; a small guard process forked into the
 // group ends the rest of the group then (Linux; elsewhere only the program itself is ended).
 // A process that leaves the group on purpose (a session of its own) is out of reach.
 class SolverProcess : public QObject {

@@ -129,8 +129,8 @@ struct VerifyRunner::Run {
     {
         if (process) {
             QObject::disconnect(process, nullptr, nullptr, nullptr);
-            // One still running is ended now, with its group: a deferred delete might never
-            // come when the program is ending.
+            // One still running ends its group as it goes: a deferred delete might never come
+            // when the program is ending.
             if (process->isRunning())
                 delete process;
             else
@@ -216,13 +216,7 @@ VerifyProgress VerifyRunner::progress() const
 
 void VerifyRunner::killAll()
 {
-    // Every group gets its kill before any program is waited for.
-    for (const auto& run : m_runs) {
-        if (!run->process)
-            continue;
-        QObject::disconnect(run->process, nullptr, this, nullptr);
-        run->process->kill();
-    }
+    // Each run's process ends its group as it goes: SIGTERM now, SIGKILL after the grace.
     m_runs.clear();
 }
 

@@ -17,6 +17,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 
 namespace vexil {
 
@@ -97,6 +98,8 @@ private:
     PopeyeOptions popeyeOptions() const;
     FenOptions fenOptions() const;
     void setPane(const QStringList& lines);
+    void fillPane(bool all); // the next batch of a long text, or all that is left
+    void clearPane();
     void showStatus();
     void solvePopeye();
     void solveStockfish();
@@ -110,6 +113,8 @@ private:
     // What "Copy item" found in the item that must not reach Popeye, with the item's name.
     std::optional<PopeyeFileWord> m_paneFileWord;
     QString m_paneItem;
+    QStringList m_paneRest; // the lines of a long text not yet in the pane
+    QTimer* m_paneFiller = nullptr;
     QString m_programFolder;
     SolverRun* m_popeye = nullptr;
     SolverRun* m_stockfish = nullptr;
