@@ -46,8 +46,18 @@ public:
     {
         if (m_format == Format::Json) {
             QJsonObject object;
-            for (qsizetype i = 0; i < m_columns.size(); ++i)
-                object.insert(m_columns[i], fields.value(i));
+            // Counts and times are numbers for whoever reads the lines; texts stay texts.
+            static const QStringList numeric{QStringLiteral("items"), QStringLiteral("number"),
+                                             QStringLiteral("solutions"),
+                                             QStringLiteral("seconds")};
+            for (qsizetype i = 0; i < m_columns.size(); ++i) {
+                bool isNumber = false;
+                const double value = fields.value(i).toDouble(&isNumber);
+                if (isNumber && numeric.contains(m_columns[i]))
+                    object.insert(m_columns[i], value);
+                else
+                    object.insert(m_columns[i], fields.value(i));
+            }
             m_out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else if (m_format == Format::Csv) {
             if (!m_headed)

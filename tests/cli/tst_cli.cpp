@@ -121,7 +121,7 @@ void TestCli::commands_data()
     row("info unreadable", {"info", "missing.dgr"}, 1, "missing.dgr");
 
     row("convert", {"convert", "--format", "json", "sample.dgr", "out.olv"}, 0,
-        "{\"in\":\"sample.dgr\",\"items\":\"9\",\"out\":\"out.olv\"}");
+        "{\"in\":\"sample.dgr\",\"items\":9,\"out\":\"out.olv\"}");
     row("convert help", {"convert", "--help"}, 0, "usage: vexil-cli convert");
     row("convert one file", {"convert", "sample.dgr"}, 2, "usage: vexil-cli convert");
     row("convert to pbm", {"convert", "sample.dgr", "x.pbm"}, 2, "usage: vexil-cli convert");
