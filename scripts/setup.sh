@@ -21,6 +21,8 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(python3-jsonschema python3-yaml)
   # Publishing: the .tex export is compiled with the diagram package, the SVG looked at.
   packages+=(texlive-latex-base texlive-games texlive-pstricks lmodern librsvg2-bin)
+  # The command line's sharded verification runs its shards with GNU parallel.
+  packages+=(parallel)
 fi
 
 missing=()

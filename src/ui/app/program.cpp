@@ -170,17 +170,7 @@ void Program::buildVerifyWindow()
         return StoredItemLines(m_collection.collection(), number);
     };
     source.popeyeInput = [this](int number) {
-        const Item item = m_collection.readItem(number);
-        const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder());
-        if (input.fileWord)
-            throw ItemRefused{
-                PopeyeFileWordMessage(QStringLiteral("Item %1").arg(number), *input.fileWord)};
-        const QStringList& lines = input.lines;
-        QByteArray bytes;
-        if (!cp1252::encode(lines.join(QLatin1Char('\n')), bytes))
-            throw Failure::error(QStringLiteral("Item %1 holds a character Popeye cannot be "
-                                                "given.").arg(number));
-        return bytes;
+        return VerifyPopeyeText(m_collection.readItem(number), number, m_solve->programFolder());
     };
     source.positions = [this](int number) {
         const std::optional<Item> item = m_collection.itemOrNothing(number);
