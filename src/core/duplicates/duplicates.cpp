@@ -561,25 +561,6 @@ QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collection
     return Finder(collections, options).run();
 }
 
-void CopyStoredItems(const QString& path, const QList<std::pair<Collection, int>>& items)
-{
-    Collection target;
-    if (QFileInfo::exists(path))
-        target = Collection::fromFile(path);
-    if (target.isEmpty()) {
-        Lines header;
-        EmptyItem(header, 0);
-        target = Collection::fromLines(header);
-    }
-    for (const auto& [source, number] : items) {
-        const int line = source.FindItemLine(number);
-        if (line < 0)
-            throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(number));
-        target.appendCopyOf(source, line / kItemLines);
-    }
-    target.write(path);
-}
-
 QString MatchKindText(DuplicateMatch::Kind kind)
 {
     switch (kind) {

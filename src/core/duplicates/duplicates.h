@@ -60,11 +60,6 @@ QList<DuplicateMatch> FindAnticipations(const Board& board, const QString& stipu
 QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collections,
                                      const DuplicateOptions& options);
 
-// Appends copies of the items (collection, number), as stored and in this order, to the
-// collection file `path`, numbered after its items; a file that does not exist or is empty
-// starts with the header item. Written whole and atomically. Throws Failure.
-void CopyStoredItems(const QString& path, const QList<std::pair<Collection, int>>& items);
-
 // The kind as the lists name it.
 QString MatchKindText(DuplicateMatch::Kind kind);
 

@@ -12,6 +12,28 @@ QString ordinalRank(int square) {
     return QString::number(8 - square / 8);
 }
 
+// The placement of a board, rank 8 first, "/" between ranks and runs of empty squares as
+// numbers; `name` gives each square's text, empty for a square left empty.
+template <class Name> QString placementText(const Board& board, Name name) {
+    QString text;
+    for (int r = 0; r < 8; ++r) {
+        if (r > 0) text += QLatin1Char('/');
+        int empty = 0;
+        for (int c = 0; c < 8; ++c) {
+            const QString piece = name(board.at(r, c), r, c);
+            if (piece.isEmpty()) {
+                ++empty;
+                continue;
+            }
+            if (empty > 0) text += QString::number(empty);
+            empty = 0;
+            text += piece;
+        }
+        if (empty > 0) text += QString::number(empty);
+    }
+    return text;
+}
+
 // Reads the placement square by square; `square` counts from a8 (0) to h1 (63).
 class PlacementReader {
 public:
@@ -213,47 +235,33 @@ ParsedPosition ParsePositionLine(QStringView line) {
 }
 
 QString ForsythOf(const Board& board, QStringList* notHeld) {
-    QString text;
-    for (int r = 0; r < 8; ++r) {
-        if (r > 0) text += QLatin1Char('/');
-        int empty = 0;
-        for (int c = 0; c < 8; ++c) {
-            const PieceCode code = board.at(r, c);
-            const Piece p(code);
-            QString name;
-            if (p.isPiece() && p.isKnown()) {
-                name = names::WalkOf(code);
-                if (p.isFairy() && p.specification() > 0 && notHeld)
-                    *notHeld << QStringLiteral("the specification of %1")
-                                    .arg(names::Describe(code, r, c));
-                if (name.size() == 2) name.prepend(QLatin1Char('.'));
-                if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
-                    !name[name.size() - 2].isLetter() && notHeld)
-                    *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
-                switch (names::SideOf(code)) {
-                case names::Side::Black:
-                    name = name.toLower();
-                    break;
-                case names::Side::Neutral:
-                    name.prepend(QLatin1Char('='));
-                    break;
-                case names::Side::White:
-                    break;
-                }
-            } else if (code != 0 && notHeld) {
-                *notHeld << names::Describe(code, r, c);
+    return placementText(board, [&](PieceCode code, int r, int c) {
+        const Piece p(code);
+        QString name;
+        if (p.isPiece() && p.isKnown()) {
+            name = names::WalkOf(code);
+            if (p.isFairy() && p.specification() > 0 && notHeld)
+                *notHeld << QStringLiteral("the specification of %1")
+                                .arg(names::Describe(code, r, c));
+            if (name.size() == 2) name.prepend(QLatin1Char('.'));
+            if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
+                !name[name.size() - 2].isLetter() && notHeld)
+                *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
+            switch (names::SideOf(code)) {
+            case names::Side::Black:
+                name = name.toLower();
+                break;
+            case names::Side::Neutral:
+                name.prepend(QLatin1Char('='));
+                break;
+            case names::Side::White:
+                break;
             }
-            if (name.isEmpty()) {
-                ++empty;
-                continue;
-            }
-            if (empty > 0) text += QString::number(empty);
-            empty = 0;
-            text += name;
+        } else if (code != 0 && notHeld) {
+            *notHeld << names::Describe(code, r, c);
         }
-        if (empty > 0) text += QString::number(empty);
-    }
-    return text;
+        return name;
+    });
 }
 
 namespace {
@@ -300,35 +308,21 @@ bool noCastlingSaid(const QString& condition, const QStringList& twins) {
 } // namespace
 
 QString FairyFenOf(const Board& board, QStringList* notHeld) {
-    QString text;
-    for (int r = 0; r < 8; ++r) {
-        if (r > 0) text += QLatin1Char('/');
-        int empty = 0;
-        for (int c = 0; c < 8; ++c) {
-            const PieceCode code = board.at(r, c);
-            const QString name = fairyFenPiece(code);
-            if (notHeld && code != 0) {
-                if (name.isEmpty())
-                    *notHeld << names::Describe(code, r, c);
-                else if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
-                         name.size() > 1 && !name[name.size() - 2].isLetter())
-                    // A walk of digits has no letter case to say that it is black.
-                    *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
-                else if (Piece(code).isFairy() && Piece(code).specification() > 0)
-                    *notHeld << QStringLiteral("the specification of %1")
-                                    .arg(names::Describe(code, r, c));
-            }
-            if (name.isEmpty()) {
-                ++empty;
-                continue;
-            }
-            if (empty > 0) text += QString::number(empty);
-            empty = 0;
-            text += name;
+    return placementText(board, [&](PieceCode code, int r, int c) {
+        const QString name = fairyFenPiece(code);
+        if (notHeld && code != 0) {
+            if (name.isEmpty())
+                *notHeld << names::Describe(code, r, c);
+            else if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
+                     name.size() > 1 && !name[name.size() - 2].isLetter())
+                // A walk of digits has no letter case to say that it is black.
+                *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
+            else if (Piece(code).isFairy() && Piece(code).specification() > 0)
+                *notHeld << QStringLiteral("the specification of %1")
+                                .arg(names::Describe(code, r, c));
         }
-        if (empty > 0) text += QString::number(empty);
-    }
-    return text;
+        return name;
+    });
 }
 
 bool FenLeavesOutUnits(const Board& board) {

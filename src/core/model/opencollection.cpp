@@ -323,9 +323,8 @@ int OpenCollection::appendCopy(int number)
     return copy;
 }
 
-void OpenCollection::appendItemsToFile(const QString& chosen, const QList<int>& numbers) const
+void AppendItemsToFile(const QString& path, const QList<std::pair<Collection, int>>& items)
 {
-    const QString path = chosenFile(chosen);
     Collection target;
     if (QFileInfo::exists(path))
         target = Collection::fromFile(path);
@@ -335,13 +334,22 @@ void OpenCollection::appendItemsToFile(const QString& chosen, const QList<int>& 
         EmptyItem(header, 0);
         target = Collection::fromLines(header);
     }
-    for (int number : numbers) {
-        const int line = FindItemLine(number);
-        if (line < 0)
+    for (const auto& [source, number] : items) {
+        const int line = source.FindItemLine(number);
+        if (number < 1 || line < 0)
             throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(number));
-        target.appendCopyOf(m_collection, line / kItemLines);
+        target.appendCopyOf(source, line / kItemLines);
     }
     target.write(path);
+}
+
+void OpenCollection::appendItemsToFile(const QString& chosen, const QList<int>& numbers) const
+{
+    QList<std::pair<Collection, int>> items;
+    items.reserve(numbers.size());
+    for (int number : numbers)
+        items.append({m_collection, number});
+    AppendItemsToFile(chosenFile(chosen), items);
 }
 
 bool OpenCollection::isOpenFile(const QString& path) const

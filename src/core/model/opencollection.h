@@ -20,6 +20,12 @@ struct FileStamp {
     static FileStamp of(const QString& path);
 };
 
+// Appends copies of items of collections (each a collection and an item number) to the
+// collection file `path`, a new one when it does not exist, written atomically. Throws
+// Failure for a target that cannot be read as a collection or written, and for an item that
+// is not there; the file then stays as it was.
+void AppendItemsToFile(const QString& path, const QList<std::pair<Collection, int>>& items);
+
 // The open collection: the file, the item shown and every operation on the item set. Each
 // change is written to the file before it is kept; when the write fails, memory goes back to
 // what the file holds and the failure is passed on, so that memory and file never disagree.

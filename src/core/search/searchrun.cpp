@@ -31,26 +31,6 @@ qint64 SearchCollection(const QueryMatcher& matcher, const Collection& collectio
     return std::max(0, number - 1);
 }
 
-void AppendItemsToFile(const QString& path, const QList<std::pair<Collection, int>>& items)
-{
-    Collection target;
-    if (QFileInfo::exists(path))
-        target = Collection::fromFile(path);
-    if (target.isEmpty()) {
-        // A new file, or one with no lines at all: it starts with the header item.
-        Lines header;
-        EmptyItem(header, 0);
-        target = Collection::fromLines(header);
-    }
-    for (const auto& [source, number] : items) {
-        const int line = source.FindItemLine(number);
-        if (number < 1 || line < 0)
-            throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(number));
-        target.appendCopyOf(source, line / kItemLines);
-    }
-    target.write(path);
-}
-
 QString SearchStatusText(const SearchTotals& totals, const QStringList& skipped)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);

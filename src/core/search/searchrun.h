@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/opencollection.h"
+
 #include "model/collection.h"
 #include "search/match.h"
 
@@ -21,12 +23,6 @@ namespace vexil {
 qint64 SearchCollection(const QueryMatcher& matcher, const Collection& collection,
                         const QString& path, const std::function<void(int number)>& found,
                         const std::atomic<bool>* stop = nullptr);
-
-// Appends copies of items of other collections (each a collection and an item number) to the
-// collection file `path`, a new one when it does not exist, written atomically. Throws
-// Failure for a target that cannot be read as a collection or written, and for an item that
-// is not there; the file then stays as it was.
-void AppendItemsToFile(const QString& path, const QList<std::pair<Collection, int>>& items);
 
 struct SearchTotals {
     qint64 items = 0; // items looked at

@@ -344,7 +344,7 @@ void FindDuplicatesWindow::copySelectedItems()
         for (const auto& [c, number] : chosen)
             if (c < m_searched.size())
                 items.append({m_searched[c].collection, number});
-        CopyStoredItems(name, items);
+        AppendItemsToFile(name, items);
     });
 }
 
