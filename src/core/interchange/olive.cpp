@@ -236,7 +236,7 @@ void readPieces(const YAML::Node& node, names::Side side, const QString& sideWor
             PieceCode& square = r.item.board.at(s.row, s.column);
             if (square != 0)
                 r.note(QStringLiteral("board: two pieces on %1; %2 kept")
-                           .arg(SquareName(s.row, s.column), quoted(declaration)));
+                           .arg(s.name(), quoted(declaration)));
             square = code;
         }
     }
@@ -685,7 +685,7 @@ void writeAlgebraic(EntryWriting& w) {
                 names::CodeOf(side, p.kind(), 0) != code)
                 w.note(QStringLiteral("board: fairy %1 is written as the piece of its own base")
                            .arg(where));
-            text += walkForEntry(walk) + SquareName(r, c);
+            text += walkForEntry(walk) + Square{r, c}.name();
             sides[int(side)] << text;
         }
     w.out += "algebraic:";
