@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
           libxkbcommon-dev fonts-dejavu-core libyaml-cpp-dev libicu-dev)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xdotool imagemagick x11-utils xauth python3 stockfish)
+  packages+=(xvfb xdotool imagemagick x11-utils xauth python3 stockfish clang-format)
 fi
 # scripts/package.sh: dpkg-shlibdeps computes the package's dependencies, file finds its ELF files.
 if [ "${1:-}" = "--package" ] || [ "${1:-}" = "--test" ]; then

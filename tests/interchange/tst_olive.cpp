@@ -83,6 +83,7 @@ private slots:
     void reportsWhatEntriesCannotHold_data();
     void reportsWhatEntriesCannotHold();
     void readsOliveStyleFile();
+    void everyFieldOfAnEntryLandsAndGoesBack();
     void roundTripKeepsWhatTheFormatHolds();
     void writtenEntriesMatchTheSchema();
     void charactersOutsideWindows1252AreReported();
@@ -223,9 +224,9 @@ void TestOlive::reportsWhatItemsCannotHold_data() {
     QTest::addColumn<QStringList>("notes");
 
     QTest::newRow("keywords") << QByteArray("algebraic: {}\nkeywords:\n  - Rundlauf\n")
-                              << QStringList{"keywords Rundlauf has no place in an item"};
+                              << QStringList{"keywords Rundlauf kept at the end of the solution"};
     QTest::newRow("comment") << QByteArray("algebraic: {}\ncomments:\n  - See also 123\n")
-                             << QStringList{"comment \"See also 123\" has no place in an item"};
+                             << QStringList{"comment \"See also 123\" kept at the end of the solution"};
     QTest::newRow("walk without row")
         << QByteArray("algebraic:\n  white: [LSd4, Ka1]\n")
         << QStringList{"board: walk \"LS\" of white \"LSd4\" has no FairyKinds row"};
@@ -237,10 +238,10 @@ void TestOlive::reportsWhatItemsCannotHold_data() {
         << QStringList{
                "board: second specification \"Chameleon\" of \"Royal Chameleon Gc3\" left out"};
     QTest::newRow("solving option") << QByteArray("algebraic: {}\noptions:\n  - SetPlay\n")
-                                    << QStringList{"options: solving option \"SetPlay\" left out"};
+                                    << QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"};
     QTest::newRow("problem id")
         << QByteArray("algebraic: {}\nsource:\n  name: x\n  problemid: 7100\n  date: 1965\n")
-        << QStringList{"source: problemid \"7100\" has no place in an item"};
+        << QStringList{"source: problemid \"7100\" kept at the end of the solution"};
     QTest::newRow("no board")
         << QByteArray("stipulation: \"#2\"\n")
         << QStringList{"board: the entry has no board (algebraic); the board is empty"};
@@ -333,7 +334,7 @@ void TestOlive::readsOliveStyleFile() {
     QCOMPARE(first.source, "feenschach 01-02 1965");
     QCOMPARE(first.board, boardOf("h1=11 e4=3 g2=1 d1=12 c3=8 a5=1004019"));
     QCOMPARE(first.solution, QStringList({"1...Re4-d4 2.Kd1-e2", "1.Bc3-d4 Re4-e5"}));
-    QCOMPARE(read.report.notesOf(1), QStringList{"options: solving option \"SetPlay\" left out"});
+    QCOMPARE(read.report.notesOf(1), QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"});
     const Item& second = read.items[1];
     QCOMPARE(second.source, "American Chess Journal, 1878");
     QCOMPARE(second.board, boardOf("a1=11 f3=509617 g7=7117 h8=12"));
@@ -366,6 +367,44 @@ void TestOlive::roundTripKeepsWhatTheFormatHolds() {
     // Reading what was written reports only on items whose export was already reported.
     for (const ReportNote& note : back.notes())
         QVERIFY2(!olv.report.notesOf(note.entry).isEmpty(), qPrintable(note.text));
+}
+
+void TestOlive::everyFieldOfAnEntryLandsAndGoesBack() {
+    const QByteArray yaml = "authors:\n  - Loyd, Samuel\n"
+                            "source:\n  name: Die Schwalbe\n  date: 1995\n  problemid: 7100\n"
+                            "award:\n  distinction: 1st Prize\n"
+                            "  tourney:\n    name: Schwalbe TT\n    date: 1996-02\n"
+                            "  judges:\n    - Dawson, T. R.\n"
+                            "algebraic:\n  white: [Ke1, Pe5]\n  black: [Ke8, Pf5]\n"
+                            "stipulation: \"#2\"\n"
+                            "options:\n  - SetPlay\n  - EnPassant f6\n"
+                            "solution: 1.exf6 ep.\n"
+                            "keywords:\n  - Rundlauf\n  - Albino\n"
+                            "comments:\n  - See also 123\n"
+                            "foreignids:\n  - 4711\n";
+    const ImportedItems read = ReadOlive(yaml);
+    QCOMPARE(read.items.size(), 1);
+    const Item& item = read.items[0];
+    QCOMPARE(item.source, QStringLiteral("Die Schwalbe 1995, 1st Prize, Schwalbe TT"));
+    // The en passant right changes what the position is: it stays with the condition.
+    QCOMPARE(item.condition, QStringLiteral("EnPassant f6"));
+    QCOMPARE(item.solution, (QStringList{"1.exf6 ep.", "Source problemid: 7100",
+                                         "Tourney date: 1996-02", "Judges: Dawson, T. R.",
+                                         "Options: SetPlay", "Keywords: Rundlauf, Albino",
+                                         "Comment: See also 123", "Foreignids: 4711"}));
+    for (const QString& note : read.report.notesOf(1))
+        QVERIFY2(note.endsWith(u"kept at the end of the solution"), qPrintable(note));
+
+    // Written back, the fields that have a place in an entry are there again.
+    const QString written = QString::fromUtf8(WriteOlive({item}).bytes);
+    for (const char* wanted : {"options:\n  - EnPassant f6\n  - SetPlay\n",
+                               "keywords:\n  - Rundlauf\n  - Albino\n",
+                               "comments:\n  - See also 123\n"})
+        QVERIFY2(written.contains(QLatin1String(wanted)), qPrintable(written));
+    QVERIFY(!written.contains(u"Keywords: "));
+    const Item again = ReadOlive(written.toUtf8()).items.value(0);
+    QCOMPARE(again.solution.mid(again.solution.size() - 3),
+             (QStringList{"Options: SetPlay", "Keywords: Rundlauf, Albino", "Comment: See also 123"}));
 }
 
 void TestOlive::writtenEntriesMatchTheSchema() {

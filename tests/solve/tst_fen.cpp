@@ -147,8 +147,7 @@ void TestFen::arguments()
     QFETCH(QString, minutes);
     QFETCH(QString, folder);
     QFETCH(QStringList, expected);
-    const QString text = StockfishArguments("32", "1", minutes, folder);
-    QCOMPARE(QProcess::splitCommand(text), expected);
+    QCOMPARE(StockfishArguments("32", "1", minutes, folder), expected);
 }
 
 void TestFen::timeMustBeAnInteger()

@@ -62,6 +62,10 @@ private slots:
     void headerLines();
     void lineTooLong_data();
     void lineTooLong();
+    void itemFileWord_data();
+    void itemFileWord();
+    void textFileWord_data();
+    void textFileWord();
 };
 
 void TestPopeyeText::workedExample()
@@ -144,6 +148,11 @@ void TestPopeyeText::conditionAndOptions_data()
                                                               << "Option NoBoard";
     QTest::newRow("only the first occurrence moves")
         << "Duplex Duplex" << 1 << QStringList{"Condition  Duplex"} << "Option Duplex NoBoard";
+    QTest::newRow("an option of the position, with its square")
+        << "Circe EnPassant f6" << 0 << QStringList{"Condition Circe "}
+        << "Option EnPassant f6 Variation NoBoard";
+    QTest::newRow("an option of the position, with its squares, alone")
+        << "NoCastling a1 e1" << 0 << QStringList() << "Option NoCastling a1 e1 Variation NoBoard";
     QTest::newRow("case matters") << "duplex" << 1 << QStringList{"Condition duplex"}
                                   << "Option NoBoard";
     QTest::newRow("blanks kept") << "Circe  Madrasi " << 1
@@ -367,6 +376,92 @@ void TestPopeyeText::lineTooLong()
     if (message)
         QVERIFY2(message->startsWith(QStringLiteral("Line %1 ").arg(refusedLine)),
                  qPrintable(*message));
+}
+
+// An item whose text would make Popeye write a file is named with the field and the word.
+void TestPopeyeText::itemFileWord_data()
+{
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<QString>("stipulation");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QStringList>("twins");
+    QTest::addColumn<QString>("field"); // empty: nothing found
+    QTest::addColumn<QString>("word");
+    QTest::newRow("condition") << "" << "#2" << "Circe protocol ~/.bashrc" << QStringList()
+                               << "condition" << "protocol";
+    QTest::newRow("after the stipulation, any case")
+        << "" << "#2 PROTOCOL out.txt" << "" << QStringList() << "stipulation" << "PROTOCOL";
+    QTest::newRow("shortening in a twin line") << "" << "#2" << ""
+        << QStringList{"Twin Move e1 f1", "Twin Rotate 90 ProT x"} << "twins" << "ProT";
+    QTest::newRow("each shortening down to four letters")
+        << "" << "#2 proto a" << "Circe protoc b" << QStringList{"protoco c"} << "stipulation"
+        << "proto";
+    QTest::newRow("a word parted by punctuation")
+        << "" << "#2" << "Circe;protocol,x" << QStringList() << "condition" << "protocol";
+    QTest::newRow("a word left where Duplex is taken out")
+        << "" << "#2" << "Circe proDuplextocol x" << QStringList() << "condition" << "protocol";
+    QTest::newRow("a line break does not hide a word")
+        << "" << "#2\nprotocol x" << "" << QStringList() << "stipulation" << "protocol";
+    QTest::newRow("three letters, longer words and protean are no keyword")
+        << "" << "#2 pro" << "protean Circe protocols" << QStringList{"Twin Protect"} << ""
+        << "";
+    QTest::newRow("author and source are read as text")
+        << "protocol x" << "#2" << "" << QStringList() << "" << "";
+    QTest::newRow("an AfterKey twin line never reaches Popeye")
+        << "" << "#2" << "" << QStringList{"Twin AfterKey protocol x"} << "" << "";
+}
+
+void TestPopeyeText::itemFileWord()
+{
+    QFETCH(QString, author);
+    QFETCH(QString, stipulation);
+    QFETCH(QString, condition);
+    QFETCH(QStringList, twins);
+    QFETCH(QString, field);
+    QFETCH(QString, word);
+    Item item = itemWith({"e1=11"}, condition);
+    item.author = author;
+    item.source = author;
+    item.stipulation = stipulation;
+    item.twins = twins;
+    const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
+    QCOMPARE(input.fileWord.has_value(), !field.isEmpty());
+    if (!input.fileWord)
+        return;
+    QCOMPARE(input.fileWord->field, field);
+    QCOMPARE(input.fileWord->word, word);
+    // The text is built whole all the same: the user may read it.
+    QVERIFY(input.lines[input.fileWord->line - 1].contains(word));
+    QCOMPARE(input.lines.last(), QStringLiteral("EndProblem"));
+    const QString message = PopeyeFileWordMessage(QStringLiteral("Item 7"), *input.fileWord);
+    QVERIFY2(message.startsWith(QStringLiteral("Item 7 ")) && message.contains(field) &&
+                 message.contains(QLatin1Char('"') + word + QLatin1Char('"')),
+             qPrintable(message));
+}
+
+// A text edited by hand: only the program's own "Protocol" line may hold the word.
+void TestPopeyeText::textFileWord_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("line"); // 0: accepted
+    const QString own = PopeyeProtocolLine(kFolder);
+    QTest::newRow("the program's own line") << QStringList{"BeginProblem", own, "EndProblem"} << 0;
+    QTest::newRow("the own line changed by hand")
+        << QStringList{"BeginProblem", "Protocol /tmp/py.txt"} << 2;
+    QTest::newRow("the own line twice") << QStringList{own, "Pieces", own} << 3;
+    QTest::newRow("a typed option") << QStringList{own, "Option Variation prot x NoBoard"} << 2;
+    QTest::newRow("author and origin text")
+        << QStringList{"Author protocol x", "  origin Protocol y", own} << 0;
+    QTest::newRow("a word after the author keyword")
+        << QStringList{"Authority protocol x"} << 1;
+}
+
+void TestPopeyeText::textFileWord()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, line);
+    const auto found = FindPopeyeFileWord(lines, PopeyeProtocolLine(kFolder));
+    QCOMPARE(found ? found->line : 0, line);
 }
 
 QTEST_GUILESS_MAIN(TestPopeyeText)

@@ -116,7 +116,7 @@ void TestSolveFiles::runWritesMergedOutput()
     QTemporaryDir dir;
     SolverRun run(QStringLiteral("Shell"));
     QSignalSpy ended(&run, &SolverRun::ended);
-    QVERIFY(run.start("sh", "-c \"echo out; echo err >&2; pwd; exit 3\"", dir.path(),
+    QVERIFY(run.start("sh", {"-c", "echo out; echo err >&2; pwd; exit 3"}, dir.path(),
                       dir.filePath("bench.txt")));
     QVERIFY(ended.wait(10000));
     QCOMPARE(readAll(dir.filePath("bench.txt")),
@@ -129,7 +129,7 @@ void TestSolveFiles::runStops()
     QTemporaryDir dir;
     SolverRun run(QStringLiteral("Sleeper"));
     QSignalSpy ended(&run, &SolverRun::ended);
-    QVERIFY(run.start("/bin/sleep", "30", dir.path()));
+    QVERIFY(run.start("/bin/sleep", {"30"}, dir.path()));
     QTRY_VERIFY(run.processId() > 0);
     QCOMPARE(run.statusText(), QStringLiteral("Sleeper running… 0 s"));
     QTRY_COMPARE_WITH_TIMEOUT(run.statusText(), QStringLiteral("Sleeper running… 1 s"), 3000);
@@ -143,11 +143,11 @@ void TestSolveFiles::runStops()
     qint64 orphan = 0;
     {
         SolverRun owner(QStringLiteral("Sleeper"));
-        QVERIFY(owner.start("sleep", "30", dir.path()));
+        QVERIFY(owner.start("sleep", {"30"}, dir.path()));
         QTRY_VERIFY(owner.processId() > 0);
         orphan = owner.processId();
     }
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(orphan)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(orphan)), 5000);
 }
 
 void TestSolveFiles::runOfMissingProgram()
@@ -160,7 +160,7 @@ void TestSolveFiles::runOfMissingProgram()
     SolverRun run(QStringLiteral("Popeye"));
     for (const QString& program : {QString(), QStringLiteral("  "), dir.filePath("nothing"),
                                    notExecutable, dir.path(), QStringLiteral("no-such-program-x")})
-        QVERIFY2(!run.start(program, "-maxmem 4M py.in", dir.path()), qPrintable(program));
+        QVERIFY2(!run.start(program, {"-maxmem", "4M", "py.in"}, dir.path()), qPrintable(program));
     QVERIFY(!run.isRunning());
     QCOMPARE(run.statusText(), QString());
 
@@ -173,7 +173,7 @@ void TestSolveFiles::runOfMissingProgram()
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     QSignalSpy failed(&run, &SolverRun::failedToStart);
     QSignalSpy ended(&run, &SolverRun::ended);
-    QVERIFY(run.start(broken, "", dir.path()));
+    QVERIFY(run.start(broken, {}, dir.path()));
     QTRY_COMPARE(ended.size(), 1);
     QCOMPARE(failed.size(), 1);
     QVERIFY2(run.statusText().startsWith("Popeye could not be started"), qPrintable(run.statusText()));

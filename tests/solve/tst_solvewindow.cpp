@@ -105,6 +105,7 @@ private slots:
     void resetAll();
     void popeyeSolveAndView();
     void popeyeLineTooLong();
+    void fileKeywordRefusedOnSolve();
     void programNotFound_data();
     void programNotFound();
     void runEndShowsWhatHappened_data();
@@ -115,6 +116,7 @@ private slots:
     void stockfishTimeNotAnInteger();
     void stockfishRefusesBadPositions();
     void viewSolutionReadsOnlyItsOwnFile();
+    void viewSolutionShowsTheEndOfALargeOutput();
     void oneRunPerTabAndStop();
     void closingEndsTheRun();
     void everyControlIsNamed();
@@ -221,6 +223,42 @@ void TestSolveWindow::popeyeLineTooLong()
     QVERIFY(!QFile::exists(file("py.in")));
     QCOMPARE(readAll(file("py.txt")), QByteArray("old"));
     QVERIFY(!solve().run(true).isRunning());
+}
+
+void TestSolveWindow::fileKeywordRefusedOnSolve()
+{
+    // A condition that would make Popeye append its output to a file of the item's choosing.
+    const QString target = m_dir->filePath("written-by-condition.txt");
+    main().ComboBox2->setEditText("Circe protocol " + target);
+    writeFile(file("py.txt"), "old");
+    click(solve().CopyItem);
+    // The text is shown as built, for the user to read and edit.
+    QVERIFY2(pane().contains("\nCondition Circe protocol " + target + "\n"), qPrintable(pane()));
+    click(solve().SolveButton);
+    QCOMPARE(m_prompts->shown.size(), 1);
+    const QString message = m_prompts->shown[0];
+    QVERIFY2(message.startsWith(QStringLiteral("message: Item %1 ").arg(main().currentItem())) &&
+                 message.contains("condition") && message.contains("\"protocol\""),
+             qPrintable(message));
+    QVERIFY(!QFile::exists(file("py.in")));
+    QCOMPARE(readAll(file("py.txt")), QByteArray("old"));
+    QVERIFY(!solve().run(true).isRunning());
+
+    // A word typed into the text by hand is refused by its line.
+    solve().Memo1->setPlainText(pane().replace("protocol " + target, "") + "\nPROT x");
+    click(solve().SolveButton);
+    QCOMPARE(m_prompts->shown.size(), 2);
+    QVERIFY2(m_prompts->shown[1].startsWith("message: Line ") &&
+                 m_prompts->shown[1].contains("\"PROT\""),
+             qPrintable(m_prompts->shown[1]));
+
+    // With the word taken out the text is solved.
+    solve().Memo1->setPlainText(pane().remove("\nPROT x"));
+    click(solve().SolveButton);
+    QCOMPARE(m_prompts->shown.size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(solve().Status->text().startsWith("Popeye finished (exit 0)"),
+                             10000);
+    QVERIFY(!QFile::exists(target));
 }
 
 void TestSolveWindow::programNotFound_data()
@@ -397,6 +435,32 @@ void TestSolveWindow::viewSolutionReadsOnlyItsOwnFile()
     QCOMPARE(m_prompts->shown, QStringList());
 }
 
+void TestSolveWindow::viewSolutionShowsTheEndOfALargeOutput()
+{
+    QByteArray output;
+    for (int i = 0; output.size() < 3 * 1024 * 1024; ++i)
+        output += "line " + QByteArray::number(i) + "\r\n";
+    output += "the last line\r\n";
+    writeFile(file("py.txt"), output);
+    click(solve().ViewSolution);
+    // The text comes in a part at a time, the window answering in between.
+    QVERIFY(!pane().endsWith("\nthe last line"));
+    QTRY_VERIFY_WITH_TIMEOUT(pane().endsWith("\nthe last line"), 30000);
+    const QString shown = pane();
+    QVERIFY(shown.size() <= 2 * 1024 * 1024 + 200);
+    QVERIFY(shown.endsWith("\nthe last line"));
+    // A line says what is left out, and no line is shown cut short.
+    const QStringList lines = shown.split('\n');
+    QVERIFY2(lines[0].contains("py.txt") && lines[0].contains("3.0 MB"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith("line ") && output.contains("\r\n" + lines[1].toLatin1() + "\r\n"),
+             qPrintable(lines[1]));
+
+    // Solve while the text is still coming in writes all of it.
+    click(solve().ViewSolution);
+    click(solve().SolveButton);
+    QCOMPARE(readAll(file("py.in")), shown.toLatin1().replace("\n", "\r\n") + "\r\n");
+}
+
 void TestSolveWindow::oneRunPerTabAndStop()
 {
     qputenv("FAKE_POPEYE_DELAY", "5");
@@ -438,7 +502,7 @@ void TestSolveWindow::closingEndsTheRun()
     QTRY_VERIFY(solve().run(true).processId() > 0);
     const qint64 pid = solve().run(true).processId();
     m_program.reset();
-    QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)), 5000);
 }
 
 void TestSolveWindow::everyControlIsNamed()

@@ -45,13 +45,18 @@ class TestVerifyFromProgram : public QObject {
     QString m_file;
 
     // Items whose authors tell the stand-in what to answer.
-    void openItems(const QStringList& authors) { openItems(m_file, authors); }
-    void openItems(const QString& file, const QStringList& authors)
+    void openItems(const QStringList& authors, const QStringList& conditions = {})
+    {
+        openItems(m_file, authors, conditions);
+    }
+    void openItems(const QString& file, const QStringList& authors,
+                   const QStringList& conditions = {})
     {
         QList<Item> items;
         for (const QString& author : authors) {
             Item item;
             item.author = author;
+            item.condition = conditions.value(items.size());
             item.stipulation = QStringLiteral("#2");
             item.board.at(7, 4) = 11; // a king each, so the text is a problem
             item.board.at(0, 4) = 12;
@@ -84,6 +89,7 @@ private slots:
     void theSolveWindowVerifiesTheStoredItems();
     void theListVerifiesItsSelection();
     void settingsAndCollectionChangesAreSeen();
+    void fileKeywordItemIsRefused();
 };
 
 void TestVerifyFromProgram::theSolveWindowVerifiesTheStoredItems()
@@ -176,6 +182,24 @@ void TestVerifyFromProgram::settingsAndCollectionChangesAreSeen()
     QCOMPARE(window.Table->model()->rowCount(), 2);
     QCOMPARE(cell(window, 0, VerifyTableModel::OutcomeColumn), QStringLiteral("cooked"));
     QCOMPARE(cell(window, 1, VerifyTableModel::OutcomeColumn), QStringLiteral("no solution"));
+}
+
+void TestVerifyFromProgram::fileKeywordItemIsRefused()
+{
+    const QString target = m_dir->filePath(QStringLiteral("written.txt"));
+    openItems({QStringLiteral("unique"), QStringLiteral("unique")},
+              {QString(), QStringLiteral("Circe protocol ") + target});
+    VerifyWindow& window = startFromSolveWindow();
+    QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
+    window.VerifyButton->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(cell(window, 0, VerifyTableModel::OutcomeColumn), QStringLiteral("sound"));
+    QCOMPARE(cell(window, 1, VerifyTableModel::OutcomeColumn), QStringLiteral("refused"));
+    const QString detail = cell(window, 1, VerifyTableModel::FirstMoves);
+    QVERIFY2(detail.startsWith(QStringLiteral("Item 2 ")) && detail.contains(u"condition") &&
+                 detail.contains(u"\"protocol\""),
+             qPrintable(detail));
+    QVERIFY(!QFile::exists(target));
 }
 
 QTEST_MAIN(TestVerifyFromProgram)

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vexil;
@@ -66,14 +67,17 @@ private slots:
     void outputWithoutEnd();
     void programMissing();
     void textThatCannotBeMade();
+    void refusedItemStartsNoPopeye();
+    void helpersEndWithTheRun();
+    void errorStreamIsBounded();
 };
 
 void TestVerifyRunner::outcomesOfRealRuns()
 {
-    const QStringList markers{"unique", "cooked", "nosolution", "help2", "twins",
-                              "timelimit", "inputerror", "crash", "hang"};
-    const QStringList expected{"sound", "cooked", "no solution", "sound", "cooked",
-                               "time limit", "input error", "failed", "time limit"};
+    const QStringList markers{"unique", "cooked",     "nosolution", "help2", "twins",
+                              "timelimit", "inputerror", "crash", "hang", "exit139"};
+    const QStringList expected{"sound",      "cooked",      "no solution", "sound", "cooked",
+                               "time limit", "input error", "failed",      "time limit", "failed"};
     VerifyRunner runner(
         kFake, QStringLiteral("4M"),
         [&](int n) { return textFor(markers[n - 1]); },
@@ -113,6 +117,9 @@ void TestVerifyRunner::outcomesOfRealRuns()
         }
         if (markers[record.number - 1] == u"inputerror")
             QCOMPARE(record.detail, QStringLiteral("Xq4"));
+        // A key and an end line are no answer from a run that did not end as Popeye ends.
+        if (markers[record.number - 1] == u"exit139")
+            QCOMPARE(record.detail, QStringLiteral("Popeye ended with status 139"));
     }
     QCOMPARE(liveChildren(), 0);
 }
@@ -260,6 +267,65 @@ void TestVerifyRunner::textThatCannotBeMade()
     }
     outcomes.sort();
     QCOMPARE(outcomes, (QStringList{"1 sound", "2 failed", "3 sound"}));
+}
+
+void TestVerifyRunner::refusedItemStartsNoPopeye()
+{
+    int asked = 0;
+    VerifyRunner runner(
+        QStringLiteral("/bin/false"), QStringLiteral("4M"),
+        [&](int n) -> QByteArray {
+            ++asked;
+            throw ItemRefused{QStringLiteral("Item %1 is not given to Popeye").arg(n)};
+        },
+        [](int n) { return QByteArray::number(n); });
+    QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
+    QSignalSpy finished(&runner, &VerifyRunner::finished);
+    QVERIFY(runner.start({4}));
+    QVERIFY(finished.size() == 1 || finished.wait(10000));
+    QCOMPARE(asked, 1);
+    QCOMPARE(verified.size(), 1);
+    const auto record = verified.first().first().value<VerifyRecord>();
+    QCOMPARE(OutcomeText(record.outcome), QStringLiteral("refused"));
+    QCOMPARE(record.detail, QStringLiteral("Item 4 is not given to Popeye"));
+    QCOMPARE(liveChildren(), 0);
+}
+
+void TestVerifyRunner::helpersEndWithTheRun()
+{
+    // A solver that leaves a helper behind that ignores SIGTERM, once per item.
+    const QByteArray memory = "66M-helpers-" + QByteArray::number(getpid());
+    VerifyRunner runner(kFake, QString::fromLatin1(memory),
+                        [](int) { return textFor(QStringLiteral("forks")); },
+                        [](int n) { return QByteArray::number(n); });
+    runner.setParallel(2);
+    QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
+    QSignalSpy finished(&runner, &VerifyRunner::finished);
+    QVERIFY(runner.start({1, 2, 3}));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(verified.size(), 3);
+    QCOMPARE(OutcomeText(verified.first().first().value<VerifyRecord>().outcome),
+             QStringLiteral("sound"));
+    QTRY_COMPARE_WITH_TIMEOUT(processesWith(memory), 0, 8000);
+}
+
+void TestVerifyRunner::errorStreamIsBounded()
+{
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    VerifyRunner runner(kFake, QStringLiteral("4M"),
+                        [](int) { return textFor(QStringLiteral("errflood")); },
+                        [](int n) { return QByteArray::number(n); });
+    QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
+    QSignalSpy finished(&runner, &VerifyRunner::finished);
+    QVERIFY(runner.start({1}));
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(verified.size(), 1);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    // 256 MB went through; the peak may grow by a small part of it (ru_maxrss is in KB).
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024,
+             qPrintable(QStringLiteral("%1 KB more").arg(after.ru_maxrss - before.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(TestVerifyRunner)

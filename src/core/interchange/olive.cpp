@@ -22,9 +22,15 @@ namespace {
 
 const QString kSourceComment = QStringLiteral("Source: ");
 const QString kAuthorsComment = QStringLiteral("Authors: ");
+// Lines at the end of an item's solution that hold entry fields the item has no place for.
+const QString kCommentLine = QStringLiteral("Comment: ");
+const QString kKeywordsLine = QStringLiteral("Keywords: ");
+const QString kOptionsLine = QStringLiteral("Options: ");
 
 // Popeye's option words that steer the solving rather than state the problem. YACPDB keeps them
-// among the conditions in `options`; an item has no place for them.
+// among the conditions in `options`; an item keeps them at the end of its solution. Options that
+// change what the position means (EnPassant, NoCastling, HalfDuplex, ...) are no solving
+// options: they stay with the condition, from where the Popeye text takes them.
 bool isSolvingOption(QStringView option) {
     static const char* const words[] = {"Try",
                                         "Defence",
@@ -38,16 +44,12 @@ bool isSolvingOption(QStringView option) {
                                         "NoThreat",
                                         "MaxSolutions",
                                         "MaxFlightsquares",
-                                        "EnPassant",
-                                        "CastlingMutuallyExclusive",
                                         "NoBoard",
                                         "NoShortVariations",
-                                        "HalfDuplex",
                                         "PostKeyPlay",
                                         "NonTrivial",
                                         "Intelligent",
                                         "MaxTime",
-                                        "NoCastling",
                                         "Quodlibet",
                                         "StopOnShortSolutions",
                                         "Beep",
@@ -89,6 +91,14 @@ struct EntryReading {
     bool hasAuthors = false;
     bool hasBoard = false;
     int moreNotes = 0; // beyond what a report keeps
+    // What the item has no field for, each as a line "Name: text" at the end of the solution,
+    // where the .olv writer finds it again.
+    QStringList keptLines;
+
+    void keep(const QString& line, const QString& what) {
+        keptLines << line;
+        note(QStringLiteral("%1 kept at the end of the solution").arg(what));
+    }
 
     void note(const QString& text) {
         if (notes.size() < InterchangeReport::kMaxNotes)
@@ -172,7 +182,9 @@ void readSource(const YAML::Node& node, EntryReading& r) {
         else if (key == QLatin1String("date"))
             r.sourceDate = dateText(value, r);
         else
-            r.note(QStringLiteral("source: %1 %2 has no place in an item")
+            r.keep(QStringLiteral("Source %1: %2").arg(key, value.IsScalar() ? scalarText(value)
+                                                                              : QString()),
+                   QStringLiteral("source: %1 %2")
                        .arg(key, value.IsScalar() ? quoted(scalarText(value)) : QString())
                        .trimmed());
     }
@@ -187,11 +199,14 @@ void readAward(const YAML::Node& node, EntryReading& r) {
     if (const YAML::Node d = node["distinction"]; d && d.IsScalar()) r.distinction = scalarText(d);
     if (const YAML::Node t = node["tourney"]; t && t.IsMap()) {
         if (t["name"] && t["name"].IsScalar()) r.tourney = scalarText(t["name"]);
-        if (t["date"]) r.note(QStringLiteral("award: the tourney date has no place in an item"));
+        if (const YAML::Node d = t["date"])
+            r.keep(QStringLiteral("Tourney date: ") + dateText(d, r),
+                   QStringLiteral("award: the tourney date"));
     }
-    if (const YAML::Node j = node["judges"]; j)
-        r.note(QStringLiteral("award: judges %1 have no place in an item")
-                   .arg(textsOf(j, QStringLiteral("judges"), r).join(QStringLiteral("; "))));
+    if (const YAML::Node j = node["judges"]; j) {
+        const QString judges = textsOf(j, QStringLiteral("judges"), r).join(QStringLiteral("; "));
+        r.keep(QStringLiteral("Judges: ") + judges, QStringLiteral("award: judges ") + judges);
+    }
 }
 
 void readStipulation(const YAML::Node& node, EntryReading& r) {
@@ -262,14 +277,17 @@ void readAlgebraic(const YAML::Node& node, EntryReading& r) {
 }
 
 void readOptions(const YAML::Node& node, EntryReading& r) {
-    QStringList conditions;
+    QStringList conditions, solving;
     for (const QString& option : textsOf(node, QStringLiteral("options"), r)) {
         if (isSolvingOption(option))
-            r.note(QStringLiteral("options: solving option %1 left out").arg(quoted(option)));
+            solving << option;
         else
             conditions << option;
     }
     r.item.condition = conditions.join(QLatin1Char(' '));
+    if (!solving.isEmpty())
+        r.keep(kOptionsLine + solving.join(QStringLiteral(", ")),
+               QStringLiteral("options: solving options %1").arg(quoted(solving.join(", "))));
 }
 
 // Twin keys in order: "a" to "z", then "z1", "z2", ...; anything else after them.
@@ -326,7 +344,7 @@ void readComments(const YAML::Node& node, EntryReading& r) {
         else if (comment.startsWith(kAuthorsComment) && !r.commentAuthors)
             r.commentAuthors = comment.mid(kAuthorsComment.size());
         else
-            r.note(QStringLiteral("comment %1 has no place in an item").arg(quoted(comment)));
+            r.keep(kCommentLine + comment, QStringLiteral("comment %1").arg(quoted(comment)));
     }
 }
 
@@ -390,13 +408,21 @@ EntryReading readEntry(const YAML::Node& entry) {
         const FieldReader* reader = nullptr;
         for (const FieldReader& f : kFieldReaders)
             if (key == f.key) reader = &f;
-        if (reader)
+        if (reader) {
             reader->read(element.second, r);
-        else
-            r.note(QStringLiteral("%1 %2 has no place in an item")
-                       .arg(QString::fromStdString(key), describeValue(element.second))
-                       .trimmed());
+        } else if (key == "keywords") {
+            const QStringList words = textsOf(element.second, QStringLiteral("keywords"), r);
+            r.keep(kKeywordsLine + words.join(QStringLiteral(", ")),
+                   QStringLiteral("keywords %1").arg(describeValue(element.second)));
+        } else {
+            const QString name = QString::fromStdString(key);
+            const QString value = describeValue(element.second);
+            r.keep(name.left(1).toUpper() + name.mid(1) + QStringLiteral(": ") +
+                       (element.second.IsScalar() ? scalarText(element.second) : value),
+                   QStringLiteral("%1 %2").arg(name, value).trimmed());
+        }
     }
+    r.item.solution += r.keptLines;
     r.item.source = composedSource(r);
     if (!r.hasAuthors && r.commentAuthors)
         r.item.author = *r.commentAuthors;
@@ -535,9 +561,31 @@ struct EntryWriting {
     QString sourceName, sourceDate, distinction;
     QStringList authors;
     QStringList comments;
+    QStringList keywords, solvingOptions;
+    QStringList solution; // without the lines that go back to their own fields
 
     void note(const QString& text) { notes << text; }
 };
+
+// The lines at the end of the solution that an import kept there ("Comment: ...",
+// "Keywords: ...", "Options: ...") go back to their own fields of the entry.
+void prepareKeptLines(EntryWriting& w) {
+    w.solution = w.item.solution;
+    QStringList comments;
+    while (!w.solution.isEmpty()) {
+        const QString& line = w.solution.last();
+        if (line.startsWith(kCommentLine))
+            comments.prepend(line.mid(kCommentLine.size()));
+        else if (line.startsWith(kKeywordsLine))
+            w.keywords = line.mid(kKeywordsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+        else if (line.startsWith(kOptionsLine))
+            w.solvingOptions = line.mid(kOptionsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+        else
+            break;
+        w.solution.removeLast();
+    }
+    w.comments += comments;
+}
 
 const QRegularExpression& distinctionPattern() {
     // The distinctions YACPDB accepts: "1st Prize", "2nd-3rd HM", "Special Commendation, ...".
@@ -744,7 +792,7 @@ QStringList conditionOptions(const QString& condition) {
 }
 
 void writeOptions(EntryWriting& w) {
-    const QStringList options = conditionOptions(w.item.condition);
+    const QStringList options = conditionOptions(w.item.condition) + w.solvingOptions;
     if (options.isEmpty()) return;
     if (options.size() == 1 && isSolvingOption(options[0]))
         w.note(QStringLiteral("condition: %1 reads as a solving option").arg(quoted(options[0])));
@@ -818,7 +866,17 @@ void writeSolution(EntryWriting& w) {
     // The schema wants a solution of at least one character; the block's line break is one,
     // and it reads back as no solution.
     w.out += "solution: ";
-    putBlock(w.out, w.item.solution.join(QLatin1Char('\n')), "  ");
+    putBlock(w.out, w.solution.join(QLatin1Char('\n')), "  ");
+}
+
+void writeKeywords(EntryWriting& w) {
+    if (w.keywords.isEmpty()) return;
+    w.out += "keywords:\n";
+    for (const QString& keyword : w.keywords) {
+        w.out += "  - ";
+        putScalar(w.out, keyword);
+        w.out += '\n';
+    }
 }
 
 void writeComments(EntryWriting& w) {
@@ -839,7 +897,8 @@ struct FieldWriter {
 const FieldWriter kFieldWriters[] = {
     {"authors", writeAuthors},     {"source", writeSource},           {"award", writeAward},
     {"algebraic", writeAlgebraic}, {"stipulation", writeStipulation}, {"options", writeOptions},
-    {"twins", writeTwins},         {"solution", writeSolution},       {"comments", writeComments},
+    {"twins", writeTwins},         {"solution", writeSolution},       {"keywords", writeKeywords},
+    {"comments", writeComments},
 };
 
 QString itemLabel(const QList<int>& numbers, qsizetype i) {
@@ -852,6 +911,7 @@ void appendEntries(ExportedFile& file, const QList<Item>& items, const QList<int
         EntryWriting w{items[i], {}, {}, {}, {}, {}, {}, {}};
         w.out.reserve(512);
         prepareAuthorsAndSource(w);
+        prepareKeptLines(w);
         for (const FieldWriter& f : kFieldWriters)
             f.write(w);
         file.bytes += "---\n";
@@ -1182,7 +1242,8 @@ ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
                 if (held + measure.built > quint64(memoryLimit))
                     throw Failure::error(
                         QStringLiteral("The file is too large to import: entry %1 (from line "
-                                       "%2) alone would need more than %3 MB of memory.")
+                                       "%2) alone would need more than %3 MB of memory. "
+                                       "Nothing was imported.")
                             .arg(index + 1)
                             .arg(document.firstLine + 1)
                             .arg(memoryLimit / (1024 * 1024)));

@@ -109,6 +109,12 @@ public:
     // the number, as FindItemLine finds it in the lines.
     int FindItemLine(int number) const;
     QByteArray line(int index) const;
+    // Lines 1 to 13 of block `block` as stored (each followed by its line end: CR LF, or as
+    // the file had it), without a copy; valid while the collection lives unchanged. Scans of
+    // every item read through this rather than line() or readItem().
+    QByteArrayView storedBody(int block) const { return bodyOf(block); }
+    // True when every line end of storedBody() is CR LF (no lone CR or LF anywhere).
+    bool storedLineEndsAreCrLf() const { return m_crlf; }
     Lines lines() const;
     QByteArray bytes() const;
 

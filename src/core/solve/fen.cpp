@@ -231,23 +231,12 @@ std::optional<FenLineProblem> CheckStockfishPositions(const QStringList& lines)
     return std::nullopt;
 }
 
-QString QuotedArgument(const QString& path)
-{
-    if (!path.isEmpty() && !path.contains(QRegularExpression(QStringLiteral("[\\s\"]"))))
-        return path;
-    QString quoted = path;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-QString StockfishArguments(const QString& hash, const QString& threads, const QString& minutes,
-                           const QString& programFolder)
+QStringList StockfishArguments(const QString& hash, const QString& threads,
+                               const QString& minutes, const QString& programFolder)
 {
     const qint64 milliseconds = qint64(ToInteger(minutes)) * 60000;
-    return QStringLiteral("bench ") + hash + QLatin1Char(' ') + threads + QLatin1Char(' ') +
-           QString::number(milliseconds) + QLatin1Char(' ') +
-           QuotedArgument(programFolder + QStringLiteral("ibench.txt")) +
-           QStringLiteral(" movetime");
+    return {QStringLiteral("bench"), hash, threads, QString::number(milliseconds),
+            programFolder + QStringLiteral("ibench.txt"), QStringLiteral("movetime")};
 }
 
 } // namespace vexil

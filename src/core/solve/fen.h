@@ -39,13 +39,10 @@ struct FenLineProblem {
 // out of the input and so never fail.
 std::optional<FenLineProblem> CheckStockfishPositions(const QStringList& lines);
 
-// The argument string Stockfish's "bench" is started with: hash, threads, the time limit as
-// milliseconds per position, and the positions file. Throws Failure (the conversion error)
-// when the time text is no integer.
-QString StockfishArguments(const QString& hash, const QString& threads, const QString& minutes,
-                           const QString& programFolder);
-
-// A path as one word of an argument string that is split as a shell splits it.
-QString QuotedArgument(const QString& path);
+// The arguments Stockfish's "bench" is started with: hash, threads, the time limit as
+// milliseconds per position, and the positions file, each one argument whatever it holds.
+// Throws Failure (the conversion error) when the time text is no integer.
+QStringList StockfishArguments(const QString& hash, const QString& threads,
+                               const QString& minutes, const QString& programFolder);
 
 } // namespace vexil

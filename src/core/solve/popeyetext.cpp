@@ -38,6 +38,25 @@ QString takeWord(QString& condition, QLatin1String word)
     return QStringLiteral(" ") + word;
 }
 
+// An option word and the squares after it ("EnPassant f6", "NoCastling a1 e1"), taken out of
+// the condition.
+QString takeOption(QString& condition, QLatin1String word)
+{
+    static const QRegularExpression square(QStringLiteral("^\\s+([a-h][1-8])+\\b"));
+    const QRegularExpression whole(QStringLiteral("\\b%1\\b").arg(word),
+                                   QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch found = whole.match(condition);
+    if (!found.hasMatch())
+        return {};
+    qsizetype end = found.capturedEnd();
+    QString taken = QLatin1Char(' ') + word;
+    for (QRegularExpressionMatch m; (m = square.match(QStringView(condition).mid(end))).hasMatch();
+         end += m.capturedLength())
+        taken += QLatin1Char(' ') + m.captured(1);
+    condition.remove(found.capturedStart(), end - found.capturedStart());
+    return taken;
+}
+
 // Popeye's printed twins, one change after another: "wRg6-->g7", "-bPc4", "+wBc1",
 // "wQh1<-->wSe5", "Q ==> R", "rotate 90", "mirror a1<-->h1", "PolishType", "h#1", "Circe".
 // Each change is read into the words of its twin command; false when a word is none of them.
@@ -109,6 +128,49 @@ bool readPrintedChanges(const QStringList& words, QStringList& command)
     return true;
 }
 
+// Popeye reads a keyword from its first letters; "pro" alone is not taken for "Protocol".
+constexpr qsizetype kShortestKeyword = 4;
+
+bool isFileKeyword(QStringView word)
+{
+    static const QLatin1String protocol("protocol");
+    return word.size() >= kShortestKeyword && word.size() <= protocol.size() &&
+           word.compare(QLatin1String(protocol.data(), word.size()), Qt::CaseInsensitive) == 0;
+}
+
+// Popeye parts words at blanks and at punctuation too; a run of letters is the smallest
+// thing it can take for a keyword, so that is what is checked.
+std::optional<QString> fileKeywordIn(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!text[i].isLetter()) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && text[end].isLetter())
+            ++end;
+        if (isFileKeyword(text.mid(i, end - i)))
+            return text.mid(i, end - i).toString();
+        i = end;
+    }
+    return std::nullopt;
+}
+
+// Popeye reads the rest of these lines as text, keywords and all.
+bool isTextLine(QStringView line)
+{
+    const QStringView trimmed = line.trimmed();
+    for (QLatin1String keyword : {QLatin1String("Author"), QLatin1String("Origin")}) {
+        if (trimmed.size() >= keyword.size() &&
+            trimmed.left(keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0 &&
+            (trimmed.size() == keyword.size() || trimmed[keyword.size()].isSpace()))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<QString> TwinCommandOf(const QString& line)
@@ -132,6 +194,43 @@ std::optional<QString> TwinCommandOf(const QString& line)
     return command.join(QLatin1Char(' '));
 }
 
+std::optional<PopeyeFileWord> FindPopeyeFileWord(const QStringList& lines,
+                                                 const QString& ownProtocol)
+{
+    bool ownSeen = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (isTextLine(lines[i]))
+            continue;
+        if (!ownSeen && !ownProtocol.isEmpty() && lines[i] == ownProtocol) {
+            ownSeen = true;
+            continue;
+        }
+        if (const auto word = fileKeywordIn(lines[i]))
+            return PopeyeFileWord{QString(), int(i + 1), *word};
+    }
+    return std::nullopt;
+}
+
+QString PopeyeFileWordMessage(const QString& item, const PopeyeFileWord& found)
+{
+    return QStringLiteral("%1 is not given to Popeye: its %2 holds the word \"%3\", which "
+                          "Popeye takes as an order to write its output into a file.")
+        .arg(item, found.field, found.word);
+}
+
+QString PopeyeFileWordLineMessage(const PopeyeFileWord& found)
+{
+    return QStringLiteral("Line %1 holds the word \"%2\", which Popeye takes as an order to "
+                          "write its output into a file: remove it before solving.")
+        .arg(found.line)
+        .arg(found.word);
+}
+
+QString PopeyeProtocolLine(const QString& programFolder)
+{
+    return QStringLiteral("Protocol ") + programFolder + QStringLiteral("py.txt");
+}
+
 QString PopeyeSpecificationWord(int specification)
 {
     // Popeye takes "proten" and "beamtet" for input errors, and with them every piece after
@@ -153,7 +252,7 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
     lines << QStringLiteral("BeginProblem");
     lines << QStringLiteral("Author ") + (author.isEmpty() ? QStringLiteral("Unknown") : author);
     lines << QStringLiteral("Origin ") + (source.isEmpty() ? QStringLiteral("Unknown") : source);
-    lines << QStringLiteral("Protocol ") + programFolder + QStringLiteral("py.txt");
+    lines << PopeyeProtocolLine(programFolder);
     lines << QStringLiteral("Pieces");
 
     QString collected[3] = {QStringLiteral("White"), QStringLiteral("Black"),
@@ -191,6 +290,9 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
             lines << collected[side];
     lines << unnamed;
 
+    // Which item field each line comes from, for the check of the words Popeye must not read.
+    QList<std::pair<qsizetype, QString>> fieldLines;
+    fieldLines.append({lines.size(), QStringLiteral("stipulation")});
     lines << QStringLiteral("Stipulation ") + oneLine(item.stipulation);
 
     QString words;
@@ -198,9 +300,17 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
         QString condition = oneLine(item.condition);
         words += takeWord(condition, QLatin1String("Duplex"));
         words += takeWord(condition, QLatin1String("WhiteToPlay"));
+        // Options that say what the position is, kept with the condition of an imported
+        // entry: Popeye reads them on its Option line, with their squares.
+        for (const char* option : {"EnPassant", "NoCastling", "HalfDuplex",
+                                   "CastlingMutuallyExclusive"})
+            words += takeOption(condition, QLatin1String(option));
         // Popeye reads a bare "Condition" keyword as an input error.
-        if (!condition.trimmed().isEmpty())
+        if (!condition.trimmed().isEmpty()) {
+            // Checked as written: taking "Duplex" out of a word can leave another one.
+            fieldLines.append({lines.size(), QStringLiteral("condition")});
             lines << QStringLiteral("Condition ") + condition;
+        }
     }
     if (options.Try)
         words += QStringLiteral(" Try");
@@ -229,13 +339,22 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
         }
         if (const std::optional<QString> command = TwinCommandOf(twin)) {
             input.rewrittenTwins << twin;
-            if (!command->isEmpty())
+            if (!command->isEmpty()) {
+                fieldLines.append({lines.size(), QStringLiteral("twins")});
                 lines << *command;
+            }
             continue;
         }
+        fieldLines.append({lines.size(), QStringLiteral("twins")});
         lines << twin;
     }
     lines << QStringLiteral("EndProblem");
+    for (const auto& [at, field] : fieldLines) {
+        if (const auto found = FindPopeyeFileWord({lines[at]})) {
+            input.fileWord = PopeyeFileWord{field, int(at + 1), found->word};
+            break;
+        }
+    }
     return input;
 }
 
@@ -271,9 +390,9 @@ std::optional<QString> PopeyeLineTooLong(const QStringList& lines)
     return std::nullopt;
 }
 
-QString PopeyeArguments(const QString& memory)
+QStringList PopeyeArguments(const QString& memory)
 {
-    return QStringLiteral("-maxmem ") + memory + QStringLiteral(" py.in");
+    return {QStringLiteral("-maxmem"), memory, QStringLiteral("py.in")};
 }
 
 } // namespace vexil

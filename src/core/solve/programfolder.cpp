@@ -98,15 +98,31 @@ void RemoveSolverOutput(const QString& path)
     throw Failure::error(QStringLiteral("Cannot delete file %1").arg(path));
 }
 
-std::optional<QStringList> ReadSolverOutput(const QString& path)
+std::optional<QStringList> ReadSolverOutput(const QString& path, qint64 limit)
 {
+    // A pipe or a device of that name would hold the window for as long as it gives data.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    const qint64 size = file.size();
+    const bool cut = size > limit;
+    if (cut && !file.seek(size - limit))
+        return std::nullopt;
+    // A solver still writing makes the file grow while it is read.
+    QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     QStringList lines;
+    if (cut) {
+        // The first line is most likely cut short.
+        bytes.remove(0, bytes.indexOf('\n') + 1);
+        lines << QStringLiteral("[%1 is %2 MB long: only its last %3 MB are shown.]")
+                     .arg(path)
+                     .arg(double(size) / (1024 * 1024), 0, 'f', 1)
+                     .arg(double(limit) / (1024 * 1024), 0, 'f', 0);
+    }
     for (const QByteArray& line : SplitLines(bytes))
         lines << cp1252::decode(line);
     return lines;

@@ -30,7 +30,12 @@ void WriteSolverInput(const QString& path, const QStringList& lines);
 // Removes the output file of the last run; a missing file is no error. Throws Failure when
 // the file stays, for the new run's output would otherwise be mixed up with the old one's.
 void RemoveSolverOutput(const QString& path);
-// The output file's lines; none when it cannot be read.
-std::optional<QStringList> ReadSolverOutput(const QString& path);
+// The most of an output file that is read for showing: its end, where a solver's answer is.
+constexpr qint64 kShownOutputLimit = 2 * 1024 * 1024;
+// The output file's lines; none when it cannot be read or is no regular file. Of a file longer
+// than `limit` only the lines of its last `limit` bytes are read, after a first line that says
+// so.
+std::optional<QStringList> ReadSolverOutput(const QString& path,
+                                            qint64 limit = kShownOutputLimit);
 
 } // namespace vexil

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "solve/solverprocess.h"
+
 #include <QElapsedTimer>
 #include <QObject>
-#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 namespace vexil {
@@ -17,24 +19,22 @@ public:
     explicit SolverRun(const QString& name, QObject* parent = nullptr);
     ~SolverRun() override;
 
-    // The executable a program path stands for: a path names a file, a bare name is looked up
-    // in PATH as a shell would. Empty when there is no such executable file.
-    static QString findProgram(const QString& path);
-
-    // Starts `program` in `folder` with the argument string split as a shell would split it.
-    // The program's standard output and error go, merged, into `outputFile`, or nowhere when
-    // it is empty. Returns false (and starts nothing) when the program cannot be found.
-    bool start(const QString& program, const QString& arguments, const QString& folder,
+    // Starts `program` (see SolverProcess::findProgram) in `folder` with `arguments`, each
+    // passed as it is. The program's standard output and error go, merged, into
+    // `outputFile` (up to a limit), or nowhere when it is empty. Returns false (and starts
+    // nothing) when the program cannot be found.
+    bool start(const QString& program, const QStringList& arguments, const QString& folder,
                const QString& outputFile = QString());
-    bool isRunning() const;
-    // Ends a run that is still going: asks it to end, then kills it if it does not.
+    bool isRunning() const { return m_process.isRunning(); }
+    // Ends a run that is still going, with everything it started: asks it to end, then kills
+    // it if it does not.
     void stop();
 
     // "Popeye running… 12 s", "Popeye finished (exit 0) in 3.4 s", "Stockfish stopped";
     // empty before the first run.
     QString statusText() const { return m_status; }
     const QString& name() const { return m_name; }
-    qint64 processId() const { return m_process ? m_process->processId() : 0; }
+    qint64 processId() const { return m_process.processId(); }
 
 signals:
     void statusChanged(const QString& text);
@@ -46,14 +46,13 @@ signals:
 private:
     void setStatus(const QString& text);
     void tick();
-    void onFinished(int exitCode, QProcess::ExitStatus status);
-    void onError(QProcess::ProcessError error);
+    void onFinished();
+    void onError(const QString& error);
 
     QString m_name;
-    QProcess* m_process = nullptr;
+    SolverProcess m_process;
     QElapsedTimer m_clock;
     QTimer m_ticker;
-    QTimer m_killer;
     bool m_stopping = false;
     QString m_status;
 };

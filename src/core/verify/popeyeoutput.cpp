@@ -18,6 +18,7 @@ constexpr OutcomeName kOutcomeNames[] = {
     {Outcome::Sound, "sound"},           {Outcome::Cooked, "cooked"},
     {Outcome::NoSolution, "no solution"}, {Outcome::TimeLimit, "time limit"},
     {Outcome::InputError, "input error"}, {Outcome::Failed, "failed"},
+    {Outcome::Refused, "refused"},
 };
 
 QList<QStringView> splitLines(QStringView text)
@@ -115,7 +116,8 @@ const QList<Outcome>& AllOutcomes()
 {
     static const QList<Outcome> all{Outcome::Sound,      Outcome::Cooked,
                                     Outcome::NoSolution, Outcome::TimeLimit,
-                                    Outcome::InputError, Outcome::Failed};
+                                    Outcome::InputError, Outcome::Failed,
+                                    Outcome::Refused};
     return all;
 }
 

@@ -11,9 +11,11 @@
 namespace vexil {
 
 // What a verification says of one item.
-enum class Outcome { Sound, Cooked, NoSolution, TimeLimit, InputError, Failed };
+// Refused: the item was not given to Popeye at all (its text would have made Popeye write a
+// file).
+enum class Outcome { Sound, Cooked, NoSolution, TimeLimit, InputError, Failed, Refused };
 
-// "sound", "cooked", "no solution", "time limit", "input error", "failed".
+// "sound", "cooked", "no solution", "time limit", "input error", "failed", "refused".
 QString OutcomeText(Outcome outcome);
 std::optional<Outcome> OutcomeFromText(QStringView text);
 const QList<Outcome>& AllOutcomes();

@@ -85,7 +85,8 @@ QVariant VerifyTableModel::data(const QModelIndex& index, int role) const
     case Solutions:
         return sorting ? QVariant(record.solutions) : QVariant(QString::number(record.solutions));
     case FirstMoves:
-        return record.outcome == Outcome::InputError || record.outcome == Outcome::Failed
+        return record.outcome == Outcome::InputError || record.outcome == Outcome::Failed ||
+                       record.outcome == Outcome::Refused
                    ? record.detail
                    : record.firstMoves.join(QStringLiteral(", "));
     case Time:

@@ -5,42 +5,27 @@
 #include "model/failure.h"
 #include "solve/solverreport.h"
 #include "verify/scratchfolders.h"
+#include "solve/solverprocess.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cmath>
-
-#ifdef Q_OS_UNIX
-#include <signal.h>
-#include <unistd.h>
-#endif
 
 namespace vexil {
 
 namespace {
 
 // Popeye can write without end; beyond this much the middle of its output is dropped and
-// only its end kept, where the end line is.
+// only its end kept, where the end line is. Its complaints are short.
 constexpr qsizetype kOutputLimit = 4 * 1024 * 1024;
-constexpr qsizetype kTailLimit = 16 * 1024;
+constexpr qsizetype kErrorLimit = 64 * 1024;
 // A result keeps at most this much of Popeye's text.
 constexpr qsizetype kKeptText = 64 * 1024;
-
-// Ends a run with everything it started: Popeye may be reached through a wrapper script, and
-// killing the wrapper alone would leave Popeye searching.
-void killRun(QProcess* process)
-{
-#ifdef Q_OS_UNIX
-    if (process->processId() > 0)
-        ::kill(-pid_t(process->processId()), SIGKILL);
-#endif
-    process->kill();
-}
+// Popeye ends with 0, or with a small number for an error of its own; 126 and above are what a
+// shell reports for a program it could not run or that died by a signal.
+constexpr int kFirstForeignStatus = 126;
 
 bool startsWithWord(QByteArrayView line, QByteArrayView word)
 {
@@ -58,18 +43,6 @@ QString timeText(int seconds)
             .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString resolveProgram(const QString& path)
-{
-    if (path.trimmed().isEmpty())
-        return QString();
-    const QFileInfo info(path);
-    if (info.isFile() && info.isExecutable())
-        return info.absoluteFilePath();
-    if (!path.contains(u'/') && !path.contains(u'\\'))
-        return QStandardPaths::findExecutable(path);
-    return QString();
 }
 
 } // namespace
@@ -150,23 +123,20 @@ struct VerifyRunner::Run {
     int number = 0;
     QByteArray key;
     QString inputPath;
-    QProcess* process = nullptr;
+    SolverProcess* process = nullptr;
     QElapsedTimer clock;
-    QByteArray out;
-    QByteArray err;
-    QByteArray outTail; // the end of an output that outgrew kOutputLimit
-    bool cut = false;
     bool killed = false;
 
     ~Run()
     {
         if (process) {
             QObject::disconnect(process, nullptr, nullptr, nullptr);
-            if (process->state() != QProcess::NotRunning) {
-                killRun(process);
-                process->waitForFinished(2000);
-            }
-            process->deleteLater();
+            // One still running ends its group as it goes: a deferred delete might never come
+            // when the program is ending.
+            if (process->isRunning())
+                delete process;
+            else
+                process->deleteLater();
         }
         if (!inputPath.isEmpty())
             QFile::remove(inputPath);
@@ -193,7 +163,7 @@ bool VerifyRunner::start(const QList<int>& numbers)
 {
     if (m_running)
         return false;
-    const QString program = resolveProgram(m_popeyePath);
+    const QString program = SolverProcess::findProgram(m_popeyePath);
     if (program.isEmpty()) {
         const QString reason = ProgramProblem(m_popeyePath);
         emit failedToStart(SolverNotStartedText(
@@ -247,11 +217,7 @@ VerifyProgress VerifyRunner::progress() const
 
 void VerifyRunner::killAll()
 {
-    // Every process gets its kill before any is waited for.
-    for (const auto& run : m_runs) {
-        QObject::disconnect(run->process, nullptr, this, nullptr);
-        killRun(run->process);
-    }
+    // Each run's process ends its group as it goes: SIGTERM now, SIGKILL after the grace.
     m_runs.clear();
 }
 
@@ -272,10 +238,14 @@ void VerifyRunner::launch(int number)
     run->number = number;
     Run* const self = run.get();
     QString problem;
+    Outcome outcome = Outcome::Failed;
     QByteArray text;
     try {
         run->key = m_key(number);
         text = PrepareVerifyInput(m_input(number), m_maxTime);
+    } catch (const ItemRefused& refused) {
+        problem = refused.message;
+        outcome = Outcome::Refused;
     } catch (const Failure& failure) {
         problem = failure.message;
     } catch (...) {
@@ -296,7 +266,7 @@ void VerifyRunner::launch(int number)
         VerifyRecord record;
         record.number = number;
         record.key = run->key;
-        record.outcome = Outcome::Failed;
+        record.outcome = outcome;
         record.detail = problem;
         ++m_done;
         emit itemVerified(record);
@@ -304,60 +274,35 @@ void VerifyRunner::launch(int number)
     }
     m_runs.push_back(std::move(run));
 
-    self->process = new QProcess;
-    QProcess* process = self->process;
-    process->setWorkingDirectory(m_folder->path());
-    process->setStandardInputFile(QProcess::nullDevice());
-#ifdef Q_OS_UNIX
-    // A process group of its own, so that a kill reaches whatever Popeye's path starts.
-    process->setChildProcessModifier([] { ::setpgid(0, 0); });
-#endif
-    connect(process, &QProcess::readyReadStandardOutput, this, [this, self] { collect(self); });
-    connect(process, &QProcess::readyReadStandardError, this, [this, self] { collect(self); });
-    connect(process, &QProcess::finished, this, [this, self](int, QProcess::ExitStatus status) {
-        complete(self, status == QProcess::CrashExit);
-    });
+    self->process = new SolverProcess;
+    SolverProcess* process = self->process;
+    process->setCapture(SolverProcess::Capture::Memory);
+    process->setOutputLimit(kOutputLimit);
+    process->setErrorLimit(kErrorLimit);
+    connect(process, &SolverProcess::finished, this, [this, self] { complete(self); });
     // Queued: a start that fails reports at once, inside start(), and the next launch must not
     // nest in it.
     connect(
-        process, &QProcess::errorOccurred, this,
-        [this, self](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        VerifyRecord record;
-        record.number = self->number;
-        record.key = self->key;
-        record.outcome = Outcome::Failed;
-        record.detail = QStringLiteral("Popeye could not be started: %1")
-                            .arg(self->process->errorString());
-        finishRun(self, record);
+        process, &SolverProcess::failedToStart, this,
+        [this, self](const QString& error) {
+            VerifyRecord record;
+            record.number = self->number;
+            record.key = self->key;
+            record.outcome = Outcome::Failed;
+            record.detail = QStringLiteral("Popeye could not be started: %1").arg(error);
+            finishRun(self, record);
         },
         Qt::QueuedConnection);
     self->clock.start();
-    process->start(m_popeyePath, {QStringLiteral("-maxmem"), m_memory, name});
+    process->start(m_popeyePath, {QStringLiteral("-maxmem"), m_memory, name}, m_folder->path());
 }
 
-void VerifyRunner::collect(Run* run)
+void VerifyRunner::complete(Run* run)
 {
-    run->err += run->process->readAllStandardError();
-    const QByteArray data = run->process->readAllStandardOutput();
-    if (!run->cut && run->out.size() + data.size() <= kOutputLimit) {
-        run->out += data;
-        return;
-    }
-    run->cut = true;
-    run->outTail += data;
-    if (run->outTail.size() > kTailLimit)
-        run->outTail = run->outTail.right(kTailLimit);
-}
-
-void VerifyRunner::complete(Run* run, bool crashed)
-{
-    collect(run);
-    QString out = cp1252::decode(run->out);
-    if (run->cut)
-        out += QStringLiteral("\n") + cp1252::decode(run->outTail);
-    const PopeyeReport report = ParsePopeyeOutput(out, cp1252::decode(run->err));
+    const SolverProcess& process = *run->process;
+    const bool cut = process.output().isCut();
+    const PopeyeReport report = ParsePopeyeOutput(cp1252::decode(process.output().kept()),
+                                                  cp1252::decode(process.errors().kept()));
     const QStringList stored = m_storedSolution ? m_storedSolution(run->number) : QStringList();
     QList<Twin> positions;
     if (m_positions) {
@@ -367,7 +312,14 @@ void VerifyRunner::complete(Run* run, bool crashed)
             // Read without them, as direct play.
         }
     }
-    const Verdict verdict = JudgeReport(report, stored, run->killed, crashed, positions);
+    Verdict verdict = JudgeReport(report, stored, run->killed, process.crashed(), positions);
+    // Whatever it printed, a run that died or ended with a status of no Popeye's is no answer.
+    if (!run->killed && process.crashed())
+        verdict = {Outcome::Failed,
+                   QStringLiteral("Popeye ended by signal %1").arg(process.exitCode())};
+    else if (!run->killed && process.exitCode() >= kFirstForeignStatus)
+        verdict = {Outcome::Failed,
+                   QStringLiteral("Popeye ended with status %1").arg(process.exitCode())};
 
     VerifyRecord record;
     record.number = run->number;
@@ -382,7 +334,7 @@ void VerifyRunner::complete(Run* run, bool crashed)
     m_ranSeconds += record.seconds;
     ++m_ran;
     record.output = report.solutionText;
-    if (run->cut || record.output.size() > kKeptText) {
+    if (cut || record.output.size() > kKeptText) {
         record.output.truncate(kKeptText);
         record.output += QStringLiteral("\n[Popeye's output was cut here]");
     }
@@ -415,7 +367,7 @@ void VerifyRunner::checkDeadlines()
     for (const auto& run : m_runs) {
         if (run->process && !run->killed && run->clock.elapsed() > deadline) {
             run->killed = true;
-            killRun(run->process);
+            run->process->kill();
         }
     }
 }

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-class QProcess;
 class QTemporaryDir;
 
 namespace vexil {
@@ -41,6 +40,12 @@ QString ProgressText(const VerifyProgress& progress);
 // (the output is read from the process) and "MaxTime n" added to its "Option" line, or an
 // "Option" line added before "EndProblem" when it has none.
 QByteArray PrepareVerifyInput(const QByteArray& text, int maxTimeSeconds);
+
+// Thrown by a runner's input function for an item that must not be given to Popeye at all: the
+// item is listed as refused, with the message, and no Popeye is started for it.
+struct ItemRefused {
+    QString message;
+};
 
 // Runs Popeye on items, up to a number of processes at once, one process per item with its
 // own input file in a private temporary folder. Popeye's own time limit does not end every
@@ -88,8 +93,7 @@ private:
     struct Run;
     void launchMore();
     void launch(int number);
-    void collect(Run* run);
-    void complete(Run* run, bool crashed);
+    void complete(Run* run);
     void finishRun(Run* run, const VerifyRecord& record);
     void checkDeadlines();
     void killAll();

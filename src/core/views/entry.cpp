@@ -2,6 +2,7 @@
 
 #include "model/cp1252.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vexil {
@@ -69,6 +70,27 @@ Entry EntryOf(const Collection& collection, int number) noexcept
     return entry;
 }
 
+void ReadBoardRow(QByteArrayView text, PieceCode (&row)[8]) noexcept
+{
+    std::fill(std::begin(row), std::end(row), 0);
+    const qsizetype open = text.indexOf('[');
+    const qsizetype close = text.indexOf(']');
+    if (open < 0 || close < open)
+        return;
+    QByteArrayView values = text.sliced(open + 1, close - open - 1);
+    for (int column = 0; column < 8; ++column) {
+        // The first seven values end at a comma; the eighth is the rest.
+        const qsizetype comma = column < 7 ? values.indexOf(',') : -1;
+        if (column < 7 && comma < 0) {
+            row[column] = codeOf(values);
+            break;
+        }
+        row[column] = codeOf(column < 7 ? values.first(comma) : values);
+        if (column < 7)
+            values = values.sliced(comma + 1);
+    }
+}
+
 Board EntryBoard(const Collection& collection, int number) noexcept
 {
     Board board;
@@ -76,23 +98,9 @@ Board EntryBoard(const Collection& collection, int number) noexcept
     if (line < 0)
         return board;
     for (int row = 0; row < 8; ++row) {
-        const QByteArray text = collection.line(line + 1 + row);
-        const qsizetype open = text.indexOf('[');
-        const qsizetype close = text.indexOf(']');
-        if (open < 0 || close < open)
-            continue;
-        QByteArrayView values = QByteArrayView(text).sliced(open + 1, close - open - 1);
-        for (int column = 0; column < 8; ++column) {
-            // The first seven values end at a comma; the eighth is the rest.
-            const qsizetype comma = column < 7 ? values.indexOf(',') : -1;
-            if (column < 7 && comma < 0) {
-                board.at(row, column) = codeOf(values);
-                break;
-            }
-            board.at(row, column) = codeOf(column < 7 ? values.first(comma) : values);
-            if (column < 7)
-                values = values.sliced(comma + 1);
-        }
+        PieceCode values[8];
+        ReadBoardRow(collection.line(line + 1 + row), values);
+        std::copy(std::begin(values), std::end(values), board.squares[row].begin());
     }
     return board;
 }

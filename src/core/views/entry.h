@@ -28,6 +28,8 @@ Entry EntryOf(const Collection& collection, int number) noexcept;
 // between the first "[" and the first "]"; a value that is no number, and a row or an item
 // that is missing, give empty squares. Never throws.
 Board EntryBoard(const Collection& collection, int number) noexcept;
+// One stored board row read the same way: the eight codes between its first "[" and first "]".
+void ReadBoardRow(QByteArrayView line, PieceCode (&row)[8]) noexcept;
 
 // The entry in one line, for a screen reader: "12. W. A. Shinkman, American Chess Bulletin, #2".
 // Empty texts are left out.

@@ -67,6 +67,9 @@ public:
     // Shows item `number` without asking, for a window that asked before it opened (its
     // answer No lets the item shown drop its changes). False when it could not be shown.
     bool showChosenItem(int number);
+    // The same for an item of collection file `path`, which is opened first when it is not
+    // the open one.
+    bool askAndShowItemOf(const QString& path, int number);
     // Asks "Save all changes?" when needed; false when the user cancelled.
     bool askToSaveChanges();
 
@@ -206,6 +209,7 @@ private:
 
 public:
     // Controls, named as in the window's layout.
+    QToolButton* isNewButton = nullptr; // "Is it new?"
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
@@ -224,6 +228,7 @@ public:
     QToolButton* SpeedButton21 = nullptr;
     QToolButton* SpeedButton23 = nullptr;
     QToolButton* SpeedButton26 = nullptr;
+    QToolButton* SearchButton = nullptr; // opens the search window
     QList<QToolButton*> transformButtons;
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit3 = nullptr;

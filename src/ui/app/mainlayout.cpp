@@ -220,6 +220,17 @@ void TForm1::buildWindow()
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
     SpeedButton6->setGeometry(x + 70, 54, 34, 24);
+    SearchButton = toolButton("SearchButton", QStringLiteral("Search"),
+                              QStringLiteral("Search collections (Ctrl+F)"));
+    SearchButton->setAutoRaise(false);
+    // Search and "Is it new?" share the rest of the navigation row.
+    const int half = (kWidth - x - 118) / 2;
+    SearchButton->setGeometry(x + 110, 54, half, 24);
+
+    isNewButton = toolButton("isNewButton", QStringLiteral("Is it new?"),
+                             QStringLiteral("Is this position in a collection already?"));
+    isNewButton->setAutoRaise(false);
+    isNewButton->setGeometry(x + 114 + half, 54, kWidth - x - 118 - half, 24);
 
     SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
                                QStringLiteral("View list"));
@@ -350,6 +361,7 @@ void TForm1::installShortcuts()
         {SpeedButton4, QKeySequence(Qt::ALT | Qt::Key_PageDown)},
         {SpeedButton5, QKeySequence(Qt::ALT | Qt::Key_End)},
         {SpeedButton15, QKeySequence(Qt::Key_F9)},
+        {isNewButton, QKeySequence(Qt::Key_F7)},
     };
     for (const auto& [button, key] : keys) {
         auto* shortcut = new QShortcut(key, this);
@@ -391,7 +403,9 @@ void TForm1::orderTabs()
     for (QToolButton* button : transformButtons)
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
-          << SpeedButton6 << SpeedButton23 << SpeedButton26 << PageControl1 << Edit1 << ComboBox4
+          << SpeedButton6 << SearchButton << isNewButton << SpeedButton23 << SpeedButton26
+          << PageControl1
+          << Edit1 << ComboBox4
           << ComboBox1 << ComboBox2 << Memo2 << ComboBox3 << BitBtn1 << Memo1 << Memo3 << Button1;
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);

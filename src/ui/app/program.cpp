@@ -4,6 +4,7 @@
 #include "app/fairy.h"
 #include "app/guard.h"
 #include "app/idgr.h"
+#include "duplicates/duplicateswindows.h"
 #include "output/copyd.h"
 #include "output/print.h"
 #include "settings/option.h"
@@ -15,9 +16,13 @@
 #include "model/failure.h"
 #include "solve/popeyetext.h"
 #include "verify/verifyresults.h"
+#include "verify/verifyrunner.h"
 #include "verify/verifywindow.h"
+#include "search/searchwindow.h"
+#include "output/diagram.h"
 
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace vexil {
@@ -29,6 +34,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_main = std::make_unique<TForm1>(*m_prompts, m_settings, m_collection, pictureFolder);
     m_solve = std::make_unique<TForm2>(
         *m_prompts, m_settings, [this] { return m_main->fieldsItem(); }, m_main.get());
+    m_solve->setShownNumber([this] { return m_collection.currentItem(); });
     m_list = std::make_unique<TForm3>(*m_prompts, m_collection, m_main.get());
     m_fairy = std::make_unique<TForm4>(m_main.get());
     m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
@@ -78,6 +84,39 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
         m_diagrams->chooseItem();
     });
     buildVerifyWindow();
+    buildSearchWindow(settingsPath);
+    buildDuplicateWindows();
+    // "Is it new?" and "Find duplicates" search the collections the search window lists.
+    setSearchedFiles([this] { return m_search->otherCollections(); });
+}
+
+void Program::buildDuplicateWindows()
+{
+    DuplicateSources sources;
+    sources.collections = [this] {
+        QStringList failures;
+        QList<SearchedCollection> searched = CollectionsToSearch(
+            m_collection.fileName(), m_collection.collection(), m_collection.currentItem(),
+            m_searchedFiles ? m_searchedFiles() : QStringList(), &failures);
+        if (!failures.isEmpty())
+            m_prompts->showReport(m_main.get(), QStringLiteral("Collections not searched"),
+                                  failures.join(QLatin1Char('\n')));
+        return searched;
+    };
+    sources.shownItem = [this] { return m_main->fieldsItem(); };
+    sources.showOpenItem = [this](int number) { return m_main->askAndShowItem(number); };
+    sources.pictures = &m_main->pictures();
+    sources.fairyPictures = &m_main->fairyPictures();
+    m_isItNew = std::make_unique<IsItNewWindow>(*m_prompts, sources, m_main.get());
+    m_findDuplicates =
+        std::make_unique<FindDuplicatesWindow>(*m_prompts, m_collection, sources, m_main.get());
+    QObject::connect(m_main->isNewButton, &QToolButton::clicked, m_isItNew.get(),
+                     [this] { m_isItNew->search(); });
+    QObject::connect(m_isItNew.get(), &IsItNewWindow::findDuplicatesRequested,
+                     m_findDuplicates.get(), [this] { m_findDuplicates->find(); });
+    auto* findKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F7), m_main.get());
+    QObject::connect(findKey, &QShortcut::activated, m_findDuplicates.get(),
+                     [this] { m_findDuplicates->find(); });
 }
 
 void Program::buildVerifyWindow()
@@ -99,8 +138,11 @@ void Program::buildVerifyWindow()
     };
     source.popeyeInput = [this](int number) {
         const Item item = m_collection.readItem(number);
-        const QStringList lines =
-            BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder()).lines;
+        const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder());
+        if (input.fileWord)
+            throw ItemRefused{
+                PopeyeFileWordMessage(QStringLiteral("Item %1").arg(number), *input.fileWord)};
+        const QStringList& lines = input.lines;
         QByteArray bytes;
         if (!cp1252::encode(lines.join(QLatin1Char('\n')), bytes))
             throw Failure::error(QStringLiteral("Item %1 holds a character Popeye cannot be "
@@ -135,6 +177,36 @@ void Program::buildVerifyWindow()
                      [this](const QList<int>& numbers) { showVerifyWindow(numbers); });
 }
 
+void Program::buildSearchWindow(const QString& settingsPath)
+{
+    m_search = std::make_unique<SearchWindow>(*m_prompts, OpenSettingsStore(settingsPath),
+                                              m_main.get());
+    m_search->setDiagram([this](const Board& board) {
+        return DiagramBitmap(board, 25, StandardDiagramColours(), m_main->pictures(),
+                             m_main->fairyPictures());
+    });
+    QObject::connect(&m_collection, &OpenCollection::opened, m_search.get(), [this] {
+        m_search->setOpenCollection(m_collection.isOpen() ? m_collection.fileName() : QString());
+    });
+    // The open collection is what its file holds unless another program changed the file.
+    m_search->setOpenCollectionSource([this]() -> std::optional<Collection> {
+        if (!m_collection.isOpen() || m_collection.changedOnDisk())
+            return std::nullopt;
+        return m_collection.collection();
+    });
+    QObject::connect(m_search.get(), &SearchWindow::showItemRequested, m_main.get(),
+                     [this](const QString& path, int number) {
+                         if (m_collection.isOpenFile(path))
+                             m_main->askAndShowItem(number);
+                         else
+                             m_main->askAndShowItemOf(path, number);
+                     });
+    const auto show = [this] { m_search->bringUp(); };
+    QObject::connect(m_main->SearchButton, &QToolButton::clicked, m_search.get(), show);
+    QObject::connect(new QShortcut(QKeySequence::Find, m_main.get()), &QShortcut::activated,
+                     m_search.get(), show);
+}
+
 void Program::showVerifyWindow(const QList<int>& selection)
 {
     if (!selection.isEmpty())
@@ -147,6 +219,9 @@ void Program::showVerifyWindow(const QList<int>& selection)
 Program::~Program()
 {
     // Child windows go before their parent.
+    m_search.reset();
+    m_findDuplicates.reset();
+    m_isItNew.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace vexil {
@@ -19,6 +20,9 @@ class TForm6;
 class TForm7;
 class TDataModule1;
 class VerifyWindow;
+class SearchWindow;
+class IsItNewWindow;
+class FindDuplicatesWindow;
 
 // The program's windows, created once in their fixed order and wired together.
 class Program {
@@ -39,6 +43,11 @@ public:
     TDataModule1& data() { return *m_data; }
     TForm7& diagrams() { return *m_diagrams; }
     VerifyWindow& verify() { return *m_verify; }
+    SearchWindow& search() { return *m_search; }
+    IsItNewWindow& isItNew() { return *m_isItNew; }
+    FindDuplicatesWindow& findDuplicates() { return *m_findDuplicates; }
+    // The collections that "Is it new?" and "Find duplicates" search besides the open one.
+    void setSearchedFiles(std::function<QStringList()> files) { m_searchedFiles = std::move(files); }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
@@ -53,8 +62,15 @@ private:
     std::unique_ptr<TForm7> m_diagrams;
     std::unique_ptr<TDataModule1> m_data;
     std::unique_ptr<VerifyWindow> m_verify;
+    std::unique_ptr<SearchWindow> m_search;
+
+    std::unique_ptr<IsItNewWindow> m_isItNew;
+    std::unique_ptr<FindDuplicatesWindow> m_findDuplicates;
+    std::function<QStringList()> m_searchedFiles;
 
     void buildVerifyWindow();
+    void buildSearchWindow(const QString& settingsPath);
+    void buildDuplicateWindows();
     void showVerifyWindow(const QList<int>& selection);
 };
 

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -32,6 +33,9 @@ const QString kPopeyeInput = QStringLiteral("py.in");
 const QString kPopeyeOutput = QStringLiteral("py.txt");
 const QString kStockfishInput = QStringLiteral("ibench.txt");
 const QString kStockfishOutput = QStringLiteral("bench.txt");
+// A text edit takes about a second for every hundred thousand lines it is given at once; a
+// long output goes into the pane this many lines at a time, the window answering in between.
+constexpr qsizetype kPaneBatch = 4000;
 
 QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
 {
@@ -146,6 +150,9 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
                                        path, QStringLiteral("not a program"))));
         });
     }
+    m_paneFiller = new QTimer(this);
+    m_paneFiller->setInterval(0);
+    connect(m_paneFiller, &QTimer::timeout, this, [this] { fillPane(false); });
     connect(TabSet, &QTabWidget::currentChanged, this, &TForm2::showStatus);
     connect(CopyItem, &QPushButton::clicked, this, &TForm2::CopyItemClick);
     connect(SolveButton, &QPushButton::clicked, this, &TForm2::SolveClick);
@@ -275,7 +282,36 @@ FenOptions TForm2::fenOptions() const
 
 void TForm2::setPane(const QStringList& lines)
 {
-    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    m_paneFiller->stop();
+    m_paneRest.clear();
+    if (lines.size() <= kPaneBatch) {
+        Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+        return;
+    }
+    Memo1->setPlainText(lines.first(kPaneBatch).join(QLatin1Char('\n')));
+    m_paneRest = lines.sliced(kPaneBatch);
+    m_paneFiller->start();
+}
+
+void TForm2::fillPane(bool all)
+{
+    while (!m_paneRest.isEmpty()) {
+        const qsizetype count = all ? m_paneRest.size() : qMin(kPaneBatch, m_paneRest.size());
+        Memo1->appendPlainText(m_paneRest.first(count).join(QLatin1Char('\n')));
+        m_paneRest.remove(0, count);
+        if (!all)
+            break;
+    }
+    if (m_paneRest.isEmpty())
+        m_paneFiller->stop();
+}
+
+void TForm2::clearPane()
+{
+    m_paneFiller->stop();
+    m_paneRest.clear();
+    m_paneFileWord.reset();
+    Memo1->clear();
 }
 
 void TForm2::showStatus()
@@ -318,7 +354,7 @@ void TForm2::runEnded(bool popeye)
 void TForm2::CopyItemClick()
 {
     Guarded(m_prompts, this, [this] {
-        Memo1->clear();
+        clearPane();
         const Item item = m_shownItem();
         if (!popeyeActive()) {
             setPane({BuildFenLine(item.board, fenOptions())});
@@ -334,6 +370,10 @@ void TForm2::CopyItemClick()
                                        "commands: %1")
                             .arg(input.rewrittenTwins.size());
         showStatus();
+        const int number = m_shownNumber ? m_shownNumber() : 0;
+        m_paneItem = number > 0 ? QStringLiteral("Item %1").arg(number)
+                                : QStringLiteral("The item shown");
+        m_paneFileWord = input.fileWord;
         for (qsizetype i = 0; i < input.refusedTwins.size(); ++i)
             m_prompts.message(this, kAfterKeyRefused);
     });
@@ -351,6 +391,8 @@ void TForm2::SolveClick()
             return;
         }
         m_note[popeye ? 0 : 1].clear();
+        // The whole text is solved, also when part of a long one is still on its way in.
+        fillPane(true);
         if (popeye) {
             m_result.clear();
             solvePopeye();
@@ -366,9 +408,14 @@ void TForm2::solvePopeye()
     const QStringList lines = PaneLines(Memo1->toPlainText());
     if (const auto tooLong = PopeyeLineTooLong(lines))
         throw Failure::refusal(*tooLong);
+    // The text is the user's to edit; what counts is whether it still holds such a word.
+    if (const auto found = FindPopeyeFileWord(lines, PopeyeProtocolLine(m_programFolder)))
+        throw Failure::refusal(m_paneFileWord && m_paneFileWord->word == found->word
+                                   ? PopeyeFileWordMessage(m_paneItem, *m_paneFileWord)
+                                   : PopeyeFileWordLineMessage(*found));
     WriteSolverInput(m_programFolder + kPopeyeInput, lines);
     RemoveSolverOutput(m_programFolder + kPopeyeOutput);
-    const QString arguments = PopeyeArguments(PopeyeMemory->currentText());
+    const QStringList arguments = PopeyeArguments(PopeyeMemory->currentText());
     // Popeye writes its protocol itself; what it prints besides is the same text again.
     if (!m_popeye->start(m_settings.PopeyeExe, arguments, m_programFolder))
         throw notStarted(m_settings.PopeyeExe);
@@ -382,9 +429,9 @@ void TForm2::solveStockfish()
         throw Failure::refusal(problem->message());
     WriteSolverInput(m_programFolder + kStockfishInput, StockfishPositions(lines));
     RemoveSolverOutput(m_programFolder + kStockfishOutput);
-    const QString arguments = StockfishArguments(HashMemory->currentText(),
-                                                 Threads->currentText(),
-                                                 TimeLimit->currentText(), m_programFolder);
+    const QStringList arguments = StockfishArguments(HashMemory->currentText(),
+                                                     Threads->currentText(),
+                                                     TimeLimit->currentText(), m_programFolder);
     // Stockfish prints its analysis; the output file is where it is kept.
     if (!m_stockfish->start(m_settings.SfExe, arguments, m_programFolder,
                             m_programFolder + kStockfishOutput))
@@ -396,7 +443,7 @@ void TForm2::ViewSolutionClick()
     Guarded(m_prompts, this, [this] {
         const bool popeye = popeyeActive();
         const QString path = m_programFolder + (popeye ? kPopeyeOutput : kStockfishOutput);
-        Memo1->clear();
+        clearPane();
         if (const auto lines = ReadSolverOutput(path)) {
             setPane(*lines);
             return;

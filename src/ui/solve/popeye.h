@@ -17,6 +17,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 
 namespace vexil {
 
@@ -40,6 +41,9 @@ signals:
     void verifyCollectionRequested();
 
 public:
+
+    // The number of the item shown, for messages that name it; 0 when none is shown.
+    void setShownNumber(std::function<int()> number) { m_shownNumber = std::move(number); }
 
     void setSolverParameters(const QString& popeyeMemory, const QString& timeLimit,
                              const QString& threads, const QString& hashMemory);
@@ -94,6 +98,8 @@ private:
     PopeyeOptions popeyeOptions() const;
     FenOptions fenOptions() const;
     void setPane(const QStringList& lines);
+    void fillPane(bool all); // the next batch of a long text, or all that is left
+    void clearPane();
     void showStatus();
     void solvePopeye();
     void solveStockfish();
@@ -103,6 +109,12 @@ private:
     Prompts& m_prompts;
     const Settings& m_settings;
     std::function<Item()> m_shownItem;
+    std::function<int()> m_shownNumber;
+    // What "Copy item" found in the item that must not reach Popeye, with the item's name.
+    std::optional<PopeyeFileWord> m_paneFileWord;
+    QString m_paneItem;
+    QStringList m_paneRest; // the lines of a long text not yet in the pane
+    QTimer* m_paneFiller = nullptr;
     QString m_programFolder;
     SolverRun* m_popeye = nullptr;
     SolverRun* m_stockfish = nullptr;

@@ -276,21 +276,25 @@ QList<int> TForm3::selectedNumbers() const
     return numbers;
 }
 
+void CopyItemsToCollection(Prompts& prompts, QWidget* parent, const OpenCollection& collection,
+                           const QList<int>& numbers)
+{
+    if (numbers.isEmpty())
+        return;
+    const QString name = prompts.copyTargetFileName(parent);
+    if (name.isEmpty())
+        return;
+    if (ExportItems(prompts, parent, collection, name, numbers))
+        return;
+    if (collection.isOpenFile(name))
+        throw Failure::refusal(kChooseAnother);
+    collection.appendItemsToFile(name, numbers);
+}
+
 void TForm3::BitBtn3Click()
 {
-    Guarded(m_prompts, this, [this] {
-        const QList<int> numbers = selectedNumbers();
-        if (numbers.isEmpty())
-            return;
-        const QString name = m_prompts.copyTargetFileName(this);
-        if (name.isEmpty())
-            return;
-        if (ExportItems(m_prompts, this, m_collection, name, numbers))
-            return;
-        if (m_collection.isOpenFile(name))
-            throw Failure::refusal(kChooseAnother);
-        m_collection.appendItemsToFile(name, numbers);
-    });
+    Guarded(m_prompts, this,
+            [this] { CopyItemsToCollection(m_prompts, this, m_collection, selectedNumbers()); });
 }
 
 void TForm3::closeList()

@@ -15,6 +15,11 @@ namespace vexil {
 class OpenCollection;
 class Prompts;
 
+// "Copy selected items": asks for the target and copies the items `numbers` of the open
+// collection into it, in the target's format. Throws Failure or Abandon like a handler's body.
+void CopyItemsToCollection(Prompts& prompts, QWidget* parent, const OpenCollection& collection,
+                           const QList<int>& numbers);
+
 // The entries of the list window; typing in it looks for nothing, since asking every entry
 // for its text would read the whole collection.
 class EntryListView : public QListView {
