@@ -19,6 +19,10 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(xclip poppler-utils cups cups-client printer-driver-cups-pdf)
   # The interchange tests check written .olv files against the YACPDB schema.
   packages+=(python3-jsonschema python3-yaml)
+  # Publishing: the .tex export is compiled with the diagram package, the SVG looked at.
+  packages+=(texlive-latex-base texlive-games texlive-pstricks lmodern librsvg2-bin)
+  # The command line's sharded verification runs its shards with GNU parallel.
+  packages+=(parallel)
 fi
 
 missing=()

@@ -98,6 +98,16 @@ as_user() {
 
 # The file types and the association, seen as the user sees them.
 cp /usr/share/doc/vexil/examples/sample.dgr "$home/sample.dgr"
+
+# The command line is installed beside the program and converts with nothing of the build.
+[ -x /usr/bin/vexil-cli ] || fail "/usr/bin/vexil-cli is not installed"
+as_user /usr/bin/vexil-cli --help >"$WORK/cli-help.txt" 2>&1 || fail "vexil-cli --help failed"
+grep -q "verify-merge" "$WORK/cli-help.txt" || fail "vexil-cli --help names no verify-merge"
+as_user /usr/bin/vexil-cli --format csv convert sample.dgr sample.olv >"$WORK/cli-convert.txt" 2>&1 ||
+  { cat "$WORK/cli-convert.txt" >&2; fail "vexil-cli convert failed"; }
+grep -q "^sample.dgr,sample.olv,[1-9]" "$WORK/cli-convert.txt" ||
+  fail "vexil-cli convert told no items: $(cat "$WORK/cli-convert.txt")"
+grep -q "^---" "$home/sample.olv" || fail "vexil-cli convert wrote no Olive entry"
 cp "$home/sample.dgr" "$home/second.dgr"
 cp "$home/sample.dgr" "$home/collection-without-extension"
 printf 'P4\n8 2\n\377\000' >"$home/picture.pbm"

@@ -149,7 +149,9 @@ for w in wanted:
 PY
 
 # The page as a picture: the diagram's frame, its squares and the text column beside it.
-pdftoppm -r 72 -singlefile "$pdf" "$WORK/page" 2>/dev/null
+# At 144 dpi: the diagram is drawn as paths, and its frame, 1/219 of the diagram, is less
+# than a pixel wide at 72 dpi.
+pdftoppm -r 144 -singlefile "$pdf" "$WORK/page" 2>/dev/null
 pdftoppm -r 72 -png -singlefile "$pdf" "$SHOTS/page" 2>/dev/null
 pdftotext -bbox "$WORK/sent.pdf" "$WORK/words.html"
 python3 - "$WORK/page.ppm" "$WORK/words.html" <<'PY' || fail "the printed diagram is not where the layout puts it"
@@ -188,6 +190,8 @@ near = lambda p, v: all(abs(c - v) <= 8 for c in p)
 for col, row, colour in [(0, 0, 255), (1, 0, 192), (0, 7, 192), (7, 7, 255), (3, 4, 192), (4, 4, 255)]:
     p = square(col, row)
     assert near(p, colour), ("square", col, row, p)
+# In points from here, as pdftotext gives the words' places.
+left, top, side = left / 2, top / 2, side / 2
 # The author starts 366 units right of the diagram's left edge, a diagram being 219 units.
 words = re.findall(r'xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)<', open(sys.argv[2]).read())
 first = next((float(x), float(y)) for x, y, t in words if t == "W.")

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace vexil;
@@ -167,6 +168,12 @@ private slots:
         const int c = (side - 2) / 8;
         QCOMPARE(image.pixelColor(1, 1), QColor(255, 255, 255));
         QCOMPARE(image.pixelColor(1, 7 * c + 1), QColor(192, 192, 192));
+        // The same diagram as paths beside the bitmap, the same size.
+        QXmlStreamReader svg(data->data(QStringLiteral("image/svg+xml")));
+        QVERIFY(svg.readNextStartElement());
+        QCOMPARE(svg.name().toString(), QStringLiteral("svg"));
+        QCOMPARE(svg.attributes().value(QStringLiteral("viewBox")).toString().simplified(),
+                 QStringLiteral("0 0 %1 %1").arg(side));
         QCOMPARE(data->hasText(), withText);
         if (withText) {
             QCOMPARE(data->text(), text());
@@ -232,6 +239,10 @@ private slots:
         print(pdf);
         QCOMPARE(m_prompts->shown, QStringList{QStringLiteral("message: Transfer to printer is complete!")});
         QCOMPARE(pdfPages(pdf), pages);
+        // The diagram is drawn as paths at the printer's resolution: no bitmap on the page.
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains("/Subtype /Image"));
         QCOMPARE(main().Memo3->toPlainText(), QStringLiteral("pieces=G<grasshopper>c4"));
     }
 

@@ -22,6 +22,7 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 using namespace vexil;
@@ -83,6 +84,9 @@ private slots:
         m_file = m_dir->filePath(QStringLiteral("c.dgr"));
         m_program = test::startProgram(m_dir->path(), m_prompts);
         m_program->options().settings().PopeyeExe = kFakePopeye;
+        QAbstractItemModel* table = m_program->verify().Table->model();
+        new QAbstractItemModelTester(table, QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     table);
     }
     void cleanup() { m_program.reset(); }
 

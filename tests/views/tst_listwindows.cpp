@@ -8,6 +8,7 @@
 #include "views/list.h"
 #include "views/listd.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QLineEdit>
 #include <QPainter>
@@ -106,6 +107,10 @@ private slots:
         m_file = path("c.dgr");
         Collection::fromLines(test::numberedCollection(6)).write(m_file);
         m_program = test::startProgram(m_dir->path(), m_prompts);
+        // Every step below also checks that the models keep to Qt's rules for models.
+        for (QAbstractItemModel* model : {list().ListBox1->model(), diagrams().DrawGrid1->model()})
+            new QAbstractItemModelTester(
+                model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
         main().openNamedCollection(m_file);
         QCOMPARE(main().itemCount(), 6);
         viewList();

@@ -181,7 +181,8 @@ void OpenCollection::showNone()
     emit currentChanged(0);
 }
 
-void OpenCollection::change(const std::function<void()>& change)
+void OpenCollection::change(const std::function<void()>& change,
+                            const std::function<void()>& announce)
 {
     if (!isOpen())
         throw Failure::error(QStringLiteral("No collection is open."));
@@ -191,15 +192,27 @@ void OpenCollection::change(const std::function<void()>& change)
             m_emptyFile();
         throw Abandon();
     }
-    const Collection before = m_collection;
+    Collection before = m_collection;
     try {
         change();
         m_collection.write(m_fileName);
     } catch (...) {
-        m_collection = before;
+        m_collection = std::move(before);
         throw;
     }
     stamp();
+    if (announce) {
+        // Views ask for rows while they hear of the change coming: they see the collection
+        // as it was, for a moment, rather than rows that do not fit their count.
+        std::swap(m_collection, before);
+        try {
+            announce();
+        } catch (...) {
+            std::swap(m_collection, before);
+            throw;
+        }
+        std::swap(m_collection, before);
+    }
 }
 
 void OpenCollection::writeCurrentItem(const Item& item)
@@ -214,30 +227,38 @@ void OpenCollection::writeCurrentItem(const Item& item)
         m_collection.writeItem(m_currentLine, storable);
     });
     m_shownLines = storedLines(m_currentLine);
+    emit itemWritten(m_currentNumber);
 }
 
 int OpenCollection::appendItem(const Item& item)
 {
     const Item storable = StorableItem(item);
     int line = -1;
-    change([&] {
-        m_collection.appendEmptyItem();
-        line = m_collection.lineCount() - kItemLines;
-        m_collection.writeItem(line, storable);
-    });
-    m_currentNumber = itemCount();
+    const int number = itemCount() + 1;
+    change(
+        [&] {
+            m_collection.appendEmptyItem();
+            line = m_collection.lineCount() - kItemLines;
+            m_collection.writeItem(line, storable);
+        },
+        [&] { emit itemsAboutToBeInserted(number, number); });
+    emit itemsInserted(number, number);
+    emit itemsChanged();
+    m_currentNumber = number;
     m_currentLine = line;
     m_shownLines = storedLines(line);
-    emit itemsChanged();
     emit currentChanged(m_currentNumber);
     return m_currentNumber;
 }
 
 int OpenCollection::appendEmptyItem()
 {
-    change([&] { m_collection.appendEmptyItem(); });
+    const int number = itemCount() + 1;
+    change([&] { m_collection.appendEmptyItem(); },
+           [&] { emit itemsAboutToBeInserted(number, number); });
+    emit itemsInserted(number, number);
     emit itemsChanged();
-    return itemCount();
+    return number;
 }
 
 int OpenCollection::removeCurrentItem()
@@ -245,12 +266,20 @@ int OpenCollection::removeCurrentItem()
     if (m_currentNumber < 1)
         throw Failure::error(QStringLiteral("No item is shown to delete."));
     const int number = m_currentNumber;
-    change([&] {
-        checkCurrentAsShown();
-        m_collection.removeItem(m_currentLine / kItemLines);
-    });
-    showNone();
+    change(
+        [&] {
+            checkCurrentAsShown();
+            m_collection.removeItem(m_currentLine / kItemLines);
+        },
+        [&] { emit itemsAboutToBeRemoved(number, number); });
+    // Nothing is shown while the views take the row away: no view takes the next row
+    // for the item shown.
+    m_currentNumber = 0;
+    m_currentLine = 0;
+    m_shownLines.clear();
+    emit itemsRemoved(number, number);
     emit itemsChanged();
+    showNone();
     return qMin(number, itemCount());
 }
 
@@ -261,14 +290,23 @@ void OpenCollection::moveCurrentItem(int target)
     const int targetLine = FindItemLine(target);
     if (targetLine < 0)
         throw Failure::error(QStringLiteral("There is no item %1.").arg(target));
-    change([&] {
-        checkCurrentAsShown();
-        m_collection.moveItem(m_currentLine / kItemLines, targetLine / kItemLines);
-    });
+    const int from = m_currentNumber;
+    change(
+        [&] {
+            checkCurrentAsShown();
+            m_collection.moveItem(m_currentLine / kItemLines, targetLine / kItemLines);
+        },
+        [&] {
+            if (from != target)
+                emit itemAboutToBeMoved(from, target);
+        });
     // The moved item now stands in the target's block.
     m_currentNumber = target;
     m_currentLine = targetLine;
-    emit itemsChanged();
+    if (from != target) {
+        emit itemMoved(from, target);
+        emit itemsChanged();
+    }
     emit currentChanged(target);
 }
 
@@ -277,9 +315,12 @@ int OpenCollection::appendCopy(int number)
     const int line = FindItemLine(number);
     if (line < 0)
         throw Failure::error(QStringLiteral("There is no item %1 to copy.").arg(number));
-    change([&] { m_collection.appendCopyOf(m_collection, line / kItemLines); });
+    const int copy = itemCount() + 1;
+    change([&] { m_collection.appendCopyOf(m_collection, line / kItemLines); },
+           [&] { emit itemsAboutToBeInserted(copy, copy); });
+    emit itemsInserted(copy, copy);
     emit itemsChanged();
-    return itemCount();
+    return copy;
 }
 
 void OpenCollection::appendItemsToFile(const QString& chosen, const QList<int>& numbers) const

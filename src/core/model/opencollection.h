@@ -111,16 +111,32 @@ public:
     bool isOpenFile(const QString& path) const;
 
 signals:
-    // A collection was opened, created, reloaded or closed.
+    // A collection was opened, created, reloaded or closed: everything may differ.
     void opened();
-    // Items were added, removed or moved.
+    // Items were added, removed or moved (after the finer signals below), for those that
+    // only need to know that the item set is not what it was.
     void itemsChanged();
+
+    // The finer signals of one change of the item set, numbers counted from 1. Each
+    // "about to" signal comes while the collection still is as before, its partner once it
+    // has changed and the file holds it, so that a model can wrap the change in its
+    // begin/end calls. A change whose write fails sends none of them.
+    void itemsAboutToBeInserted(int first, int last);
+    void itemsInserted(int first, int last);
+    void itemsAboutToBeRemoved(int first, int last);
+    void itemsRemoved(int first, int last);
+    // Item `from` goes to `to`; the items between shift by one towards `from`.
+    void itemAboutToBeMoved(int from, int to);
+    void itemMoved(int from, int to);
+    // Item `number` was rewritten in place.
+    void itemWritten(int number);
     // The item shown changed (its number, 0 for none).
     void currentChanged(int number);
 
 private:
     // Runs `change` on memory, then writes the file; on a failed write memory goes back.
-    void change(const std::function<void()>& change);
+    // Once the file holds the change, `announce` runs with memory as it was before.
+    void change(const std::function<void()>& change, const std::function<void()>& announce = {});
     void checkOutsideChange();
     void stamp();
     // Lines 1 to 13 of the block at `headerLine`, as stored.

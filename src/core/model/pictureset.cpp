@@ -10,10 +10,13 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+
 namespace vexil {
 namespace {
 
-enum Figure { Pawn, Rook, Knight, Bishop, Queen, King };
+using Figure = FigureShape;
+using enum FigureShape;
 
 QPainterPath glyphPath(QChar glyph, qreal size)
 {
@@ -31,15 +34,17 @@ QPainterPath glyphPath(QChar glyph, qreal size)
     return path;
 }
 
-// Fits the solid and the outlined glyph of a figure into a square of `size`, standing on its
+// Fits the solid and the outlined glyph of a figure into the unit square, standing on its
 // base, and returns both paths in the same coordinates. False, with empty paths, when the
 // font gave no outline to fit.
-bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& outline)
+bool unitFigurePaths(Figure figure, QPainterPath& solid, QPainterPath& outline)
 {
     // Offsets of the figures from the king in the Unicode chess block.
     static constexpr int offset[] = {5, 2, 4, 3, 1, 0};
-    const QChar white(char16_t(0x2654 + offset[figure]));
-    const QChar black(char16_t(0x265A + offset[figure]));
+    // Outlines taken at a large size, where the font's hinting changes nothing.
+    constexpr qreal size = 256;
+    const QChar white(char16_t(0x2654 + offset[int(figure)]));
+    const QChar black(char16_t(0x265A + offset[int(figure)]));
     solid = glyphPath(black, size);
     outline = glyphPath(white, size);
     const QRectF box = solid.boundingRect().united(outline.boundingRect());
@@ -48,9 +53,9 @@ bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
         solid = outline = QPainterPath();
         return false;
     }
-    const qreal scale = (size * 0.88) / extent;
+    const qreal scale = 0.88 / extent;
     QTransform t;
-    t.translate(size / 2, size * 0.94);
+    t.translate(0.5, 0.94);
     t.scale(scale, scale);
     t.translate(-box.center().x(), -box.bottom());
     solid = t.map(solid);
@@ -58,23 +63,43 @@ bool figurePaths(Figure figure, qreal size, QPainterPath& solid, QPainterPath& o
     return true;
 }
 
+// The unit paths of each figure, made once: a diagram of many pieces, or a booklet of many
+// diagrams, would otherwise lay out the same glyphs again for every square.
+struct FigureOutline {
+    bool valid = false;
+    QPainterPath solid, outline;
+};
+const FigureOutline& figureOutline(Figure figure)
+{
+    static const std::array<FigureOutline, 6> outlines = [] {
+        std::array<FigureOutline, 6> all;
+        for (int f = 0; f < 6; ++f)
+            all[f].valid = unitFigurePaths(Figure(f), all[f].solid, all[f].outline);
+        return all;
+    }();
+    return outlines[int(figure)];
+}
+
 void drawGeneric(QPainter& p, int side, qreal size);
 
 void drawFigure(QPainter& p, Figure figure, bool whiteSide, qreal size)
 {
-    QPainterPath solid, outline;
-    if (!figurePaths(figure, size, solid, outline)) {
+    const FigureOutline& figureShape = figureOutline(figure);
+    if (!figureShape.valid) {
         // Only a font that failed to load gets here; a square must never look empty.
         drawGeneric(p, whiteSide ? 0 : 1, size);
         return;
     }
+    p.save();
+    p.scale(size, size);
     if (whiteSide) {
         // The solid silhouette in white behind the outline gives an opaque white figure.
-        p.fillPath(solid, Qt::white);
-        p.fillPath(outline, Qt::black);
+        p.fillPath(figureShape.solid, Qt::white);
+        p.fillPath(figureShape.outline, Qt::black);
     } else {
-        p.fillPath(solid, Qt::black);
+        p.fillPath(figureShape.solid, Qt::black);
     }
+    p.restore();
 }
 
 void drawNeutral(QPainter& p, Figure figure, qreal size)
@@ -160,6 +185,40 @@ QString PictureSet::figureFamily()
     return family;
 }
 
+void PaintPicture(QPainter& p, int index, qreal s)
+{
+    if (index <= 0 || index >= PictureSet::kBuiltIn || !(s > 0))
+        return;
+    // Pictures 1 to 16 show the piece of the same base.
+    const Piece shown(index);
+    if (shown.isOrthodox()) {
+        drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
+    } else if (shown.isGrasshopper() || shown.isNightrider()) {
+        // Grasshopper and nightrider: queen and knight turned upside down.
+        PaintFigureShape(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite() ? 0 : 1, 2,
+                         s);
+    } else if (index <= 19) {
+        drawGeneric(p, index - 17, s);
+    } else {
+        drawMarker(p, index - 20, s);
+    }
+}
+
+void PaintFigureShape(QPainter& p, FigureShape figure, int side, int quarterTurns, qreal s)
+{
+    p.save();
+    if (quarterTurns % 4 != 0) {
+        p.translate(s / 2, s / 2);
+        p.rotate(90.0 * (quarterTurns % 4));
+        p.translate(-s / 2, -s / 2);
+    }
+    if (side == 2)
+        drawNeutral(p, figure, s);
+    else
+        drawFigure(p, figure, side == 0, s);
+    p.restore();
+}
+
 QImage PictureSet::render(int index, int size, qreal dpr)
 {
     QImage image(QSize(size, size) * dpr, QImage::Format_ARGB32_Premultiplied);
@@ -169,21 +228,7 @@ QImage PictureSet::render(int index, int size, qreal dpr)
         return image;
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    // Pictures 1 to 16 show the piece of the same base.
-    const Piece shown(index);
-    if (shown.isOrthodox()) {
-        drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
-    } else if (shown.isGrasshopper() || shown.isNightrider()) {
-        // Grasshopper and nightrider: queen and knight turned upside down.
-        p.translate(s, s);
-        p.rotate(180);
-        drawFigure(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite(), s);
-    } else if (index <= 19) {
-        drawGeneric(p, index - 17, s);
-    } else {
-        drawMarker(p, index - 20, s);
-    }
+    PaintPicture(p, index, size);
     return image;
 }
 

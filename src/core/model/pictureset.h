@@ -5,7 +5,22 @@
 #include <QImage>
 #include <QList>
 
+class QPainter;
+
 namespace vexil {
+
+enum class FigureShape { Pawn, Rook, Knight, Bishop, Queen, King };
+
+// The figures as paths from the shipped font, so that they stay sharp at any size and on any
+// device (screen, printer, SVG, PDF). Both draw into the square (0, 0, size, size) of the
+// painter's coordinates.
+// Built-in picture `index` (1 to 22; anything else draws nothing).
+void PaintPicture(QPainter& painter, int index, qreal size);
+// A figure of `side` (0 white, 1 black, 2 neutral: white left half, black right half), turned
+// clockwise by `quarterTurns` quarters about the square's centre, as magazines turn figures
+// to show fairy pieces.
+void PaintFigureShape(QPainter& painter, FigureShape figure, int side, int quarterTurns,
+                      qreal size);
 
 // The diagram figures: 23 built-in pictures (0 blank, 1-12 orthodox, 13/14 grasshopper,
 // 15/16 nightrider, 17-19 generic fairy, 20-22 markers) in 25 px and 21 px, followed in the

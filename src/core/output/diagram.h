@@ -2,6 +2,7 @@
 
 #include "model/pictureset.h"
 #include "model/pieces.h"
+#include "output/diagrampainter.h"
 #include "settings/settings.h"
 
 #include <QColor>
@@ -9,11 +10,6 @@
 #include <QImage>
 
 namespace vexil {
-
-struct DiagramColours {
-    QColor light;
-    QColor dark;
-};
 
 // White and silver: what a diagram looks like unless the user asked for the board colours.
 DiagramColours StandardDiagramColours();
@@ -24,7 +20,7 @@ DiagramColours CustomDiagramColours(const Settings& settings);
 // squares of `squareSize` pixels (27 gives 218 x 218, 25 gives 202 x 202), the figures of the
 // 25 px picture list drawn 2 (27) or 1 (25) pixels into their squares, and the label of a
 // generic fairy figure centred at the top of its square. The image has a device pixel ratio
-// of 1 whatever the screen's, so its pixels are exactly these.
+// of 1 whatever the screen's, so its pixels are exactly these. Drawn by `PaintDiagram`.
 QImage DiagramBitmap(const Board& board, int squareSize, const DiagramColours& colours,
                      const PictureSet& pictures, const FairyPictures& fairyPictures);
 

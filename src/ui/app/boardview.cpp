@@ -118,39 +118,25 @@ bool BoardView::squareAt(QPoint client, int& row, int& column)
 
 void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const
 {
-    QColor square = PaintColor((row + column) % 2 == 0 ? m_settings.White : m_settings.Black);
+    // The diagram painter draws the screen's squares too: figures as paths at the screen's
+    // pixel ratio, loaded fairy pictures and labels as in every other diagram. A square of the
+    // replayed move is half its own colour, half the tint: it still reads light or dark.
+    QColor light = PaintColor(m_settings.White);
+    QColor dark = PaintColor(m_settings.Black);
     if (m_marked.contains(Square{row, column})) {
-        // Half the square's own colour, half the tint: the square still reads light or dark.
         const QColor tint = replayTint();
-        square = QColor((square.red() + tint.red()) / 2, (square.green() + tint.green()) / 2,
-                        (square.blue() + tint.blue()) / 2);
+        const auto mixed = [&](const QColor& c) {
+            return QColor((c.red() + tint.red()) / 2, (c.green() + tint.green()) / 2,
+                          (c.blue() + tint.blue()) / 2);
+        };
+        light = mixed(light);
+        dark = mixed(dark);
     }
-    painter.fillRect(rect, square);
-    const Piece piece(shownBoard().at(row, column));
-    if (piece.isEmpty())
-        return;
-    const int p = PictureIndex(piece.code(), m_fairy);
-    const QImage picture = m_pictures.large(p);
-    if (!picture.isNull())
-        painter.drawImage(QRect(rect.left() + 1, rect.top() + 1, PictureSet::kLarge,
-                                PictureSet::kLarge),
-                          picture);
-    if (piece::isFairyBase(p)) {
-        const QString label = FairyLabel(piece.code());
-        const QFont base = painter.font();
-        painter.setFont(FitLabelFont(label, rect.width(), base));
-        const int w = painter.fontMetrics().horizontalAdvance(label);
-        const int x = rect.left() + (rect.width() - w) / 2;
-        const QRect text(x, rect.top(), w, QFontMetrics(base).height());
-        painter.fillRect(text, square);
-        painter.setPen(Qt::black);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignTop, label);
-        painter.setFont(base);
-    } else if (p >= PictureSet::kBuiltIn) {
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(rect.topLeft(), QSize(kCell, kCell)), Qt::AlignLeft | Qt::AlignTop,
-                         SpecificationLetter(piece.specification()).toUpper());
-    }
+    const DiagramStyle style{{light, dark}, FairyDrawing::Generic, &m_pictures, &m_fairy};
+    DiagramGeometry geometry = DiagramGeometry::pixels(kCell);
+    geometry.square = rect.width();
+    PaintDiagramSquare(painter, geometry, rect, (row + column) % 2 != 0,
+                       shownBoard().at(row, column), style);
 }
 
 void BoardView::paintEvent(QPaintEvent* event)

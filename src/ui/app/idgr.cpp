@@ -13,7 +13,6 @@
 #include "model/fairytext.h"
 #include "model/wrap.h"
 #include "settings/option.h"
-#include "views/list.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -217,7 +216,6 @@ void TForm1::fillFields(const Item& item)
         m_history->markStored();
     else
         m_history->reset();
-    markInList();
 }
 
 void TForm1::showNone()
@@ -231,15 +229,6 @@ void TForm1::showNone()
     StatusPanel[2]->setText(kBrowse);
     UpdatePieceCount();
     m_history->reset();
-}
-
-void TForm1::markInList()
-{
-    if (!m_list)
-        return;
-    if (!m_list->isActiveListWindow())
-        m_list->clearAllSelections();
-    m_list->selectEntry(m_open.currentItem() - 1);
 }
 
 Item TForm1::typedItem() const
@@ -529,6 +518,11 @@ void TForm1::SpeedButton14Click()
 }
 
 void TForm1::Button1Click()
+{
+    refreshFairyPieces();
+}
+
+void TForm1::refreshFairyPieces()
 {
     Memo3->setPlainText(FairyPiecesText(m_board).join(QLatin1Char('\n')));
 }

@@ -27,7 +27,6 @@ class Palette;
 class PieceLine;
 class Prompts;
 class SolutionReplay;
-class TForm3;
 class TForm4;
 class TForm6;
 
@@ -44,7 +43,6 @@ public:
            const QString& pictureFolder, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    void setListWindow(TForm3* list) { m_list = list; }
     void setOptionsWindow(TForm6* options) { m_options = options; }
     void setFairyDialog(TForm4* fairy) { m_fairy = fairy; }
     void setFileImport(FileImport import) { m_import = std::move(import); }
@@ -72,6 +70,9 @@ public:
     bool askAndShowItemOf(const QString& path, int number);
     // Asks "Save all changes?" when needed; false when the user cancelled.
     bool askToSaveChanges();
+    // The fairy-piece lines show the board's fairy pieces as they are now, as before an
+    // export or a print that includes them.
+    void refreshFairyPieces();
 
     // Handlers.
     void SpeedButton2Click();  // First item
@@ -170,7 +171,6 @@ private:
     void showNone();
     void showItemCount();
     void emptyFields();
-    void markInList();
     void fillFields(const Item& item);
     // Another program changed the file: reload it (keeping the edits on screen), write over
     // it, or cancel. Throws Abandon unless the user chose to write over it.
@@ -184,7 +184,6 @@ private:
 
     Prompts& m_prompts;
     const Settings& m_settings;
-    TForm3* m_list = nullptr;
     TForm6* m_options = nullptr;
     TForm4* m_fairy = nullptr;
     FileImport m_import;
@@ -229,6 +228,7 @@ public:
     QToolButton* SpeedButton23 = nullptr;
     QToolButton* SpeedButton26 = nullptr;
     QToolButton* SearchButton = nullptr; // opens the search window
+    QToolButton* PublishButton = nullptr;
     QList<QToolButton*> transformButtons;
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit3 = nullptr;

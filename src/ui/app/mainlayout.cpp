@@ -28,7 +28,7 @@ namespace vexil {
 namespace {
 
 // The window is laid out for the wider fonts of today's desktops.
-constexpr int kWidth = 536;
+constexpr int kWidth = 584; // the toolbar's twelve buttons
 constexpr int kMemoWidth = 284;
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 
@@ -131,6 +131,8 @@ void TForm1::buildWindow()
         {&SpeedButton13, "SpeedButton13", "Options", "Options", "options"},
         {&SpeedButton1, "SpeedButton1", "Export", "Copy item to Clipboard", "export"},
         {&SpeedButton15, "SpeedButton15", "Solve", "Popeye", "solve"},
+        {&PublishButton, "PublishButton", "Publish", "Publish as LaTeX, PDF booklet or SVG",
+         "publish"},
     };
     int x = 4;
     for (const Tool& tool : tools) {
@@ -399,7 +401,8 @@ void TForm1::orderTabs()
     // Toolbar, board and its tools, navigation, then the item's fields tab by tab.
     QList<QWidget*> order = {SpeedButton7,  SpeedButton8,  SpeedButton9,  SpeedButton10,
                              SpeedButton11, SpeedButton12, SpeedButton14, SpeedButton21,
-                             SpeedButton13, SpeedButton1,  SpeedButton15, DrawGrid1};
+                             SpeedButton13, SpeedButton1,  SpeedButton15, PublishButton,
+                             DrawGrid1};
     for (QToolButton* button : transformButtons)
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3

@@ -6,7 +6,9 @@
 #include "app/idgr.h"
 #include "duplicates/duplicateswindows.h"
 #include "output/copyd.h"
+#include "output/diagram.h"
 #include "output/print.h"
+#include "output/publishdialog.h"
 #include "settings/option.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
@@ -40,15 +42,23 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_clipboard = std::make_unique<TForm5>(*m_prompts, m_settings, *m_main);
     // The options window has no parent: it always opens centred on the screen.
     m_options = std::make_unique<TForm6>(
-        *m_prompts, m_settings, OpenSettingsStore(settingsPath), m_solve.get(),
+        *m_prompts, m_settings, OpenSettingsStore(settingsPath),
         LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(),
                       m_clipboard.get()});
     m_diagrams = std::make_unique<TForm7>(m_collection, m_settings, m_main.get());
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
+    // The solve window starts from the solver parameters of the settings, loaded above,
+    // and takes them again whenever the options change them.
+    const auto solverParameters = [this] {
+        m_solve->setSolverParameters(m_settings.PopeyeMem, m_settings.SfTime,
+                                     m_settings.SfThreads, m_settings.SfHash);
+    };
+    solverParameters();
+    QObject::connect(m_options.get(), &TForm6::solverParametersChanged, m_solve.get(),
+                     solverParameters);
     m_main->setOptionsWindow(m_options.get());
     m_main->setFairyDialog(m_fairy.get());
-    m_main->setListWindow(m_list.get());
     m_main->setFileImport([this](QWidget* parent, const QString& name) {
         return m_data->ImportFile(parent, name);
     });
@@ -88,6 +98,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     buildDuplicateWindows();
     // "Is it new?" and "Find duplicates" search the collections the search window lists.
     setSearchedFiles([this] { return m_search->otherCollections(); });
+    buildPublishDialog();
 }
 
 void Program::buildDuplicateWindows()
@@ -119,6 +130,28 @@ void Program::buildDuplicateWindows()
                      [this] { m_findDuplicates->find(); });
 }
 
+void Program::buildPublishDialog()
+{
+    PublishSource source;
+    source.shown = [this]() -> std::optional<std::pair<Item, int>> {
+        if (m_collection.currentItem() <= 0)
+            return std::nullopt;
+        return std::pair{m_main->fieldsItem(), m_collection.currentItem()};
+    };
+    source.selected = [this] { return m_list->selectedNumbers(); };
+    source.style = [this] {
+        return DiagramStyle{m_settings.CopyCust ? CustomDiagramColours(m_settings)
+                                                : StandardDiagramColours(),
+                            FairyDrawing::Magazine, &m_main->pictures(), &m_main->fairyPictures()};
+    };
+    m_publish = std::make_unique<PublishDialog>(*m_prompts, m_collection, std::move(source),
+                                                m_main.get());
+    QObject::connect(m_main->PublishButton, &QToolButton::clicked, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Shown); });
+    QObject::connect(m_list.get(), &TForm3::publishSelectedRequested, m_publish.get(),
+                     [this] { m_publish->showFor(PublishRange::Selected); });
+}
+
 void Program::buildVerifyWindow()
 {
     // The verification reads the collection as stored, never the edits on screen.
@@ -137,17 +170,7 @@ void Program::buildVerifyWindow()
         return StoredItemLines(m_collection.collection(), number);
     };
     source.popeyeInput = [this](int number) {
-        const Item item = m_collection.readItem(number);
-        const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), m_solve->programFolder());
-        if (input.fileWord)
-            throw ItemRefused{
-                PopeyeFileWordMessage(QStringLiteral("Item %1").arg(number), *input.fileWord)};
-        const QStringList& lines = input.lines;
-        QByteArray bytes;
-        if (!cp1252::encode(lines.join(QLatin1Char('\n')), bytes))
-            throw Failure::error(QStringLiteral("Item %1 holds a character Popeye cannot be "
-                                                "given.").arg(number));
-        return bytes;
+        return VerifyPopeyeText(m_collection.readItem(number), number, m_solve->programFolder());
     };
     source.positions = [this](int number) {
         const std::optional<Item> item = m_collection.itemOrNothing(number);
@@ -222,6 +245,7 @@ Program::~Program()
     m_search.reset();
     m_findDuplicates.reset();
     m_isItNew.reset();
+    m_publish.reset();
     m_verify.reset();
     m_data.reset();
     m_diagrams.reset();

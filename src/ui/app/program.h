@@ -23,6 +23,7 @@ class VerifyWindow;
 class SearchWindow;
 class IsItNewWindow;
 class FindDuplicatesWindow;
+class PublishDialog;
 
 // The program's windows, created once in their fixed order and wired together.
 class Program {
@@ -48,6 +49,7 @@ public:
     FindDuplicatesWindow& findDuplicates() { return *m_findDuplicates; }
     // The collections that "Is it new?" and "Find duplicates" search besides the open one.
     void setSearchedFiles(std::function<QStringList()> files) { m_searchedFiles = std::move(files); }
+    PublishDialog& publish() { return *m_publish; }
 
 private:
     std::unique_ptr<Prompts> m_prompts;
@@ -71,6 +73,9 @@ private:
     void buildVerifyWindow();
     void buildSearchWindow(const QString& settingsPath);
     void buildDuplicateWindows();
+    std::unique_ptr<PublishDialog> m_publish;
+
+    void buildPublishDialog();
     void showVerifyWindow(const QList<int>& selection);
 };
 

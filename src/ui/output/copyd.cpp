@@ -5,6 +5,7 @@
 #include "app/idgr.h"
 #include "output/diagram.h"
 #include "output/itemtext.h"
+#include "svg/diagramsvg.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -77,7 +78,7 @@ bool TForm5::event(QEvent* event)
 void TForm5::refill()
 {
     Memo1->clear();
-    m_main.Button1Click();
+    m_main.refreshFairyPieces();
     const Item item = m_main.fieldsItem();
     const QStringList fairy = VisibleLines(m_main.Memo3);
     const QStringList lines =
@@ -89,7 +90,7 @@ void TForm5::refill()
 void TForm5::Export()
 {
     Guarded(m_prompts, &m_main, [this] {
-        m_main.Button1Click();
+        m_main.refreshFairyPieces();
         show();
         raise();
         activateWindow();
@@ -137,6 +138,12 @@ void TForm5::CopyDiagram(int squareSize)
         if (CheckBox1->isChecked())
             data->setText(Memo1->toPlainText());
         data->setImageData(diagram);
+        // The same diagram as paths, for applications that keep it sharp at any size.
+        data->setData(QStringLiteral("image/svg+xml"),
+                      DiagramSvg(m_main.board(),
+                                 {colours, FairyDrawing::Generic, &m_main.pictures(),
+                                  &m_main.fairyPictures()},
+                                 diagram.width()));
         QGuiApplication::clipboard()->setMimeData(data);
     });
 }

@@ -28,14 +28,10 @@ void PrintItem(TForm1& main, Prompts& prompts, const Settings& settings,
     printer.setDocName(QStringLiteral("Vexil"));
     if (!choose(printer, &main))
         return;
-    main.Button1Click();
+    main.refreshFairyPieces();
 
     const DiagramColours colours =
         settings.PrintCust ? CustomDiagramColours(settings) : StandardDiagramColours();
-    QImage diagram = DiagramBitmap(main.board(), 27, colours, main.pictures(),
-                                   main.fairyPictures());
-    if (!settings.PrintCust)
-        diagram = ReducedTo16Colours(diagram);
 
     const PrintScale scale = ChoosePrintScale(printer.width(), printer.height());
     if (!scale.fits()) {
@@ -58,9 +54,15 @@ void PrintItem(TForm1& main, Prompts& prompts, const Settings& settings,
     const PrintLayout layout = LayOutPrintedItem(scale, printer.height(), metrics.height(),
                                                  main.fieldsItem(), VisibleLines(main.Memo3));
 
-    // Each diagram pixel becomes a block of whole printer pixels, as sharp as on screen.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(layout.diagram, diagram);
+    // The 218-pixel diagram's geometry stretched over its place on the page, drawn as paths
+    // at the printer's resolution rather than as a bitmap scaled up.
+    painter.save();
+    painter.translate(layout.diagram.topLeft());
+    painter.scale(layout.diagram.width() / qreal(DiagramSide(27)),
+                  layout.diagram.height() / qreal(DiagramSide(27)));
+    PaintDiagram(painter, DiagramGeometry::pixels(27), main.board(),
+                 {colours, FairyDrawing::Generic, &main.pictures(), &main.fairyPictures()});
+    painter.restore();
     painter.setPen(QPen(Qt::black, 0));
     painter.drawLine(layout.rule);
     for (int page = 0; page < layout.pageCount; ++page) {

@@ -64,8 +64,8 @@ void ColorSample::paintEvent(QPaintEvent* event)
 }
 
 TForm6::TForm6(Prompts& prompts, Settings& settings, std::unique_ptr<SettingsStore> store,
-               TForm2* solve, const LayoutWindows& windows, QWidget* parent)
-    : QDialog(parent), m_prompts(prompts), m_store(std::move(store)), m_solve(solve),
+               const LayoutWindows& windows, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_store(std::move(store)),
       m_windows(windows), m_settings(settings)
 {
     setObjectName(QStringLiteral("TForm6"));
@@ -199,7 +199,7 @@ void TForm6::LoadSettings()
     m_settings = loaded.settings;
     if (!loaded.problem.isEmpty())
         m_prompts.message(nullptr, loaded.problem);
-    pushSolverParameters();
+    emit solverParametersChanged();
     if (loaded.layout)
         ApplyLayout(*loaded.layout);
 }
@@ -215,13 +215,6 @@ void TForm6::ApplyLayout(const WindowLayout& layout)
             window->move(place);
     if (m_windows.fairy)
         m_windows.fairy->move(FairyDialogPlace(layout.main));
-}
-
-void TForm6::pushSolverParameters()
-{
-    if (m_solve)
-        m_solve->setSolverParameters(m_settings.PopeyeMem, m_settings.SfTime,
-                                     m_settings.SfThreads, m_settings.SfHash);
 }
 
 void TForm6::reportFailedWrite()
@@ -245,7 +238,7 @@ void TForm6::SaveSettings()
     m_settings.SfTime = ComboBox5->currentText();
     m_settings.SfThreads = ComboBox4->currentText();
     m_settings.SfHash = ComboBox3->currentText();
-    pushSolverParameters();
+    emit solverParametersChanged();
     // The new values hold for this run even when the store cannot take them.
     if (!vexil::SaveSettings(*m_store, m_settings))
         reportFailedWrite();

@@ -17,7 +17,6 @@ namespace vexil {
 
 class Prompts;
 class SettingsStore;
-class TForm2;
 
 // A colour sample of the options window: it holds a colour chosen but not yet confirmed.
 class ColorSample : public QFrame {
@@ -44,14 +43,14 @@ struct LayoutWindows {
 };
 
 // The options window; it keeps the Settings record and the store for the whole run. Creating
-// it loads the settings, pushes the solver parameters to the solve window and, when asked
-// for, moves the windows to their stored places.
+// it loads the settings; it tells when the solver parameters were loaded or changed and, when
+// asked for, moves the windows to their stored places.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
     // `settings` is the program's one record, which this window fills and edits.
     TForm6(Prompts& prompts, Settings& settings, std::unique_ptr<SettingsStore> store,
-           TForm2* solve, const LayoutWindows& windows, QWidget* parent = nullptr);
+           const LayoutWindows& windows, QWidget* parent = nullptr);
     ~TForm6() override;
 
     Settings& settings() { return m_settings; }
@@ -67,6 +66,12 @@ public:
     void Button3Click(); // Change, for both samples
     void FindProgram(QLineEdit* path);
 
+signals:
+    // The four solver parameters of the settings (Popeye's memory, Stockfish's time limit,
+    // threads and hash memory) were loaded or changed.
+    void solverParametersChanged();
+
+public:
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl2 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
@@ -100,12 +105,10 @@ protected:
 private:
     void buildWindow();
     void loadControls();
-    void pushSolverParameters();
     void reportFailedWrite();
 
     Prompts& m_prompts;
     std::unique_ptr<SettingsStore> m_store;
-    TForm2* m_solve;
     LayoutWindows m_windows;
     Settings& m_settings;
 };

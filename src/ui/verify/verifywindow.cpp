@@ -2,7 +2,6 @@
 
 #include "app/guard.h"
 #include "app/prompts.h"
-#include "verify/verifyrunner.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -26,9 +25,6 @@ namespace {
 
 // Results are shown and the progress told this often during a run.
 constexpr int kTickMilliseconds = 250;
-// During a long run the results file is written after this many new results.
-constexpr int kSaveEvery = 200;
-const QString kChangedDuringRun = QStringLiteral("the item changed during the verification");
 
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {
@@ -61,6 +57,20 @@ VerifyWindow::VerifyWindow(Prompts& prompts, VerifySource source, QWidget* paren
 {
     setObjectName(QStringLiteral("VerifyWindow"));
     setWindowTitle(QStringLiteral("Verify collection"));
+    VerifyItems items;
+    items.count = [this] { return m_source.itemCount ? m_source.itemCount() : 0; };
+    items.storedLines = [this](int number) { return m_source.storedLines(number); };
+    items.popeyeInput = [this](int number) { return m_source.popeyeInput(number); };
+    items.solution = [this](int number) { return m_source.itemInfo(number).solution; };
+    if (m_source.positions)
+        items.positions = [this](int number) { return m_source.positions(number); };
+    m_session = std::make_unique<VerifySession>(std::move(items));
+    connect(m_session.get(), &VerifySession::itemVerified, this,
+            [this](const VerifyRecord& record) { m_model->setRecord(record); });
+    connect(m_session.get(), &VerifySession::finished, this,
+            [this](bool stopped, const QString& problem) {
+                Guarded(m_prompts, this, [&] { runEnded(stopped, problem); });
+            });
     m_model = new VerifyTableModel(this);
     m_proxy = new QSortFilterProxyModel(this);
     m_proxy->setSourceModel(m_model);
@@ -198,21 +208,15 @@ void VerifyWindow::setPopeye(const QString& path, const QString& memory)
 void VerifyWindow::setResultsFile(const QString& path)
 {
     // Another collection: its items are not the ones in the table.
-    if (isRunning())
-        m_runner->stop();
+    m_session->stop();
     m_model->setRows({});
     // Numbers chosen in the collection before name other items in this one.
     setSelection({});
     Progress->setRange(0, 1);
     Progress->setValue(0);
     ProgressLabel->clear();
-    m_resultsPath = path;
     QString problem;
-    bool mayWrite = true;
-    m_results = path.isEmpty() ? VerifyResults() : VerifyResults::read(path, &problem, &mayWrite);
-    // A results file that is not ours to replace: the results live as long as the session.
-    if (!mayWrite)
-        m_resultsPath.clear();
+    m_session->open(path, &problem);
     if (!problem.isEmpty())
         m_prompts.error(this, problem);
 }
@@ -230,8 +234,7 @@ void VerifyWindow::setSelection(const QList<int>& numbers)
 void VerifyWindow::itemsChanged()
 {
     // Numbers no longer name the items the run was started for.
-    if (isRunning())
-        m_runner->stop();
+    m_session->stop();
     const int count = qMax(1, m_source.itemCount ? m_source.itemCount() : 0);
     for (QSpinBox* box : {FromItem, ToItem}) {
         const QSignalBlocker quiet(box);
@@ -242,7 +245,7 @@ void VerifyWindow::itemsChanged()
     }
 }
 
-bool VerifyWindow::isRunning() const { return m_runner && m_runner->isRunning(); }
+bool VerifyWindow::isRunning() const { return m_session->isRunning(); }
 
 QList<int> VerifyWindow::chosenItems() const
 {
@@ -273,77 +276,34 @@ void VerifyWindow::verify(bool all)
     if (isRunning())
         return;
     const QList<int> numbers = chosenItems();
-    const QString options = VerifyOptionsText(MaxTime->value());
-    m_keys.clear();
-    m_solutions.clear();
+    QHash<int, VerifyRecord> kept;
+    const QList<int> toRun = m_session->plan(numbers, MaxTime->value(), all, &kept);
     QList<VerifyRow> rows;
-    QList<int> toRun;
     rows.reserve(numbers.size());
     for (int number : numbers) {
         const VerifyItemInfo info = m_source.itemInfo(number);
-        const QByteArray key = ItemKey(m_source.storedLines(number), options);
-        m_keys.insert(number, key);
-        m_solutions.insert(number, info.solution);
         VerifyRow row{number, info.author, info.stipulation, std::nullopt};
-        if (const VerifyRecord* kept = m_results.find(key); kept && !all) {
-            row.record = *kept;
-            row.record->number = number;
-        } else {
-            toRun.append(number);
-        }
+        if (const auto found = kept.constFind(number); found != kept.constEnd())
+            row.record = *found;
         rows.append(row);
     }
     m_model->setRows(rows);
 
-    // An item saved during the run is not verified under the key of its old lines.
-    auto input = [this, options](int number) {
-        if (ItemKey(m_source.storedLines(number), options) != m_keys.value(number))
-            throw Failure::refusal(kChangedDuringRun);
-        return m_source.popeyeInput(number);
-    };
     if (m_source.solver) {
         const VerifySolver solver = m_source.solver();
         setPopeye(solver.path, solver.memory);
     }
-    m_runner = std::make_unique<VerifyRunner>(
-        m_popeyePath, m_popeyeMemory, input,
-        [this](int number) { return m_keys.value(number); },
-        [this](int number) { return m_solutions.value(number); });
-    if (m_source.positions)
-        m_runner->setPositions(m_source.positions);
-    m_runner->setParallel(Parallel->value());
-    m_runner->setMaxTime(MaxTime->value());
-    m_runner->setGrace(m_grace);
-    connect(m_runner.get(), &VerifyRunner::itemVerified, this,
-            [this, options](const VerifyRecord& result) {
-                VerifyRecord record = result;
-                record.options = options;
-                m_model->setRecord(record);
-                if (record.detail != kChangedDuringRun)
-                    m_results.put(record);
-                if (++m_unsaved >= kSaveEvery)
-                    Quietly([this] { saveResults(); });
-            });
-    connect(m_runner.get(), &VerifyRunner::finished, this, [this](bool stopped) {
-        Guarded(m_prompts, this, [&] { runEnded(stopped); });
-    });
-    QString refusal;
-    const QMetaObject::Connection refused =
-        connect(m_runner.get(), &VerifyRunner::failedToStart, this,
-                [&refusal](const QString& message) { refusal = message; });
     Progress->setRange(0, qMax(1, int(toRun.size())));
     Progress->setValue(0);
     if (toRun.isEmpty()) {
-        disconnect(refused);
         ProgressLabel->setText(QStringLiteral("%1 items, all verified before").arg(numbers.size()));
         Progress->setValue(Progress->maximum());
         updateControls();
         return;
     }
-    const bool started = m_runner->start(toRun);
-    disconnect(refused);
-    if (!started) {
-        m_runner.reset();
+    QString refusal;
+    if (!m_session->start(toRun, VerifySolver{m_popeyePath, m_popeyeMemory}, Parallel->value(),
+                          MaxTime->value(), m_grace, &refusal)) {
         updateControls();
         throw Failure::refusal(refusal);
     }
@@ -355,41 +315,27 @@ void VerifyWindow::verify(bool all)
 void VerifyWindow::showProgress()
 {
     m_model->applyPending();
-    if (!m_runner)
+    if (!isRunning() && m_session->progress().total == 0)
         return;
-    const VerifyProgress progress = m_runner->progress();
+    const VerifyProgress progress = m_session->progress();
     Progress->setMaximum(qMax(1, progress.total));
     Progress->setValue(progress.done);
     ProgressLabel->setText(ProgressText(progress));
 }
 
-void VerifyWindow::runEnded(bool stopped)
+void VerifyWindow::runEnded(bool stopped, const QString& problem)
 {
     m_tick.stop();
     showProgress();
     if (stopped)
         ProgressLabel->setText(ProgressLabel->text() + QStringLiteral(", stopped"));
     updateControls();
-    // Results of items deleted or changed since are of no further use.
-    if (m_source.itemCount)
-        m_results.keepItems(m_source.itemCount(), m_source.storedLines);
-    saveResults();
     emit verificationFinished();
+    if (!problem.isEmpty())
+        throw Failure::error(problem);
 }
 
-void VerifyWindow::saveResults()
-{
-    m_unsaved = 0;
-    if (m_resultsPath.isEmpty())
-        return;
-    m_results.write(m_resultsPath);
-}
-
-void VerifyWindow::StopClick()
-{
-    if (m_runner)
-        m_runner->stop();
-}
+void VerifyWindow::StopClick() { m_session->stop(); }
 
 int VerifyWindow::currentNumber() const
 {
@@ -452,7 +398,7 @@ void VerifyWindow::closeEvent(QCloseEvent* event)
 {
     // Closing ends the runs: no Popeye goes on working for a window nobody sees.
     if (isRunning())
-        m_runner->stop();
+        m_session->stop();
     event->accept();
 }
 

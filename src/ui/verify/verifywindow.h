@@ -2,6 +2,7 @@
 
 #include "verify/verifymodel.h"
 #include "verify/verifyresults.h"
+#include "verify/verifysession.h"
 
 #include <QHash>
 #include <QTimer>
@@ -22,19 +23,12 @@ class QTableView;
 namespace vexil {
 
 class Prompts;
-class VerifyRunner;
 
 // What the window reads of an item: as stored, never unsaved edits.
 struct VerifyItemInfo {
     QString author;
     QString stipulation;
     QStringList solution;
-};
-
-// The Popeye a verification runs.
-struct VerifySolver {
-    QString path;
-    QString memory;
 };
 
 // Where the window takes the collection from; every function is asked at the moment of use.
@@ -75,7 +69,7 @@ public:
 
     bool isRunning() const;
     const VerifyTableModel& table() const { return *m_model; }
-    const VerifyResults& results() const { return m_results; }
+    const VerifyResults& results() const { return m_session->results(); }
 
     // Handlers.
     void VerifyClick();  // runs the items of the range that have no result yet
@@ -100,8 +94,7 @@ private:
     QList<int> chosenItems() const;
     void verify(bool all);
     void showProgress();
-    void runEnded(bool stopped);
-    void saveResults();
+    void runEnded(bool stopped, const QString& problem);
     void updateControls();
     int currentNumber() const;
 
@@ -109,18 +102,13 @@ private:
     VerifySource m_source;
     QString m_popeyePath;
     QString m_popeyeMemory = QStringLiteral("4M");
-    QString m_resultsPath;
     QList<int> m_selection;
     int m_grace = 5000;
 
-    VerifyResults m_results;
     VerifyTableModel* m_model = nullptr;
     QSortFilterProxyModel* m_proxy = nullptr;
-    std::unique_ptr<VerifyRunner> m_runner;
-    QHash<int, QByteArray> m_keys;
-    QHash<int, QStringList> m_solutions;
+    std::unique_ptr<VerifySession> m_session;
     QTimer m_tick;
-    int m_unsaved = 0;
 
 public:
     QRadioButton* AllItems = nullptr;

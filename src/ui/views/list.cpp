@@ -108,7 +108,18 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setAccessibleName(QStringLiteral("Items"));
     ListBox1->setFont(small);
+    // While rows come, go or move the view may move its current entry by itself (off a row
+    // taken away): that is no choice of the user's. These two connections bracket the view's
+    // own, made by setModel.
+    for (const auto about : {&QAbstractItemModel::rowsAboutToBeInserted,
+                             &QAbstractItemModel::rowsAboutToBeRemoved})
+        connect(m_model, about, this, [this] { m_rowsChanging = true; });
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeMoved, this,
+            [this] { m_rowsChanging = true; });
     ListBox1->setModel(m_model);
+    for (const auto done : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, done, this, [this] { m_rowsChanging = false; });
+    connect(m_model, &QAbstractItemModel::rowsMoved, this, [this] { m_rowsChanging = false; });
     ListBox1->setItemDelegate(new EntryDelegate(collection, ListBox1));
     ListBox1->setUniformItemSizes(true);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -141,6 +152,10 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     auto* verify = new QAction(QStringLiteral("Verify selected items\u2026"), ListBox1);
     verify->setObjectName(QStringLiteral("VerifySelected"));
     ListBox1->addAction(verify);
+    auto* publish = new QAction(QStringLiteral("Publish selected items\u2026"), ListBox1);
+    publish->setObjectName(QStringLiteral("PublishSelected"));
+    ListBox1->addAction(publish);
+    connect(publish, &QAction::triggered, this, &TForm3::publishSelectedRequested);
     ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(verify, &QAction::triggered, this, [this] {
         const QList<int> numbers = selectedNumbers();
@@ -149,24 +164,13 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     });
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!m_marking && current.isValid())
+                if (!m_marking && !m_rowsChanging && current.isValid())
                     chooseLater();
             });
     connect(ListBox1, &QAbstractItemView::doubleClicked, this, &TForm3::closeList);
     connect(&collection, &OpenCollection::currentChanged, this, &TForm3::markCurrentItem);
     connect(m_model, &QAbstractItemModel::modelReset, this,
             [this] { markCurrentItem(m_collection.currentItem()); });
-}
-
-void TForm3::RefillList(int itemCount, int currentNumber)
-{
-    {
-        const QScopedValueRollback marking(m_marking, true);
-        m_model->reset(itemCount);
-        ListBox1->selectionModel()->clearSelection();
-    }
-    if (currentNumber >= 1 && currentNumber <= itemCount)
-        selectEntry(currentNumber - 1);
 }
 
 bool TForm3::isActiveListWindow() const

@@ -39,9 +39,7 @@ public:
     // How a chosen or found entry's item is shown in the main window.
     void setShowItem(ShowItemFunction show) { m_show = std::move(show); }
 
-    // One entry per item, the current item's entry selected and current.
-    void RefillList(int itemCount, int currentNumber);
-    // What the main window needs to mark its current item.
+    // The entry of the item shown is marked by the window itself, following the collection.
     bool isActiveListWindow() const;
     void clearAllSelections();
     void selectEntry(int position);
@@ -59,6 +57,8 @@ public:
 signals:
     // "Verify selected items…" from the list's context menu.
     void verifySelectedRequested(const QList<int>& numbers);
+    // "Publish selected items…" from the same menu.
+    void publishSelectedRequested();
 
 public:
     EntryListView* ListBox1 = nullptr;
@@ -85,6 +85,7 @@ private:
     ShowItemFunction m_show;
     // Set while the program itself moves the current entry, which chooses nothing.
     bool m_marking = false;
+    bool m_rowsChanging = false; // the model is inserting, removing or moving rows
     bool m_choicePending = false;
     // The collection's text for Find / Next, kept while the window is open and the file, to
     // which every change is written at once, stays as it was.

@@ -148,7 +148,6 @@ void TForm7::chooseItem()
 
 void TForm7::FormActivate()
 {
-    m_model->refresh();
     const QModelIndex cell = m_model->indexOf(m_collection.currentItem());
     DrawGrid1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
     DrawGrid1->scrollTo(cell, QAbstractItemView::PositionAtCenter);

@@ -1,0 +1,617 @@
+#include "cli/cli.h"
+
+#include "interchange/convert.h"
+#include "model/collection.h"
+#include "model/failure.h"
+#include "model/problem.h"
+#include "solve/fen.h"
+#include "solve/popeyetext.h"
+#include "verify/verifysession.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+
+namespace vexil {
+
+namespace {
+
+// A usage error: what was wrong, told with the usage line of the command.
+struct UsageError {
+    QString message;
+};
+
+enum class Format { Text, Csv, Json };
+
+// Rows on standard output in the format asked for: text (fields apart by tabs), CSV with a
+// header line, or one JSON object per line.
+class Rows {
+public:
+    Rows(QTextStream& out, Format format, QStringList columns)
+        : m_out(out), m_format(format), m_columns(std::move(columns))
+    {
+    }
+    void add(const QStringList& fields)
+    {
+        if (m_format == Format::Json) {
+            QJsonObject object;
+            // Counts and times are numbers for whoever reads the lines; texts stay texts.
+            static const QStringList numeric{QStringLiteral("items"), QStringLiteral("number"),
+                                             QStringLiteral("solutions"),
+                                             QStringLiteral("seconds")};
+            for (qsizetype i = 0; i < m_columns.size(); ++i) {
+                bool isNumber = false;
+                const double value = fields.value(i).toDouble(&isNumber);
+                if (isNumber && numeric.contains(m_columns[i]))
+                    object.insert(m_columns[i], value);
+                else
+                    object.insert(m_columns[i], fields.value(i));
+            }
+            m_out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+        } else if (m_format == Format::Csv) {
+            if (!m_headed)
+                m_out << csvLine(m_columns) << '\n';
+            m_out << csvLine(fields) << '\n';
+        } else {
+            QStringList flat;
+            for (const QString& field : fields)
+                flat << QString(field).replace(QLatin1Char('\t'), QLatin1Char(' '))
+                            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+            m_out << flat.join(QLatin1Char('\t')) << '\n';
+        }
+        m_headed = true;
+        m_out.flush();
+    }
+
+private:
+    static QString csvLine(const QStringList& fields)
+    {
+        QStringList quoted;
+        for (QString field : fields) {
+            if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+                field.contains(QLatin1Char('\n')))
+                field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                        QLatin1Char('"');
+            quoted << field;
+        }
+        return quoted.join(QLatin1Char(','));
+    }
+    QTextStream& m_out;
+    Format m_format;
+    QStringList m_columns;
+    bool m_headed = false;
+};
+
+struct Command {
+    QString name;
+    QString usage;   // the arguments after the command's name
+    QString summary; // one line
+    std::function<void(QCommandLineParser&)> options;
+    std::function<int(QCommandLineParser&, Rows*, QTextStream& out, QTextStream& err)> run;
+    QStringList columns;
+};
+
+struct Context {
+    QTextStream& out;
+    QTextStream& err;
+    bool progress;
+};
+
+// "A-B" (or "A") as the inclusive numbers A to B; none for anything else.
+std::optional<std::pair<int, int>> parseRange(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})(?:-(\\d{1,9}))?$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int from = match.captured(1).toInt();
+    const int to = match.hasCaptured(2) ? match.captured(2).toInt() : from;
+    if (from < 1 || to < from)
+        return std::nullopt;
+    return std::pair{from, to};
+}
+
+int positiveNumber(const QCommandLineParser& parser, const QString& name, int fallback,
+                   int maximum)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < 1 || value > maximum)
+        throw UsageError{QStringLiteral("--%1 wants a number from 1 to %2, not \"%3\"")
+                             .arg(name)
+                             .arg(maximum)
+                             .arg(parser.value(name))};
+    return value;
+}
+
+// The lines of a collection from any file the program reads: a collection, a .pbm problem
+// file, an Olive/YACPDB file or a Popeye file; the report of what could not be held.
+ConvertedFile readAnyFile(const QString& path, const Progress& progress = {})
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"pbm")
+        return ConvertedFile{ConvertPbm(ReadWholeFile(path), progress), {}};
+    const QByteArray bytes = ReadWholeFile(path);
+    if (InterchangeFormatOf(path, bytes) == InterchangeFormat::Dgr)
+        return ConvertedFile{Collection::fromFile(path).lines(), {}};
+    return ConvertInterchangeFile(path, progress);
+}
+
+QList<Item> itemsOf(const Collection& collection, int from = 1, int to = INT_MAX)
+{
+    QList<Item> items;
+    for (int number = from; number <= qMin(to, collection.itemCount()); ++number)
+        items << collection.readItem(collection.FindItemLine(number));
+    return items;
+}
+
+QStringList popeyeFileText(const Item& item)
+{
+    QStringList lines = BuildPopeyeInput(item, PopeyeOptions(), QString()).lines;
+    // A file for others to solve names no output file of ours.
+    lines.removeIf([](const QString& line) {
+        return line.trimmed().startsWith(QLatin1String("Protocol"), Qt::CaseInsensitive);
+    });
+    return lines;
+}
+
+// A bar drawn over itself on a terminal.
+void drawProgress(QTextStream& err, qint64 done, qint64 total, const QString& text = {})
+{
+    constexpr int kWidth = 30;
+    const int filled = total > 0 ? int(kWidth * done / total) : 0;
+    err << '\r' << '[' << QString(filled, QLatin1Char('#')) << QString(kWidth - filled, u' ')
+        << "] " << (text.isEmpty() ? QStringLiteral("%1/%2").arg(done).arg(total) : text)
+        << "\x1b[K";
+    err.flush();
+}
+
+Progress progressOn(const Context& context)
+{
+    if (!context.progress)
+        return {};
+    return [&err = context.err](qint64 done, qint64 total) { drawProgress(err, done, total); };
+}
+
+void endProgress(const Context& context)
+{
+    // The bar and the rows may share one terminal: the line is cleared before a row comes.
+    if (context.progress) {
+        context.err << '\r' << "\x1b[K";
+        context.err.flush();
+    }
+}
+
+int info(const Context& context, Rows& rows, const QStringList& files)
+{
+    int code = kCliDone;
+    for (const QString& file : files) {
+        if (!QFileInfo(file).isReadable() || !QFileInfo(file).isFile()) {
+            context.err << QStringLiteral("Cannot open file %1").arg(file) << '\n';
+            code = kCliFailed;
+            continue;
+        }
+        try {
+            const ConvertedFile read = readAnyFile(file, progressOn(context));
+            endProgress(context);
+            const int items = int(read.lines.size() / kItemLines) - 1;
+            const QStringList notes = read.report.lines();
+            rows.add({file, QString::number(qMax(0, items)), QStringLiteral("valid"),
+                      notes.value(0)});
+        } catch (const Failure& failure) {
+            endProgress(context);
+            rows.add({file, QStringLiteral("0"), QStringLiteral("invalid"), failure.message});
+            context.err << file << ": " << failure.message << '\n';
+            code = kCliFailed;
+        }
+    }
+    return code;
+}
+
+int convert(const Context& context, Rows& rows, const QString& in, const QString& out)
+{
+    const QString target = QFileInfo(out).suffix().toLower();
+    if (target == u"pbm")
+        throw UsageError{QStringLiteral(".pbm files are read only: %1").arg(out)};
+    const ConvertedFile read = readAnyFile(in, progressOn(context));
+    endProgress(context);
+    for (const QString& line : read.report.lines())
+        context.err << in << ": " << line << '\n';
+    const Collection collection = Collection::fromLines(read.lines);
+    const int items = qMax(0, collection.itemCount());
+    switch (InterchangeFormatOf(out)) {
+    case InterchangeFormat::Dgr:
+        collection.write(out);
+        break;
+    case InterchangeFormat::Olive:
+    case InterchangeFormat::Popeye: {
+        const QList<Item> all = itemsOf(collection);
+        const ExportedFile file = InterchangeFormatOf(out) == InterchangeFormat::Olive
+                                      ? WriteOlive(all)
+                                      : WritePopeyeFile(all, popeyeFileText);
+        for (const QString& line : file.report.lines())
+            context.err << out << ": " << line << '\n';
+        WriteInterchangeFile(out, file.bytes);
+        break;
+    }
+    }
+    rows.add({in, out, QString::number(items)});
+    return kCliDone;
+}
+
+int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
+                const QString& in, const QString& out)
+{
+    const QString format = parser.value(QStringLiteral("to"));
+    static const QStringList formats{QStringLiteral("fen"), QStringLiteral("popeye"),
+                                     QStringLiteral("olv")};
+    if (!formats.contains(format))
+        throw UsageError{QStringLiteral("--to wants fen, popeye or olv, not \"%1\"").arg(format)};
+    int from = 1;
+    int to = INT_MAX;
+    if (parser.isSet(QStringLiteral("items"))) {
+        const auto range = parseRange(parser.value(QStringLiteral("items")));
+        if (!range)
+            throw UsageError{QStringLiteral("--items wants A-B, not \"%1\"")
+                                 .arg(parser.value(QStringLiteral("items")))};
+        std::tie(from, to) = *range;
+    }
+    const ConvertedFile read = readAnyFile(in, progressOn(context));
+    endProgress(context);
+    const Collection collection = Collection::fromLines(read.lines);
+    const QList<Item> items = itemsOf(collection, from, to);
+    QList<int> numbers;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        numbers << from + int(i);
+    QByteArray bytes;
+    InterchangeReport report;
+    if (format == u"fen") {
+        // One position a line; what a FEN cannot show (fairy pieces) counts as empty.
+        for (const Item& item : items)
+            bytes += BuildFenLine(item.board, FenOptions()).toUtf8() + '\n';
+    } else {
+        const ExportedFile file = format == u"olv" ? WriteOlive(items, numbers)
+                                                   : WritePopeyeFile(items, popeyeFileText, numbers);
+        bytes = file.bytes;
+        report = file.report;
+    }
+    for (const QString& line : report.lines())
+        context.err << out << ": " << line << '\n';
+    WriteInterchangeFile(out, bytes);
+    rows.add({in, out, QString::number(items.size())});
+    return kCliDone;
+}
+
+// The numbers a shard takes: every item whose number is K modulo N, so that every shard gets
+// items from everywhere in the collection, long and short alike.
+QList<int> shardItems(int from, int to, int shard, int shards)
+{
+    QList<int> numbers;
+    for (int number = from; number <= to; ++number)
+        if (number % shards == shard)
+            numbers << number;
+    return numbers;
+}
+
+QStringList recordFields(const VerifyRecord& record)
+{
+    return {QString::number(record.number), RecordOutcomeText(record),
+            QString::number(record.solutions), record.firstMoves.join(QLatin1Char(' ')),
+            MoveMatchText(record.storedMove), QString::number(record.seconds, 'f', 1),
+            record.detail};
+}
+
+int verify(const Context& context, Rows& rows, QCommandLineParser& parser, const QString& file)
+{
+    if (!parser.isSet(QStringLiteral("popeye")))
+        throw UsageError{QStringLiteral("--popeye PATH is needed")};
+    const int jobs = positiveNumber(parser, QStringLiteral("jobs"), 1, 1024);
+    const int maxTime = positiveNumber(parser, QStringLiteral("maxtime"), 60, 86400);
+    int from = 1;
+    int to = INT_MAX;
+    if (parser.isSet(QStringLiteral("range"))) {
+        const auto range = parseRange(parser.value(QStringLiteral("range")));
+        if (!range)
+            throw UsageError{QStringLiteral("--range wants A-B, not \"%1\"")
+                                 .arg(parser.value(QStringLiteral("range")))};
+        std::tie(from, to) = *range;
+    }
+    int shard = 0;
+    int shards = 1;
+    if (parser.isSet(QStringLiteral("shard"))) {
+        static const QRegularExpression pattern(QStringLiteral("^(\\d{1,6})/(\\d{1,6})$"));
+        const QRegularExpressionMatch match = pattern.match(parser.value(QStringLiteral("shard")));
+        shard = match.captured(1).toInt();
+        shards = match.captured(2).toInt();
+        if (!match.hasMatch() || shards < 1 || shard >= shards)
+            throw UsageError{QStringLiteral("--shard wants K/N with 0 <= K < N, not \"%1\"")
+                                 .arg(parser.value(QStringLiteral("shard")))};
+    }
+
+    auto collection = std::make_shared<const Collection>(Collection::fromFile(file));
+    // Popeye is given its input in a folder of the run's own.
+    QTemporaryDir folder;
+    VerifySession session(
+        CollectionVerifyItems(collection, folder.path() + QDir::separator()));
+    const QString results = parser.isSet(QStringLiteral("results"))
+                                ? parser.value(QStringLiteral("results"))
+                                : VerifyResultsPath(file);
+    QString problem;
+    session.open(results, &problem);
+    if (!problem.isEmpty())
+        context.err << problem << '\n';
+
+    const QList<int> numbers = shardItems(from, qMin(to, collection->itemCount()), shard, shards);
+    QHash<int, VerifyRecord> kept;
+    const QList<int> toRun = session.plan(numbers, maxTime, false, &kept);
+    for (int number : numbers)
+        if (kept.contains(number))
+            rows.add(recordFields(kept.value(number)));
+    if (toRun.isEmpty()) {
+        session.save();
+        return kCliDone;
+    }
+
+    QEventLoop loop;
+    QString failure;
+    QObject::connect(&session, &VerifySession::itemVerified, &loop,
+                     [&](const VerifyRecord& record) {
+                         endProgress(context);
+                         rows.add(recordFields(record));
+                     });
+    QObject::connect(&session, &VerifySession::finished, &loop,
+                     [&](bool, const QString& trouble) {
+                         failure = trouble;
+                         loop.quit();
+                     });
+    QTimer tick;
+    if (context.progress) {
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+            const VerifyProgress progress = session.progress();
+            drawProgress(context.err, progress.done, progress.total, ProgressText(progress));
+        });
+        tick.start(250);
+    }
+    QString refusal;
+    if (!session.start(toRun, VerifySolver{parser.value(QStringLiteral("popeye")),
+                                           QStringLiteral("4M")},
+                       jobs, maxTime, 5000, &refusal))
+        throw Failure::error(refusal);
+    loop.exec();
+    endProgress(context);
+    if (!failure.isEmpty())
+        throw Failure::error(failure);
+    return kCliDone;
+}
+
+int verifyMerge(Rows& rows, const QString& file, const QStringList& inputs)
+{
+    const Collection collection = Collection::fromFile(file);
+    const QString target = VerifyResultsPath(file);
+    QString problem;
+    VerifyResults merged = VerifyResults::read(target, &problem);
+    if (!problem.isEmpty())
+        throw Failure::error(problem);
+    // Every result is checked before anything is written: a refused shard changes nothing.
+    QString options;
+    QString optionsFrom;
+    QList<std::pair<QString, QList<VerifyRecord>>> shards;
+    for (const QString& input : inputs) {
+        if (!QFileInfo(input).isFile())
+            throw cannotOpen(input);
+        const VerifyResults results = VerifyResults::read(input, &problem);
+        if (!problem.isEmpty())
+            throw Failure::error(problem);
+        const QList<VerifyRecord> records = results.records();
+        for (const VerifyRecord& record : records) {
+            if (ItemKey(StoredItemLines(collection, record.number), record.options) != record.key)
+                throw Failure::error(
+                    QStringLiteral("%1: the result of item %2 was computed for other contents "
+                                   "of the item or other options")
+                        .arg(input)
+                        .arg(record.number));
+            if (optionsFrom.isEmpty()) {
+                options = record.options;
+                optionsFrom = input;
+            } else if (record.options != options) {
+                throw Failure::error(QStringLiteral("%1: computed with \"%2\", %3 with \"%4\"")
+                                         .arg(input, record.options, optionsFrom, options));
+            }
+        }
+        shards.append({input, records});
+    }
+    for (const auto& [input, records] : shards) {
+        for (const VerifyRecord& record : records)
+            merged.put(record);
+        rows.add({input, QString::number(records.size())});
+    }
+    merged.keepItems(collection.itemCount(), [&collection](int number) {
+        return StoredItemLines(collection, number);
+    });
+    merged.write(target);
+    return kCliDone;
+}
+
+QList<Command> commands(const Context& context)
+{
+    const QStringList verifyColumns{QStringLiteral("number"),  QStringLiteral("outcome"),
+                                    QStringLiteral("solutions"), QStringLiteral("moves"),
+                                    QStringLiteral("stored"),  QStringLiteral("seconds"),
+                                    QStringLiteral("detail")};
+    QList<Command> list;
+    list.append(Command{
+        QStringLiteral("info"), QStringLiteral("FILE..."),
+        QStringLiteral("items, validity and the first problem found for each file"),
+        [](QCommandLineParser&) {},
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            if (parser.positionalArguments().isEmpty())
+                throw UsageError{QStringLiteral("no file given")};
+            return info(context, *rows, parser.positionalArguments());
+        },
+        {QStringLiteral("file"), QStringLiteral("items"), QStringLiteral("validity"),
+         QStringLiteral("problem")}});
+    list.append(Command{
+        QStringLiteral("convert"), QStringLiteral("IN OUT"),
+        QStringLiteral("converts between .dgr, .olv and Popeye files, and from .pbm"),
+        [](QCommandLineParser&) {},
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            const QStringList files = parser.positionalArguments();
+            if (files.size() != 2)
+                throw UsageError{QStringLiteral("IN and OUT are needed")};
+            return convert(context, *rows, files[0], files[1]);
+        },
+        {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
+    list.append(Command{
+        QStringLiteral("export"), QStringLiteral("--to fen|popeye|olv [--items A-B] IN OUT"),
+        QStringLiteral("writes items of a file as FEN lines, a Popeye file or an .olv file"),
+        [](QCommandLineParser& parser) {
+            parser.addOptions({
+                {QStringLiteral("to"), QStringLiteral("fen, popeye or olv."),
+                 QStringLiteral("FORMAT")},
+                {QStringLiteral("items"), QStringLiteral("Only items A to B."),
+                 QStringLiteral("A-B")},
+            });
+        },
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            const QStringList files = parser.positionalArguments();
+            if (files.size() != 2 || !parser.isSet(QStringLiteral("to")))
+                throw UsageError{QStringLiteral("--to, IN and OUT are needed")};
+            return exportItems(context, *rows, parser, files[0], files[1]);
+        },
+        {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
+    list.append(Command{
+        QStringLiteral("verify"),
+        QStringLiteral("FILE --popeye PATH [--jobs N] [--maxtime S] [--range A-B] [--shard K/N] "
+                       "[--results OUT]"),
+        QStringLiteral("runs Popeye on the items and keeps the results"),
+        [](QCommandLineParser& parser) {
+            parser.addOptions({
+                {QStringLiteral("popeye"), QStringLiteral("The Popeye program."),
+                 QStringLiteral("PATH")},
+                {QStringLiteral("jobs"), QStringLiteral("Popeye runs at once (1)."),
+                 QStringLiteral("N")},
+                {QStringLiteral("maxtime"), QStringLiteral("Seconds per item (60)."),
+                 QStringLiteral("S")},
+                {QStringLiteral("range"), QStringLiteral("Only items A to B."),
+                 QStringLiteral("A-B")},
+                {QStringLiteral("shard"),
+                 QStringLiteral("Only the items whose number is K modulo N."),
+                 QStringLiteral("K/N")},
+                {QStringLiteral("results"),
+                 QStringLiteral("The results file (the collection's own by default)."),
+                 QStringLiteral("OUT")},
+            });
+        },
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            if (parser.positionalArguments().size() != 1)
+                throw UsageError{QStringLiteral("one FILE is needed")};
+            return verify(context, *rows, parser, parser.positionalArguments().first());
+        },
+        verifyColumns});
+    list.append(Command{
+        QStringLiteral("verify-merge"), QStringLiteral("FILE RESULTS..."),
+        QStringLiteral("merges results of shards into the collection's results file"),
+        [](QCommandLineParser&) {},
+        [](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            QStringList files = parser.positionalArguments();
+            if (files.size() < 2)
+                throw UsageError{QStringLiteral("FILE and one RESULTS file at least are needed")};
+            const QString file = files.takeFirst();
+            return verifyMerge(*rows, file, files);
+        },
+        {QStringLiteral("results"), QStringLiteral("items")}});
+    return list;
+}
+
+QString usageLine(const Command& command)
+{
+    return QStringLiteral("usage: vexil-cli %1 [--format text|csv|json] %2")
+        .arg(command.name, command.usage);
+}
+
+void overallHelp(QTextStream& stream, const QList<Command>& list)
+{
+    stream << "usage: vexil-cli COMMAND [--help] [--format text|csv|json] ARGUMENTS\n\n"
+           << "Commands:\n";
+    for (const Command& command : list)
+        stream << "  " << command.name.leftJustified(14) << command.summary << '\n';
+    stream << "\nExit status: 0 done, 1 a failure (told on standard error), 2 bad usage.\n";
+}
+
+} // namespace
+
+int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, bool progress)
+{
+    const Context context{out, err, progress};
+    const QList<Command> list = commands(context);
+    if (arguments.isEmpty()) {
+        overallHelp(err, list);
+        return kCliUsage;
+    }
+    const QString name = arguments.first();
+    if (name == u"--help" || name == u"-h" || name == u"help") {
+        overallHelp(out, list);
+        return kCliDone;
+    }
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [&](const Command& command) { return command.name == name; });
+    if (found == list.end()) {
+        err << QStringLiteral("vexil-cli: no command \"%1\"").arg(name) << '\n';
+        overallHelp(err, list);
+        return kCliUsage;
+    }
+    const Command& command = *found;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(command.summary);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("Output as text, csv or json (JSON lines)."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("text"));
+    parser.addOption(help);
+    parser.addOption(format);
+    command.options(parser);
+    try {
+        if (!parser.parse(QStringList{QStringLiteral("vexil-cli")} + arguments.mid(1)))
+            throw UsageError{parser.errorText()};
+        if (parser.isSet(help)) {
+            out << usageLine(command) << "\n\n" << command.summary << "\n\nOptions:\n";
+            for (const QString& line : parser.helpText().split(QLatin1Char('\n')))
+                if (line.startsWith(QLatin1String("  -")))
+                    out << line << '\n';
+            return kCliDone;
+        }
+        static const std::map<QString, Format> formats{{QStringLiteral("text"), Format::Text},
+                                                       {QStringLiteral("csv"), Format::Csv},
+                                                       {QStringLiteral("json"), Format::Json}};
+        const auto chosen = formats.find(parser.value(format));
+        if (chosen == formats.end())
+            throw UsageError{QStringLiteral("--format wants text, csv or json, not \"%1\"")
+                                 .arg(parser.value(format))};
+        Rows rows(out, chosen->second, command.columns);
+        return command.run(parser, &rows, out, err);
+    } catch (const UsageError& error) {
+        err << "vexil-cli " << command.name << ": " << error.message << '\n'
+            << usageLine(command) << '\n';
+        return kCliUsage;
+    } catch (const Failure& failure) {
+        endProgress(context);
+        err << "vexil-cli " << command.name << ": " << failure.message << '\n';
+        return kCliFailed;
+    }
+}
+
+} // namespace vexil
