@@ -41,7 +41,7 @@ QStringList simpleText(const Item& item) {
             const int side = p.isNeutral() ? 2 : p.isWhite() ? 0 : 1;
             const QString name =
                 (p.isFairy() ? KindCode(p.kind()) : QString(QLatin1Char(PieceLetters[p.base()]))) +
-                SquareName(r, c);
+                Square{r, c}.name();
             if (p.isFairy() && p.specification() > 0)
                 lines << sides[side][0] + " " + SpecificationName(p.specification()) + " " + name;
             else

@@ -158,7 +158,7 @@ void TestPosition::forsythReadsBackWhatItHolds() {
             for (int c = 0; c < 8; ++c) {
                 const Piece before(board.at(r, c));
                 const Piece after(p.board.at(r, c));
-                if (notHeld.join(' ').contains(SquareName(r, c))) continue;
+                if (notHeld.join(' ').contains(Square{r, c}.name())) continue;
                 QCOMPARE(after.side(), before.side());
                 QCOMPARE(after.letter(), before.letter());
             }
@@ -190,12 +190,12 @@ void TestPosition::clipboardPositionKeepsEveryUnit() {
         for (int r = 0; r < 8; ++r)
             for (int c = 0; c < 8; ++c) {
                 // Named as not held: a walk of digits for black, a kind with no walk code.
-                if (notHeld.join(' ').contains(SquareName(r, c)))
+                if (notHeld.join(' ').contains(Square{r, c}.name()))
                     continue;
                 const Piece before(board.at(r, c));
                 const Piece after(p.board.at(r, c));
                 QVERIFY2(after.side() == before.side() && after.letter() == before.letter(),
-                         qPrintable(text + QStringLiteral(" at %1: %2").arg(SquareName(r, c)).arg(before.code())));
+                         qPrintable(text + QStringLiteral(" at %1: %2").arg((Square{r, c}).name()).arg(before.code())));
             }
     }
     QVERIFY(fairyLines > 100);

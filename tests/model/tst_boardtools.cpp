@@ -1,4 +1,5 @@
 #include "model/fairytext.h"
+#include "model/square.h"
 #include "model/transform.h"
 #include "model/vocabulary.h"
 #include "sampleitems.h"
@@ -20,6 +21,8 @@ private slots:
     void fairyPiecesText_data();
     void fairyPiecesText();
     void pieceTexts();
+    void squareNames_data();
+    void squareNames();
     void twinTemplates();
 };
 
@@ -116,11 +119,45 @@ void TestBoardTools::fairyPiecesText()
     QCOMPARE(FairyPiecesText(boardFrom(board)), lines);
 }
 
+// A square's name reads back as the square; anything else is no square.
+void TestBoardTools::squareNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row"); // -1: no square
+    QTest::addColumn<int>("column");
+    QTest::newRow("a8") << "a8" << 0 << 0;
+    QTest::newRow("h1") << "h1" << 7 << 7;
+    QTest::newRow("e4") << "e4" << 4 << 4;
+    QTest::newRow("file past h") << "i4" << -1 << -1;
+    QTest::newRow("rank 0") << "a0" << -1 << -1;
+    QTest::newRow("rank 9") << "a9" << -1 << -1;
+    QTest::newRow("capital file") << "E4" << -1 << -1;
+    QTest::newRow("too short") << "e" << -1 << -1;
+    QTest::newRow("too long") << "e45" << -1 << -1;
+    QTest::newRow("empty") << "" << -1 << -1;
+}
+
+void TestBoardTools::squareNames()
+{
+    QFETCH(QString, text);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    const std::optional<Square> square = Square::parse(text);
+    QCOMPARE(square.has_value(), row >= 0);
+    if (!square) {
+        QCOMPARE(Square().name(), QString());
+        return;
+    }
+    QCOMPARE(square->row, row);
+    QCOMPARE(square->column, column);
+    QCOMPARE(square->name(), text);
+}
+
 void TestBoardTools::pieceTexts()
 {
-    QCOMPARE(SquareName(0, 0), QStringLiteral("a8"));
-    QCOMPARE(SquareName(7, 7), QStringLiteral("h1"));
-    QCOMPARE(SquareName(3, 4), QStringLiteral("e5"));
+    QCOMPARE(Square(0, 0).name(), QStringLiteral("a8"));
+    QCOMPARE(Square(7, 7).name(), QStringLiteral("h1"));
+    QCOMPARE(Square(3, 4).name(), QStringLiteral("e5"));
     QCOMPARE(FairyPieceText(14), QStringLiteral("G<grasshopper>"));
     QCOMPARE(FairyPieceText(15), QStringLiteral("N<nightrider>"));
     QCOMPARE(FairyPieceText(118), QStringLiteral("15<1,5-leaper>"));

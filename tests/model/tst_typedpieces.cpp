@@ -14,7 +14,7 @@ QString placed(const TypedPieces& typed)
 {
     QStringList words;
     for (const TypedPiece& piece : typed.pieces)
-        words << SquareName(piece.row, piece.column) + QLatin1Char('=') +
+        words << Square{piece.row, piece.column}.name() + QLatin1Char('=') +
                      QString::number(piece.code);
     return words.join(QLatin1Char(' '));
 }
@@ -146,7 +146,7 @@ void TestTypedPieces::everyPieceTheEditorMakesReadsBack()
         const QString side = piece.isNeutral() ? QStringLiteral("n")
                              : piece.isWhite() ? QStringLiteral("w")
                                                : QStringLiteral("b");
-        QString text = side + PieceName(piece) + SquareName(row, column);
+        QString text = side + PieceName(piece) + Square{row, column}.name();
         if (piece.isFairy() && piece.specification() > 0)
             text = SpecificationName(piece.specification()) + QLatin1Char(' ') + text;
         const TypedPieces typed = ParseTypedPieces(text);

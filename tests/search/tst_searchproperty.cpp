@@ -222,7 +222,7 @@ private:
                 if (!p.isPiece() || p.specification() != 0 || PieceName(p).isEmpty())
                     continue;
                 const char side = p.isNeutral() ? 'n' : p.isWhite() ? 'w' : 'b';
-                units << QStringLiteral("%1%2%3").arg(QString(QLatin1Char(side)), PieceName(p), SquareName(r, c));
+                units << QStringLiteral("%1%2%3").arg(QString(QLatin1Char(side)), PieceName(p), Square{r, c}.name());
             }
         }
         QStringList chosen;

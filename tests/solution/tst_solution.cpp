@@ -70,7 +70,7 @@ QString squares(const SolutionLine& line)
 {
     QStringList list;
     for (const SolutionMove& move : line.moves)
-        list << (move.played() ? SquareText(move.from) + SquareText(move.to) : move.error);
+        list << (move.played() ? move.from.name() + move.to.name() : move.error);
     return list.join(u' ');
 }
 
@@ -384,7 +384,7 @@ void TestSolution::sampleSolutions()
     QStringList got;
     for (qsizetype t = 0; t < solution.twins.size(); ++t)
         for (const SolutionMove& key : solution.keys(int(t)))
-            got << SquareText(key.from) + SquareText(key.to);
+            got << key.from.name() + key.to.name();
     if (!keys.isEmpty())
         QCOMPARE(got, keys);
     else

@@ -10,9 +10,9 @@
 namespace vexil {
 
 // Olive stores problems as `.olv` files: a YAML stream (UTF-8) of YACPDB entries, one document
-// per problem. The mapping between an entry and an item is one table per direction in
-// olive.cpp; what has no place on the other side is reported, entry by entry, never dropped
-// silently.
+// per problem. The mapping between an entry and an item is one table per direction, in
+// olivereader.cpp and olivewriter.cpp; what has no place on the other side is reported, entry
+// by entry, never dropped silently.
 
 struct ImportedItems {
     QList<Item> items;

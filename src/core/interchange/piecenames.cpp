@@ -91,10 +91,10 @@ QString SideWord(Side side) {
 
 bool ParseSquare(QStringView text, Square& square) {
     if (text.size() != 2) return false;
-    const char16_t file = text[0].toLower().unicode();
-    const char16_t rank = text[1].unicode();
-    if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return false;
-    square = {8 - (rank - '0'), file - 'a'};
+    const QChar lowered[2] = {text[0].toLower(), text[1]};
+    const std::optional<Square> parsed = Square::parse(QStringView(lowered, 2));
+    if (!parsed) return false;
+    square = *parsed;
     return true;
 }
 
@@ -137,7 +137,7 @@ QString Describe(PieceCode code, int row, int column) {
     } else {
         text = QStringLiteral("code %1").arg(code);
     }
-    return text + QStringLiteral(" on ") + SquareName(row, column);
+    return text + QStringLiteral(" on ") + Square{row, column}.name();
 }
 
 } // namespace vexil::names

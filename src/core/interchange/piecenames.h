@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/pieces.h"
+#include "model/square.h"
 
 #include <QList>
 #include <QString>
@@ -38,10 +39,7 @@ QString SideWord(Side side); // "White", "Black", "Neutral"
 
 // A piece token "Gc3", "ALd4" or "Pa2b2c2": a walk of one or two characters and one or more
 // squares. False when the token is no such thing; `walk` keeps the walk as written.
-struct Square {
-    int row = 0;
-    int column = 0;
-};
+using Square = vexil::Square;
 bool ParsePieceToken(QStringView token, QString& walk, QList<Square>& squares);
 
 bool ParseSquare(QStringView text, Square& square);

@@ -14,6 +14,10 @@ using Lines = QList<QByteArray>;
 
 constexpr int kItemLines = 14;
 
+// The line-based reference reader (referencelines.cpp): SplitLines, JoinLines,
+// ValidateCollection, FindItemLine, ReadItem and WriteItem over Lines. Collection reads
+// otherwise; tests and the differential fuzz target hold it against these.
+
 // Bytes to lines: a line ends at CR LF, a lone CR or a lone LF; a final break starts no line.
 Lines SplitLines(QByteArrayView bytes);
 // Lines to bytes: every line, the last one included, followed by CR LF.

@@ -4,11 +4,6 @@
 
 namespace vexil {
 
-QString SquareName(int row, int column)
-{
-    return QString(QChar(char16_t('a' + column))) + QString::number(8 - row);
-}
-
 QString FairyPieceText(PieceCode code)
 {
     const Piece piece(code);
@@ -48,7 +43,7 @@ QStringList FairyPiecesText(const Board& board)
             const QString text = FairyPieceText(piece.code());
             if (text.isEmpty())
                 continue;
-            const QString entry = text + SquareName(r, c);
+            const QString entry = text + Square{r, c}.name();
             const int specification = piece.isFairy() ? piece.specification() : 0;
             if (specification == 0) {
                 // Without a specification a fairy piece of an orthodox kind is no fairy piece.

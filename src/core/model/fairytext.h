@@ -1,13 +1,11 @@
 #pragma once
 
 #include "model/pieces.h"
+#include "model/square.h"
 
 #include <QStringList>
 
 namespace vexil {
-
-// The square name of row r, column c: "a8" for (0, 0), "h1" for (7, 7).
-QString SquareName(int row, int column);
 
 // How a grasshopper, nightrider or fairy piece is written in the texts of the program:
 // "G<grasshopper>", "N<nightrider>", "AL<alfil>", "15<1,5-leaper>". Empty for other codes.

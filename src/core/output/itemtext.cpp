@@ -2,6 +2,7 @@
 
 #include "model/fairytext.h"
 #include "model/piece.h"
+#include "model/square.h"
 
 namespace vexil {
 
@@ -29,7 +30,7 @@ QStringList ItemTextNotation(const Item& item, const QStringList& fairyLines)
                 continue;
             // A kind the vocabulary lacks (only from a damaged file) is written without its
             // letter rather than dropped, so the square still shows up in the text.
-            const QString token = piece.letter() + SquareName(r, c);
+            const QString token = piece.letter() + Square{r, c}.name();
             QString& list = piece.isNeutral() ? neutral : piece.isWhite() ? white : black;
             if (piece.specification() == 0) {
                 list += QLatin1Char(' ') + token;

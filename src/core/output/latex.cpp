@@ -2,6 +2,7 @@
 
 #include "model/fairytext.h"
 #include "model/piece.h"
+#include "model/square.h"
 #include "output/magazinefigures.h"
 
 #include <QRegularExpression>
@@ -117,7 +118,7 @@ LatexBoard LatexBoardOf(const Board& board)
             const Piece piece(board.at(r, k));
             if (piece.isEmpty())
                 continue;
-            const QString square = SquareName(r, k);
+            const QString square = Square{r, k}.name();
             if (piece.isMarker()) {
                 out.markers << square;
                 continue;

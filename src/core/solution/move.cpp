@@ -188,7 +188,7 @@ bool applyEffect(Board& board, const QString& effect, QString& why)
             walk += text[i++];
         if (text.size() - i != 2)
             return false;
-        const auto s = SquareFromText(text.sliced(i));
+        const auto s = Square::parse(text.sliced(i));
         if (!s)
             return false;
         square = *s;
@@ -213,11 +213,11 @@ bool applyEffect(Board& board, const QString& effect, QString& why)
     }
     const qsizetype arrow = effect.indexOf(QLatin1String("->"));
     if (arrow > 0) {
-        const auto to = SquareFromText(QStringView(effect).sliced(arrow + 2));
+        const auto to = Square::parse(QStringView(effect).sliced(arrow + 2));
         if (to && pieceAndSquare(QStringView(effect).first(arrow), side, walk, square)) {
             const PieceCode moving = board.at(square.row, square.column);
             if (moving == 0) {
-                why = QStringLiteral("[%1]: %2 is empty").arg(effect, SquareText(square));
+                why = QStringLiteral("[%1]: %2 is empty").arg(effect, square.name());
                 return false;
             }
             board.at(square.row, square.column) = 0;
@@ -227,7 +227,7 @@ bool applyEffect(Board& board, const QString& effect, QString& why)
     }
     const qsizetype equals = effect.indexOf(u'=');
     if (equals == 2) {
-        const auto at = SquareFromText(QStringView(effect).first(2));
+        const auto at = Square::parse(QStringView(effect).first(2));
         const QString rest = effect.mid(3);
         if (at && rest.size() >= 2 && QStringLiteral("wbn").contains(rest[0])) {
             const auto code = writtenPiece(rest[0], rest.mid(1));
@@ -272,20 +272,6 @@ PlayedMove castle(const Board& board, const MoveText& move, Mover mover, const Q
 }
 
 } // namespace
-
-QString SquareText(Square square)
-{
-    if (!square.isValid())
-        return {};
-    return QString(QChar(u'a' + square.column)) + QChar(u'8' - square.row);
-}
-
-std::optional<Square> SquareFromText(QStringView text)
-{
-    if (text.size() != 2 || !isFile(text[0]) || !isRank(text[1]))
-        return std::nullopt;
-    return Square{u'8' - text[1].unicode(), text[0].unicode() - u'a'};
-}
 
 QString WalkName(const QString& walk)
 {
@@ -353,7 +339,7 @@ std::optional<MoveText> ParseMoveText(QStringView text)
         }
         if (i + 1 >= n || !isFile(text[i]) || !isRank(text[i + 1]))
             return std::nullopt;
-        move.to = *SquareFromText(text.sliced(i, 2));
+        move.to = *Square::parse(text.sliced(i, 2));
         i += 2;
         move.fromColumn = file;
         move.fromRow = rank >= 0 ? 7 - rank : -1;
@@ -413,7 +399,7 @@ PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
         const Piece piece(board.at(from.row, from.column));
         if (!walkMatches(move.walk, piece)) {
             played.error = QStringLiteral("%1: no %2 on %3")
-                               .arg(written, WalkName(move.walk), SquareText(from));
+                               .arg(written, WalkName(move.walk), from.name());
             return played;
         }
     } else {
@@ -438,12 +424,12 @@ PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
         }
         if (found.isEmpty()) {
             played.error = QStringLiteral("%1: no %2 can reach %3")
-                               .arg(written, WalkName(move.walk), SquareText(to));
+                               .arg(written, WalkName(move.walk), to.name());
             return played;
         }
         if (found.size() > 1) {
             played.error = QStringLiteral("%1: more than one %2 can reach %3")
-                               .arg(written, WalkName(move.walk), SquareText(to));
+                               .arg(written, WalkName(move.walk), to.name());
             return played;
         }
         from = found.first();
@@ -463,11 +449,11 @@ PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
             enPassant = pawnSideways && walkOf(passed) == u"P";
             if (!enPassant) {
                 played.error =
-                    QStringLiteral("%1: nothing to capture on %2").arg(written, SquareText(to));
+                    QStringLiteral("%1: nothing to capture on %2").arg(written, to.name());
                 return played;
             }
         } else if (move.quiet && !target.isMarker()) {
-            played.error = QStringLiteral("%1: %2 is not empty").arg(written, SquareText(to));
+            played.error = QStringLiteral("%1: %2 is not empty").arg(written, to.name());
             return played;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/pieces.h"
+#include "model/square.h"
 
 #include <QList>
 #include <QString>
@@ -9,18 +10,6 @@
 #include <optional>
 
 namespace vexil {
-
-// A square of the board: row 0 is rank 8, column 0 is file a; (-1, -1) for none.
-struct Square {
-    int row = -1;
-    int column = -1;
-    bool isValid() const { return row >= 0 && row < 8 && column >= 0 && column < 8; }
-    bool operator==(const Square&) const = default;
-};
-
-// "e4"; empty for no square.
-QString SquareText(Square square);
-std::optional<Square> SquareFromText(QStringView text);
 
 // One move as it is written, before it meets a board. Two notations are read:
 // - Popeye's long algebraic: "Kf6-f7", "Sg1*f3", "e7-e8=Q", "0-0-0", "e5*d6 ep.",

@@ -65,13 +65,13 @@ QString sideLetter(Piece piece)
 QString pieceOn(const Board& board, Square square)
 {
     const Piece piece(board.at(square.row, square.column));
-    return sideLetter(piece) + piece.letter().toUpper() + SquareText(square);
+    return sideLetter(piece) + piece.letter().toUpper() + square.name();
 }
 
 QString emptySquare(Square square)
 {
     return QStringLiteral("%1: square is empty - cannot (re)move any piece.")
-        .arg(SquareText(square));
+        .arg(square.name());
 }
 
 Board mapped(const Board& board, Square (*where)(int row, int column))
@@ -96,7 +96,7 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
     auto square = [&](qsizetype at) -> std::optional<Square> {
         if (at >= words.size())
             return std::nullopt;
-        return SquareFromText(words[at].toLower());
+        return Square::parse(words[at].toLower());
     };
     for (qsizetype i = first; i < words.size();) {
         const QString& word = words[i];
@@ -115,7 +115,7 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
             if (b.at(from->row, from->column) == 0)
                 return fail(emptySquare(*from));
             if (command == Command::Move) {
-                header << pieceOn(b, *from) + QStringLiteral("-->") + SquareText(*to);
+                header << pieceOn(b, *from) + QStringLiteral("-->") + to->name();
                 b.at(to->row, to->column) = b.at(from->row, from->column);
                 b.at(from->row, from->column) = 0;
             } else {
@@ -245,7 +245,7 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
                     shifted.at(s.row, s.column) = b.at(r, c);
                 }
             b = shifted;
-            header << QStringLiteral("shift %1 ==> %2").arg(SquareText(*from), SquareText(*to));
+            header << QStringLiteral("shift %1 ==> %2").arg(from->name(), to->name());
             i += 3;
             break;
         }

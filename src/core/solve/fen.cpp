@@ -2,6 +2,7 @@
 
 #include "model/collection.h"
 #include "model/piecename.h"
+#include "model/square.h"
 
 #include <QPoint>
 #include <QRegularExpression>
@@ -142,7 +143,7 @@ std::optional<QString> FenPositionProblem(const QString& line)
         for (int c = 0; c < 8; ++c) {
             const char p = s[r][c];
             if ((p == 'P' || p == 'p') && (r == 0 || r == 7))
-                return QStringLiteral("a pawn stands on %1").arg(QChar(u'a' + c) + QString::number(8 - r));
+                return QStringLiteral("a pawn stands on %1").arg(Square{r, c}.name());
             if (p == 'K' || p == 'k') {
                 const int side = p == 'K' ? 0 : 1;
                 ++kings[side];
@@ -178,7 +179,7 @@ std::optional<QString> FenPositionProblem(const QString& line)
                 return QStringLiteral("castling \"%1\" needs the king on %2 and a rook on %3")
                     .arg(letter)
                     .arg(right->row == 7 ? QStringLiteral("e1") : QStringLiteral("e8"))
-                    .arg(QChar(u'a' + right->rookColumn) + QString::number(8 - right->row));
+                    .arg(Square{right->row, right->rookColumn}.name());
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "model/fairytext.h"
 #include "model/piecename.h"
+#include "model/square.h"
 #include "model/vocabulary.h"
 
 #include <QRegularExpression>
@@ -263,7 +264,7 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
             const Piece piece(item.board.at(r, c));
             if (!piece.isPiece())
                 continue;
-            const QString square = SquareName(r, c);
+            const QString square = Square{r, c}.name();
             QString name = PieceName(piece);
             const int specification = piece.specification();
             const bool known = !name.isEmpty() &&

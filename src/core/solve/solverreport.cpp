@@ -2,6 +2,7 @@
 
 #include "interchange/position.h"
 #include "model/pieces.h"
+#include "model/square.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -12,16 +13,9 @@ namespace vexil {
 
 namespace {
 
-struct Square {
-    int row = 0;    // 0 is rank 8
-    int column = 0; // 0 is file a
-};
-
 std::optional<Square> squareAt(QStringView text)
 {
-    if (text.size() < 2 || text[0] < u'a' || text[0] > u'h' || text[1] < u'1' || text[1] > u'8')
-        return std::nullopt;
-    return Square{'8' - text[1].unicode(), text[0].unicode() - 'a'};
+    return text.size() < 2 ? std::nullopt : Square::parse(text.first(2));
 }
 
 // A move of Stockfish's ("f6f7", "e7e8q", "e1g1") as the program writes moves: "Kf7",

@@ -5,6 +5,7 @@
 #include "model/failure.h"
 #include "settings/store.h"
 #include "solve/popeye.h"
+#include "solve/solvevocabulary.h"
 
 #include <QCheckBox>
 #include <QComboBox>

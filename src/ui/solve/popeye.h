@@ -125,11 +125,4 @@ private:
 inline const QString kSolverNotFound =
     QStringLiteral("Set path to SOLVE-EXE file in \"Options\" window !");
 
-// The choices offered for the solver parameters and the Popeye option words.
-const QStringList& PopeyeMemoryChoices();
-const QStringList& HashMemoryChoices();
-const QStringList& ThreadChoices();
-const QStringList& TimeLimitChoices();
-const QStringList& PopeyeOptionChoices();
-
 } // namespace vexil
