@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -412,7 +413,14 @@ int duplicates(const Context& context, Rows& rows, QCommandLineParser& parser,
     options.sameStipulation = parser.isSet(QStringLiteral("same-stipulation"));
     int code = kCliDone;
     QList<SearchedCollection> collections;
+    // A file named twice (a glob and a name) would make every item its own duplicate.
+    QSet<QString> taken;
     for (const QString& file : files) {
+        const QFileInfo info(file);
+        const QString identity = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+        if (taken.contains(identity))
+            continue;
+        taken.insert(identity);
         std::optional<Collection> collection = readCollection(context, file);
         if (collection)
             collections.append(SearchedCollection{file, std::move(*collection)});

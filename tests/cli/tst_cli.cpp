@@ -293,6 +293,8 @@ void TestCli::duplicateGroups_data()
                            << QList<QStringList>{{"1", "2", "3"}};
     QTest::newRow("mirror") << QStringList{"--equivalence", "mirror"}
                             << QList<QStringList>{{"1", "2", "3"}, {"4", "5"}};
+    QTest::newRow("file named twice") << QStringList{"--equivalence", "exact", "./dups.dgr"}
+                                      << QList<QStringList>{{"1", "2", "3"}};
     QTest::newRow("near") << QStringList{"--equivalence", "exact", "--near"}
                           << QList<QStringList>{{"1", "2", "3", "6"}};
     QTest::newRow("same stipulation")
