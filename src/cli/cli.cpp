@@ -626,8 +626,7 @@ QList<Command> commands(const Context& context)
     list.append(Command{
         QStringLiteral("export"),
         QStringLiteral("--to fen|popeye|olv|latex|pdf|svg [--items A-B] IN OUT"),
-        QStringLiteral("writes items of a file as FEN lines, a Popeye file, an .olv file, a "
-                       ".tex file, a PDF booklet or the SVG of one diagram"),
+        QStringLiteral("writes items as FEN, Popeye, .olv, LaTeX, a PDF booklet or one SVG"),
         [](QCommandLineParser& parser) {
             parser.addOptions({
                 {QStringLiteral("to"), QStringLiteral("fen, popeye, olv, latex, pdf or svg."),
@@ -806,9 +805,15 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, boo
             throw UsageError{parser.errorText()};
         if (parser.isSet(help)) {
             out << usageLine(command) << "\n\n" << command.summary << "\n\nOptions:\n";
-            for (const QString& line : parser.helpText().split(QLatin1Char('\n')))
-                if (line.startsWith(QLatin1String("  -")))
+            // The options and the lines their descriptions wrap onto, without the parser's
+            // own usage and description.
+            bool options = false;
+            for (const QString& line : parser.helpText().split(QLatin1Char('\n'))) {
+                options = line.startsWith(QLatin1String("  -")) ||
+                          (options && line.startsWith(QLatin1Char(' ')));
+                if (options)
                     out << line << '\n';
+            }
             return kCliDone;
         }
         static const std::map<QString, Format> formats{{QStringLiteral("text"), Format::Text},

@@ -183,6 +183,8 @@ void TestCli::commands_data()
     row("export", {"export", "--to", "fen", "--items", "2-3", "sample.dgr", "out.fen"}, 0,
         "sample.dgr\tout.fen\t2");
     row("export help", {"export", "--help"}, 0, "usage: vexil-cli export");
+    // A description too long for one line is shown whole.
+    row("export help wrapped", {"export", "--help"}, 0, "(end).");
     row("export bad format", {"export", "--to", "tex", "sample.dgr", "out.tex"}, 2,
         "usage: vexil-cli export");
     row("export unreadable", {"export", "--to", "olv", "missing.dgr", "out.olv"}, 1,
