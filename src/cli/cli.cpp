@@ -1,9 +1,14 @@
 #include "cli/cli.h"
 
+#include "svg/diagramsvg.h"
+#include "duplicates/duplicates.h"
 #include "interchange/convert.h"
 #include "model/collection.h"
 #include "model/failure.h"
 #include "model/problem.h"
+#include "output/booklet.h"
+#include "output/latex.h"
+#include "search/searchrun.h"
 #include "solve/fen.h"
 #include "solve/popeyetext.h"
 #include "verify/verifysession.h"
@@ -12,10 +17,12 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -49,7 +56,8 @@ public:
             // Counts and times are numbers for whoever reads the lines; texts stay texts.
             static const QStringList numeric{QStringLiteral("items"), QStringLiteral("number"),
                                              QStringLiteral("solutions"),
-                                             QStringLiteral("seconds")};
+                                             QStringLiteral("seconds"), QStringLiteral("group"),
+                                             QStringLiteral("compared")};
             for (qsizetype i = 0; i < m_columns.size(); ++i) {
                 bool isNumber = false;
                 const double value = fields.value(i).toDouble(&isNumber);
@@ -256,10 +264,22 @@ int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
                 const QString& in, const QString& out)
 {
     const QString format = parser.value(QStringLiteral("to"));
-    static const QStringList formats{QStringLiteral("fen"), QStringLiteral("popeye"),
-                                     QStringLiteral("olv")};
+    static const QStringList formats{QStringLiteral("fen"),   QStringLiteral("popeye"),
+                                     QStringLiteral("olv"),   QStringLiteral("latex"),
+                                     QStringLiteral("pdf"),   QStringLiteral("svg")};
     if (!formats.contains(format))
-        throw UsageError{QStringLiteral("--to wants fen, popeye or olv, not \"%1\"").arg(format)};
+        throw UsageError{
+            QStringLiteral("--to wants fen, popeye, olv, latex, pdf or svg, not \"%1\"")
+                .arg(format)};
+    // An option of another format is a mistake in the script, not something to pass over.
+    static const std::map<QString, QString> ownOptions{
+        {QStringLiteral("diagrams-only"), QStringLiteral("latex")},
+        {QStringLiteral("paper"), QStringLiteral("pdf")},
+        {QStringLiteral("across"), QStringLiteral("pdf")},
+        {QStringLiteral("solutions"), QStringLiteral("pdf")}};
+    for (const auto& [option, owner] : ownOptions)
+        if (parser.isSet(option) && owner != format)
+            throw UsageError{QStringLiteral("--%1 is an option of --to %2").arg(option, owner)};
     int from = 1;
     int to = INT_MAX;
     if (parser.isSet(QStringLiteral("items"))) {
@@ -269,6 +289,26 @@ int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
                                  .arg(parser.value(QStringLiteral("items")))};
         std::tie(from, to) = *range;
     }
+    if (format == u"svg" && from != to)
+        throw UsageError{QStringLiteral("an SVG holds one diagram: --items N is needed")};
+    BookletOptions booklet;
+    if (format == u"pdf") {
+        const QString paper = parser.value(QStringLiteral("paper"));
+        if (paper == u"letter")
+            booklet.page = QPageSize::Letter;
+        else if (paper != u"a4")
+            throw UsageError{QStringLiteral("--paper wants a4 or letter, not \"%1\"").arg(paper)};
+        const QString across = parser.value(QStringLiteral("across"));
+        if (across != u"2" && across != u"3")
+            throw UsageError{QStringLiteral("--across wants 2 or 3, not \"%1\"").arg(across)};
+        booklet.across = across.toInt();
+        const QString solutions = parser.value(QStringLiteral("solutions"));
+        if (solutions != u"end" && solutions != u"under")
+            throw UsageError{
+                QStringLiteral("--solutions wants end or under, not \"%1\"").arg(solutions)};
+        booklet.solutionsAtEnd = solutions == u"end";
+        booklet.title = QFileInfo(in).completeBaseName();
+    }
     const ConvertedFile read = readAnyFile(in, progressOn(context));
     endProgress(context);
     const Collection collection = Collection::fromLines(read.lines);
@@ -276,12 +316,32 @@ int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
     QList<int> numbers;
     for (qsizetype i = 0; i < items.size(); ++i)
         numbers << from + int(i);
+    if ((format == u"pdf" || format == u"svg") && !qobject_cast<QGuiApplication*>(qApp))
+        throw Failure::error(QStringLiteral("drawing diagrams needs the graphical application"));
+    if (format == u"svg" && items.isEmpty())
+        throw Failure::error(QStringLiteral("%1 has no item %2").arg(in).arg(from));
     QByteArray bytes;
     InterchangeReport report;
     if (format == u"fen") {
         // One position a line; what a FEN cannot show (fairy pieces) counts as empty.
         for (const Item& item : items)
             bytes += BuildFenLine(item.board, FenOptions()).toUtf8() + '\n';
+    } else if (format == u"latex") {
+        LatexOptions options;
+        options.wholeDocument = !parser.isSet(QStringLiteral("diagrams-only"));
+        const ExportedFile file = WriteLatex(items, numbers, options);
+        bytes = file.bytes;
+        report = file.report;
+    } else if (format == u"pdf" || format == u"svg") {
+        // Both are written whole by their own writers, atomically.
+        if (format == u"pdf")
+            WriteBooklet(out, items, numbers, booklet);
+        else
+            WriteDiagramSvg(out, items.first().board, booklet.style, 218,
+                            QStringLiteral("%1 %2").arg(items.first().author,
+                                                        items.first().stipulation));
+        rows.add({in, out, QString::number(items.size())});
+        return kCliDone;
     } else {
         const ExportedFile file = format == u"olv" ? WriteOlive(items, numbers)
                                                    : WritePopeyeFile(items, popeyeFileText, numbers);
@@ -293,6 +353,95 @@ int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
     WriteInterchangeFile(out, bytes);
     rows.add({in, out, QString::number(items.size())});
     return kCliDone;
+}
+
+// A file as a collection, whatever format it is in; a file that cannot be read is told on
+// standard error and gives nothing.
+std::optional<Collection> readCollection(const Context& context, const QString& file)
+{
+    try {
+        const ConvertedFile read = readAnyFile(file, progressOn(context));
+        endProgress(context);
+        return Collection::fromLines(read.lines);
+    } catch (const Failure& failure) {
+        endProgress(context);
+        context.err << file << ": " << failure.message << '\n';
+        return std::nullopt;
+    }
+}
+
+int search(const Context& context, Rows& rows, const QString& query, const QStringList& files)
+{
+    const ParsedQuery parsed = ParseQuery(query);
+    if (!parsed.isValid())
+        throw UsageError{parsed.errorText()};
+    const QueryMatcher matcher(*parsed.root);
+    int code = kCliDone;
+    for (const QString& file : files) {
+        const std::optional<Collection> collection = readCollection(context, file);
+        if (!collection) {
+            code = kCliFailed;
+            continue;
+        }
+        SearchCollection(matcher, *collection, file, [&](int number) {
+            const Item item = collection->readItem(collection->FindItemLine(number));
+            rows.add({file, QString::number(number), item.author, item.source,
+                      item.stipulation});
+        });
+    }
+    return code;
+}
+
+int duplicates(const Context& context, Rows& rows, QCommandLineParser& parser,
+               const QStringList& files)
+{
+    static const std::map<QString, Equivalence> levels{
+        {QStringLiteral("exact"), Equivalence::Exact},
+        {QStringLiteral("mirror"), Equivalence::Mirror},
+        {QStringLiteral("symmetry"), Equivalence::Symmetries},
+        {QStringLiteral("colours"), Equivalence::ColoursSwapped}};
+    DuplicateOptions options;
+    if (parser.isSet(QStringLiteral("equivalence"))) {
+        const auto level = levels.find(parser.value(QStringLiteral("equivalence")));
+        if (level == levels.end())
+            throw UsageError{
+                QStringLiteral("--equivalence wants exact, mirror, symmetry or colours, not \"%1\"")
+                    .arg(parser.value(QStringLiteral("equivalence")))};
+        options.equivalence = level->second;
+    }
+    options.near = parser.isSet(QStringLiteral("near"));
+    options.sameStipulation = parser.isSet(QStringLiteral("same-stipulation"));
+    int code = kCliDone;
+    QList<SearchedCollection> collections;
+    // A file named twice (a glob and a name) would make every item its own duplicate.
+    QSet<QString> taken;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        const QString identity = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+        if (taken.contains(identity))
+            continue;
+        taken.insert(identity);
+        std::optional<Collection> collection = readCollection(context, file);
+        if (collection)
+            collections.append(SearchedCollection{file, std::move(*collection)});
+        else
+            code = kCliFailed;
+    }
+    const QList<DuplicateGroup> groups = FindDuplicates(collections, options);
+    for (qsizetype group = 0; group < groups.size(); ++group) {
+        const DuplicateGroup& members = groups[group];
+        for (const DuplicateMatch& match : members) {
+            // Each member names the one it was compared with, so that a chain of near
+            // positions can be followed from its reference.
+            const bool related = match.relatedTo >= 0 && match.relatedTo < members.size();
+            rows.add({QString::number(group + 1), collections.value(match.collection).fileName,
+                      QString::number(match.number), MatchKindText(match.kind),
+                      match.explanation,
+                      related ? QString::number(members[match.relatedTo].number) : QString(),
+                      match.author, match.source, match.stipulation.trimmed()});
+        }
+    }
+    return code;
 }
 
 // The numbers a shard takes: every item whose number is K modulo N, so that every shard gets
@@ -475,14 +624,26 @@ QList<Command> commands(const Context& context)
         },
         {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
     list.append(Command{
-        QStringLiteral("export"), QStringLiteral("--to fen|popeye|olv [--items A-B] IN OUT"),
-        QStringLiteral("writes items of a file as FEN lines, a Popeye file or an .olv file"),
+        QStringLiteral("export"),
+        QStringLiteral("--to fen|popeye|olv|latex|pdf|svg [--items A-B] IN OUT"),
+        QStringLiteral("writes items as FEN, Popeye, .olv, LaTeX, a PDF booklet or one SVG"),
         [](QCommandLineParser& parser) {
             parser.addOptions({
-                {QStringLiteral("to"), QStringLiteral("fen, popeye or olv."),
+                {QStringLiteral("to"), QStringLiteral("fen, popeye, olv, latex, pdf or svg."),
                  QStringLiteral("FORMAT")},
-                {QStringLiteral("items"), QStringLiteral("Only items A to B."),
+                {QStringLiteral("items"),
+                 QStringLiteral("Only items A to B (svg: the one item N)."),
                  QStringLiteral("A-B")},
+                {QStringLiteral("diagrams-only"),
+                 QStringLiteral("latex: only the diagrams, for a document that includes them.")},
+                {QStringLiteral("paper"), QStringLiteral("pdf: a4 or letter (a4)."),
+                 QStringLiteral("PAPER"), QStringLiteral("a4")},
+                {QStringLiteral("across"),
+                 QStringLiteral("pdf: diagrams across a page, 2 or 3 (2)."),
+                 QStringLiteral("N"), QStringLiteral("2")},
+                {QStringLiteral("solutions"),
+                 QStringLiteral("pdf: the solutions at the end or under each diagram (end)."),
+                 QStringLiteral("WHERE"), QStringLiteral("end")},
             });
         },
         [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
@@ -492,6 +653,44 @@ QList<Command> commands(const Context& context)
             return exportItems(context, *rows, parser, files[0], files[1]);
         },
         {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
+    list.append(Command{
+        QStringLiteral("search"), QStringLiteral("QUERY FILE..."),
+        QStringLiteral("the items of the files that a query of the search language finds"),
+        [](QCommandLineParser&) {},
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            QStringList arguments = parser.positionalArguments();
+            if (arguments.size() < 2)
+                throw UsageError{QStringLiteral("QUERY and one FILE at least are needed")};
+            const QString query = arguments.takeFirst();
+            return search(context, *rows, query, arguments);
+        },
+        {QStringLiteral("file"), QStringLiteral("number"), QStringLiteral("author"),
+         QStringLiteral("source"), QStringLiteral("stipulation")}});
+    list.append(Command{
+        QStringLiteral("duplicates"),
+        QStringLiteral("[--equivalence exact|mirror|symmetry|colours] [--near] "
+                       "[--same-stipulation] FILE..."),
+        QStringLiteral("the groups of items with equal positions across the files, largest "
+                       "first"),
+        [](QCommandLineParser& parser) {
+            parser.addOptions({
+                {QStringLiteral("equivalence"),
+                 QStringLiteral("When positions are equal: exact, mirror, symmetry or colours "
+                                "(colours)."),
+                 QStringLiteral("LEVEL")},
+                {QStringLiteral("near"), QStringLiteral("One unit away counts too.")},
+                {QStringLiteral("same-stipulation"),
+                 QStringLiteral("The stipulations must be equal too.")},
+            });
+        },
+        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+            if (parser.positionalArguments().isEmpty())
+                throw UsageError{QStringLiteral("no file given")};
+            return duplicates(context, *rows, parser, parser.positionalArguments());
+        },
+        {QStringLiteral("group"), QStringLiteral("file"), QStringLiteral("number"),
+         QStringLiteral("kind"), QStringLiteral("explanation"), QStringLiteral("compared"),
+         QStringLiteral("author"), QStringLiteral("source"), QStringLiteral("stipulation")}});
     list.append(Command{
         QStringLiteral("verify"),
         QStringLiteral("FILE --popeye PATH [--jobs N] [--maxtime S] [--range A-B] [--shard K/N] "
@@ -553,6 +752,23 @@ void overallHelp(QTextStream& stream, const QList<Command>& list)
 
 } // namespace
 
+bool CliNeedsGui(const QStringList& arguments)
+{
+    if (arguments.value(0) != u"export")
+        return false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QString format;
+        if (argument == u"--to" || argument == u"-to")
+            format = arguments.value(i + 1);
+        else if (argument.startsWith(QLatin1String("--to=")))
+            format = argument.mid(5);
+        if (format == u"pdf" || format == u"svg")
+            return true;
+    }
+    return false;
+}
+
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, bool progress)
 {
     const Context context{out, err, progress};
@@ -589,9 +805,15 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err, boo
             throw UsageError{parser.errorText()};
         if (parser.isSet(help)) {
             out << usageLine(command) << "\n\n" << command.summary << "\n\nOptions:\n";
-            for (const QString& line : parser.helpText().split(QLatin1Char('\n')))
-                if (line.startsWith(QLatin1String("  -")))
+            // The options and the lines their descriptions wrap onto, without the parser's
+            // own usage and description.
+            bool options = false;
+            for (const QString& line : parser.helpText().split(QLatin1Char('\n'))) {
+                options = line.startsWith(QLatin1String("  -")) ||
+                          (options && line.startsWith(QLatin1Char(' ')));
+                if (options)
                     out << line << '\n';
+            }
             return kCliDone;
         }
         static const std::map<QString, Format> formats{{QStringLiteral("text"), Format::Text},

@@ -1,12 +1,16 @@
-// vexil-cli as scripts run it: every command's normal run, bad usage and unreadable files; a
-// verification split into shards run by GNU parallel and merged, against a single run; what
-// the merge refuses; and the window showing merged results without running Popeye again.
+// vexil-cli as scripts run it: every command's normal run, bad usage and unreadable files; the
+// items a search finds and the groups of duplicates; the published files, drawn on a machine
+// without a display; a verification split into shards run by GNU parallel and merged, against
+// a single run; what the merge refuses; and the window showing merged results without running
+// Popeye again.
 #include "app/scriptedprompts.h"
 #include "model/failure.h"
 #include "model/sampleitems.h"
 #include "verify/verifywindow.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -15,6 +19,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace vexil;
 
@@ -31,10 +36,18 @@ struct Ran {
     QString err;
 };
 
-Ran runCli(const QStringList& arguments, const QString& folder)
+// `headless`: as on a server, with no display and a platform that would need one.
+Ran runCli(const QStringList& arguments, const QString& folder, bool headless = false)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (headless) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process.setProcessEnvironment(environment);
+    }
     process.start(kCli, arguments);
     Ran ran;
     if (!process.waitForFinished(300000))
@@ -57,6 +70,40 @@ QList<Item> markedItems(int count)
         item.board.at(7, 4) = 11;
         item.board.at(0, 4) = 12;
         items << item;
+    }
+    return items;
+}
+
+// The values of one field of JSON lines, in order.
+QStringList jsonField(const QString& lines, const QString& field)
+{
+    QStringList values;
+    for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        values << QJsonDocument::fromJson(line.toUtf8())
+                      .object()
+                      .value(field)
+                      .toVariant()
+                      .toString();
+    return values;
+}
+
+// Items for duplicates: 1 to 3 the same kings, 3 under another stipulation; 4 and 5 mirror
+// images of each other; 6 the first position with one rook more.
+QList<Item> duplicateItems()
+{
+    QList<Item> items(6);
+    for (int n : {0, 1, 2, 5}) {
+        items[n].board.at(7, 4) = 11;
+        items[n].board.at(0, 4) = 12;
+    }
+    items[5].board.at(7, 0) = 3;
+    items[3].board.at(7, 0) = 11;
+    items[3].board.at(0, 2) = 12;
+    items[4].board.at(7, 7) = 11;
+    items[4].board.at(0, 5) = 12;
+    for (int n = 0; n < items.size(); ++n) {
+        items[n].author = QStringLiteral("Author %1").arg(n + 1);
+        items[n].stipulation = n == 2 ? QStringLiteral("h#2") : QStringLiteral("#2");
     }
     return items;
 }
@@ -90,9 +137,15 @@ private slots:
         Collection::fromLines(test::collectionOf(markedItems(2))).write(path("small.dgr"));
         QVERIFY(QFile::copy(VEXIL_SOURCE_DIR "/examples/sample.dgr", path("sample.dgr")));
         QVERIFY(QFile::copy(m_collection, path("shards.dgr")));
+        Collection::fromLines(test::collectionOf(duplicateItems())).write(path("dups.dgr"));
     }
     void commands_data();
     void commands();
+    void searchFinds_data();
+    void searchFinds();
+    void duplicateGroups_data();
+    void duplicateGroups();
+    void publishedFiles();
     void conversionKeepsItems();
     void mergeRefuses_data();
     void mergeRefuses();
@@ -130,10 +183,52 @@ void TestCli::commands_data()
     row("export", {"export", "--to", "fen", "--items", "2-3", "sample.dgr", "out.fen"}, 0,
         "sample.dgr\tout.fen\t2");
     row("export help", {"export", "--help"}, 0, "usage: vexil-cli export");
+    // A description too long for one line is shown whole.
+    row("export help wrapped", {"export", "--help"}, 0, "(end).");
     row("export bad format", {"export", "--to", "tex", "sample.dgr", "out.tex"}, 2,
         "usage: vexil-cli export");
     row("export unreadable", {"export", "--to", "olv", "missing.dgr", "out.olv"}, 1,
         "missing.dgr");
+
+    row("export latex", {"export", "--to", "latex", "sample.dgr", "out.tex"}, 0,
+        "sample.dgr\tout.tex\t9");
+    row("export latex with pdf option", {"export", "--to", "latex", "--paper", "a4", "sample.dgr",
+        "out.tex"}, 2, "usage: vexil-cli export");
+    row("export latex unreadable", {"export", "--to", "latex", "missing.dgr", "out.tex"}, 1,
+        "missing.dgr");
+    row("export pdf", {"export", "--to", "pdf", "--items", "1-2", "sample.dgr", "out.pdf"}, 0,
+        "sample.dgr\tout.pdf\t2");
+    row("export pdf bad across", {"export", "--to", "pdf", "--across", "4", "sample.dgr",
+        "out.pdf"}, 2, "usage: vexil-cli export");
+    row("export pdf bad paper", {"export", "--to", "pdf", "--paper", "a5", "sample.dgr",
+        "out.pdf"}, 2, "usage: vexil-cli export");
+    row("export pdf unreadable", {"export", "--to", "pdf", "missing.dgr", "out.pdf"}, 1,
+        "missing.dgr");
+    row("export svg", {"export", "--to", "svg", "--items", "4", "sample.dgr", "out.svg"}, 0,
+        "sample.dgr\tout.svg\t1");
+    row("export svg many items", {"export", "--to", "svg", "--items", "1-3", "sample.dgr",
+        "out.svg"}, 2, "usage: vexil-cli export");
+    row("export svg no such item", {"export", "--to", "svg", "--items", "99", "sample.dgr",
+        "out.svg"}, 1, "99");
+    row("export svg unreadable", {"export", "--to", "svg", "--items", "1", "missing.dgr",
+        "out.svg"}, 1, "missing.dgr");
+
+    row("search", {"search", "--format", "csv", "A=Dawson", "sample.dgr"}, 0,
+        "sample.dgr,2,T. R. Dawson,The Problemist,#3");
+    row("search help", {"search", "--help"}, 0, "usage: vexil-cli search");
+    row("search no file", {"search", "A=Dawson"}, 2, "usage: vexil-cli search");
+    row("search bad query", {"search", "A=Dawson AND (Y>1900", "sample.dgr"}, 2,
+        "At character 21");
+    row("search bad query usage", {"search", "Y>=", "sample.dgr"}, 2, "usage: vexil-cli search");
+    row("search unreadable", {"search", "A=Dawson", "sample.dgr", "missing.dgr"}, 1,
+        "missing.dgr");
+
+    row("duplicates", {"duplicates", "small.dgr"}, 0, "1\tsmall.dgr\t1\tfirst");
+    row("duplicates help", {"duplicates", "--help"}, 0, "--same-stipulation");
+    row("duplicates bad equivalence", {"duplicates", "--equivalence", "rotated", "small.dgr"}, 2,
+        "usage: vexil-cli duplicates");
+    row("duplicates no file", {"duplicates"}, 2, "usage: vexil-cli duplicates");
+    row("duplicates unreadable", {"duplicates", "small.dgr", "missing.dgr"}, 1, "missing.dgr");
 
     row("verify", {"verify", "--format", "csv", "small.dgr", "--popeye", popeye, "--maxtime", "10"},
         0, "2,cooked,");
@@ -169,6 +264,106 @@ void TestCli::commands()
                                               .arg(ran.out, ran.err)));
     const QString& where = code == 0 ? ran.out : ran.err;
     QVERIFY2(where.contains(told), qPrintable(ran.out + ran.err));
+}
+
+void TestCli::searchFinds_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("numbers");
+    QTest::newRow("stipulation") << "STIP=#2" << QStringList{"1", "7"};
+    QTest::newRow("or") << "A=Dawson OR A=Shinkman" << QStringList{"1", "2"};
+    QTest::newRow("condition") << "K=Circe" << QStringList{"4"};
+    QTest::newRow("not") << "STIP=#* AND NOT A=Shinkman" << QStringList{"2", "7", "9"};
+    QTest::newRow("none") << "A=Nobody" << QStringList{};
+}
+
+void TestCli::searchFinds()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, numbers);
+    const Ran ran = runCli({"search", "--format", "json", query, "sample.dgr"}, m_dir.path());
+    QVERIFY2(ran.code == 0, qPrintable(ran.err));
+    QCOMPARE(jsonField(ran.out, "number"), numbers);
+}
+
+void TestCli::duplicateGroups_data()
+{
+    // The groups' members by number, largest group first.
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<QStringList>>("groups");
+    QTest::newRow("exact") << QStringList{"--equivalence", "exact"}
+                           << QList<QStringList>{{"1", "2", "3"}};
+    QTest::newRow("mirror") << QStringList{"--equivalence", "mirror"}
+                            << QList<QStringList>{{"1", "2", "3"}, {"4", "5"}};
+    QTest::newRow("file named twice") << QStringList{"--equivalence", "exact", "./dups.dgr"}
+                                      << QList<QStringList>{{"1", "2", "3"}};
+    QTest::newRow("near") << QStringList{"--equivalence", "exact", "--near"}
+                          << QList<QStringList>{{"1", "2", "3", "6"}};
+    QTest::newRow("same stipulation")
+        << QStringList{"--equivalence", "mirror", "--same-stipulation"}
+        << QList<QStringList>{{"1", "2"}, {"4", "5"}};
+}
+
+void TestCli::duplicateGroups()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<QStringList>, groups);
+    const Ran ran =
+        runCli(QStringList{"duplicates", "--format", "json"} + options + QStringList{"dups.dgr"},
+               m_dir.path());
+    QVERIFY2(ran.code == 0, qPrintable(ran.err));
+    const QStringList group = jsonField(ran.out, "group");
+    const QStringList number = jsonField(ran.out, "number");
+    QList<QStringList> found;
+    for (qsizetype i = 0; i < group.size(); ++i) {
+        if (found.size() < group[i].toInt())
+            found.append(QStringList());
+        found.last() << number[i];
+    }
+    for (QStringList& members : found)
+        members.sort();
+    QCOMPARE(found, groups);
+}
+
+void TestCli::publishedFiles()
+{
+    // Drawn as on a server: no display, and a platform that would want one.
+    for (const QStringList& arguments :
+         {QStringList{"export", "--to", "latex", "sample.dgr", "whole.tex"},
+          QStringList{"export", "--to", "latex", "--diagrams-only", "sample.dgr", "part.tex"},
+          QStringList{"export", "--to", "pdf", "--paper", "letter", "--across", "3",
+                      "--solutions", "under", "sample.dgr", "book.pdf"},
+          QStringList{"export", "--to", "svg", "--items", "2", "sample.dgr", "two.svg"}}) {
+        const Ran ran = runCli(arguments, m_dir.path(), true);
+        QVERIFY2(ran.code == 0, qPrintable(arguments.join(' ') + '\n' + ran.err));
+    }
+    auto read = [this](const char* name) {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray whole = read("whole.tex");
+    const QByteArray part = read("part.tex");
+    QCOMPARE(whole.count("\\begin{diagram}"), 9);
+    QVERIFY(whole.contains("\\documentclass"));
+    QCOMPARE(part.count("\\begin{diagram}"), 9);
+    QVERIFY(!part.contains("\\documentclass"));
+
+    QVERIFY(read("book.pdf").startsWith("%PDF"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed");
+    QProcess text;
+    text.start(pdftotext, {path("book.pdf"), "-"});
+    QVERIFY(text.waitForFinished(60000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* author : {"Shinkman", "Dawson", "Zocco", "Macleod"})
+        QVERIFY2(words.contains(QLatin1String(author)), author);
+
+    QXmlStreamReader svg(read("two.svg"));
+    QVERIFY(svg.readNextStartElement());
+    QCOMPARE(svg.name(), QStringLiteral("svg"));
+    while (!svg.atEnd())
+        svg.readNext();
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
 }
 
 void TestCli::conversionKeepsItems()
