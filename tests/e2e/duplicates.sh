@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 trap stop_all EXIT
 
-IS_NEW="501 66"
+IS_NEW="596 66"
 
 cp "$SOURCE_DIR/examples/sample.dgr" "$WORK/sample.dgr"
 # Item 1 once more at the end, its files a and h exchanged, by another author.

@@ -23,7 +23,12 @@ typed "wKa1 bKh8 nALd4 royal wQd1 bGc3, chameleon bNe5 w15b2 wXe2"
 key Return
 sleep 0.3
 shot typed-error
-# One word names no piece: it is marked and nothing is placed; mend it.
+# One word names no piece: it is marked, and placing the others alone is offered. Escape
+# declines, nothing is placed; mend the word.
+key Escape
+sleep 0.3
+# No window manager here gives the keyboard back to the main window when a box closes.
+xdotool windowfocus --sync "$WID" 2>/dev/null || true
 key BackSpace BackSpace BackSpace BackSpace BackSpace
 key Return
 sleep 0.3
@@ -34,8 +39,9 @@ key Return
 key ctrl+z ctrl+y
 shot board-done
 
-# The fields: from the go-to box past Go, the two list buttons and the tabs to the author.
-key ctrl+g Tab Tab Tab Tab Tab
+# The fields: from the go-to box past Go, Search, "Is it new?", the two list buttons and the
+# tabs to the author.
+key ctrl+g Tab Tab Tab Tab Tab Tab Tab
 typed "A. Keyboard"
 key Tab
 typed "original"

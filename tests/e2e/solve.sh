@@ -71,7 +71,9 @@ solve_shot popeye-finished
 solve_click 250 422 # View solution
 solve_shot popeye-viewed
 
-# Stop ends a run that is going.
+# Stop ends a run that is going. The pane shows the solution now: the item goes in again.
+key alt+i # Copy item
+sleep 0.3
 key alt+o
 eventually is_running "$FAKE_POPEYE" || fail "the second run did not start"
 pid=$(running "$FAKE_POPEYE")

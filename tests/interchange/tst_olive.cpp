@@ -333,7 +333,8 @@ void TestOlive::readsOliveStyleFile() {
     QCOMPARE(first.author, "Ugren, Ljubomir");
     QCOMPARE(first.source, "feenschach 01-02 1965");
     QCOMPARE(first.board, boardOf("h1=11 e4=3 g2=1 d1=12 c3=8 a5=1004019"));
-    QCOMPARE(first.solution, QStringList({"1...Re4-d4 2.Kd1-e2", "1.Bc3-d4 Re4-e5"}));
+    QCOMPARE(first.solution,
+             QStringList({"1...Re4-d4 2.Kd1-e2", "1.Bc3-d4 Re4-e5", "Options: SetPlay"}));
     QCOMPARE(read.report.notesOf(1), QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"});
     const Item& second = read.items[1];
     QCOMPARE(second.source, "American Chess Journal, 1878");

@@ -129,21 +129,23 @@ struct EntryWriting {
 // The lines at the end of the solution that an import kept there ("Comment: ...",
 // "Keywords: ...", "Options: ...") go back to their own fields of the entry.
 void prepareKeptLines(EntryWriting& w) {
-    w.solution = w.item.solution;
-    QStringList comments;
-    while (!w.solution.isEmpty()) {
-        const QString& line = w.solution.last();
+    // The kept lines stand together at the end, each "Name: text"; those with a field of
+    // their own leave the solution, the others stay in it.
+    static const QRegularExpression kept(QStringLiteral("^[A-Z][A-Za-z-]*(?: [a-z-]+)?: "));
+    qsizetype first = w.item.solution.size();
+    while (first > 0 && kept.match(w.item.solution[first - 1]).hasMatch())
+        --first;
+    w.solution = w.item.solution.first(first);
+    for (const QString& line : w.item.solution.sliced(first)) {
         if (line.startsWith(kCommentLine))
-            comments.prepend(line.mid(kCommentLine.size()));
+            w.comments << line.mid(kCommentLine.size());
         else if (line.startsWith(kKeywordsLine))
             w.keywords = line.mid(kKeywordsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
         else if (line.startsWith(kOptionsLine))
             w.solvingOptions = line.mid(kOptionsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
         else
-            break;
-        w.solution.removeLast();
+            w.solution << line;
     }
-    w.comments += comments;
 }
 
 const QRegularExpression& distinctionPattern() {
@@ -351,10 +353,15 @@ QStringList conditionOptions(const QString& condition) {
 }
 
 void writeOptions(EntryWriting& w) {
-    const QStringList options = conditionOptions(w.item.condition) + w.solvingOptions;
+    const QStringList fromCondition = conditionOptions(w.item.condition);
+    const QStringList options = fromCondition + w.solvingOptions;
     if (options.isEmpty()) return;
-    if (options.size() == 1 && isSolvingOption(options[0]))
-        w.note(QStringLiteral("condition: %1 reads as a solving option").arg(quoted(options[0])));
+    if (fromCondition.size() == 1 && isSolvingOption(fromCondition[0])) {
+        w.note(QStringLiteral("condition: %1 reads as a solving option")
+                   .arg(quoted(fromCondition[0])));
+        w.note(QStringLiteral("solution: the solving option %1 comes back at its end")
+                   .arg(quoted(fromCondition[0])));
+    }
     if (options.size() == 1 && options[0].size() > 255)
         w.note(QStringLiteral("condition: longer than 255 characters"));
     w.out += "options:\n";

@@ -197,8 +197,11 @@ bool TForm1::placeTypedPieces(const QString& line)
             QStringLiteral("Place the %1 pieces that could be read?\n\nNot read: %2")
                 .arg(typed.pieces.size())
                 .arg(unread.join(QStringLiteral(", ")));
-        if (m_prompts.confirmYesNoCancel(this, question) != Prompts::Answer::Yes)
+        if (m_prompts.confirmYesNoCancel(this, question) != Prompts::Answer::Yes) {
+            // Back to the line, for the user to mend the words named.
+            PieceLine1->edit()->setFocus();
             return false;
+        }
     }
     PieceLine1->hide();
     DrawGrid1->setFocus();

@@ -28,7 +28,7 @@ namespace vexil {
 namespace {
 
 // The window is laid out for the wider fonts of today's desktops.
-constexpr int kWidth = 584; // the toolbar's twelve buttons
+constexpr int kWidth = 640; // the toolbar's twelve buttons; Search and "Is it new?" beside Go
 constexpr int kMemoWidth = 284;
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 
