@@ -35,8 +35,14 @@ namespace {
 class Answers : public Prompts {
 public:
     QString input;
-    void message(QWidget*, const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
-    void error(QWidget*, const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
+    void message(QWidget*, const QString& text) override
+    {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    void error(QWidget*, const QString& text) override
+    {
+        std::printf("error: %s\n", qPrintable(text));
+    }
     Answer confirmYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
     bool confirmOkCancel(QWidget*, const QString&) override { return true; }
     std::optional<QString> inputText(QWidget*, const QString&, const QString&,
@@ -115,7 +121,8 @@ int measureWindow(const QString& file, double copyMs)
     const QString folder = QFileInfo(file).absolutePath();
     auto prompts = std::make_unique<Answers>();
     Answers& answers = *prompts;
-    Program program(folder, std::move(prompts), QDir(folder).filePath(QStringLiteral("settings.reg")));
+    Program program(folder, std::move(prompts),
+                    QDir(folder).filePath(QStringLiteral("settings.reg")));
     TForm1& main = program.main();
     main.show();
     QCoreApplication::processEvents();
@@ -191,8 +198,8 @@ int measureAll(const QString& file, bool withWindow)
         openKb = qMax(openKb, fields.value(2).toLong());
     }
 
-    std::printf("%d items, file %.1f MB; wc -l %.2f ms; cp+fsync %.2f ms\n", count,
-                fileSize / 1e6, wcMs, copyMs);
+    std::printf("%d items, file %.1f MB; wc -l %.2f ms; cp+fsync %.2f ms\n", count, fileSize / 1e6,
+                wcMs, copyMs);
     std::printf("  %-26s %10.3f ms %8.2f x wc -l\n", "Open", openMs, openMs / wcMs);
     std::printf("  %-26s %10.1f MB %8.2f x file size\n", "Peak memory of Open", openKb / 1024.0,
                 openKb * 1024.0 / fileSize);
@@ -207,26 +214,31 @@ int measureAll(const QString& file, bool withWindow)
     };
     const QList<Figure> figures = {
         {"Show an item", best(50, [&] { c.readItem(c.FindItemLine(middle)); })},
-        {"Write the item shown", best(3, [&] {
-             c.writeItem(c.FindItemLine(middle), item);
-             c.write(work);
-         })},
-        {"Append an item", best(3, [&] {
-             c.appendEmptyItem();
-             c.write(work);
-         })},
-        {"Remove item 1", best(3, [&] {
-             c.removeItem(1);
-             c.write(work);
-         })},
-        {"Move item 1 to N", best(3, [&] {
-             c.moveItem(1, c.itemCount());
-             c.write(work);
-         })},
-        {"Move item N to 1", best(3, [&] {
-             c.moveItem(c.itemCount(), 1);
-             c.write(work);
-         })},
+        {"Write the item shown", best(3,
+                                      [&] {
+                                          c.writeItem(c.FindItemLine(middle), item);
+                                          c.write(work);
+                                      })},
+        {"Append an item", best(3,
+                                [&] {
+                                    c.appendEmptyItem();
+                                    c.write(work);
+                                })},
+        {"Remove item 1", best(3,
+                               [&] {
+                                   c.removeItem(1);
+                                   c.write(work);
+                               })},
+        {"Move item 1 to N", best(3,
+                                  [&] {
+                                      c.moveItem(1, c.itemCount());
+                                      c.write(work);
+                                  })},
+        {"Move item N to 1", best(3,
+                                  [&] {
+                                      c.moveItem(c.itemCount(), 1);
+                                      c.write(work);
+                                  })},
     };
     QFile::remove(work);
     std::printf("  %-26s %10s    %8s\n", "operation", "ms", "x cp+fsync");

@@ -44,9 +44,12 @@ Board seededCopy(const Board& board, int way)
 {
     using T = Transformation;
     switch (way) {
-    case 0: return Transformed(board, T::VerticalMirror);
-    case 1: return Transformed(board, T::Rotation);
-    case 2: return Transformed(Transformed(board, T::ExchangeColors), T::HorizontalMirror);
+    case 0:
+        return Transformed(board, T::VerticalMirror);
+    case 1:
+        return Transformed(board, T::Rotation);
+    case 2:
+        return Transformed(Transformed(board, T::ExchangeColors), T::HorizontalMirror);
     default: {
         Board copy = board;
         for (auto& row : copy.squares)
@@ -104,8 +107,9 @@ int main(int argc, char* argv[])
                 {"Find duplicates, colours swapped and near", Equivalence::ColoursSwapped, true}};
     for (const auto& run : runs) {
         QList<DuplicateGroup> groups;
-        const double ms = millis(
-            [&] { groups = FindDuplicates(searched, {run.equivalence, run.near, false}); });
+        const double ms = millis([&] {
+            groups = FindDuplicates(searched, {run.equivalence, run.near, false});
+        });
         qsizetype members = 0;
         for (const DuplicateGroup& g : groups)
             members += g.size();

@@ -20,17 +20,20 @@ using namespace vexil;
 
 namespace {
 
-QByteArray popeyeKeywords(int repeat) {
+QByteArray popeyeKeywords(int repeat)
+{
     return "BeginProblem\n" + QByteArray("Pieces ").repeated(repeat) + "\nEndProblem\n";
 }
 
-QByteArray popeyeCarriageReturns(int problems) {
+QByteArray popeyeCarriageReturns(int problems)
+{
     return QByteArray("BeginProblem\rPieces White Ka1 Black Kc3\rStipulation #2\rNextProblem\r")
                .repeated(problems) +
            "EndProblem\r";
 }
 
-QByteArray pbmSharing(int records) {
+QByteArray pbmSharing(int records)
+{
     QByteArray bytes;
     bytes += char((records - 1) & 0xFF);
     bytes += char((records - 1) >> 8);
@@ -45,7 +48,8 @@ QByteArray pbmSharing(int records) {
     return bytes + QByteArray("\xff\xff", 2) + QByteArray(65535, 'x');
 }
 
-QByteArray oliveReuse(int uses, int listSize) {
+QByteArray oliveReuse(int uses, int listSize)
+{
     QByteArray bytes = "---\nalgebraic:\n  white: [Ka1]\nlist: &list [" +
                        (QByteArray(1000, 'x') + ", ").repeated(listSize) + "x]\n";
     for (int use = 0; use < uses; ++use)
@@ -53,17 +57,20 @@ QByteArray oliveReuse(int uses, int listSize) {
     return bytes;
 }
 
-QByteArray olivePieceLists(qsizetype size) {
+QByteArray olivePieceLists(qsizetype size)
+{
     const QByteArray entry =
         "---\nalgebraic:\n  white: [" + QByteArray("Ka1, ").repeated(30000) + "Kb1]\n";
     return entry.repeated(size / entry.size() + 1);
 }
 
-QByteArray oliveLongText(qsizetype size) {
+QByteArray oliveLongText(qsizetype size)
+{
     return "---\nalgebraic:\n  white: [Ka1]\nsolution: " + QByteArray(size, 's') + "\n";
 }
 
-QByteArray settingsValues(int values) {
+QByteArray settingsValues(int values)
+{
     QByteArray text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\X]\n";
     for (int v = 0; v < values; ++v)
         text += "\"v" + QByteArray::number(v) + "\"=dword:00000001\n";
@@ -77,13 +84,15 @@ struct Case {
     std::function<QString(const QString& path, const QByteArray& bytes)> run;
 };
 
-QString converted(const ConvertedFile& file) {
+QString converted(const ConvertedFile& file)
+{
     return QStringLiteral("%1 items, report of %2 characters")
         .arg(file.lines.size() / kItemLines - 1)
         .arg(file.report.text().size());
 }
 
-const QList<Case>& cases() {
+const QList<Case>& cases()
+{
     static const QList<Case> all = {
         {"popeye-keywords", "k.inp", [] { return popeyeKeywords(10000); },
          [](const QString& p, const QByteArray&) { return converted(ConvertInterchangeFile(p)); }},
@@ -124,7 +133,8 @@ const QList<Case>& cases() {
     return all;
 }
 
-double millisecondsOf(const std::function<void()>& body) {
+double millisecondsOf(const std::function<void()>& body)
+{
     QElapsedTimer timer;
     timer.start();
     body();
@@ -133,23 +143,27 @@ double millisecondsOf(const std::function<void()>& body) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QTemporaryDir dir;
     const QByteArray only = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     for (const Case& c : cases()) {
-        if (!only.isEmpty() && only != c.name) continue;
+        if (!only.isEmpty() && only != c.name)
+            continue;
         const QString path = dir.filePath(QString::fromLatin1(c.file));
         QByteArray bytes = c.make();
         {
             QFile file(path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return 1;
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                return 1;
         }
         const qsizetype size = bytes.size();
         // The baseline: the file read whole and its lines counted.
         qsizetype lines = 0;
         const double baseline = millisecondsOf([&] {
             QFile file(path);
-            if (file.open(QIODevice::ReadOnly)) lines = file.readAll().count('\n');
+            if (file.open(QIODevice::ReadOnly))
+                lines = file.readAll().count('\n');
         });
         QString outcome;
         const double took = millisecondsOf([&] {

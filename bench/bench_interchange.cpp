@@ -16,7 +16,8 @@ using namespace vexil;
 
 namespace {
 
-double best(const std::function<void()>& run) {
+double best(const std::function<void()>& run)
+{
     QElapsedTimer timer;
     double fastest = 1e30;
     for (int i = 0; i < 3; ++i) {
@@ -29,7 +30,8 @@ double best(const std::function<void()>& run) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const Collection collection = bench::generateCollection(count, 15);
     QList<Item> items;
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
     const double exportTime = best([&] { olv = WriteOlive(items).bytes; });
     ConvertedFile converted;
     const double importTime = best([&] { converted = ConvertOlive(olv); });
-    if (converted.lines.size() != (count + 1) * kItemLines) qFatal("the import lost entries");
+    if (converted.lines.size() != (count + 1) * kItemLines)
+        qFatal("the import lost entries");
 
     const std::string text = olv.toStdString();
     std::vector<YAML::Node> nodes;

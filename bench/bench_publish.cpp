@@ -80,14 +80,16 @@ int main(int argc, char** argv)
             svgSize += svg.size();
         }
     });
-    line("SVG of every diagram", svgs, svgSize, plainWrite(dir.filePath(QStringLiteral("p3")), svgSize));
+    line("SVG of every diagram", svgs, svgSize,
+         plainWrite(dir.filePath(QStringLiteral("p3")), svgSize));
 
     // One SVG file as the dialog writes it, the slowest of the first hundred items.
     double slowest = 0;
     for (int i = 0; i < qMin(100, count); ++i)
         slowest = qMax(slowest, timed([&] {
-            WriteDiagramSvg(dir.filePath(QStringLiteral("one.svg")), items[i].board, style);
-        }));
+                           WriteDiagramSvg(dir.filePath(QStringLiteral("one.svg")), items[i].board,
+                                           style);
+                       }));
     std::printf("one SVG file, slowest of 100: %.2f ms\n", slowest);
     return 0;
 }

@@ -55,13 +55,13 @@ int main(int argc, char** argv)
     collection.write(dir.filePath(QStringLiteral("shards.dgr")));
     const QString jobs = QString::number(shards);
 
-    const double single = timed(kCli,
-                                {"verify", "single.dgr", "--popeye", kStandIn, "--jobs", jobs,
-                                 "--maxtime", "60"},
-                                dir.path());
-    QStringList arguments{"-j", jobs, "--halt", "now,fail=1", kCli, "verify", "shards.dgr",
-                          "--popeye", kStandIn, "--maxtime", "60", "--shard", "{}/" + jobs,
-                          "--results", "shard{}.verify", ":::"};
+    const double single = timed(
+        kCli, {"verify", "single.dgr", "--popeye", kStandIn, "--jobs", jobs, "--maxtime", "60"},
+        dir.path());
+    QStringList arguments{"-j",     jobs,         "--halt",     "now,fail=1", kCli,
+                          "verify", "shards.dgr", "--popeye",   kStandIn,     "--maxtime",
+                          "60",     "--shard",    "{}/" + jobs, "--results",  "shard{}.verify",
+                          ":::"};
     QStringList files;
     for (int k = 0; k < shards; ++k) {
         arguments << QString::number(k);

@@ -126,7 +126,8 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments();
     const int count = args.size() > 1 ? args[1].toInt() : 1000;
     const int parallel = args.size() > 2 ? args[2].toInt() : qMax(1, QThread::idealThreadCount());
-    const QString standIn = QCoreApplication::applicationDirPath() + QStringLiteral("/fake_popeye_fast");
+    const QString standIn =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/fake_popeye_fast");
     const Collection collection = bench::generateCollection(count, 14);
     QTemporaryDir folder;
     const QString resultsPath = folder.filePath(QStringLiteral("bench.dgr.verify"));
@@ -148,10 +149,10 @@ int main(int argc, char* argv[])
     double pause = 0;
     for (int round = 0; round < 3; ++round) {
         bestTrue = qMin(bestTrue, bareStarts(QStringLiteral("/bin/true"), count, parallel));
-        bestStandIn = qMin(bestStandIn, bareStarts(standIn, count, parallel,
-                                                   {QStringLiteral("-maxmem"), QStringLiteral("4M"), input}));
-        const double ms =
-            verification(collection, standIn, parallel, resultsPath, &sound, &pause);
+        bestStandIn =
+            qMin(bestStandIn, bareStarts(standIn, count, parallel,
+                                         {QStringLiteral("-maxmem"), QStringLiteral("4M"), input}));
+        const double ms = verification(collection, standIn, parallel, resultsPath, &sound, &pause);
         longestPause = qMax(longestPause, pause);
         if (ms < 0) {
             std::printf("the stand-in %s could not be started\n", qPrintable(standIn));
@@ -169,6 +170,7 @@ int main(int argc, char* argv[])
     std::printf("verification:     %8.1f ms  %8.0f items/s\n", bestVerify,
                 count * 1000.0 / bestVerify);
     std::printf("longest pause of the event loop during a run: %.1f ms\n", longestPause);
-    std::printf("ratio verification / bare start: %.2f (target at most 2)\n", bestVerify / bestTrue);
+    std::printf("ratio verification / bare start: %.2f (target at most 2)\n",
+                bestVerify / bestTrue);
     return 0;
 }

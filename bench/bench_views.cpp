@@ -40,8 +40,7 @@ public:
     {
         std::printf("error: %s\n", qPrintable(text));
     }
-    QString appendFileName(QWidget*, const QString&, const QString&,
-                                  const QString&) override
+    QString appendFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         return target;
     }
@@ -187,8 +186,7 @@ int main(int argc, char* argv[])
                 grep, find / grep);
     std::printf("grep -c -i -F (LC_ALL=C):      %8.2f ms   ratio %.2f\n", grepC, find / grepC);
     std::printf("first press to grep (%s): ratio %.2f; to grep (LC_ALL=C): ratio %.2f\n",
-                qPrintable(qEnvironmentVariable("LANG", "C")), findFirst / grep,
-                findFirst / grepC);
+                qPrintable(qEnvironmentVariable("LANG", "C")), findFirst / grep, findFirst / grepC);
     std::printf("Copy %d selected items:    %8.2f ms (file %.1f MB)\n", selected, copy,
                 written.size() / 1e6);
     std::printf("  of which gathering the selected entries: %.2f ms\n", gather);

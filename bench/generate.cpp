@@ -8,10 +8,19 @@ namespace vexil::bench {
 
 Collection generateCollection(int count, quint32 seed)
 {
-    static const QStringList authors = {
-        "W. A. Shinkman", "T. R. Dawson", "S. Loyd", "C. Mansfield", "A. H. Kniest",
-        QStringLiteral("J. \u0160ulc"), "N. A. Macleod", "M. Vukcevich", "H. Ahues",
-        "G. Heathcote", "L. Loshinsky", "F. Zocco", QStringLiteral("M. Ca\u00F1o")};
+    static const QStringList authors = {"W. A. Shinkman",
+                                        "T. R. Dawson",
+                                        "S. Loyd",
+                                        "C. Mansfield",
+                                        "A. H. Kniest",
+                                        QStringLiteral("J. \u0160ulc"),
+                                        "N. A. Macleod",
+                                        "M. Vukcevich",
+                                        "H. Ahues",
+                                        "G. Heathcote",
+                                        "L. Loshinsky",
+                                        "F. Zocco",
+                                        QStringLiteral("M. Ca\u00F1o")};
     static const char* const moves[] = {"Sd5-c7", "Qh5xf7", "Rb7-b8", "Ke1-e2", "Bc4-d5",
                                         "Gc4-c8", "Na4-e8", "Kd6-e5", "Zg7-e6", "Pe7-e8=Q"};
     QRandomGenerator random(seed);

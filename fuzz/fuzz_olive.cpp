@@ -8,7 +8,8 @@
 
 using namespace vexil;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     try {
         const ConvertedFile file =
             ConvertOlive(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));

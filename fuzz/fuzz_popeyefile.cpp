@@ -9,7 +9,8 @@
 
 using namespace vexil;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const ConvertedFile file = ConvertPopeyeFile(bytes);
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const ParsedPosition position =
         ParsePositionLine(QString::fromUtf8(bytes.first(qMin<qsizetype>(size, 512))));
-    if (!position.ok() && position.board != Board()) std::abort();
+    if (!position.ok() && position.board != Board())
+        std::abort();
     return 0;
 }

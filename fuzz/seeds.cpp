@@ -19,31 +19,37 @@ using namespace vexil;
 
 namespace {
 
-void put(const QString& path, const QByteArray& bytes) {
+void put(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
-QByteArray get(const QString& path) {
+QByteArray get(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The pbm byte of a board code: the inverse of PbmBoardCode.
-char pbmByte(PieceCode code) {
+char pbmByte(PieceCode code)
+{
     for (int b = 33; b <= 47; ++b)
-        if (PbmBoardCode(uchar(b)) == code && code != 0) return char(b);
+        if (PbmBoardCode(uchar(b)) == code && code != 0)
+            return char(b);
     return 'A';
 }
 
-void putNumber(QByteArray& bytes, quint32 value, int size) {
+void putNumber(QByteArray& bytes, quint32 value, int size)
+{
     for (int i = 0; i < size; ++i)
         bytes += char((value >> (8 * i)) & 0xFF);
 }
 
 // A pbm file of the items: orthodox pieces, author, source and solution.
-QByteArray pbmOf(const QList<Item>& items) {
+QByteArray pbmOf(const QList<Item>& items)
+{
     QByteArray records, strings;
     const qsizetype stringsAt = 2 + 96 * items.size();
     auto place = [&](const QString& text) {
@@ -57,8 +63,8 @@ QByteArray pbmOf(const QList<Item>& items) {
         putNumber(records, 0, 2);
         putNumber(records, 0x0200, 2);
         const QString solution = item.solution.join(QStringLiteral("\r\n"));
-        for (const QString* text : {&item.author, &item.source, &item.source, &item.author,
-                                    &solution})
+        for (const QString* text :
+             {&item.author, &item.source, &item.source, &item.author, &solution})
             putNumber(records, place(*text), 4);
         putNumber(records, place(QStringLiteral(" A$, &   ")), 4);
         putNumber(records, place(QString()), 4);
@@ -73,7 +79,8 @@ QByteArray pbmOf(const QList<Item>& items) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 3) {
         std::fprintf(stderr, "usage: fuzz_seeds SOURCE_DIR CORPUS_DIR [RUNS]...\n");
         return 2;
@@ -131,16 +138,16 @@ int main(int argc, char** argv) {
     for (int a = 3; a < argc; ++a)
         runFolders << QString::fromLocal8Bit(argv[a]);
     for (const QString& folder : runFolders) {
-    QDirIterator runs(folder, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (runs.hasNext()) {
-        runs.next();
-        const QDir run(runs.filePath());
-        put(at("popeye", runs.fileName() + QStringLiteral(".in")),
-            get(run.filePath(QStringLiteral("input.in"))));
-        put(at("popeyeoutput", runs.fileName()),
-            get(run.filePath(QStringLiteral("stdout.txt"))) + '\0' +
-                get(run.filePath(QStringLiteral("stderr.txt"))));
-    }
+        QDirIterator runs(folder, QDir::Dirs | QDir::NoDotAndDotDot);
+        while (runs.hasNext()) {
+            runs.next();
+            const QDir run(runs.filePath());
+            put(at("popeye", runs.fileName() + QStringLiteral(".in")),
+                get(run.filePath(QStringLiteral("input.in"))));
+            put(at("popeyeoutput", runs.fileName()),
+                get(run.filePath(QStringLiteral("stdout.txt"))) + '\0' +
+                    get(run.filePath(QStringLiteral("stderr.txt"))));
+        }
     }
     return 0;
 }

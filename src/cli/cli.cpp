@@ -54,10 +54,9 @@ public:
         if (m_format == Format::Json) {
             QJsonObject object;
             // Counts and times are numbers for whoever reads the lines; texts stay texts.
-            static const QStringList numeric{QStringLiteral("items"), QStringLiteral("number"),
-                                             QStringLiteral("solutions"),
-                                             QStringLiteral("seconds"), QStringLiteral("group"),
-                                             QStringLiteral("compared")};
+            static const QStringList numeric{
+                QStringLiteral("items"),   QStringLiteral("number"), QStringLiteral("solutions"),
+                QStringLiteral("seconds"), QStringLiteral("group"),  QStringLiteral("compared")};
             for (qsizetype i = 0; i < m_columns.size(); ++i) {
                 bool isNumber = false;
                 const double value = fields.value(i).toDouble(&isNumber);
@@ -74,7 +73,8 @@ public:
         } else {
             QStringList flat;
             for (const QString& field : fields)
-                flat << QString(field).replace(QLatin1Char('\t'), QLatin1Char(' '))
+                flat << QString(field)
+                            .replace(QLatin1Char('\t'), QLatin1Char(' '))
                             .replace(QLatin1Char('\n'), QLatin1Char(' '));
             m_out << flat.join(QLatin1Char('\t')) << '\n';
         }
@@ -130,8 +130,7 @@ std::optional<std::pair<int, int>> parseRange(const QString& text)
     return std::pair{from, to};
 }
 
-int positiveNumber(const QCommandLineParser& parser, const QString& name, int fallback,
-                   int maximum)
+int positiveNumber(const QCommandLineParser& parser, const QString& name, int fallback, int maximum)
 {
     if (!parser.isSet(name))
         return fallback;
@@ -217,8 +216,8 @@ int info(const Context& context, Rows& rows, const QStringList& files)
             endProgress(context);
             const int items = int(read.lines.size() / kItemLines) - 1;
             const QStringList notes = read.report.lines();
-            rows.add({file, QString::number(qMax(0, items)), QStringLiteral("valid"),
-                      notes.value(0)});
+            rows.add(
+                {file, QString::number(qMax(0, items)), QStringLiteral("valid"), notes.value(0)});
         } catch (const Failure& failure) {
             endProgress(context);
             rows.add({file, QStringLiteral("0"), QStringLiteral("invalid"), failure.message});
@@ -260,13 +259,13 @@ int convert(const Context& context, Rows& rows, const QString& in, const QString
     return kCliDone;
 }
 
-int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
-                const QString& in, const QString& out)
+int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser, const QString& in,
+                const QString& out)
 {
     const QString format = parser.value(QStringLiteral("to"));
-    static const QStringList formats{QStringLiteral("fen"),   QStringLiteral("popeye"),
-                                     QStringLiteral("olv"),   QStringLiteral("latex"),
-                                     QStringLiteral("pdf"),   QStringLiteral("svg")};
+    static const QStringList formats{QStringLiteral("fen"), QStringLiteral("popeye"),
+                                     QStringLiteral("olv"), QStringLiteral("latex"),
+                                     QStringLiteral("pdf"), QStringLiteral("svg")};
     if (!formats.contains(format))
         throw UsageError{
             QStringLiteral("--to wants fen, popeye, olv, latex, pdf or svg, not \"%1\"")
@@ -337,14 +336,15 @@ int exportItems(const Context& context, Rows& rows, QCommandLineParser& parser,
         if (format == u"pdf")
             WriteBooklet(out, items, numbers, booklet);
         else
-            WriteDiagramSvg(out, items.first().board, booklet.style, 218,
-                            QStringLiteral("%1 %2").arg(items.first().author,
-                                                        items.first().stipulation));
+            WriteDiagramSvg(
+                out, items.first().board, booklet.style, 218,
+                QStringLiteral("%1 %2").arg(items.first().author, items.first().stipulation));
         rows.add({in, out, QString::number(items.size())});
         return kCliDone;
     } else {
-        const ExportedFile file = format == u"olv" ? WriteOlive(items, numbers)
-                                                   : WritePopeyeFile(items, popeyeFileText, numbers);
+        const ExportedFile file = format == u"olv"
+                                      ? WriteOlive(items, numbers)
+                                      : WritePopeyeFile(items, popeyeFileText, numbers);
         bytes = file.bytes;
         report = file.report;
     }
@@ -385,8 +385,7 @@ int search(const Context& context, Rows& rows, const QString& query, const QStri
         }
         SearchCollection(matcher, *collection, file, [&](int number) {
             const Item item = collection->readItem(collection->FindItemLine(number));
-            rows.add({file, QString::number(number), item.author, item.source,
-                      item.stipulation});
+            rows.add({file, QString::number(number), item.author, item.source, item.stipulation});
         });
     }
     return code;
@@ -435,8 +434,7 @@ int duplicates(const Context& context, Rows& rows, QCommandLineParser& parser,
             // positions can be followed from its reference.
             const bool related = match.relatedTo >= 0 && match.relatedTo < members.size();
             rows.add({QString::number(group + 1), collections.value(match.collection).fileName,
-                      QString::number(match.number), MatchKindText(match.kind),
-                      match.explanation,
+                      QString::number(match.number), MatchKindText(match.kind), match.explanation,
                       related ? QString::number(members[match.relatedTo].number) : QString(),
                       match.author, match.source, match.stipulation.trimmed()});
         }
@@ -457,9 +455,12 @@ QList<int> shardItems(int from, int to, int shard, int shards)
 
 QStringList recordFields(const VerifyRecord& record)
 {
-    return {QString::number(record.number), RecordOutcomeText(record),
-            QString::number(record.solutions), record.firstMoves.join(QLatin1Char(' ')),
-            MoveMatchText(record.storedMove), QString::number(record.seconds, 'f', 1),
+    return {QString::number(record.number),
+            RecordOutcomeText(record),
+            QString::number(record.solutions),
+            record.firstMoves.join(QLatin1Char(' ')),
+            MoveMatchText(record.storedMove),
+            QString::number(record.seconds, 'f', 1),
             record.detail};
 }
 
@@ -493,8 +494,7 @@ int verify(const Context& context, Rows& rows, QCommandLineParser& parser, const
     auto collection = std::make_shared<const Collection>(Collection::fromFile(file));
     // Popeye is given its input in a folder of the run's own.
     QTemporaryDir folder;
-    VerifySession session(
-        CollectionVerifyItems(collection, folder.path() + QDir::separator()));
+    VerifySession session(CollectionVerifyItems(collection, folder.path() + QDir::separator()));
     const QString results = parser.isSet(QStringLiteral("results"))
                                 ? parser.value(QStringLiteral("results"))
                                 : VerifyResultsPath(file);
@@ -521,11 +521,10 @@ int verify(const Context& context, Rows& rows, QCommandLineParser& parser, const
                          endProgress(context);
                          rows.add(recordFields(record));
                      });
-    QObject::connect(&session, &VerifySession::finished, &loop,
-                     [&](bool, const QString& trouble) {
-                         failure = trouble;
-                         loop.quit();
-                     });
+    QObject::connect(&session, &VerifySession::finished, &loop, [&](bool, const QString& trouble) {
+        failure = trouble;
+        loop.quit();
+    });
     QTimer tick;
     if (context.progress) {
         QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
@@ -535,8 +534,8 @@ int verify(const Context& context, Rows& rows, QCommandLineParser& parser, const
         tick.start(250);
     }
     QString refusal;
-    if (!session.start(toRun, VerifySolver{parser.value(QStringLiteral("popeye")),
-                                           QStringLiteral("4M")},
+    if (!session.start(toRun,
+                       VerifySolver{parser.value(QStringLiteral("popeye")), QStringLiteral("4M")},
                        jobs, maxTime, 5000, &refusal))
         throw Failure::error(refusal);
     loop.exec();
@@ -587,42 +586,43 @@ int verifyMerge(Rows& rows, const QString& file, const QStringList& inputs)
             merged.put(record);
         rows.add({input, QString::number(records.size())});
     }
-    merged.keepItems(collection.itemCount(), [&collection](int number) {
-        return StoredItemLines(collection, number);
-    });
+    merged.keepItems(collection.itemCount(),
+                     [&collection](int number) { return StoredItemLines(collection, number); });
     merged.write(target);
     return kCliDone;
 }
 
 QList<Command> commands(const Context& context)
 {
-    const QStringList verifyColumns{QStringLiteral("number"),  QStringLiteral("outcome"),
+    const QStringList verifyColumns{QStringLiteral("number"),    QStringLiteral("outcome"),
                                     QStringLiteral("solutions"), QStringLiteral("moves"),
-                                    QStringLiteral("stored"),  QStringLiteral("seconds"),
+                                    QStringLiteral("stored"),    QStringLiteral("seconds"),
                                     QStringLiteral("detail")};
     QList<Command> list;
-    list.append(Command{
-        QStringLiteral("info"), QStringLiteral("FILE..."),
-        QStringLiteral("items, validity and the first problem found for each file"),
-        [](QCommandLineParser&) {},
-        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
-            if (parser.positionalArguments().isEmpty())
-                throw UsageError{QStringLiteral("no file given")};
-            return info(context, *rows, parser.positionalArguments());
-        },
-        {QStringLiteral("file"), QStringLiteral("items"), QStringLiteral("validity"),
-         QStringLiteral("problem")}});
-    list.append(Command{
-        QStringLiteral("convert"), QStringLiteral("IN OUT"),
-        QStringLiteral("converts between .dgr, .olv and Popeye files, and from .pbm"),
-        [](QCommandLineParser&) {},
-        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
-            const QStringList files = parser.positionalArguments();
-            if (files.size() != 2)
-                throw UsageError{QStringLiteral("IN and OUT are needed")};
-            return convert(context, *rows, files[0], files[1]);
-        },
-        {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
+    list.append(
+        Command{QStringLiteral("info"),
+                QStringLiteral("FILE..."),
+                QStringLiteral("items, validity and the first problem found for each file"),
+                [](QCommandLineParser&) {},
+                [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+                    if (parser.positionalArguments().isEmpty())
+                        throw UsageError{QStringLiteral("no file given")};
+                    return info(context, *rows, parser.positionalArguments());
+                },
+                {QStringLiteral("file"), QStringLiteral("items"), QStringLiteral("validity"),
+                 QStringLiteral("problem")}});
+    list.append(
+        Command{QStringLiteral("convert"),
+                QStringLiteral("IN OUT"),
+                QStringLiteral("converts between .dgr, .olv and Popeye files, and from .pbm"),
+                [](QCommandLineParser&) {},
+                [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+                    const QStringList files = parser.positionalArguments();
+                    if (files.size() != 2)
+                        throw UsageError{QStringLiteral("IN and OUT are needed")};
+                    return convert(context, *rows, files[0], files[1]);
+                },
+                {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
     list.append(Command{
         QStringLiteral("export"),
         QStringLiteral("--to fen|popeye|olv|latex|pdf|svg [--items A-B] IN OUT"),
@@ -632,15 +632,14 @@ QList<Command> commands(const Context& context)
                 {QStringLiteral("to"), QStringLiteral("fen, popeye, olv, latex, pdf or svg."),
                  QStringLiteral("FORMAT")},
                 {QStringLiteral("items"),
-                 QStringLiteral("Only items A to B (svg: the one item N)."),
-                 QStringLiteral("A-B")},
+                 QStringLiteral("Only items A to B (svg: the one item N)."), QStringLiteral("A-B")},
                 {QStringLiteral("diagrams-only"),
                  QStringLiteral("latex: only the diagrams, for a document that includes them.")},
                 {QStringLiteral("paper"), QStringLiteral("pdf: a4 or letter (a4)."),
                  QStringLiteral("PAPER"), QStringLiteral("a4")},
                 {QStringLiteral("across"),
-                 QStringLiteral("pdf: diagrams across a page, 2 or 3 (2)."),
-                 QStringLiteral("N"), QStringLiteral("2")},
+                 QStringLiteral("pdf: diagrams across a page, 2 or 3 (2)."), QStringLiteral("N"),
+                 QStringLiteral("2")},
                 {QStringLiteral("solutions"),
                  QStringLiteral("pdf: the solutions at the end or under each diagram (end)."),
                  QStringLiteral("WHERE"), QStringLiteral("end")},
@@ -653,19 +652,20 @@ QList<Command> commands(const Context& context)
             return exportItems(context, *rows, parser, files[0], files[1]);
         },
         {QStringLiteral("in"), QStringLiteral("out"), QStringLiteral("items")}});
-    list.append(Command{
-        QStringLiteral("search"), QStringLiteral("QUERY FILE..."),
-        QStringLiteral("the items of the files that a query of the search language finds"),
-        [](QCommandLineParser&) {},
-        [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
-            QStringList arguments = parser.positionalArguments();
-            if (arguments.size() < 2)
-                throw UsageError{QStringLiteral("QUERY and one FILE at least are needed")};
-            const QString query = arguments.takeFirst();
-            return search(context, *rows, query, arguments);
-        },
-        {QStringLiteral("file"), QStringLiteral("number"), QStringLiteral("author"),
-         QStringLiteral("source"), QStringLiteral("stipulation")}});
+    list.append(
+        Command{QStringLiteral("search"),
+                QStringLiteral("QUERY FILE..."),
+                QStringLiteral("the items of the files that a query of the search language finds"),
+                [](QCommandLineParser&) {},
+                [&context](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {
+                    QStringList arguments = parser.positionalArguments();
+                    if (arguments.size() < 2)
+                        throw UsageError{QStringLiteral("QUERY and one FILE at least are needed")};
+                    const QString query = arguments.takeFirst();
+                    return search(context, *rows, query, arguments);
+                },
+                {QStringLiteral("file"), QStringLiteral("number"), QStringLiteral("author"),
+                 QStringLiteral("source"), QStringLiteral("stipulation")}});
     list.append(Command{
         QStringLiteral("duplicates"),
         QStringLiteral("[--equivalence exact|mirror|symmetry|colours] [--near] "
@@ -721,7 +721,8 @@ QList<Command> commands(const Context& context)
         },
         verifyColumns});
     list.append(Command{
-        QStringLiteral("verify-merge"), QStringLiteral("FILE RESULTS..."),
+        QStringLiteral("verify-merge"),
+        QStringLiteral("FILE RESULTS..."),
         QStringLiteral("merges results of shards into the collection's results file"),
         [](QCommandLineParser&) {},
         [](QCommandLineParser& parser, Rows* rows, QTextStream&, QTextStream&) {

@@ -41,8 +41,8 @@ QByteArray DiagramSvg(const Board& board, const DiagramStyle& style, qreal side,
     return bytes;
 }
 
-void WriteDiagramSvg(const QString& path, const Board& board, const DiagramStyle& style,
-                     qreal side, const QString& title)
+void WriteDiagramSvg(const QString& path, const Board& board, const DiagramStyle& style, qreal side,
+                     const QString& title)
 {
     WriteInterchangeFile(path, DiagramSvg(board, style, side, title));
 }

@@ -152,10 +152,10 @@ std::unique_ptr<Program> startProgram(const QString& folder, ScriptedPrompts*& p
     prompts = scripted.get();
     auto program = std::make_unique<Program>(
         folder, std::move(scripted),
-        settingsPath.isEmpty() ? QDir(folder).filePath(QStringLiteral("settings.reg")) : settingsPath);
+        settingsPath.isEmpty() ? QDir(folder).filePath(QStringLiteral("settings.reg"))
+                               : settingsPath);
     program->main().show();
     return program;
 }
-
 
 } // namespace vexil::test

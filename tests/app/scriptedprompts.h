@@ -22,7 +22,7 @@ public:
     std::deque<QString> fileNames;
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QColor>> colors;
-    QStringList shown; // every message, error and question, in order
+    QStringList shown;   // every message, error and question, in order
     QStringList filters; // the filter of every file dialog, in order
 
     void message(QWidget*, const QString& text) override;
@@ -31,8 +31,7 @@ public:
     bool confirmOkCancel(QWidget*, const QString& text) override;
     QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
-    QString appendFileName(QWidget*, const QString& title, const QString&,
-                           const QString&) override;
+    QString appendFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     std::optional<QString> inputText(QWidget*, const QString& caption, const QString& prompt,
                                      const QString&) override;
     std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override;

@@ -114,7 +114,8 @@ void TestBoardEditing::thePalette()
     QCOMPARE(palette->item(0)->text(), QStringLiteral("1"));
     // Two entries to a column: entry 1 under entry 0, entry 2 beside it.
     const QRect first = palette->visualItemRect(palette->item(0));
-    QCOMPARE(palette->visualItemRect(palette->item(1)).topLeft(), first.bottomLeft() + QPoint(0, 1));
+    QCOMPARE(palette->visualItemRect(palette->item(1)).topLeft(),
+             first.bottomLeft() + QPoint(0, 1));
     QCOMPARE(palette->visualItemRect(palette->item(2)).topLeft(), first.topRight() + QPoint(1, 0));
     QCOMPARE(first.height(), 26);
     QCOMPARE(palette->viewport()->width(), 8 * 26);
@@ -133,7 +134,7 @@ void TestBoardEditing::rightClicks()
     QCOMPARE(board().at(4, 4), 5);
     QVERIFY(main().isEditing());
     QCOMPARE(main().Label3->text(), QStringLiteral("( 1 + 0 )"));
-    select(11); // black king
+    select(11);                           // black king
     click(Qt::RightButton, square(4, 4)); // occupied: emptied, not replaced
     QCOMPARE(board().at(4, 4), 0);
     QCOMPARE(main().Label3->text(), QStringLiteral("( 0 + 0 )"));
@@ -293,8 +294,8 @@ void TestBoardEditing::transformationButtons()
         QVERIFY(b->autoRaise());
         QVERIFY(hasInk(b->icon()));
     }
-    for (QToolButton* b : {main().SpeedButton7, main().SpeedButton8, main().SpeedButton13,
-                           main().SpeedButton15})
+    for (QToolButton* b :
+         {main().SpeedButton7, main().SpeedButton8, main().SpeedButton13, main().SpeedButton15})
         QVERIFY2(hasInk(b->icon()), qPrintable(b->text()));
     QCOMPARE(order, (QStringList{"Move left", "Move up", "Move down", "Move right", "Rotation",
                                  "Vertical mirror", "Horizontal mirror", "Exchange colors",
@@ -306,8 +307,8 @@ void TestBoardEditing::transformationButtons()
     QVERIFY(!main().isEditing());
 
     openItem();
-    board().at(3, 0) = 11;  // a5
-    board().at(0, 7) = 12;  // h8
+    board().at(3, 0) = 11; // a5
+    board().at(0, 7) = 12; // h8
     board().at(7, 3) = 7319;
     main().UpdatePieceCount();
     const QList<std::pair<int, QString>> steps = {
@@ -336,7 +337,8 @@ void TestBoardEditing::fairyPiecesTextAndTwins()
     board().at(0, 0) = 13;
     board().at(0, 1) = 4018;
     QTest::mouseClick(main().Button1, Qt::LeftButton);
-    QCOMPARE(main().Memo3->toPlainText(), QStringLiteral("pieces=G<grasshopper>b8, G<grasshopper>a8"));
+    QCOMPARE(main().Memo3->toPlainText(),
+             QStringLiteral("pieces=G<grasshopper>b8, G<grasshopper>a8"));
     QVERIFY(!main().isEditing()); // the text is no part of the item
 
     QComboBox* templates = main().ComboBox3;
@@ -374,8 +376,8 @@ void TestBoardEditing::fairyLabelsArePainted()
                     ++ink;
         return ink;
     };
-    board().at(0, 0) = 4017;  // generic picture, label G above it
-    board().at(0, 2) = 11;    // a king reaches into the upper half too
+    board().at(0, 0) = 4017; // generic picture, label G above it
+    board().at(0, 2) = 11;   // a king reaches into the upper half too
     board().at(0, 4) = 0;
     main().DrawGrid1->update();
     QVERIFY(inkInUpperHalf(0, 0) > 5);

@@ -358,8 +358,8 @@ void TestItemNavigation::aCollectionOfOnlyTheHeaderItem()
     Collection::fromLines(numberedCollection(0)).write(m_file);
     main().openNamedCollection(m_file);
     QCOMPARE(main().itemCount(), 0);
-    for (QToolButton* button : {main().SpeedButton5, main().SpeedButton9, main().SpeedButton2,
-                                main().SpeedButton4}) {
+    for (QToolButton* button :
+         {main().SpeedButton5, main().SpeedButton9, main().SpeedButton2, main().SpeedButton4}) {
         click(button);
         QCOMPARE(main().currentItem(), 0);
     }

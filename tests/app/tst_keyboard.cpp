@@ -87,8 +87,8 @@ private:
                 parts << QString::number(main().board().at(r, c));
         parts << main().Edit1->text() << main().ComboBox4->currentText()
               << main().ComboBox1->currentText() << main().ComboBox2->currentText()
-              << main().Memo2->toPlainText() << main().Memo1->toPlainText()
-              << main().Label3->text() << main().StatusPanel[2]->text();
+              << main().Memo2->toPlainText() << main().Memo1->toPlainText() << main().Label3->text()
+              << main().StatusPanel[2]->text();
         return parts.join(QLatin1Char('|'));
     }
     void showItem(int number)
@@ -226,7 +226,8 @@ void TestKeyboard::tabReachesEveryControl()
         QWidget* now = QApplication::focusWidget();
         QVERIFY(now);
         // An editable drop-down has the keyboard through its line.
-        QWidget* control = qobject_cast<QComboBox*>(now->parentWidget()) ? now->parentWidget() : now;
+        QWidget* control =
+            qobject_cast<QComboBox*>(now->parentWidget()) ? now->parentWidget() : now;
         const QString name = control->objectName();
         if (visited.contains(name))
             break;
@@ -234,7 +235,7 @@ void TestKeyboard::tabReachesEveryControl()
         QTest::keyClick(now, Qt::Key_Tab);
     }
     // Toolbar, board, its tools and palette, navigation, the fields: in this order.
-    const QStringList order = {"SpeedButton7", "SpeedButton15", "DrawGrid1",   "SpeedButton27",
+    const QStringList order = {"SpeedButton7", "SpeedButton15", "DrawGrid1",    "SpeedButton27",
                                "ListBox1",     "SpeedButton2",  "SpeedButton5", "Edit3",
                                "SpeedButton6", "SpeedButton26", "Edit1",        "ComboBox4",
                                "ComboBox1",    "ComboBox2"};
@@ -277,7 +278,8 @@ void TestKeyboard::positionsThroughTheClipboard()
     clipboard->setText(QStringLiteral("Dear editor, here is my problem"));
     QTest::keyClick(board(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(main().board(), test::boardFrom(QStringLiteral("4k3/8/8/8/8/8/P7/4K3")));
-    QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("message: The clipboard holds no position")));
+    QVERIFY(m_prompts->shown.last().startsWith(
+        QStringLiteral("message: The clipboard holds no position")));
 
     // Popeye's Forsyth with a fairy piece goes out and comes back.
     main().board().at(5, 2) = 2217; // a white camel on c6
@@ -455,7 +457,9 @@ void TestKeyboard::makeEdit(Edit edit)
     case Edit::RightClickEmpties:
         QTest::mouseClick(board(), Qt::RightButton, {}, square(6, 0));
         break;
-    case Edit::Transformation: main().transformButtons.at(4)->click(); break;
+    case Edit::Transformation:
+        main().transformButtons.at(4)->click();
+        break;
     case Edit::TypedLine:
         focus(board());
         QTest::keyClick(board(), Qt::Key_N, Qt::NoModifier);
@@ -478,7 +482,9 @@ void TestKeyboard::makeEdit(Edit edit)
         QTest::keyClick(main().Edit1, Qt::Key_End);
         QTest::keyClicks(main().Edit1, QStringLiteral("son"));
         break;
-    case Edit::SourceChosen: main().ComboBox4->setCurrentIndex(3); break;
+    case Edit::SourceChosen:
+        main().ComboBox4->setCurrentIndex(3);
+        break;
     case Edit::SolutionTyped:
         main().PageControl1->setCurrentIndex(2);
         focus(main().Memo1);
@@ -604,8 +610,8 @@ void TestKeyboard::historyEndsWithTheItem()
 void TestKeyboard::boardLabelsStayInTheirSquare()
 {
     // The widest labels: a specification letter before a two-letter kind of wide capitals.
-    for (const PieceCode code : {piece::make(17, 95, 10), piece::make(18, 109, 12),
-                                 piece::make(19, 93, 13)}) {
+    for (const PieceCode code :
+         {piece::make(17, 95, 10), piece::make(18, 109, 12), piece::make(19, 93, 13)}) {
         main().board().clear();
         main().board().at(4, 3) = code;
         const QImage image = board()->grab().toImage();
@@ -668,11 +674,10 @@ void TestKeyboard::stockfishPageIsNotSqueezed()
     options.PageControl2->setCurrentIndex(1);
     options.show();
     QVERIFY(QTest::qWaitForWindowExposed(&options));
-    for (QWidget* control : {static_cast<QWidget*>(options.ComboBox5),
-                             static_cast<QWidget*>(options.ComboBox4),
-                             static_cast<QWidget*>(options.ComboBox3),
-                             static_cast<QWidget*>(options.Edit2),
-                             static_cast<QWidget*>(options.Button11)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(options.ComboBox5), static_cast<QWidget*>(options.ComboBox4),
+          static_cast<QWidget*>(options.ComboBox3), static_cast<QWidget*>(options.Edit2),
+          static_cast<QWidget*>(options.Button11)})
         QVERIFY2(control->height() >= control->minimumSizeHint().height(),
                  qPrintable(QStringLiteral("%1: %2 < %3")
                                 .arg(control->objectName())

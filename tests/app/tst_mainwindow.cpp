@@ -27,13 +27,12 @@
 #include <QtTest>
 
 using namespace vexil;
-using test::ScriptedPrompts;
-using test::numberedCollection;
 using test::fileBytes;
+using test::numberedCollection;
+using test::ScriptedPrompts;
 using test::writeBytes;
 
 namespace {
-
 
 const QByteArray kNewCollection =
     "Dg[0]=new Array\r\n([0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n[0,0,0,0,0,0,0,0],\r\n"
@@ -270,8 +269,7 @@ void TestMainWindow::showingAnItemFillsTheWindowInBrowse()
     QCOMPARE(main().ComboBox4->currentText(), QStringLiteral("L`Italia Scacchistica"));
     QCOMPARE(main().ComboBox1->currentText(), QStringLiteral("H#3"));
     QCOMPARE(main().ComboBox2->currentText(), QStringLiteral("Circe"));
-    QCOMPARE(main().Memo2->toPlainText(),
-             QStringLiteral("Twin  Move e6 d6\nTwin  Move c4 b4"));
+    QCOMPARE(main().Memo2->toPlainText(), QStringLiteral("Twin  Move e6 d6\nTwin  Move c4 b4"));
     QVERIFY(main().Label10->isEnabled());
     QCOMPARE(main().board().at(2, 4), 9617);
     QCOMPARE(main().Label3->text(), QStringLiteral("( 2 + 2 + 1 )"));
@@ -300,9 +298,18 @@ void TestMainWindow::everyFieldEditEntersEdit()
         [&] { QTest::keyClicks(main().ComboBox4->lineEdit(), "x"); },
         [&] { QTest::keyClicks(main().ComboBox1->lineEdit(), "x"); },
         [&] { QTest::keyClicks(main().ComboBox2->lineEdit(), "x"); },
-        [&] { main().Memo2->setFocus(); QTest::keyClicks(main().Memo2, "x"); },
-        [&] { main().Memo1->setFocus(); QTest::keyClicks(main().Memo1, "x"); },
-        [&] { main().board().at(4, 4) = 5; main().EnterEditState(); },
+        [&] {
+            main().Memo2->setFocus();
+            QTest::keyClicks(main().Memo2, "x");
+        },
+        [&] {
+            main().Memo1->setFocus();
+            QTest::keyClicks(main().Memo1, "x");
+        },
+        [&] {
+            main().board().at(4, 4) = 5;
+            main().EnterEditState();
+        },
     };
     for (const auto& edit : edits) {
         main().ShowItem(1, 14);
@@ -407,19 +414,23 @@ void TestMainWindow::saveRefusesTextTheFileCannotHold()
     const QString file = sample();
     openByDialog(file);
     const QByteArray original = fileBytes(file);
-    main().Edit1->setText(QString::fromUtf8("\xc5\x81\xc3\xb3" "d\xc5\xba"));
+    main().Edit1->setText(QString::fromUtf8("\xc5\x81\xc3\xb3"
+                                            "d\xc5\xba"));
     m_prompts->answers.push_back(Prompts::Answer::No);
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
     QVERIFY(m_prompts->shown.last().startsWith(QStringLiteral("question: A collection file")));
-    QVERIFY(m_prompts->shown.last().contains(QString::fromUtf8("author: '\xc5\x81\xc3\xb3" "d\xc5\xba' "
-                                                               "written as 'L\xc3\xb3" "dz'")));
+    QVERIFY(m_prompts->shown.last().contains(QString::fromUtf8("author: '\xc5\x81\xc3\xb3"
+                                                               "d\xc5\xba' "
+                                                               "written as 'L\xc3\xb3"
+                                                               "dz'")));
     QVERIFY(main().isEditing());
     QCOMPARE(fileBytes(file), original);
     QCOMPARE(main().collection().bytes(), original);
     m_prompts->answers.push_back(Prompts::Answer::Yes);
     QTest::mouseClick(main().SpeedButton8, Qt::LeftButton);
     QVERIFY(!main().isEditing());
-    QCOMPARE(main().Edit1->text(), QString::fromUtf8("L\xc3\xb3" "dz"));
+    QCOMPARE(main().Edit1->text(), QString::fromUtf8("L\xc3\xb3"
+                                                     "dz"));
     QCOMPARE(Collection::fromFile(file).readItem(main().FindItemLine(main().currentItem())).author,
              main().Edit1->text());
 }
@@ -609,9 +620,13 @@ bool shownTogether(const QWidget* a, const QWidget* b)
 
 void TestMainWindow::accessKeysDoNotClashInAnyWindow()
 {
-    const QList<QWidget*> windows{&main(), &m_program->solve(), &m_program->list(),
-                                  &m_program->fairy(), &m_program->clipboard(),
-                                  &m_program->options(), &m_program->diagrams(),
+    const QList<QWidget*> windows{&main(),
+                                  &m_program->solve(),
+                                  &m_program->list(),
+                                  &m_program->fairy(),
+                                  &m_program->clipboard(),
+                                  &m_program->options(),
+                                  &m_program->diagrams(),
                                   &m_program->verify()};
     int keys = 0;
     for (QWidget* window : windows) {
@@ -623,7 +638,8 @@ void TestMainWindow::accessKeysDoNotClashInAnyWindow()
             QStringList captions;
             if (const auto* button = qobject_cast<const QAbstractButton*>(control))
                 captions << button->text();
-            else if (const auto* label = qobject_cast<const QLabel*>(control); label && label->buddy())
+            else if (const auto* label = qobject_cast<const QLabel*>(control);
+                     label && label->buddy())
                 captions << label->text();
             else if (const auto* group = qobject_cast<const QGroupBox*>(control))
                 captions << group->title();
@@ -640,8 +656,7 @@ void TestMainWindow::accessKeysDoNotClashInAnyWindow()
                 QVERIFY2(owners[i].first != owners[j].first ||
                              !shownTogether(owners[i].second, owners[j].second),
                          qPrintable(QStringLiteral("%1: %2 is the key of %3 and %4")
-                                        .arg(window->objectName(),
-                                             owners[i].first.toString(),
+                                        .arg(window->objectName(), owners[i].first.toString(),
                                              owners[i].second->objectName(),
                                              owners[j].second->objectName())));
     }

@@ -102,23 +102,19 @@ void TestReplay::stepping_data()
     const QString start = QStringLiteral("7k/R7/6K1/8/8/8/8/8");
     QTest::newRow("a variation, one move at a time")
         << 1 << QStringList{"+", "+"}
-        << QStringList{"6k1/1R6/6K1/8/8/8/8/8", "1R4k1/8/6K1/8/8/8/8/8"}
-        << "After 1...Kg8 2.Rb8#";
+        << QStringList{"6k1/1R6/6K1/8/8/8/8/8", "1R4k1/8/6K1/8/8/8/8/8"} << "After 1...Kg8 2.Rb8#";
     QTest::newRow("past the end stays, back steps back")
         << 1 << QStringList{"+", "+", "+", "-"}
-        << QStringList{"6k1/1R6/6K1/8/8/8/8/8", "1R4k1/8/6K1/8/8/8/8/8",
-                       "1R4k1/8/6K1/8/8/8/8/8", "6k1/1R6/6K1/8/8/8/8/8"}
+        << QStringList{"6k1/1R6/6K1/8/8/8/8/8", "1R4k1/8/6K1/8/8/8/8/8", "1R4k1/8/6K1/8/8/8/8/8",
+                       "6k1/1R6/6K1/8/8/8/8/8"}
         << "After 1...Kg8";
     QTest::newRow("a move that cannot be played shows the position before it, and why")
-        << 2 << QStringList{"+", "+"}
-        << QStringList{"8/1R5k/6K1/8/8/8/8/8", "8/1R5k/6K1/8/8/8/8/8"}
+        << 2 << QStringList{"+", "+"} << QStringList{"8/1R5k/6K1/8/8/8/8/8", "8/1R5k/6K1/8/8/8/8/8"}
         << "2.Rh8#: no rook can reach h8";
     QTest::newRow("back from the first move is the item again")
-        << 0 << QStringList{"+", "-"} << QStringList{"7k/1R6/6K1/8/8/8/8/8", start}
-        << QString();
+        << 0 << QStringList{"+", "-"} << QStringList{"7k/1R6/6K1/8/8/8/8/8", start} << QString();
     QTest::newRow("Escape is the item again")
-        << 1 << QStringList{"+", "esc"} << QStringList{"6k1/1R6/6K1/8/8/8/8/8", start}
-        << QString();
+        << 1 << QStringList{"+", "esc"} << QStringList{"6k1/1R6/6K1/8/8/8/8/8", start} << QString();
 }
 
 void TestReplay::stepping()

@@ -17,9 +17,9 @@
 #include <QtTest>
 
 using namespace vexil;
-using test::ScriptedPrompts;
-using test::numberedCollection;
 using test::fileBytes;
+using test::numberedCollection;
+using test::ScriptedPrompts;
 using test::writeBytes;
 using Answer = Prompts::Answer;
 
@@ -179,7 +179,8 @@ void TestSafekeeping::editsAfterAReloadGoWhereTheUserSays_data()
         << first << Answer::No << true << theirs << "Author 4";
     QTest::newRow("no, then cancelled: nothing changes")
         << first << Answer::No << false << theirs << "My edit";
-    QTest::newRow("cancel: nothing changes") << first << Answer::Cancel << false << theirs << "My edit";
+    QTest::newRow("cancel: nothing changes")
+        << first << Answer::Cancel << false << theirs << "My edit";
     QTest::newRow("the item is gone: a new item at the end")
         << third << Answer::Yes << false << QStringList{"Author 1", "Author 2", "My edit"}
         << "My edit";

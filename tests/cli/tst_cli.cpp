@@ -79,11 +79,8 @@ QStringList jsonField(const QString& lines, const QString& field)
 {
     QStringList values;
     for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        values << QJsonDocument::fromJson(line.toUtf8())
-                      .object()
-                      .value(field)
-                      .toVariant()
-                      .toString();
+        values
+            << QJsonDocument::fromJson(line.toUtf8()).object().value(field).toVariant().toString();
     return values;
 }
 
@@ -187,41 +184,41 @@ void TestCli::commands_data()
     row("export help wrapped", {"export", "--help"}, 0, "(end).");
     row("export bad format", {"export", "--to", "tex", "sample.dgr", "out.tex"}, 2,
         "usage: vexil-cli export");
-    row("export unreadable", {"export", "--to", "olv", "missing.dgr", "out.olv"}, 1,
-        "missing.dgr");
+    row("export unreadable", {"export", "--to", "olv", "missing.dgr", "out.olv"}, 1, "missing.dgr");
 
     row("export latex", {"export", "--to", "latex", "sample.dgr", "out.tex"}, 0,
         "sample.dgr\tout.tex\t9");
-    row("export latex with pdf option", {"export", "--to", "latex", "--paper", "a4", "sample.dgr",
-        "out.tex"}, 2, "usage: vexil-cli export");
+    row("export latex with pdf option",
+        {"export", "--to", "latex", "--paper", "a4", "sample.dgr", "out.tex"}, 2,
+        "usage: vexil-cli export");
     row("export latex unreadable", {"export", "--to", "latex", "missing.dgr", "out.tex"}, 1,
         "missing.dgr");
     row("export pdf", {"export", "--to", "pdf", "--items", "1-2", "sample.dgr", "out.pdf"}, 0,
         "sample.dgr\tout.pdf\t2");
-    row("export pdf bad across", {"export", "--to", "pdf", "--across", "4", "sample.dgr",
-        "out.pdf"}, 2, "usage: vexil-cli export");
-    row("export pdf bad paper", {"export", "--to", "pdf", "--paper", "a5", "sample.dgr",
-        "out.pdf"}, 2, "usage: vexil-cli export");
+    row("export pdf bad across",
+        {"export", "--to", "pdf", "--across", "4", "sample.dgr", "out.pdf"}, 2,
+        "usage: vexil-cli export");
+    row("export pdf bad paper", {"export", "--to", "pdf", "--paper", "a5", "sample.dgr", "out.pdf"},
+        2, "usage: vexil-cli export");
     row("export pdf unreadable", {"export", "--to", "pdf", "missing.dgr", "out.pdf"}, 1,
         "missing.dgr");
     row("export svg", {"export", "--to", "svg", "--items", "4", "sample.dgr", "out.svg"}, 0,
         "sample.dgr\tout.svg\t1");
-    row("export svg many items", {"export", "--to", "svg", "--items", "1-3", "sample.dgr",
-        "out.svg"}, 2, "usage: vexil-cli export");
-    row("export svg no such item", {"export", "--to", "svg", "--items", "99", "sample.dgr",
-        "out.svg"}, 1, "99");
-    row("export svg unreadable", {"export", "--to", "svg", "--items", "1", "missing.dgr",
-        "out.svg"}, 1, "missing.dgr");
+    row("export svg many items",
+        {"export", "--to", "svg", "--items", "1-3", "sample.dgr", "out.svg"}, 2,
+        "usage: vexil-cli export");
+    row("export svg no such item",
+        {"export", "--to", "svg", "--items", "99", "sample.dgr", "out.svg"}, 1, "99");
+    row("export svg unreadable",
+        {"export", "--to", "svg", "--items", "1", "missing.dgr", "out.svg"}, 1, "missing.dgr");
 
     row("search", {"search", "--format", "csv", "A=Dawson", "sample.dgr"}, 0,
         "sample.dgr,2,T. R. Dawson,The Problemist,#3");
     row("search help", {"search", "--help"}, 0, "usage: vexil-cli search");
     row("search no file", {"search", "A=Dawson"}, 2, "usage: vexil-cli search");
-    row("search bad query", {"search", "A=Dawson AND (Y>1900", "sample.dgr"}, 2,
-        "At character 21");
+    row("search bad query", {"search", "A=Dawson AND (Y>1900", "sample.dgr"}, 2, "At character 21");
     row("search bad query usage", {"search", "Y>=", "sample.dgr"}, 2, "usage: vexil-cli search");
-    row("search unreadable", {"search", "A=Dawson", "sample.dgr", "missing.dgr"}, 1,
-        "missing.dgr");
+    row("search unreadable", {"search", "A=Dawson", "sample.dgr", "missing.dgr"}, 1, "missing.dgr");
 
     row("duplicates", {"duplicates", "small.dgr"}, 0, "1\tsmall.dgr\t1\tfirst");
     row("duplicates help", {"duplicates", "--help"}, 0, "--same-stipulation");
@@ -259,9 +256,8 @@ void TestCli::commands()
     QFETCH(int, code);
     QFETCH(QString, told);
     const Ran ran = runCli(arguments, m_dir.path());
-    QVERIFY2(ran.code == code, qPrintable(QStringLiteral("exit %1\n%2%3")
-                                              .arg(ran.code)
-                                              .arg(ran.out, ran.err)));
+    QVERIFY2(ran.code == code,
+             qPrintable(QStringLiteral("exit %1\n%2%3").arg(ran.code).arg(ran.out, ran.err)));
     const QString& where = code == 0 ? ran.out : ran.err;
     QVERIFY2(where.contains(told), qPrintable(ran.out + ran.err));
 }
@@ -331,8 +327,8 @@ void TestCli::publishedFiles()
     for (const QStringList& arguments :
          {QStringList{"export", "--to", "latex", "sample.dgr", "whole.tex"},
           QStringList{"export", "--to", "latex", "--diagrams-only", "sample.dgr", "part.tex"},
-          QStringList{"export", "--to", "pdf", "--paper", "letter", "--across", "3",
-                      "--solutions", "under", "sample.dgr", "book.pdf"},
+          QStringList{"export", "--to", "pdf", "--paper", "letter", "--across", "3", "--solutions",
+                      "under", "sample.dgr", "book.pdf"},
           QStringList{"export", "--to", "svg", "--items", "2", "sample.dgr", "two.svg"}}) {
         const Ran ran = runCli(arguments, m_dir.path(), true);
         QVERIFY2(ran.code == 0, qPrintable(arguments.join(' ') + '\n' + ran.err));
@@ -370,7 +366,8 @@ void TestCli::conversionKeepsItems()
 {
     // Out to Olive and back: the items and their authors survive, the .pbm-free round trip a
     // collector scripts over a folder.
-    for (const auto& [in, out] : {std::pair{"sample.dgr", "trip.olv"}, {"trip.olv", "trip.dgr"},
+    for (const auto& [in, out] : {std::pair{"sample.dgr", "trip.olv"},
+                                  {"trip.olv", "trip.dgr"},
                                   {"sample.dgr", "trip.inp"}}) {
         const Ran ran = runCli({"convert", in, out}, m_dir.path());
         QVERIFY2(ran.code == 0, qPrintable(ran.err));
@@ -393,8 +390,12 @@ void TestCli::mergeRefuses_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("results");
     QTest::addColumn<QString>("told");
-    QTest::newRow("item changed") << "item" << "a.verify" << "item 2";
-    QTest::newRow("other options") << "options" << "b.verify" << "MaxTime 7";
+    QTest::newRow("item changed") << "item"
+                                  << "a.verify"
+                                  << "item 2";
+    QTest::newRow("other options") << "options"
+                                   << "b.verify"
+                                   << "MaxTime 7";
 }
 
 void TestCli::mergeRefuses()
@@ -410,11 +411,11 @@ void TestCli::mergeRefuses()
                  .code,
              0);
     const QString maxTime = change == u"options" ? QStringLiteral("7") : QStringLiteral("5");
-    QCOMPARE(runCli(base + QStringList{"--shard", "1/2", "--maxtime", maxTime, "--results",
-                                       "b.verify"},
-                    m_dir.path())
-                 .code,
-             0);
+    QCOMPARE(
+        runCli(base + QStringList{"--shard", "1/2", "--maxtime", maxTime, "--results", "b.verify"},
+               m_dir.path())
+            .code,
+        0);
     if (change == u"item") {
         Collection collection = Collection::fromFile(file);
         Item item = collection.readItem(collection.FindItemLine(2));
@@ -435,16 +436,17 @@ void TestCli::shardsMergeAsOneRun()
     QVERIFY2(!parallel.isEmpty(), "GNU parallel is needed (scripts/setup.sh --test)");
     const QString single = path(QStringLiteral("single.dgr"));
     QVERIFY(QFile::copy(m_collection, single));
-    const Ran one = runCli({"verify", single, "--popeye", kFakePopeye, "--jobs", "4",
-                            "--maxtime", "10"},
-                           m_dir.path());
+    const Ran one =
+        runCli({"verify", single, "--popeye", kFakePopeye, "--jobs", "4", "--maxtime", "10"},
+               m_dir.path());
     QVERIFY2(one.code == 0, qPrintable(one.err));
 
     QProcess shards;
     shards.setWorkingDirectory(m_dir.path());
-    shards.start(parallel, {"--halt", "now,fail=1", "-j", "4", kCli, "verify", "shards.dgr",
-                            "--popeye", kFakePopeye, "--maxtime", "10", "--shard", "{}/4",
-                            "--results", "shard{}.verify", ":::", "0", "1", "2", "3"});
+    shards.start(parallel, {"--halt", "now,fail=1", "-j",       "4",         kCli,
+                            "verify", "shards.dgr", "--popeye", kFakePopeye, "--maxtime",
+                            "10",     "--shard",    "{}/4",     "--results", "shard{}.verify",
+                            ":::",    "0",          "1",        "2",         "3"});
     QVERIFY(shards.waitForFinished(300000));
     QVERIFY2(shards.exitCode() == 0, shards.readAllStandardError().constData());
     const Ran merged = runCli({"verify-merge", "shards.dgr", "shard0.verify", "shard1.verify",

@@ -48,7 +48,8 @@ bool directed(const Board& board)
         const int kind = (code % 100000) / 100;
         return code == 1 || code == 2 ||
                (code % 100 >= 17 && code % 100 <= 19 &&
-                (kind == 70 || kind == 16 || kind == 18 || kind == 86 || kind == 122 || kind == 127));
+                (kind == 70 || kind == 16 || kind == 18 || kind == 86 || kind == 122 ||
+                 kind == 127));
     };
     QList<Board> images{board};
     for (int i = 0; i < 3; ++i)
@@ -200,8 +201,7 @@ void TestDuplicates::allowedTurnings()
     QCOMPARE(std::popcount(AllowedTurnings(Equivalence::ColoursSwapped, p)), 2 * symmetries);
     // The rule sees every image of the position alike.
     for (int t = 0; t < kTurnings; ++t)
-        QCOMPARE(SymmetriesKeepProblem(Position::of(Turned(t, board))),
-                 SymmetriesKeepProblem(p));
+        QCOMPARE(SymmetriesKeepProblem(Position::of(Turned(t, board))), SymmetriesKeepProblem(p));
 }
 
 // The weakest level under which `other` equals `shown`, and what is said about it.
@@ -214,28 +214,26 @@ void TestDuplicates::equalPositions_data()
     const Board free = boardFrom("6k1/8/2{4017}5/3Q4/8/1n6/8/K7");
     const Board pawn = boardFrom("6k1/8/8/3Q4/8/1p6/8/K7");
     QTest::newRow("the same") << free << free << 0 << QString();
-    QTest::newRow("markers differ") << free << boardFrom("6k1/8/2{4017}5/3Q4/8/1n6/{21}7/K7")
-                                    << 0 << QString();
+    QTest::newRow("markers differ")
+        << free << boardFrom("6k1/8/2{4017}5/3Q4/8/1n6/{21}7/K7") << 0 << QString();
     QTest::newRow("mirrored") << free << apply(free, {T::VerticalMirror}) << 1 << "mirrored";
-    QTest::newRow("mirrored with a pawn") << pawn << apply(pawn, {T::VerticalMirror}) << 1
-                                          << "mirrored";
+    QTest::newRow("mirrored with a pawn")
+        << pawn << apply(pawn, {T::VerticalMirror}) << 1 << "mirrored";
     QTest::newRow("quarter turn") << free << apply(free, {T::Rotation}) << 2 << "rotated by 90°";
     QTest::newRow("three quarter turns")
         << free << apply(free, {T::Rotation, T::Rotation, T::Rotation}) << 2 << "rotated by 270°";
-    QTest::newRow("ranks exchanged") << free << apply(free, {T::HorizontalMirror}) << 2
-                                     << "mirrored top to bottom";
+    QTest::newRow("ranks exchanged")
+        << free << apply(free, {T::HorizontalMirror}) << 2 << "mirrored top to bottom";
     QTest::newRow("quarter turn with a pawn") << pawn << apply(pawn, {T::Rotation}) << 4 << "";
     QTest::newRow("colours swapped")
-        << pawn << apply(pawn, {T::ExchangeColors, T::HorizontalMirror}) << 3
-        << "colours swapped";
+        << pawn << apply(pawn, {T::ExchangeColors, T::HorizontalMirror}) << 3 << "colours swapped";
     QTest::newRow("colours swapped and mirrored")
         << pawn << apply(pawn, {T::ExchangeColors, T::HorizontalMirror, T::VerticalMirror}) << 3
         << "colours swapped, mirrored";
     QTest::newRow("colours swapped, board not turned")
         << pawn << apply(pawn, {T::ExchangeColors}) << 4 << "";
-    QTest::newRow("a royal queen is no queen")
-        << boardFrom("6k1/8/8/3{507317}4/8/8/8/K7") << boardFrom("6k1/8/8/3{7317}4/8/8/8/K7")
-        << 4 << "";
+    QTest::newRow("a royal queen is no queen") << boardFrom("6k1/8/8/3{507317}4/8/8/8/K7")
+                                               << boardFrom("6k1/8/8/3{7317}4/8/8/8/K7") << 4 << "";
     QTest::newRow("queen and fairy queen differ")
         << boardFrom("6k1/8/8/3Q4/8/8/8/K7") << boardFrom("6k1/8/8/3{7317}4/8/8/8/K7") << 4 << "";
 }
@@ -272,8 +270,8 @@ void TestDuplicates::oneUnitAway_data()
     QTest::newRow("added") << start << boardFrom("3q2k1/8/8/8/8/8/8/RS2K3") << 0 << "wRa1 added";
     QTest::newRow("moved") << start << boardFrom("3q2k1/8/8/8/8/2S5/8/4K3") << 0
                            << "wSb1 on c3 instead of b1";
-    QTest::newRow("replaced is two units") << start << boardFrom("3r2k1/8/8/8/8/8/8/1S2K3") << 0
-                                           << "";
+    QTest::newRow("replaced is two units")
+        << start << boardFrom("3r2k1/8/8/8/8/8/8/1S2K3") << 0 << "";
     QTest::newRow("two moved") << start << boardFrom("2q3k1/8/8/8/8/2S5/8/4K3") << 0 << "";
     QTest::newRow("mirrored and removed")
         << start << apply(boardFrom("6k1/8/8/8/8/8/8/1S2K3"), {T::VerticalMirror}) << 1
@@ -374,7 +372,8 @@ void TestDuplicates::seededRecallAndPrecision()
         }
         boards << board << copy;
     }
-    const QList<SearchedCollection> searched{{QStringLiteral("seeded.dgr"), collectionOf(boards), 0}};
+    const QList<SearchedCollection> searched{
+        {QStringLiteral("seeded.dgr"), collectionOf(boards), 0}};
     const DuplicateOptions options{equivalence, near, false};
     const QList<DuplicateGroup> groups = FindDuplicates(searched, options);
 
@@ -424,7 +423,8 @@ void TestDuplicates::anticipationsOverCollections()
     const QString broken = dir.filePath(QStringLiteral("broken.dgr"));
     test::writeBytes(broken, "not a collection\r\n");
     const QString open = dir.filePath(QStringLiteral("open.dgr"));
-    const Collection openCollection = collectionOf({shown, boardFrom("4k3/8/8/8/8/8/8/4K3"), shown});
+    const Collection openCollection =
+        collectionOf({shown, boardFrom("4k3/8/8/8/8/8/8/4K3"), shown});
 
     QStringList failures;
     const QList<SearchedCollection> searched = CollectionsToSearch(
@@ -466,7 +466,8 @@ void TestDuplicates::groupsAndCsv()
     const QList<SearchedCollection> searched{
         {QStringLiteral("one.dgr"), collectionOf({b, a, b}), 0},
         {QStringLiteral("two, \"quoted\".dgr"), collectionOf({a, a, Board{}, Board{}}), 0}};
-    const QList<DuplicateGroup> groups = FindDuplicates(searched, {Equivalence::Exact, false, false});
+    const QList<DuplicateGroup> groups =
+        FindDuplicates(searched, {Equivalence::Exact, false, false});
     QCOMPARE(groups.size(), 2);
     QCOMPARE(groups[0].size(), 3); // largest first; empty boards are no position
     QCOMPARE(groups[0][0].number, 2);
@@ -474,7 +475,9 @@ void TestDuplicates::groupsAndCsv()
     QCOMPARE(groups[0][2].collection, 1);
     const QList<QByteArray> rows = DuplicateGroupsCsv(groups, searched).split('\n');
     QCOMPARE(rows.size(), 7); // header, five members, the final line end
-    QCOMPARE(rows[3], QByteArray("1,same position,\"two, \"\"quoted\"\".dgr\",2,Author 2,\"Source, 2\",#2 ,,2\r"));
+    QCOMPARE(rows[3],
+             QByteArray(
+                 "1,same position,\"two, \"\"quoted\"\".dgr\",2,Author 2,\"Source, 2\",#2 ,,2\r"));
 }
 
 QTEST_GUILESS_MAIN(TestDuplicates)

@@ -93,8 +93,10 @@ private slots:
         m_other = path("other.dgr");
         const Board position = boardFrom(kPosition);
         writeCollection(m_file,
-                        {boardFrom("4k3/8/8/8/8/8/8/4K3"), Transformed(position, Transformation::VerticalMirror),
-                         boardFrom("4k3/8/8/8/8/8/8/4K3"), position, boardFrom("7k/8/8/8/8/8/8/K7")},
+                        {boardFrom("4k3/8/8/8/8/8/8/4K3"),
+                         Transformed(position, Transformation::VerticalMirror),
+                         boardFrom("4k3/8/8/8/8/8/8/4K3"), position,
+                         boardFrom("7k/8/8/8/8/8/8/K7")},
                         QStringLiteral("Open"));
         writeCollection(m_other, {boardFrom("6k1/8/8/8/8/8/8/1S2K3"), position},
                         QStringLiteral("Other"));
@@ -123,16 +125,16 @@ void TestDuplicateWindows::isItNewComparesTheBoardOnScreen_data()
     QTest::addColumn<bool>("near");
     QTest::addColumn<QStringList>("rows");
     const Board position = boardFrom(kPosition);
-    QTest::newRow("exact squares") << position << 0 << false
-                                   << QStringList{"4 same position", "2 same position"};
+    QTest::newRow("exact squares")
+        << position << 0 << false << QStringList{"4 same position", "2 same position"};
     QTest::newRow("with the mirror and near")
         << position << 1 << true
         << QStringList{"4 same position", "2 same position", "2 same after a symmetry mirrored",
                        "1 one unit away bQd8 removed"};
     QTest::newRow("a king pair, near: the shown item is left out")
         << boardFrom("7k/8/8/8/8/8/8/K7") << 0 << true << QStringList{};
-    QTest::newRow("nothing like it") << boardFrom("Q7/8/8/8/8/8/8/7q") << 3 << true
-                                     << QStringList{};
+    QTest::newRow("nothing like it")
+        << boardFrom("Q7/8/8/8/8/8/8/7q") << 3 << true << QStringList{};
 }
 
 // The board as edited and not saved is what is compared; the item shown is no match.
@@ -191,8 +193,9 @@ void TestDuplicateWindows::findDuplicatesGroupsCopiesAndExports()
     QVERIFY(duplicates().isVisible());
     // Colours swapped (the default) takes in the mirror; the lone king pair has no twin.
     QCOMPARE(rowsOf(duplicates().groupList),
-             (QStringList{"2 first | 4 same after a symmetry mirrored | 2 same after a symmetry mirrored",
-                          "1 first | 3 same position"}));
+             (QStringList{
+                 "2 first | 4 same after a symmetry mirrored | 2 same after a symmetry mirrored",
+                 "1 first | 3 same position"}));
     duplicates().optionsBox->oneUnitAway->setChecked(true);
     QTest::mouseClick(duplicates().findButton, Qt::LeftButton);
     QCOMPARE(duplicates().groupList->topLevelItemCount(), 2);
@@ -228,14 +231,15 @@ void TestDuplicateWindows::findDuplicatesGroupsCopiesAndExports()
 
 void TestDuplicateWindows::everyControlHasAnAccessibleName()
 {
-    for (QWidget* window : {static_cast<QWidget*>(&isNew()), static_cast<QWidget*>(&duplicates())}) {
+    for (QWidget* window :
+         {static_cast<QWidget*>(&isNew()), static_cast<QWidget*>(&duplicates())}) {
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(window))
                 continue;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
-                     qPrintable(window->objectName() + "/" + w->metaObject()->className() +
-                                "/" + w->objectName()));
+                     qPrintable(window->objectName() + "/" + w->metaObject()->className() + "/" +
+                                w->objectName()));
         }
     }
     QAccessibleInterface* button = QAccessible::queryAccessibleInterface(main().isNewButton);

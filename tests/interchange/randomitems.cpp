@@ -7,7 +7,8 @@
 
 namespace vexil::test {
 
-QList<Item> randomItems(int count, quint32 seed) {
+QList<Item> randomItems(int count, quint32 seed)
+{
     QRandomGenerator random(seed);
     auto pick = [&](const QStringList& list) { return list[random.bounded(int(list.size()))]; };
     // Every Windows-1252 character above 127, the five undefined bytes included.
@@ -72,13 +73,16 @@ QList<Item> randomItems(int count, quint32 seed) {
             item.board.at(random.bounded(8), random.bounded(8)) = code;
         }
         item.author = pick(authors);
-        if (random.bounded(3) == 0) item.author += QLatin1Char(' ') + eightBit();
+        if (random.bounded(3) == 0)
+            item.author += QLatin1Char(' ') + eightBit();
         item.source = pick(sources);
-        if (random.bounded(4) == 0) item.source = eightBit() + item.source;
+        if (random.bounded(4) == 0)
+            item.source = eightBit() + item.source;
         item.stipulation = pick(stipulations);
         item.condition = pick(conditions);
         if (random.bounded(3) == 0) {
-            if (random.bounded(3) == 0) item.twins << QStringLiteral("Zero Move a1 a2");
+            if (random.bounded(3) == 0)
+                item.twins << QStringLiteral("Zero Move a1 a2");
             const int lines = random.bounded(4);
             for (int t = 0; t < lines; ++t)
                 item.twins << pick(twins);
@@ -89,7 +93,8 @@ QList<Item> randomItems(int count, quint32 seed) {
             const int words = random.bounded(6);
             for (int w = 0; w < words; ++w)
                 line += (w ? QStringLiteral(" ") : QString()) + pick(moves);
-            if (random.bounded(5) == 0) line += eightBit();
+            if (random.bounded(5) == 0)
+                line += eightBit();
             item.solution << line;
         }
         items << item;
@@ -97,7 +102,8 @@ QList<Item> randomItems(int count, quint32 seed) {
     return throughCollection(items);
 }
 
-QList<Item> throughCollection(const QList<Item>& items) {
+QList<Item> throughCollection(const QList<Item>& items)
+{
     Lines lines;
     EmptyItem(lines, 0);
     for (qsizetype i = 0; i < items.size(); ++i) {

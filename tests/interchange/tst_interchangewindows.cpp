@@ -172,9 +172,12 @@ void TestInterchangeWindows::openingAnotherFormatConvertsAndOpens_data()
     QTest::addColumn<QString>("fairySquare");
     QTest::addColumn<QString>("author");
 
-    QTest::newRow("olive") << "problems.olv" << kOlive << 2 << "c3" << "Loyd, Samuel";
-    QTest::newRow("popeye inp") << "problems.inp" << kPopeye << 3 << "f4" << "Test Author";
-    QTest::newRow("popeye pi") << "problems.PI" << kPopeye << 3 << "f4" << "Test Author";
+    QTest::newRow("olive") << "problems.olv" << kOlive << 2 << "c3"
+                           << "Loyd, Samuel";
+    QTest::newRow("popeye inp") << "problems.inp" << kPopeye << 3 << "f4"
+                                << "Test Author";
+    QTest::newRow("popeye pi") << "problems.PI" << kPopeye << 3 << "f4"
+                               << "Test Author";
     QTest::newRow("popeye by content") << "problems.txt" << kPopeye << 3 << "f4"
                                        << "Test Author";
 }
@@ -191,9 +194,9 @@ void TestInterchangeWindows::openingAnotherFormatConvertsAndOpens()
     const QString target = path(QStringLiteral("imported.dgr"));
     openByDialog(path(name), target);
 
-    QCOMPARE(m_prompts->shown, (QStringList{"open: Open or create collection",
-                                            "save: Save as Vexil-DGR file",
-                                            "report: Import report"}));
+    QCOMPARE(m_prompts->shown,
+             (QStringList{"open: Open or create collection", "save: Save as Vexil-DGR file",
+                          "report: Import report"}));
     // The keyword no item holds is named with its entry; the count of items read leads.
     QCOMPARE(m_prompts->reports.size(), 1);
     const QString report = m_prompts->reports.first();
@@ -221,15 +224,14 @@ void TestInterchangeWindows::importThatIsCancelledOrFailsKeepsTheCollection_data
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("chooseTarget");
-    QTest::addColumn<int>("cancelAfter"); // progress reports before Cancel; -1: never
+    QTest::addColumn<int>("cancelAfter");  // progress reports before Cancel; -1: never
     QTest::addColumn<QString>("expected"); // the last thing shown
 
-    QTest::newRow("save cancelled") << "in.olv" << kOlive << false << -1
-                                    << "save: Save as Vexil-DGR file";
-    QTest::newRow("broken yaml") << "in.olv" << QByteArray("authors: [unclosed\n  - : :\n")
-                                 << true << -1 << "error: ";
-    QTest::newRow("no problem") << "in.olv" << QByteArray("---\n...\n") << true << -1
-                                << "error: ";
+    QTest::newRow("save cancelled")
+        << "in.olv" << kOlive << false << -1 << "save: Save as Vexil-DGR file";
+    QTest::newRow("broken yaml") << "in.olv" << QByteArray("authors: [unclosed\n  - : :\n") << true
+                                 << -1 << "error: ";
+    QTest::newRow("no problem") << "in.olv" << QByteArray("---\n...\n") << true << -1 << "error: ";
     QTest::newRow("olive conversion cancelled") << "in.olv" << kOlive << true << 0 << "open: ";
     QTest::newRow("popeye conversion cancelled") << "in.inp" << kPopeye << true << 1 << "open: ";
     // Each level names the one before ten times: a billion names from a few lines.
@@ -360,7 +362,8 @@ void TestInterchangeWindows::copyThatLosesSomethingAsksFirst()
 
     m_prompts->okAnswers.push_back(goOn);
     copy(viaList, {2}, out);
-    QCOMPARE(m_prompts->shown.last(), QStringLiteral("report question: Copy item(s) to collection"));
+    QCOMPARE(m_prompts->shown.last(),
+             QStringLiteral("report question: Copy item(s) to collection"));
     QCOMPARE(m_prompts->reports.size(), 1);
     QVERIFY2(m_prompts->reports.first().contains(QStringLiteral("item 2")),
              qPrintable(m_prompts->reports.first()));
@@ -381,11 +384,16 @@ void TestInterchangeWindows::theFormatChosenGivesTheExtension_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("collection") << 0 << "back" << "back.dgr";
-    QTest::newRow("olive") << 1 << "back" << "back.olv";
-    QTest::newRow("popeye") << 2 << "back" << "back.inp";
-    QTest::newRow("all files keeps the collection's") << 3 << "back" << "back.dgr";
-    QTest::newRow("a typed extension wins") << 1 << "back.inp" << "back.inp";
+    QTest::newRow("collection") << 0 << "back"
+                                << "back.dgr";
+    QTest::newRow("olive") << 1 << "back"
+                           << "back.olv";
+    QTest::newRow("popeye") << 2 << "back"
+                            << "back.inp";
+    QTest::newRow("all files keeps the collection's") << 3 << "back"
+                                                      << "back.dgr";
+    QTest::newRow("a typed extension wins") << 1 << "back.inp"
+                                            << "back.inp";
 }
 
 void TestInterchangeWindows::theFormatChosenGivesTheExtension()

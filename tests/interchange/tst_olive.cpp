@@ -17,7 +17,8 @@ Q_DECLARE_METATYPE(vexil::Item)
 namespace {
 
 // "a8=12 e1=11": squares and codes; every other square empty.
-Board boardOf(const QString& squares) {
+Board boardOf(const QString& squares)
+{
     Board board;
     for (const QString& part : squares.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList kv = part.split(QLatin1Char('='));
@@ -28,36 +29,50 @@ Board boardOf(const QString& squares) {
     return board;
 }
 
-Item only(const QByteArray& yaml, QStringList* notes = nullptr) {
+Item only(const QByteArray& yaml, QStringList* notes = nullptr)
+{
     const ImportedItems read = ReadOlive(yaml);
-    if (read.items.size() != 1) qFatal("expected one item");
-    if (notes) *notes = read.report.notesOf(1);
+    if (read.items.size() != 1)
+        qFatal("expected one item");
+    if (notes)
+        *notes = read.report.notesOf(1);
     return read.items[0];
 }
 
 // The fields a note names: "board: ..." -> "board".
-QSet<QString> fieldsNoted(const QStringList& notes) {
+QSet<QString> fieldsNoted(const QStringList& notes)
+{
     QSet<QString> fields;
     for (const QString& note : notes)
         fields << note.section(QLatin1Char(':'), 0, 0);
     return fields;
 }
 
-QStringList differingFields(const Item& a, const Item& b) {
+QStringList differingFields(const Item& a, const Item& b)
+{
     QStringList out;
-    if (a.board != b.board) out << QStringLiteral("board");
-    if (a.author != b.author) out << QStringLiteral("author");
-    if (a.source != b.source) out << QStringLiteral("source");
-    if (a.stipulation != b.stipulation) out << QStringLiteral("stipulation");
-    if (a.condition != b.condition) out << QStringLiteral("condition");
-    if (a.twins != b.twins) out << QStringLiteral("twins");
-    if (a.solution != b.solution) out << QStringLiteral("solution");
+    if (a.board != b.board)
+        out << QStringLiteral("board");
+    if (a.author != b.author)
+        out << QStringLiteral("author");
+    if (a.source != b.source)
+        out << QStringLiteral("source");
+    if (a.stipulation != b.stipulation)
+        out << QStringLiteral("stipulation");
+    if (a.condition != b.condition)
+        out << QStringLiteral("condition");
+    if (a.twins != b.twins)
+        out << QStringLiteral("twins");
+    if (a.solution != b.solution)
+        out << QStringLiteral("solution");
     return out;
 }
 
-QList<Item> readBackThroughCollection(const QByteArray& olv, InterchangeReport* report = nullptr) {
+QList<Item> readBackThroughCollection(const QByteArray& olv, InterchangeReport* report = nullptr)
+{
     const ConvertedFile file = ConvertOlive(olv);
-    if (report) *report = file.report;
+    if (report)
+        *report = file.report;
     const Lines lines = SplitLines(JoinLines(file.lines));
     const int count = ValidateCollection(lines);
     QList<Item> items;
@@ -97,7 +112,8 @@ private slots:
     void hostileFilesAreRefusedOrKeptSmall();
 };
 
-void TestOlive::readsEntryFields_data() {
+void TestOlive::readsEntryFields_data()
+{
     QTest::addColumn<QByteArray>("yaml");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
@@ -155,7 +171,8 @@ void TestOlive::readsEntryFields_data() {
         << "original";
 }
 
-void TestOlive::readsEntryFields() {
+void TestOlive::readsEntryFields()
+{
     QFETCH(QByteArray, yaml);
     QFETCH(QString, field);
     QFETCH(QString, expected);
@@ -169,7 +186,8 @@ void TestOlive::readsEntryFields() {
     QCOMPARE(actual, expected);
 }
 
-void TestOlive::writesEntryFields_data() {
+void TestOlive::writesEntryFields_data()
+{
     QTest::addColumn<Item>("item");
     QTest::addColumn<QString>("expected"); // lines that must appear, in this order
 
@@ -209,7 +227,8 @@ void TestOlive::writesEntryFields_data() {
     QTest::newRow("empty item") << Item() << "algebraic: {}\nstipulation: \"\"\nsolution: \"\\n\"";
 }
 
-void TestOlive::writesEntryFields() {
+void TestOlive::writesEntryFields()
+{
     QFETCH(Item, item);
     QFETCH(QString, expected);
     const ExportedFile file = WriteOlive({item});
@@ -219,14 +238,16 @@ void TestOlive::writesEntryFields() {
     QVERIFY2(text.contains(wanted), qPrintable(text));
 }
 
-void TestOlive::reportsWhatItemsCannotHold_data() {
+void TestOlive::reportsWhatItemsCannotHold_data()
+{
     QTest::addColumn<QByteArray>("yaml");
     QTest::addColumn<QStringList>("notes");
 
     QTest::newRow("keywords") << QByteArray("algebraic: {}\nkeywords:\n  - Rundlauf\n")
                               << QStringList{"keywords Rundlauf kept at the end of the solution"};
     QTest::newRow("comment") << QByteArray("algebraic: {}\ncomments:\n  - See also 123\n")
-                             << QStringList{"comment \"See also 123\" kept at the end of the solution"};
+                             << QStringList{
+                                    "comment \"See also 123\" kept at the end of the solution"};
     QTest::newRow("walk without row")
         << QByteArray("algebraic:\n  white: [LSd4, Ka1]\n")
         << QStringList{"board: walk \"LS\" of white \"LSd4\" has no FairyKinds row"};
@@ -237,8 +258,9 @@ void TestOlive::reportsWhatItemsCannotHold_data() {
         << QByteArray("algebraic:\n  black: [Royal Chameleon Gc3]\n")
         << QStringList{
                "board: second specification \"Chameleon\" of \"Royal Chameleon Gc3\" left out"};
-    QTest::newRow("solving option") << QByteArray("algebraic: {}\noptions:\n  - SetPlay\n")
-                                    << QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"};
+    QTest::newRow("solving option")
+        << QByteArray("algebraic: {}\noptions:\n  - SetPlay\n")
+        << QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"};
     QTest::newRow("problem id")
         << QByteArray("algebraic: {}\nsource:\n  name: x\n  problemid: 7100\n  date: 1965\n")
         << QStringList{"source: problemid \"7100\" kept at the end of the solution"};
@@ -254,7 +276,8 @@ void TestOlive::reportsWhatItemsCannotHold_data() {
         << QStringList();
 }
 
-void TestOlive::reportsWhatItemsCannotHold() {
+void TestOlive::reportsWhatItemsCannotHold()
+{
     QFETCH(QByteArray, yaml);
     QFETCH(QStringList, notes);
     QStringList actual;
@@ -262,7 +285,8 @@ void TestOlive::reportsWhatItemsCannotHold() {
     QCOMPARE(actual, notes);
 }
 
-void TestOlive::reportsWhatEntriesCannotHold_data() {
+void TestOlive::reportsWhatEntriesCannotHold_data()
+{
     QTest::addColumn<QString>("board");
     QTest::addColumn<QStringList>("twins");
     QTest::addColumn<QStringList>("notes");
@@ -286,7 +310,8 @@ void TestOlive::reportsWhatEntriesCannotHold_data() {
     QTest::newRow("neutral king is held") << "e1=5019 e8=104018" << QStringList() << QStringList();
 }
 
-void TestOlive::reportsWhatEntriesCannotHold() {
+void TestOlive::reportsWhatEntriesCannotHold()
+{
     QFETCH(QString, board);
     QFETCH(QStringList, twins);
     QFETCH(QStringList, notes);
@@ -298,7 +323,8 @@ void TestOlive::reportsWhatEntriesCannotHold() {
         QCOMPARE(WriteOlive({item}, {7}).report.lines().first(), "item 7: " + notes.first());
 }
 
-void TestOlive::readsOliveStyleFile() {
+void TestOlive::readsOliveStyleFile()
+{
     // Block style as Olive writes it, with an entry in the older layout between.
     const QByteArray file = "---\n"
                             "authors: \n"
@@ -335,7 +361,8 @@ void TestOlive::readsOliveStyleFile() {
     QCOMPARE(first.board, boardOf("h1=11 e4=3 g2=1 d1=12 c3=8 a5=1004019"));
     QCOMPARE(first.solution,
              QStringList({"1...Re4-d4 2.Kd1-e2", "1.Bc3-d4 Re4-e5", "Options: SetPlay"}));
-    QCOMPARE(read.report.notesOf(1), QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"});
+    QCOMPARE(read.report.notesOf(1),
+             QStringList{"options: solving options \"SetPlay\" kept at the end of the solution"});
     const Item& second = read.items[1];
     QCOMPARE(second.source, "American Chess Journal, 1878");
     QCOMPARE(second.board, boardOf("a1=11 f3=509617 g7=7117 h8=12"));
@@ -343,7 +370,8 @@ void TestOlive::readsOliveStyleFile() {
     QVERIFY(read.report.notesOf(2).isEmpty());
 }
 
-void TestOlive::roundTripKeepsWhatTheFormatHolds() {
+void TestOlive::roundTripKeepsWhatTheFormatHolds()
+{
     // .dgr -> .olv -> .dgr: a field comes back changed exactly when the export report names
     // it for that item.
     const QList<Item> items = test::randomItems(600, 15);
@@ -370,7 +398,8 @@ void TestOlive::roundTripKeepsWhatTheFormatHolds() {
         QVERIFY2(!olv.report.notesOf(note.entry).isEmpty(), qPrintable(note.text));
 }
 
-void TestOlive::everyFieldOfAnEntryLandsAndGoesBack() {
+void TestOlive::everyFieldOfAnEntryLandsAndGoesBack()
+{
     const QByteArray yaml = "authors:\n  - Loyd, Samuel\n"
                             "source:\n  name: Die Schwalbe\n  date: 1995\n  problemid: 7100\n"
                             "award:\n  distinction: 1st Prize\n"
@@ -389,28 +418,31 @@ void TestOlive::everyFieldOfAnEntryLandsAndGoesBack() {
     QCOMPARE(item.source, QStringLiteral("Die Schwalbe 1995, 1st Prize, Schwalbe TT"));
     // The en passant right changes what the position is: it stays with the condition.
     QCOMPARE(item.condition, QStringLiteral("EnPassant f6"));
-    QCOMPARE(item.solution, (QStringList{"1.exf6 ep.", "Source problemid: 7100",
-                                         "Tourney date: 1996-02", "Judges: Dawson, T. R.",
-                                         "Options: SetPlay", "Keywords: Rundlauf, Albino",
-                                         "Comment: See also 123", "Foreignids: 4711"}));
+    QCOMPARE(item.solution,
+             (QStringList{"1.exf6 ep.", "Source problemid: 7100", "Tourney date: 1996-02",
+                          "Judges: Dawson, T. R.", "Options: SetPlay", "Keywords: Rundlauf, Albino",
+                          "Comment: See also 123", "Foreignids: 4711"}));
     for (const QString& note : read.report.notesOf(1))
         QVERIFY2(note.endsWith(u"kept at the end of the solution"), qPrintable(note));
 
     // Written back, the fields that have a place in an entry are there again.
     const QString written = QString::fromUtf8(WriteOlive({item}).bytes);
-    for (const char* wanted : {"options:\n  - EnPassant f6\n  - SetPlay\n",
-                               "keywords:\n  - Rundlauf\n  - Albino\n",
-                               "comments:\n  - See also 123\n"})
+    for (const char* wanted :
+         {"options:\n  - EnPassant f6\n  - SetPlay\n", "keywords:\n  - Rundlauf\n  - Albino\n",
+          "comments:\n  - See also 123\n"})
         QVERIFY2(written.contains(QLatin1String(wanted)), qPrintable(written));
     QVERIFY(!written.contains(u"Keywords: "));
     const Item again = ReadOlive(written.toUtf8()).items.value(0);
-    QCOMPARE(again.solution.mid(again.solution.size() - 3),
-             (QStringList{"Options: SetPlay", "Keywords: Rundlauf, Albino", "Comment: See also 123"}));
+    QCOMPARE(
+        again.solution.mid(again.solution.size() - 3),
+        (QStringList{"Options: SetPlay", "Keywords: Rundlauf, Albino", "Comment: See also 123"}));
 }
 
-void TestOlive::writtenEntriesMatchTheSchema() {
+void TestOlive::writtenEntriesMatchTheSchema()
+{
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (python.isEmpty()) QSKIP("python3 is not installed (scripts/setup.sh --test)");
+    if (python.isEmpty())
+        QSKIP("python3 is not installed (scripts/setup.sh --test)");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("written.olv"));
     QList<Item> items = test::randomItems(400, 99);
@@ -432,31 +464,36 @@ void TestOlive::writtenEntriesMatchTheSchema() {
              qPrintable(output));
 }
 
-void TestOlive::charactersOutsideWindows1252AreReported() {
+void TestOlive::charactersOutsideWindows1252AreReported()
+{
     // Names in other scripts come out in Latin letters, one report line for each field.
-    const QByteArray yaml = "---\n- skipped\n---\nauthors:\n  - \"\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
-                            "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8\"\n"
-                            "  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
-                            "source:\n  name: \"\xce\xa0\xce\xb1\xcf\x81\xce\xbf\xcf\x85\xcf\x83\xce\xaf\xce\xb1\"\n"
-                            "algebraic: {}\nsolution: \"1.e4 \xc3\xa9\xe2\x82\xac \xf0\x9f\x98\x80\"\n";
+    const QByteArray yaml =
+        "---\n- skipped\n---\nauthors:\n  - \"\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
+        "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8\"\n"
+        "  - \"Abdurahmanovi\xc4\x87, Fadil\"\n"
+        "source:\n  name: \"\xce\xa0\xce\xb1\xcf\x81\xce\xbf\xcf\x85\xcf\x83\xce\xaf\xce\xb1\"\n"
+        "algebraic: {}\nsolution: \"1.e4 \xc3\xa9\xe2\x82\xac \xf0\x9f\x98\x80\"\n";
     const ConvertedFile file = ConvertOlive(yaml);
     const Item item = ReadItem(file.lines, kItemLines);
     QCOMPARE(item.author, QString::fromUtf8("\xc5\xbdivko Janevski; Abdurahmanovic, Fadil"));
-    QCOMPARE(item.source, QString::fromUtf8("Parous\xc3\xad" "a"));
+    QCOMPARE(item.source, QString::fromUtf8("Parous\xc3\xad"
+                                            "a"));
     QCOMPARE(item.solution, QStringList{QString::fromUtf8("1.e4 \xc3\xa9\xe2\x82\xac ")});
     const QStringList report = file.report.lines();
     QCOMPARE(report.size(), 4);
-    QCOMPARE(report[1], QString::fromUtf8("entry 2: author: '\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
-                                          "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8; "
-                                          "Abdurahmanovi\xc4\x87, Fadil' written as '\xc5\xbdivko "
-                                          "Janevski; Abdurahmanovic, Fadil'"));
+    QCOMPARE(report[1],
+             QString::fromUtf8("entry 2: author: '\xd0\x96\xd0\xb8\xd0\xb2\xd0\xba\xd0\xbe "
+                               "\xd0\x88\xd0\xb0\xd0\xbd\xd0\xb5\xd0\xb2\xd1\x81\xd0\xba\xd0\xb8; "
+                               "Abdurahmanovi\xc4\x87, Fadil' written as '\xc5\xbdivko "
+                               "Janevski; Abdurahmanovic, Fadil'"));
     QVERIFY(report[2].startsWith(u"entry 2: source: '"));
     QVERIFY(report[3].startsWith(u"entry 2: solution: '1.e4"));
     // The bytes written are the Windows-1252 ones, e with acute and the euro sign.
     QVERIFY(file.lines[kItemLines + 11].contains("\xe9\x80"));
 }
 
-void TestOlive::badInputGivesMessageOrReport_data() {
+void TestOlive::badInputGivesMessageOrReport_data()
+{
     QTest::addColumn<QByteArray>("yaml");
     QTest::addColumn<QString>("failure"); // empty: read, with the report below
     QTest::addColumn<QString>("report");
@@ -520,7 +557,8 @@ void TestOlive::badInputGivesMessageOrReport_data() {
                                << "The file is not UTF-8; it was read as Windows-1252.";
 }
 
-void TestOlive::badInputGivesMessageOrReport() {
+void TestOlive::badInputGivesMessageOrReport()
+{
     QFETCH(QByteArray, yaml);
     QFETCH(QString, failure);
     QFETCH(QString, report);
@@ -536,7 +574,8 @@ void TestOlive::badInputGivesMessageOrReport() {
     }
 }
 
-void TestOlive::readsTenThousandEntries() {
+void TestOlive::readsTenThousandEntries()
+{
     const QList<Item> items = test::randomItems(200, 7);
     QList<Item> many;
     for (int i = 0; i < 50; ++i)
@@ -547,7 +586,8 @@ void TestOlive::readsTenThousandEntries() {
     QVERIFY(file.report.notes().size() <= InterchangeReport::kMaxNotes);
 }
 
-void TestOlive::findsEntriesByTheirMarkers() {
+void TestOlive::findsEntriesByTheirMarkers()
+{
     // A leading comment is no entry; "..." ends one; a block text may hold "---" indented.
     const QByteArray file =
         "# Olive file\n\n---\nstipulation: \"#2\"\nalgebraic: {}\nsolution: |\n  ---\n  1.e4\n"
@@ -568,7 +608,8 @@ void TestOlive::findsEntriesByTheirMarkers() {
     }
 }
 
-void TestOlive::appendsToAnExistingFile() {
+void TestOlive::appendsToAnExistingFile()
+{
     Item first;
     first.stipulation = "#2";
     Item second;
@@ -581,7 +622,8 @@ void TestOlive::appendsToAnExistingFile() {
     QCOMPARE(read.items[1].stipulation, "h#3");
 }
 
-void TestOlive::convertsAndExportsFilesByFormat() {
+void TestOlive::convertsAndExportsFilesByFormat()
+{
     QTemporaryDir dir;
     Item item;
     item.stipulation = "#2";
@@ -617,22 +659,24 @@ void TestOlive::convertsAndExportsFilesByFormat() {
     }
 }
 
-void TestOlive::hostileFilesAreRefusedOrKeptSmall_data() {
+void TestOlive::hostileFilesAreRefusedOrKeptSmall_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<int>("items");
 
     const QByteArray entry = "---\nalgebraic:\n  white: [Ka1]\n";
     QTest::newRow("an anchor used twice")
-        << entry + "authors: &a [\"Loyd, Samuel\"]\nkeywords: *a\ncomments: *a\n" << false << 1;
+        << entry + "authors: &a [\"Loyd, Samuel\"]\nkeywords: *a\ncomments: *a\n"
+        << false << 1;
     QByteArray laughs = entry + "a0: &a0 [lol]\n";
     for (int level = 1; level <= 9; ++level)
         laughs += "a" + QByteArray::number(level) + ": &a" + QByteArray::number(level) + " [" +
                   ("*a" + QByteArray::number(level - 1) + ", ").repeated(10) + "x]\n";
     QTest::newRow("aliases in aliases") << laughs << true << 0;
     // One list of long texts named a thousand times: each use was copied into the report.
-    QByteArray reused = entry + "list: &list [" + (QByteArray(1000, 'x') + ", ").repeated(1000) +
-                        "x]\n";
+    QByteArray reused =
+        entry + "list: &list [" + (QByteArray(1000, 'x') + ", ").repeated(1000) + "x]\n";
     for (int use = 0; use < 1000; ++use)
         reused += "k" + QByteArray::number(use) + ": *list\n";
     QTest::newRow("one list used a thousand times") << reused << true << 0;
@@ -645,12 +689,14 @@ void TestOlive::hostileFilesAreRefusedOrKeptSmall_data() {
         manyNodes += "---\nalgebraic:\n  white: [" + QByteArray("Ka1, ").repeated(30000) + "Kb1]\n";
     QTest::newRow("many entries of long piece lists") << manyNodes << false << 4;
     QTest::newRow("one entry of 400,000 pieces")
-        << entry + "  black: [" + QByteArray("Pa2,").repeated(400000) + "Pa2]\n" << true << 0;
+        << entry + "  black: [" + QByteArray("Pa2,").repeated(400000) + "Pa2]\n"
+        << true << 0;
 }
 
 // Files small on disk that once took gigabytes to read: refused with a message before they
 // are built, or read with a report of bounded size.
-void TestOlive::hostileFilesAreRefusedOrKeptSmall() {
+void TestOlive::hostileFilesAreRefusedOrKeptSmall()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(bool, refused);
     QFETCH(int, items);

@@ -12,13 +12,16 @@ using namespace vexil;
 
 namespace {
 
-QByteArray recorded(const QString& folder) {
+QByteArray recorded(const QString& folder)
+{
     QFile file(QStringLiteral(VEXIL_SOURCE_DIR "/tests/interchange/popeye/%1.inp").arg(folder));
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
     return file.readAll();
 }
 
-Board boardOf(const QString& squares) {
+Board boardOf(const QString& squares)
+{
     Board board;
     for (const QString& part : squares.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList kv = part.split(QLatin1Char('='));
@@ -28,7 +31,8 @@ Board boardOf(const QString& squares) {
 }
 
 // A small stand-in for the solve window's text: enough of it to be read back.
-QStringList simpleText(const Item& item) {
+QStringList simpleText(const Item& item)
+{
     QStringList lines{"BeginProblem", "Author " + (item.author.isEmpty() ? "Unknown" : item.author),
                       "Origin " + (item.source.isEmpty() ? "Unknown" : item.source),
                       "Protocol py.txt", "Pieces"};
@@ -48,12 +52,15 @@ QStringList simpleText(const Item& item) {
                 sides[side] << name;
         }
     for (const QStringList& side : sides)
-        if (side.size() > 1) lines << side.join(' ');
+        if (side.size() > 1)
+            lines << side.join(' ');
     lines << "Stipulation " + item.stipulation;
-    if (!item.condition.isEmpty()) lines << "Condition " + item.condition;
+    if (!item.condition.isEmpty())
+        lines << "Condition " + item.condition;
     lines << "Option Variation NoBoard";
     for (const QString& twin : item.twins)
-        if (!twin.contains("AfterKey")) lines << twin;
+        if (!twin.contains("AfterKey"))
+            lines << twin;
     lines << "EndProblem";
     return lines;
 }
@@ -82,7 +89,8 @@ private slots:
     void readsLongLinesOfKeywords();
 };
 
-void TestPopeyeFile::readsRecordedInputs_data() {
+void TestPopeyeFile::readsRecordedInputs_data()
+{
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("problem");
     QTest::addColumn<QString>("author");
@@ -121,7 +129,8 @@ void TestPopeyeFile::readsRecordedInputs_data() {
                                    << "h4=11 a4=7 g6=3 c1=12 f5=4 h3=2 c4=2";
 }
 
-void TestPopeyeFile::readsRecordedInputs() {
+void TestPopeyeFile::readsRecordedInputs()
+{
     QFETCH(QString, folder);
     QFETCH(int, problem);
     const QByteArray bytes = recorded(folder);
@@ -138,7 +147,8 @@ void TestPopeyeFile::readsRecordedInputs() {
     QCOMPARE(item.board, boardOf(board));
 }
 
-void TestPopeyeFile::acceptsUniquePrefixes_data() {
+void TestPopeyeFile::acceptsUniquePrefixes_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("stipulation");
     QTest::addColumn<QString>("author");
@@ -174,7 +184,8 @@ void TestPopeyeFile::acceptsUniquePrefixes_data() {
         << "a1=11 b2=9 h8=12";
 }
 
-void TestPopeyeFile::acceptsUniquePrefixes() {
+void TestPopeyeFile::acceptsUniquePrefixes()
+{
     QFETCH(QByteArray, text);
     const ImportedItems read = ReadPopeyeFile(text);
     QCOMPARE(read.items.size(), 1);
@@ -184,7 +195,8 @@ void TestPopeyeFile::acceptsUniquePrefixes() {
     QCOMPARE(read.items[0].board, boardOf(board));
 }
 
-void TestPopeyeFile::reportsWhatItemsCannotHold_data() {
+void TestPopeyeFile::reportsWhatItemsCannotHold_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("notes");
 
@@ -209,13 +221,15 @@ void TestPopeyeFile::reportsWhatItemsCannotHold_data() {
                                         "board: no Pieces or Forsyth; the board is empty"};
 }
 
-void TestPopeyeFile::reportsWhatItemsCannotHold() {
+void TestPopeyeFile::reportsWhatItemsCannotHold()
+{
     QFETCH(QByteArray, text);
     QFETCH(QStringList, notes);
     QCOMPARE(ReadPopeyeFile(text).report.notesOf(1), notes);
 }
 
-void TestPopeyeFile::fileCutAnywhereIsReadOrRefused() {
+void TestPopeyeFile::fileCutAnywhereIsReadOrRefused()
+{
     const QByteArray whole = recorded(QStringLiteral("10-multi-problem-file"));
     QVERIFY(!whole.isEmpty());
     for (qsizetype cut = 0; cut < whole.size(); ++cut) {
@@ -233,7 +247,8 @@ void TestPopeyeFile::fileCutAnywhereIsReadOrRefused() {
     }
 }
 
-void TestPopeyeFile::recognisesPopeyeFiles_data() {
+void TestPopeyeFile::recognisesPopeyeFiles_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("popeye");
     QTest::newRow("begin") << QByteArray("  beginproblem\r\nPieces") << true;
@@ -245,12 +260,14 @@ void TestPopeyeFile::recognisesPopeyeFiles_data() {
     QTest::newRow("empty") << QByteArray() << false;
 }
 
-void TestPopeyeFile::recognisesPopeyeFiles() {
+void TestPopeyeFile::recognisesPopeyeFiles()
+{
     QFETCH(QByteArray, text);
     QTEST(IsPopeyeFile(text), "popeye");
 }
 
-void TestPopeyeFile::roundTripThroughTheWriter() {
+void TestPopeyeFile::roundTripThroughTheWriter()
+{
     // .dgr -> Popeye file -> .dgr: board, author, source, stipulation and twins come back
     // wherever the writer's report does not name them.
     QList<Item> items = test::randomItems(300, 4);
@@ -264,21 +281,26 @@ void TestPopeyeFile::roundTripThroughTheWriter() {
         const QString notes = file.report.notesOf(int(i) + 1).join("; ");
         const Item& a = items[i];
         const Item& b = read.items[i];
-        if (!notes.contains("board:")) QVERIFY2(a.board == b.board, qPrintable(QString::number(i)));
+        if (!notes.contains("board:"))
+            QVERIFY2(a.board == b.board, qPrintable(QString::number(i)));
         // Popeye's text lines lose the blanks around the author and the source.
         QCOMPARE(b.author, a.author.trimmed());
         QCOMPARE(b.source, a.source.trimmed());
         QCOMPARE(b.stipulation, a.stipulation);
-        if (!a.condition.trimmed().isEmpty()) QCOMPARE(b.condition, a.condition.simplified());
+        if (!a.condition.trimmed().isEmpty())
+            QCOMPARE(b.condition, a.condition.simplified());
         QStringList twins;
         for (const QString& twin : a.twins)
-            if (twin.startsWith("Twin ") || twin.startsWith("Zero ")) twins << twin;
-        if (twins == a.twins) QCOMPARE(b.twins, a.twins);
+            if (twin.startsWith("Twin ") || twin.startsWith("Zero "))
+                twins << twin;
+        if (twins == a.twins)
+            QCOMPARE(b.twins, a.twins);
         QCOMPARE(notes.contains("solution:"), !a.solution.isEmpty());
     }
 }
 
-void TestPopeyeFile::writerReportsWhatTheFileCannotHold() {
+void TestPopeyeFile::writerReportsWhatTheFileCannotHold()
+{
     Item item;
     item.board.at(0, 0) = 20;
     item.board.at(1, 1) = piece::make(17, 99, 0);
@@ -297,7 +319,8 @@ void TestPopeyeFile::writerReportsWhatTheFileCannotHold() {
     QVERIFY(file.bytes.endsWith("\r\nEndProblem\r\n"));
 }
 
-void TestPopeyeFile::appendsProblems() {
+void TestPopeyeFile::appendsProblems()
+{
     Item a;
     a.stipulation = "#2";
     Item b;
@@ -312,7 +335,8 @@ void TestPopeyeFile::appendsProblems() {
     QCOMPARE(read.items[1].stipulation, "#3");
 }
 
-void TestPopeyeFile::readsEveryLineEndAlike_data() {
+void TestPopeyeFile::readsEveryLineEndAlike_data()
+{
     QTest::addColumn<QByteArray>("end");
     QTest::newRow("LF") << QByteArray("\n");
     QTest::newRow("CR LF") << QByteArray("\r\n");
@@ -320,7 +344,8 @@ void TestPopeyeFile::readsEveryLineEndAlike_data() {
     QTest::newRow("LF CR") << QByteArray("\n\r");
 }
 
-void TestPopeyeFile::readsEveryLineEndAlike() {
+void TestPopeyeFile::readsEveryLineEndAlike()
+{
     QFETCH(QByteArray, end);
     const QByteArray text = QByteArray("BeginProblem|Author A. Author|Pieces White Ka1 Black Kc3|"
                                        "Stipulation #2|Twin Move a1 a2|Cont Remove c3|EndProblem|")
@@ -335,7 +360,8 @@ void TestPopeyeFile::readsEveryLineEndAlike() {
 }
 
 // Thousands of keywords on one line once took time and stack by the square of their number.
-void TestPopeyeFile::readsLongLinesOfKeywords_data() {
+void TestPopeyeFile::readsLongLinesOfKeywords_data()
+{
     QTest::addColumn<QByteArray>("repeated");
     QTest::addColumn<QString>("condition");
     QTest::newRow("Pieces") << QByteArray("Pieces ") << "";
@@ -346,11 +372,12 @@ void TestPopeyeFile::readsLongLinesOfKeywords_data() {
     QTest::newRow("Condition words") << QByteArray("Condition Circe ") << "Circe";
 }
 
-void TestPopeyeFile::readsLongLinesOfKeywords() {
+void TestPopeyeFile::readsLongLinesOfKeywords()
+{
     QFETCH(QByteArray, repeated);
     QFETCH(QString, condition);
-    const QByteArray text = "BeginProblem\nPieces " + repeated.repeated(100000) +
-                            "Pieces White Ka1\nEndProblem\n";
+    const QByteArray text =
+        "BeginProblem\nPieces " + repeated.repeated(100000) + "Pieces White Ka1\nEndProblem\n";
     const ImportedItems read = ReadPopeyeFile(text);
     QCOMPARE(read.items.size(), 1);
     QCOMPARE(read.items[0].board.at(7, 0), 11);

@@ -9,7 +9,8 @@ using namespace vexil;
 
 namespace {
 
-Board boardOf(const QString& squares) {
+Board boardOf(const QString& squares)
+{
     Board board;
     for (const QString& part : squares.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList kv = part.split(QLatin1Char('='));
@@ -38,7 +39,8 @@ private slots:
     void pastedFenFieldsAnItemCannotHold();
 };
 
-void TestPosition::readsPositions_data() {
+void TestPosition::readsPositions_data()
+{
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("notation");
     QTest::addColumn<QString>("board");
@@ -65,7 +67,8 @@ void TestPosition::readsPositions_data() {
         << "e8=12 d5=7319 c3=13 a1=16 e1=11";
 }
 
-void TestPosition::readsPositions() {
+void TestPosition::readsPositions()
+{
     QFETCH(QString, line);
     QFETCH(QString, board);
     const ParsedPosition p = ParsePositionLine(line);
@@ -74,7 +77,8 @@ void TestPosition::readsPositions() {
     QCOMPARE(p.board, boardOf(board));
 }
 
-void TestPosition::refusesWhatIsNoPosition_data() {
+void TestPosition::refusesWhatIsNoPosition_data()
+{
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("error");
 
@@ -104,7 +108,8 @@ void TestPosition::refusesWhatIsNoPosition_data() {
                               << "0 is no number of empty squares.";
 }
 
-void TestPosition::refusesWhatIsNoPosition() {
+void TestPosition::refusesWhatIsNoPosition()
+{
     QFETCH(QString, line);
     const ParsedPosition p = ParsePositionLine(line);
     QVERIFY(!p.ok());
@@ -112,7 +117,8 @@ void TestPosition::refusesWhatIsNoPosition() {
     QCOMPARE(p.board, Board());
 }
 
-void TestPosition::writesForsyth_data() {
+void TestPosition::writesForsyth_data()
+{
     QTest::addColumn<QString>("board");
     QTest::addColumn<QString>("forsyth");
     QTest::addColumn<QStringList>("notHeld");
@@ -129,14 +135,16 @@ void TestPosition::writesForsyth_data() {
         << QStringList{"marker on a8", "the specification of white royal G on c3"};
 }
 
-void TestPosition::writesForsyth() {
+void TestPosition::writesForsyth()
+{
     QFETCH(QString, board);
     QStringList notHeld;
     QTEST(ForsythOf(boardOf(board), &notHeld), "forsyth");
     QTEST(notHeld, "notHeld");
 }
 
-void TestPosition::forsythReadsBackWhatItHolds() {
+void TestPosition::forsythReadsBackWhatItHolds()
+{
     QRandomGenerator random(64);
     for (int n = 0; n < 500; ++n) {
         Board board;
@@ -158,14 +166,16 @@ void TestPosition::forsythReadsBackWhatItHolds() {
             for (int c = 0; c < 8; ++c) {
                 const Piece before(board.at(r, c));
                 const Piece after(p.board.at(r, c));
-                if (notHeld.join(' ').contains(Square{r, c}.name())) continue;
+                if (notHeld.join(' ').contains(Square{r, c}.name()))
+                    continue;
                 QCOMPARE(after.side(), before.side());
                 QCOMPARE(after.letter(), before.letter());
             }
     }
 }
 
-void TestPosition::clipboardPositionKeepsEveryUnit() {
+void TestPosition::clipboardPositionKeepsEveryUnit()
+{
     // Whatever the board holds, what goes to the clipboard reads back as the same units: FEN
     // where it can, Fairy-FEN where a FEN would drop a unit.
     QRandomGenerator random(65);
@@ -195,31 +205,46 @@ void TestPosition::clipboardPositionKeepsEveryUnit() {
                 const Piece before(board.at(r, c));
                 const Piece after(p.board.at(r, c));
                 QVERIFY2(after.side() == before.side() && after.letter() == before.letter(),
-                         qPrintable(text + QStringLiteral(" at %1: %2").arg((Square{r, c}).name()).arg(before.code())));
+                         qPrintable(text + QStringLiteral(" at %1: %2")
+                                               .arg((Square{r, c}).name())
+                                               .arg(before.code())));
             }
     }
     QVERIFY(fairyLines > 100);
 }
 
-void TestPosition::conventionalCastling_data() {
+void TestPosition::conventionalCastling_data()
+{
     QTest::addColumn<QString>("board");
     QTest::addColumn<QString>("condition");
     QTest::addColumn<QString>("castling");
-    QTest::newRow("kings and rooks at home") << "e1=11 a1=3 h1=3 e8=12 a8=4 h8=4" << "" << "KQkq";
-    QTest::newRow("king moved") << "f1=11 a1=3 h1=3 e8=12 h8=4" << "" << "k";
-    QTest::newRow("a rook of the other side is no rook") << "e1=11 h1=4 a1=3" << "" << "Q";
-    QTest::newRow("a fairy king does not castle") << "e1=5017 h1=3" << "" << "-";
-    QTest::newRow("the condition forbids it") << "e1=11 h1=3" << "NoCastling" << "-";
+    QTest::newRow("kings and rooks at home") << "e1=11 a1=3 h1=3 e8=12 a8=4 h8=4"
+                                             << ""
+                                             << "KQkq";
+    QTest::newRow("king moved") << "f1=11 a1=3 h1=3 e8=12 h8=4"
+                                << ""
+                                << "k";
+    QTest::newRow("a rook of the other side is no rook") << "e1=11 h1=4 a1=3"
+                                                         << ""
+                                                         << "Q";
+    QTest::newRow("a fairy king does not castle") << "e1=5017 h1=3"
+                                                  << ""
+                                                  << "-";
+    QTest::newRow("the condition forbids it") << "e1=11 h1=3"
+                                              << "NoCastling"
+                                              << "-";
 }
 
-void TestPosition::conventionalCastling() {
+void TestPosition::conventionalCastling()
+{
     QFETCH(QString, board);
     QFETCH(QString, condition);
     const QString line = ClipboardPosition(boardOf(board), condition, {});
     QTEST(line.section(QLatin1Char(' '), 2, 2), "castling");
 }
 
-void TestPosition::pastedFenFieldsAnItemCannotHold_data() {
+void TestPosition::pastedFenFieldsAnItemCannotHold_data()
+{
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("lost");
     QTest::newRow("placement only") << "4k3/8/8/8/8/8/8/4K2R" << 0;
@@ -229,7 +254,8 @@ void TestPosition::pastedFenFieldsAnItemCannotHold_data() {
     QTest::newRow("both") << "r3k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1" << 2;
 }
 
-void TestPosition::pastedFenFieldsAnItemCannotHold() {
+void TestPosition::pastedFenFieldsAnItemCannotHold()
+{
     QFETCH(QString, line);
     const ParsedPosition p = ParsePositionLine(line);
     QVERIFY(p.ok());

@@ -33,10 +33,9 @@ QList<Item> sampleItems()
 {
     QList<Item> items;
     auto add = [&](const QString& rows, const QString& author, const QString& source,
-                   const QString& stipulation, const QString& condition,
-                   const QStringList& twins, const QStringList& solution) {
-        items.append({boardFrom(rows), author, source, stipulation, condition, twins,
-                      solution});
+                   const QString& stipulation, const QString& condition, const QStringList& twins,
+                   const QStringList& solution) {
+        items.append({boardFrom(rows), author, source, stipulation, condition, twins, solution});
     };
     add("7k/R7/6K1/8/8/8/8/8", "W. A. Shinkman", "American Chess Bulletin", "#2", "", {},
         {"1.Ra7-b7! zz", "1...Kh8-g8 2.Rb7-b8#"});
@@ -46,13 +45,13 @@ QList<Item> sampleItems()
     add("8/8/3k4/8/2G5/3K4/8/n7", QStringLiteral("J. \u0160ulc"),
         QStringLiteral("\u00D6sterreichische Schachzeitung"), "H#2", "", {"Twin  Move a1 a2"},
         {"a) 1.Kd6-e5 Gc4-e6 2.Ke5-f4 Kd3-e2?", "b) 1.Kd6-c5 Gc4-b5 2.Kc5-b4 ..."});
-    add("4k3/8/4{9617}3/8/2{2218}5/8/7{7319}/4K3", "A. H. Kniest",
-        "L'Italia Scacchistica", "H#3", "Circe", {"Twin  Move e6 d6", "Twin  Move c4 b4"},
+    add("4k3/8/4{9617}3/8/2{2218}5/8/7{7319}/4K3", "A. H. Kniest", "L'Italia Scacchistica", "H#3",
+        "Circe", {"Twin  Move e6 d6", "Twin  Move c4 b4"},
         {"a) 1.nQh2-h5 ...", "b) ...", "c) ..."});
-    add("r3k2r/8/8/8/8/8/8/R3K2R", "C. Mansfield", "British Chess Magazine", "S#3",
-        "Madrasi", {}, {"1.O-O-O! ...", "2.Rd1-d8+ Ke8-e7", "3.Rd8-d7+ Ke7xd7#"});
-    add("{20}6{21}/8/2k5/8/4{22}3/8/5K2/{102217}7", "Fabrice Zocco", "feenschach", "ser-h#6",
-        "", {"Twin  Rotate 90"}, {"1.Kc6-d5 2.Kd5-e4 3.Ke4-f3 ... 6.? Rf1#"});
+    add("r3k2r/8/8/8/8/8/8/R3K2R", "C. Mansfield", "British Chess Magazine", "S#3", "Madrasi", {},
+        {"1.O-O-O! ...", "2.Rd1-d8+ Ke8-e7", "3.Rd8-d7+ Ke7xd7#"});
+    add("{20}6{21}/8/2k5/8/4{22}3/8/5K2/{102217}7", "Fabrice Zocco", "feenschach", "ser-h#6", "",
+        {"Twin  Rotate 90"}, {"1.Kc6-d5 2.Kd5-e4 3.Ke4-f3 ... 6.? Rf1#"});
     add("8/2p5/2k5/8/N1G5/1K6/8/8", "N. A. Macleod", "Die Schwalbe", "#2", "AntiCirce", {},
         {"1.Na4-c3? c7-c5!", "1.Gc4-c8! zz 1...Kc6-d6 2.Na4-e8#", "",
          "Nightrider and grasshopper cooperate on the c-file: the key gives up the flight d5 "

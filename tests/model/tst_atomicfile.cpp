@@ -126,8 +126,9 @@ void TestAtomicFile::whatStandsAtTheName()
             QCOMPARE(contents(name), QByteArray("old"));
     }
     // No temporary file is left beside it.
-    const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden |
-                                                        QDir::NoDotAndDotDot | QDir::System);
+    const QStringList left =
+        QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
     QVERIFY2(left.size() <= 2, qPrintable(left.join(u' ')));
 }
 

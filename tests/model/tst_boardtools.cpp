@@ -33,17 +33,20 @@ void TestBoardTools::transformations_data()
     QTest::addColumn<Board>("after");
     using T = Transformation;
     const Board corners = boardFrom("R6r/8/8/8/8/8/8/N6n");
-    QTest::newRow("left loses file a") << corners << T::MoveLeft << boardFrom("6r1/8/8/8/8/8/8/6n1");
-    QTest::newRow("right loses file h") << corners << T::MoveRight << boardFrom("1R6/8/8/8/8/8/8/1N6");
+    QTest::newRow("left loses file a")
+        << corners << T::MoveLeft << boardFrom("6r1/8/8/8/8/8/8/6n1");
+    QTest::newRow("right loses file h")
+        << corners << T::MoveRight << boardFrom("1R6/8/8/8/8/8/8/1N6");
     QTest::newRow("up loses rank 8") << corners << T::MoveUp << boardFrom("8/8/8/8/8/8/N6n/8");
     QTest::newRow("down loses rank 1") << corners << T::MoveDown << boardFrom("8/R6r/8/8/8/8/8/8");
-    QTest::newRow("only piece on a5, left") << boardFrom("8/8/8/K7/8/8/8/8") << T::MoveLeft << Board{};
+    QTest::newRow("only piece on a5, left")
+        << boardFrom("8/8/8/K7/8/8/8/8") << T::MoveLeft << Board{};
     QTest::newRow("rotation b8 to h7, h7 to g1")
         << boardFrom("1Q6/7q/8/8/8/8/8/8") << T::Rotation << boardFrom("8/7Q/8/8/8/8/8/6q1");
     QTest::newRow("rotation of the corners")
         << corners << T::Rotation << boardFrom("N6R/8/8/8/8/8/8/n6r");
-    QTest::newRow("vertical mirror") << boardFrom("K7/1p6/8/8/8/8/8/8") << T::VerticalMirror
-                                     << boardFrom("7K/6p1/8/8/8/8/8/8");
+    QTest::newRow("vertical mirror")
+        << boardFrom("K7/1p6/8/8/8/8/8/8") << T::VerticalMirror << boardFrom("7K/6p1/8/8/8/8/8/8");
     QTest::newRow("horizontal mirror") << boardFrom("K7/1p6/8/8/8/8/8/8") << T::HorizontalMirror
                                        << boardFrom("8/8/8/8/8/8/1p6/K7");
     QTest::newRow("exchange colors")
@@ -53,8 +56,7 @@ void TestBoardTools::transformations_data()
         << boardFrom("{-3}{55}{100}5/8/8/8/8/8/8/8") << T::ExchangeColors
         << boardFrom("{-3}{55}{100}5/8/8/8/8/8/8/8");
     QTest::newRow("odd pieces change side with kind and specification kept")
-        << boardFrom("{17}{13018}{4013}{1404017}{4055}{100020}2/8/8/8/8/8/8/8")
-        << T::ExchangeColors
+        << boardFrom("{17}{13018}{4013}{1404017}{4055}{100020}2/8/8/8/8/8/8/8") << T::ExchangeColors
         << boardFrom("{18}{13017}{4014}{1404018}{4055}{100020}2/8/8/8/8/8/8/8");
     QTest::newRow("clear") << corners << T::Clear << Board{};
     QTest::newRow("kind and specification travel")

@@ -168,7 +168,8 @@ void TestCollection::validate()
     QFETCH(QList<QByteArray>, lines);
     QFETCH(int, count);
     if (count == -2) {
-        QCOMPARE(failureOf([&] { ValidateCollection(lines); }), QStringLiteral("Invalid file format!"));
+        QCOMPARE(failureOf([&] { ValidateCollection(lines); }),
+                 QStringLiteral("Invalid file format!"));
     } else {
         QCOMPARE(ValidateCollection(lines), count);
     }
@@ -220,34 +221,39 @@ void TestCollection::stipulationLine_data()
     QTest::addColumn<QString>("readCondition");
     QTest::addColumn<QStringList>("readTwins");
 
-    QTest::newRow("condition") << "#2" << "Circe" << QStringList{} << QByteArray("['#2 Circe']);")
-                               << "#2" << "Circe" << QStringList{};
-    QTest::newRow("no condition") << "#2" << "" << QStringList{} << QByteArray("['#2 ']);")
-                                  << "#2" << "" << QStringList{};
-    QTest::newRow("trimmed stipulation")
-        << " \t#3  " << "" << QStringList{} << QByteArray("['#3 ']);") << "#3" << ""
-        << QStringList{};
-    QTest::newRow("inner blank") << "H#2 x" << "Madrasi" << QStringList{}
-                                 << QByteArray("['H#2 x Madrasi']);") << "H#2" << "x Madrasi"
-                                 << QStringList{};
+    QTest::newRow("condition") << "#2"
+                               << "Circe" << QStringList{} << QByteArray("['#2 Circe']);") << "#2"
+                               << "Circe" << QStringList{};
+    QTest::newRow("no condition") << "#2"
+                                  << "" << QStringList{} << QByteArray("['#2 ']);") << "#2"
+                                  << "" << QStringList{};
+    QTest::newRow("trimmed stipulation") << " \t#3  "
+                                         << "" << QStringList{} << QByteArray("['#3 ']);") << "#3"
+                                         << "" << QStringList{};
+    QTest::newRow("inner blank") << "H#2 x"
+                                 << "Madrasi" << QStringList{} << QByteArray("['H#2 x Madrasi']);")
+                                 << "H#2"
+                                 << "x Madrasi" << QStringList{};
     QTest::newRow("twins, no condition")
-        << "H#2" << "" << QStringList{"b) bKe8-d8", "c) +wPa2"}
-        << QByteArray("['H#2 \\nb) bKe8-d8\\nc) +wPa2']);") << "H#2" << ""
-        << QStringList{"b) bKe8-d8", "c) +wPa2"};
-    QTest::newRow("twins and condition")
-        << "#2" << "Circe" << QStringList{"Twin  Rotate 90"}
-        << QByteArray("['#2 Circe\\nTwin  Rotate 90']);") << "#2" << "Circe"
-        << QStringList{"Twin  Rotate 90"};
-    QTest::newRow("one empty twin") << "#2" << "" << QStringList{""}
-                                    << QByteArray("['#2 \\n']);") << "#2" << ""
-                                    << QStringList{""};
+        << "H#2"
+        << "" << QStringList{"b) bKe8-d8", "c) +wPa2"}
+        << QByteArray("['H#2 \\nb) bKe8-d8\\nc) +wPa2']);") << "H#2"
+        << "" << QStringList{"b) bKe8-d8", "c) +wPa2"};
+    QTest::newRow("twins and condition") << "#2"
+                                         << "Circe" << QStringList{"Twin  Rotate 90"}
+                                         << QByteArray("['#2 Circe\\nTwin  Rotate 90']);") << "#2"
+                                         << "Circe" << QStringList{"Twin  Rotate 90"};
+    QTest::newRow("one empty twin") << "#2"
+                                    << "" << QStringList{""} << QByteArray("['#2 \\n']);") << "#2"
+                                    << "" << QStringList{""};
     QTest::newRow("apostrophes stay in stipulation and condition")
-        << "#2'" << "Anti'Circe" << QStringList{"it's"}
-        << QByteArray("['#2' Anti'Circe\\nit`s']);") << "#2'" << "Anti'Circe"
-        << QStringList{"it`s"};
+        << "#2'"
+        << "Anti'Circe" << QStringList{"it's"} << QByteArray("['#2' Anti'Circe\\nit`s']);") << "#2'"
+        << "Anti'Circe" << QStringList{"it`s"};
     QTest::newRow("pasted break in the condition")
-        << "#2" << "Circe\r\nMadrasi" << QStringList{} << QByteArray("['#2 Circe Madrasi']);")
-        << "#2" << "Circe Madrasi" << QStringList{};
+        << "#2"
+        << "Circe\r\nMadrasi" << QStringList{} << QByteArray("['#2 Circe Madrasi']);") << "#2"
+        << "Circe Madrasi" << QStringList{};
 }
 
 void TestCollection::stipulationLine()
@@ -306,8 +312,8 @@ void TestCollection::readingMalformedItems_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("message");
     const QString invalid = QStringLiteral("Invalid file format!");
-    QTest::newRow("letter on the board") << 3 << QByteArray("[0,0,x,0,0,0,0,0],")
-                                         << "'x' is not a valid integer value";
+    QTest::newRow("letter on the board")
+        << 3 << QByteArray("[0,0,x,0,0,0,0,0],") << "'x' is not a valid integer value";
     QTest::newRow("nine values") << 1 << QByteArray("([0,0,0,0,0,0,0,0,0],")
                                  << "'0,0' is not a valid integer value";
     QTest::newRow("seven values") << 8 << QByteArray("[0,0,0,0,0,0,0],")
@@ -329,7 +335,9 @@ void TestCollection::readingMalformedItems()
     QCOMPARE(failureOf([&] { ReadItem(lines, kItemLines); }), message);
 
     // A block cut short by the end of the file.
-    QCOMPARE(failureOf([&] { ReadItem(blocks({0, 1}).mid(0, 20), kItemLines); }),
+    QCOMPARE(failureOf([&] {
+                 ReadItem(blocks({0, 1}).mid(0, 20), kItemLines);
+             }),
              QStringLiteral("Invalid file format!"));
     // Negative board values and codes the editor never makes are read as they stand.
     lines = blocks({0, 1});
@@ -348,12 +356,24 @@ void TestCollection::unencodableTextIsRefusedBeforeAnyLineChanges()
         item.board.at(0, 0) = 11;
         const QString bad = QStringLiteral("Ke1 \u2192 e2");
         switch (f) {
-        case 0: item.author = bad; break;
-        case 1: item.source = bad; break;
-        case 2: item.stipulation = bad; break;
-        case 3: item.condition = bad; break;
-        case 4: item.twins = {bad}; break;
-        case 5: item.solution = {bad}; break;
+        case 0:
+            item.author = bad;
+            break;
+        case 1:
+            item.source = bad;
+            break;
+        case 2:
+            item.stipulation = bad;
+            break;
+        case 3:
+            item.condition = bad;
+            break;
+        case 4:
+            item.twins = {bad};
+            break;
+        case 5:
+            item.solution = {bad};
+            break;
         }
         Lines lines = blocks({0, 1});
         const Lines before = lines;
@@ -392,7 +412,8 @@ void TestCollection::refusalNamesTheWholeCharacter()
     const QString message = failureOf([&] { WriteItem(lines, kItemLines, item); });
     QVERIFY2(message.contains(QLatin1Char('"') + character + QLatin1Char('"')),
              qPrintable(message));
-    QVERIFY2(message.contains(QLatin1Char('(') + codePoint + QLatin1Char(')')), qPrintable(message));
+    QVERIFY2(message.contains(QLatin1Char('(') + codePoint + QLatin1Char(')')),
+             qPrintable(message));
 }
 
 void TestCollection::eightBitBytesComeBackUnchanged()
@@ -414,7 +435,8 @@ void TestCollection::eightBitBytesComeBackUnchanged()
 void TestCollection::roundTripOfRandomItems()
 {
     QRandomGenerator random(20261208);
-    const QString alphabet = QStringLiteral("abcXYZ019 #=+-'`\\n[]();,\u00E9\u00D6\u0160\u20AC\u0081");
+    const QString alphabet =
+        QStringLiteral("abcXYZ019 #=+-'`\\n[]();,\u00E9\u00D6\u0160\u20AC\u0081");
     auto text = [&](int maxLength, bool breaks) {
         QString t;
         const int length = random.bounded(maxLength + 1);
@@ -453,7 +475,8 @@ void TestCollection::roundTripOfRandomItems()
         QCOMPARE(once.board, item.board);
         QVERIFY(!once.author.contains(QLatin1Char('\'')));
         QVERIFY(!once.author.contains(QLatin1Char('\n')));
-        QCOMPARE(once.author, QuoteToBackquote(item.author).replace("\r\n", " ").replace('\n', ' '));
+        QCOMPARE(once.author,
+                 QuoteToBackquote(item.author).replace("\r\n", " ").replace('\n', ' '));
 
         // Saving again settles at once: a condition holding a typed "\n" comes back as
         // twins, whose apostrophes the next Save turns into backquotes; after that the
@@ -492,7 +515,9 @@ void TestCollection::failedWriteIsReportedAndLeavesNoFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("no/such/folder/c.dgr"));
-    QCOMPARE(failureOf([&] { WriteLinesFile(path, blocks({0, 1})); }),
+    QCOMPARE(failureOf([&] {
+                 WriteLinesFile(path, blocks({0, 1}));
+             }),
              QStringLiteral("Cannot create file %1").arg(path));
     // A folder in the place of the file: the write fails and the folder stays.
     const QString folder = dir.filePath(QStringLiteral("taken.dgr"));
@@ -617,8 +642,8 @@ void TestCollection::writesInPlaceWhereTheFolderTakesNoNewFile()
     const QString linesPath = folder + QStringLiteral("/lines.dgr");
     Collection::newCollection().write(path);
     Collection::newCollection().write(linesPath);
-    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                     QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                     QFile::ReadOther | QFile::WriteOther;
     QVERIFY(QFile::setPermissions(path, all));
     QVERIFY(QFile::setPermissions(linesPath, all));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |

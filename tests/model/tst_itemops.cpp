@@ -37,7 +37,6 @@ void slowChange(Lines& lines, int current, int target)
     lines[t] = ItemHeaderLine(target);
 }
 
-
 QByteArray authorOf(const Lines& lines, int number)
 {
     return lines[FindItemLine(lines, number) + 9];
@@ -178,8 +177,16 @@ void TestItemOperations::lookupsMatchTheWalkOnAnyValidFile()
         for (int n = -1; n <= 4; ++n) {
             QString walk, fast;
             int expected = -2, found = -2;
-            try { expected = FindItemLine(file, n); } catch (const Failure& f) { walk = f.message; }
-            try { found = collection.FindItemLine(n); } catch (const Failure& f) { fast = f.message; }
+            try {
+                expected = FindItemLine(file, n);
+            } catch (const Failure& f) {
+                walk = f.message;
+            }
+            try {
+                found = collection.FindItemLine(n);
+            } catch (const Failure& f) {
+                fast = f.message;
+            }
             QCOMPARE(found, expected);
             QCOMPARE(fast, walk);
         }

@@ -9,8 +9,8 @@
 #include <functional>
 
 using namespace vexil;
-using test::numberedCollection;
 using test::fileBytes;
+using test::numberedCollection;
 using test::writeBytes;
 
 namespace {
@@ -31,8 +31,11 @@ void recordChanges(OpenCollection& open, QStringList& record)
 {
     const auto note = [&open, &record](const char* what) {
         return [&open, &record, what](int a = 0, int b = 0) {
-            record << QStringLiteral("%1 %2 %3 @%4").arg(QLatin1String(what)).arg(a).arg(b).arg(
-                          open.itemCount());
+            record << QStringLiteral("%1 %2 %3 @%4")
+                          .arg(QLatin1String(what))
+                          .arg(a)
+                          .arg(b)
+                          .arg(open.itemCount());
         };
     };
     QObject::connect(&open, &OpenCollection::itemsAboutToBeInserted, note("inserting"));
@@ -43,7 +46,6 @@ void recordChanges(OpenCollection& open, QStringList& record)
     QObject::connect(&open, &OpenCollection::itemMoved, note("moved"));
     QObject::connect(&open, &OpenCollection::itemWritten, [note](int n) { note("written")(n); });
     QObject::connect(&open, &OpenCollection::opened, [note] { note("opened")(); });
-
 }
 
 } // namespace
@@ -96,7 +98,7 @@ void TestOpenCollection::operations_data()
         item.author = QStringLiteral("It's new");
         o.writeCurrentItem(item);
     }) << QStringList{"Author 1", "It`s new", "Author 3", "Author 4"}
-                         << QStringList{"written 2 0 @4"};
+                          << QStringList{"written 2 0 @4"};
     QTest::newRow("new") << Operation([](OpenCollection& o) { QCOMPARE(o.appendEmptyItem(), 5); })
                          << (four + QStringList{QString()})
                          << QStringList{"inserting 5 5 @4", "inserted 5 5 @5"};
@@ -104,19 +106,19 @@ void TestOpenCollection::operations_data()
         QCOMPARE(o.removeCurrentItem(), 2);
         QCOMPARE(o.currentItem(), 0);
     }) << QStringList{"Author 1", "Author 3", "Author 4"}
-                           << QStringList{"removing 2 2 @4", "removed 2 2 @3"};
+                            << QStringList{"removing 2 2 @4", "removed 2 2 @3"};
     QTest::newRow("move") << Operation([](OpenCollection& o) {
         o.moveCurrentItem(4);
         QCOMPARE(o.currentItem(), 4);
     }) << QStringList{"Author 1", "Author 3", "Author 4", "Author 2"}
-                         << QStringList{"moving 2 4 @4", "moved 2 4 @4"};
+                          << QStringList{"moving 2 4 @4", "moved 2 4 @4"};
     QTest::newRow("move up") << Operation([](OpenCollection& o) {
         o.moveCurrentItem(1);
         QCOMPARE(o.currentItem(), 1);
     }) << QStringList{"Author 2", "Author 1", "Author 3", "Author 4"}
                              << QStringList{"moving 2 1 @4", "moved 2 1 @4"};
-    QTest::newRow("move to itself") << Operation([](OpenCollection& o) { o.moveCurrentItem(2); })
-                                    << four << QStringList{};
+    QTest::newRow("move to itself")
+        << Operation([](OpenCollection& o) { o.moveCurrentItem(2); }) << four << QStringList{};
     QTest::newRow("new shown") << Operation([](OpenCollection& o) {
         QCOMPARE(o.appendItem(Item{}), 5);
         QCOMPARE(o.currentItem(), 5);
@@ -323,7 +325,7 @@ void TestOpenCollection::openingCreatesAndRefusesWithNothingOpen()
 void TestOpenCollection::paintingReadsNeverThrow()
 {
     Lines lines = numberedCollection(3);
-    lines[2 * kItemLines + 1] = "[";          // item 2's board line cannot be cut
+    lines[2 * kItemLines + 1] = "[";                  // item 2's board line cannot be cut
     lines[3 * kItemLines + 2] = "[x,0,0,0,0,0,0,0],"; // item 3 holds no number
     Collection::fromLines(lines).write(m_file);
     OpenCollection open;

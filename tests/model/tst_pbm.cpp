@@ -114,7 +114,7 @@ void TestPbm::boardBytes()
     record.board[60] = '&'; // row 7, column 4: e1
     record.board[0] = '/';
     record.board[7] = '"';
-    record.board[63] = '\'';  // 39 is no piece
+    record.board[63] = '\''; // 39 is no piece
     const Lines lines = convertOne(record);
     QCOMPARE(lines[15], QByteArray("([4,0,0,0,0,0,0,9],"));
     QCOMPARE(lines[22], QByteArray("[0,0,0,0,11,0,0,0],"));
@@ -148,7 +148,7 @@ void TestPbm::textFields()
     record.author3.clear();
     record.author1 = "\xE9l\xE8ve";
     lines = convertOne(record);
-    QCOMPARE(lines[14 + 9], QByteArray("['\xE9l\xE8ve B ']," ));
+    QCOMPARE(lines[14 + 9], QByteArray("['\xE9l\xE8ve B '],"));
     QCOMPARE(ValidateCollection(lines), 1);
 }
 
@@ -197,18 +197,17 @@ void TestPbm::twins_data()
     QTest::newRow("3 characters") << QByteArray("~ x") << 0x0200 << QByteArray("['#2 ']);");
     QTest::newRow("worked example 1") << QByteArray("     A$, &   ") << 0x0200
                                       << QByteArray("['#2 \\nTwin Move e8 e7 Rotate 90']);");
-    QTest::newRow("worked example 2") << QByteArray("~!$, ") << 0x0200
-                                      << QByteArray("['#2 \\nZero Cont Move e8 e7']);");
-    QTest::newRow("continued operation 0") << QByteArray("x@   !$, ") << 0x0200
-                                           << QByteArray("['#2  Move e8 e7']);");
-    QTest::newRow("duplex") << QByteArray("     0   ") << 0x0200
-                            << QByteArray("['#2 Duplex ']);");
+    QTest::newRow("worked example 2")
+        << QByteArray("~!$, ") << 0x0200 << QByteArray("['#2 \\nZero Cont Move e8 e7']);");
+    QTest::newRow("continued operation 0")
+        << QByteArray("x@   !$, ") << 0x0200 << QByteArray("['#2  Move e8 e7']);");
+    QTest::newRow("duplex") << QByteArray("     0   ") << 0x0200 << QByteArray("['#2 Duplex ']);");
     QTest::newRow("duplex too close to the start is kept")
         << QByteArray("x@   0   ") << 0x0200 << QByteArray("['#2 Duplex  Duplex']);");
     QTest::newRow("a group cut short by the string")
         << QByteArray(" !$,") << 0x0200 << QByteArray("['#2 \\nZero Move e8 e7']);");
-    QTest::newRow("two twins")
-        << QByteArray(" &   '   ") << 0x0300 << QByteArray("['#3 \\nZero Rotate 90\\nZero Rotate 180']);");
+    QTest::newRow("two twins") << QByteArray(" &   '   ") << 0x0300
+                               << QByteArray("['#3 \\nZero Rotate 90\\nZero Rotate 180']);");
 }
 
 void TestPbm::twins()
@@ -274,7 +273,11 @@ void TestPbm::shortAndLyingFiles()
     // Offsets past the end give empty texts; a length past the end ends with the file.
     PbmBuilder::Record record;
     record.author1 = "Kubbel";
-    QByteArray one = [&] { PbmBuilder b; b.records << record; return b.build(); }();
+    QByteArray one = [&] {
+        PbmBuilder b;
+        b.records << record;
+        return b.build();
+    }();
     QByteArray pointing = one;
     pointing[2 + 4] = char(0xFF); // author 1 far beyond the end
     pointing[2 + 5] = char(0xFF);

@@ -18,11 +18,26 @@ QByteArray bitmapFile()
 {
     QByteArray bytes;
     auto u16 = [&](quint16 v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
-    auto u32 = [&](quint32 v) { u16(quint16(v & 0xFFFF)); u16(quint16(v >> 16)); };
+    auto u32 = [&](quint32 v) {
+        u16(quint16(v & 0xFFFF));
+        u16(quint16(v >> 16));
+    };
     bytes.append("BM");
-    u32(518); u16(0); u16(0); u32(14 + 40 + 64);
-    u32(40); u32(25); u32(25); u16(1); u16(4); u32(0); u32(400); u32(2835); u32(2835);
-    u32(16); u32(0);
+    u32(518);
+    u16(0);
+    u16(0);
+    u32(14 + 40 + 64);
+    u32(40);
+    u32(25);
+    u32(25);
+    u16(1);
+    u16(4);
+    u32(0);
+    u32(400);
+    u32(2835);
+    u32(2835);
+    u32(16);
+    u32(0);
     for (int i = 0; i < 16; ++i)
         u32(i == 7 ? 0xC0C0C0 : 0x000000);
     for (int y = 0; y < 25; ++y) {
@@ -85,32 +100,52 @@ void TestPieces::codeFields_data()
     QTest::addColumn<QString>("traits"); // p piece, m marker, f fairy, k known
     QTest::addColumn<QString>("letter");
     using S = PieceSideValue;
-    QTest::newRow("empty") << 0 << 0 << 0 << 0 << int(S::None) << "k" << "";
-    QTest::newRow("white pawn") << 1 << 1 << 0 << 0 << int(S::White) << "pk" << "P";
-    QTest::newRow("black king") << 12 << 12 << 0 << 0 << int(S::Black) << "pk" << "K";
-    QTest::newRow("white grasshopper") << 13 << 13 << 0 << 0 << int(S::White) << "pk" << "G";
-    QTest::newRow("black nightrider") << 16 << 16 << 0 << 0 << int(S::Black) << "pk" << "N";
-    QTest::newRow("white fairy g") << 4017 << 17 << 40 << 0 << int(S::White) << "pfk" << "G";
-    QTest::newRow("neutral queen") << 7319 << 19 << 73 << 0 << int(S::Neutral) << "pfk" << "Q";
-    QTest::newRow("black chameleon g")
-        << 104018 << 18 << 40 << 1 << int(S::Black) << "pfk" << "G";
+    QTest::newRow("empty") << 0 << 0 << 0 << 0 << int(S::None) << "k"
+                           << "";
+    QTest::newRow("white pawn") << 1 << 1 << 0 << 0 << int(S::White) << "pk"
+                                << "P";
+    QTest::newRow("black king") << 12 << 12 << 0 << 0 << int(S::Black) << "pk"
+                                << "K";
+    QTest::newRow("white grasshopper") << 13 << 13 << 0 << 0 << int(S::White) << "pk"
+                                       << "G";
+    QTest::newRow("black nightrider") << 16 << 16 << 0 << 0 << int(S::Black) << "pk"
+                                      << "N";
+    QTest::newRow("white fairy g") << 4017 << 17 << 40 << 0 << int(S::White) << "pfk"
+                                   << "G";
+    QTest::newRow("neutral queen") << 7319 << 19 << 73 << 0 << int(S::Neutral) << "pfk"
+                                   << "Q";
+    QTest::newRow("black chameleon g") << 104018 << 18 << 40 << 1 << int(S::Black) << "pfk"
+                                       << "G";
     QTest::newRow("last kind, last specification")
-        << 1312919 << 19 << 129 << 13 << int(S::Neutral) << "pfk" << "ZE";
-    QTest::newRow("striped disc") << 20 << 20 << 0 << 0 << int(S::None) << "mk" << "";
-    QTest::newRow("cross") << 22 << 22 << 0 << 0 << int(S::None) << "mk" << "";
+        << 1312919 << 19 << 129 << 13 << int(S::Neutral) << "pfk"
+        << "ZE";
+    QTest::newRow("striped disc") << 20 << 20 << 0 << 0 << int(S::None) << "mk"
+                                  << "";
+    QTest::newRow("cross") << 22 << 22 << 0 << 0 << int(S::None) << "mk"
+                           << "";
     // What only a file can hold: kept, read the same way, never taken for a made code.
-    QTest::newRow("fairy of kind 0") << 17 << 17 << 0 << 0 << int(S::White) << "pf" << "";
-    QTest::newRow("fairy of kind 130") << 13018 << 18 << 130 << 0 << int(S::Black) << "pf" << "";
-    QTest::newRow("specification 14")
-        << 1404017 << 17 << 40 << 14 << int(S::White) << "pf" << "G";
-    QTest::newRow("orthodox base with a kind") << 4013 << 13 << 40 << 0 << int(S::White) << "p" << "";
-    QTest::newRow("marker with a specification") << 100020 << 20 << 0 << 1 << int(S::None) << "m" << "";
-    QTest::newRow("base 0 with a kind") << 100 << 0 << 1 << 0 << int(S::None) << "" << "";
-    QTest::newRow("base 23") << 23 << 23 << 0 << 0 << int(S::None) << "" << "";
-    QTest::newRow("base 55 with a kind") << 4055 << 55 << 40 << 0 << int(S::None) << "" << "";
-    QTest::newRow("negative") << -1 << -1 << 0 << 0 << int(S::None) << "" << "";
-    QTest::newRow("negative fairy") << -4017 << -17 << -40 << 0 << int(S::None) << "" << "";
-    QTest::newRow("largest") << 2147483647 << 47 << 836 << 21474 << int(S::None) << "" << "";
+    QTest::newRow("fairy of kind 0") << 17 << 17 << 0 << 0 << int(S::White) << "pf"
+                                     << "";
+    QTest::newRow("fairy of kind 130") << 13018 << 18 << 130 << 0 << int(S::Black) << "pf"
+                                       << "";
+    QTest::newRow("specification 14") << 1404017 << 17 << 40 << 14 << int(S::White) << "pf"
+                                      << "G";
+    QTest::newRow("orthodox base with a kind") << 4013 << 13 << 40 << 0 << int(S::White) << "p"
+                                               << "";
+    QTest::newRow("marker with a specification") << 100020 << 20 << 0 << 1 << int(S::None) << "m"
+                                                 << "";
+    QTest::newRow("base 0 with a kind") << 100 << 0 << 1 << 0 << int(S::None) << ""
+                                        << "";
+    QTest::newRow("base 23") << 23 << 23 << 0 << 0 << int(S::None) << ""
+                             << "";
+    QTest::newRow("base 55 with a kind") << 4055 << 55 << 40 << 0 << int(S::None) << ""
+                                         << "";
+    QTest::newRow("negative") << -1 << -1 << 0 << 0 << int(S::None) << ""
+                              << "";
+    QTest::newRow("negative fairy") << -4017 << -17 << -40 << 0 << int(S::None) << ""
+                                    << "";
+    QTest::newRow("largest") << 2147483647 << 47 << 836 << 21474 << int(S::None) << ""
+                             << "";
 }
 
 void TestPieces::codeFields()
@@ -174,15 +209,24 @@ void TestPieces::kindsAndSpecifications_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
-    QTest::newRow("1") << 1 << "15" << "1,5-leaper";
-    QTest::newRow("40") << 40 << "G" << "grasshopper";
-    QTest::newRow("69") << 69 << "OR" << "Orix";
-    QTest::newRow("73") << 73 << "Q" << "queen";
-    QTest::newRow("99") << 99 << "AG" << "Andernach grasshopper";
-    QTest::newRow("117") << 117 << "36" << "3,6-leaper";
-    QTest::newRow("129") << 129 << "ZE" << "zebu";
-    QTest::newRow("0") << 0 << "" << "";
-    QTest::newRow("130") << 130 << "" << "";
+    QTest::newRow("1") << 1 << "15"
+                       << "1,5-leaper";
+    QTest::newRow("40") << 40 << "G"
+                        << "grasshopper";
+    QTest::newRow("69") << 69 << "OR"
+                        << "Orix";
+    QTest::newRow("73") << 73 << "Q"
+                        << "queen";
+    QTest::newRow("99") << 99 << "AG"
+                        << "Andernach grasshopper";
+    QTest::newRow("117") << 117 << "36"
+                         << "3,6-leaper";
+    QTest::newRow("129") << 129 << "ZE"
+                         << "zebu";
+    QTest::newRow("0") << 0 << ""
+                       << "";
+    QTest::newRow("130") << 130 << ""
+                         << "";
 }
 
 void TestPieces::kindsAndSpecifications()
@@ -289,7 +333,7 @@ void TestPieces::loadingFairyPictures()
     writeFile(dir.filePath("wg.bmp"), bitmapFile());
     writeFile(dir.filePath("NQ.bmp"), bitmapFile());
     writeFile(dir.filePath("WZ.bmp"), bitmapFile() + QByteArray(82, '\0')); // 600 bytes
-    writeFile(dir.filePath("BZE.bmp"), QByteArray(518, 'x'));                // not a picture
+    writeFile(dir.filePath("BZE.bmp"), QByteArray(518, 'x'));               // not a picture
     writeFile(dir.filePath("WS.png"), bitmapFile());
 
     PictureSet set;
@@ -306,8 +350,8 @@ void TestPieces::loadingFairyPictures()
 
     const QImage picture = set.large(wg);
     QCOMPARE(picture.size(), QSize(25, 25));
-    QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);       // silver is transparent
-    QCOMPARE(qAlpha(picture.pixel(12, 12)), 255);   // the black square is not
+    QCOMPARE(qAlpha(picture.pixel(0, 0)), 0);     // silver is transparent
+    QCOMPARE(qAlpha(picture.pixel(12, 12)), 255); // the black square is not
     QCOMPARE(qRed(picture.pixel(12, 12)), 0);
 
     // With no picture files the list stays empty.
@@ -376,7 +420,8 @@ void TestPieces::figuresNeedNoFontOfTheSystem()
              "the system's fonts are still visible");
     QCOMPARE(PictureSet::figureFamily(), QStringLiteral("Vexil Figures"));
     PictureSet set;
-    for (auto [size, image] : {std::pair{25, &PictureSet::large}, std::pair{21, &PictureSet::small}}) {
+    for (auto [size, image] :
+         {std::pair{25, &PictureSet::large}, std::pair{21, &PictureSet::small}}) {
         // Twelve different orthodox figures: none fell back to the generic shape.
         QSet<QByteArray> figures;
         for (int i = 1; i <= 12; ++i) {
@@ -397,8 +442,8 @@ void TestPieces::figuresNeedNoFontOfTheSystem()
 
 void TestPieces::grasshopperIsAQueenUpsideDown()
 {
-    for (auto [turned, upright] : {std::pair{13, 9}, std::pair{14, 10}, std::pair{15, 5},
-                                   std::pair{16, 6}}) {
+    for (auto [turned, upright] :
+         {std::pair{13, 9}, std::pair{14, 10}, std::pair{15, 5}, std::pair{16, 6}}) {
         const QImage a = PictureSet::render(turned, 25, 1);
         const QImage b = PictureSet::render(upright, 25, 1).mirrored(true, true);
         int differing = 0;
@@ -428,8 +473,8 @@ int main(int argc, char** argv)
         QFile file(config);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
-        file.write("<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" +
-                   fontless.path().toUtf8() + "</cachedir></fontconfig>\n");
+        file.write("<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" + fontless.path().toUtf8() +
+                   "</cachedir></fontconfig>\n");
     }
     qputenv("FONTCONFIG_FILE", config.toLocal8Bit());
     qputenv("QT_QPA_FONTDIR", fontless.path().toLocal8Bit());

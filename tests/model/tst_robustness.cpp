@@ -119,12 +119,24 @@ QByteArray mutated(QByteArray bytes, QRandomGenerator& random)
     for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
         const int at = random.bounded(int(bytes.size()));
         switch (random.bounded(6)) {
-        case 0: bytes[at] = char(random.bounded(256)); break;
-        case 1: bytes.remove(at, 1 + random.bounded(20)); break;
-        case 2: bytes.insert(at, pieces[random.bounded(int(sizeof pieces) - 1)]); break;
-        case 3: bytes.truncate(at); break;
-        case 4: bytes.insert(at, bytes.mid(random.bounded(int(bytes.size())), 30)); break;
-        default: bytes[at] = pieces[random.bounded(int(sizeof pieces) - 1)]; break;
+        case 0:
+            bytes[at] = char(random.bounded(256));
+            break;
+        case 1:
+            bytes.remove(at, 1 + random.bounded(20));
+            break;
+        case 2:
+            bytes.insert(at, pieces[random.bounded(int(sizeof pieces) - 1)]);
+            break;
+        case 3:
+            bytes.truncate(at);
+            break;
+        case 4:
+            bytes.insert(at, bytes.mid(random.bounded(int(bytes.size())), 30));
+            break;
+        default:
+            bytes[at] = pieces[random.bounded(int(sizeof pieces) - 1)];
+            break;
         }
     }
     return bytes;

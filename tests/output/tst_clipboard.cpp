@@ -78,9 +78,9 @@ private slots:
         m_program = test::startProgram(m_dir->path(), m_prompts);
         QVERIFY(QTest::qWaitForWindowExposed(&main()));
         Board& board = main().board();
-        board.at(7, 4) = 11;             // Ke1
-        board.at(0, 4) = 12;             // ke8
-        board.at(4, 2) = 4017;           // a white grasshopper-kind fairy piece on c4
+        board.at(7, 4) = 11;   // Ke1
+        board.at(0, 4) = 12;   // ke8
+        board.at(4, 2) = 4017; // a white grasshopper-kind fairy piece on c4
         main().Edit1->setText(QStringLiteral("A. Author"));
         main().ComboBox4->setEditText(QStringLiteral("The Problemist"));
         main().ComboBox1->setEditText(QStringLiteral("#2"));
@@ -98,7 +98,8 @@ private slots:
         main().Memo3->setPlainText(QStringLiteral("stale"));
         QTest::mouseClick(main().SpeedButton1, Qt::LeftButton);
         QVERIFY(window().isVisible());
-        QTRY_VERIFY(text().startsWith(QStringLiteral("A. Author\nThe Problemist\n#2 \n( 2 + 1 )\n")));
+        QTRY_VERIFY(
+            text().startsWith(QStringLiteral("A. Author\nThe Problemist\n#2 \n( 2 + 1 )\n")));
         QVERIFY(text().contains(QStringLiteral("G<grasshopper>c4\n1.Ke2!\n1...Kd7\n")));
         QVERIFY(!text().contains(QStringLiteral("stale")));
         QVERIFY(text().endsWith(QStringLiteral("1...Kd7\n")));
@@ -189,7 +190,8 @@ private slots:
         settings.White = 0x000000FF;
         window().Export();
         QTest::mouseClick(window().Button2, Qt::LeftButton);
-        const QImage image = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+        const QImage image =
+            qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
         QCOMPARE(image.pixelColor(1, 1), QColor(255, 0, 0));
     }
 
@@ -237,7 +239,8 @@ private slots:
         main().Memo1->setPlainText(solution.join(QLatin1Char('\n')));
         const QString pdf = path(QStringLiteral("item.pdf"));
         print(pdf);
-        QCOMPARE(m_prompts->shown, QStringList{QStringLiteral("message: Transfer to printer is complete!")});
+        QCOMPARE(m_prompts->shown,
+                 QStringList{QStringLiteral("message: Transfer to printer is complete!")});
         QCOMPARE(pdfPages(pdf), pages);
         // The diagram is drawn as paths at the printer's resolution: no bitmap on the page.
         QFile file(pdf);
@@ -250,7 +253,8 @@ private slots:
     {
         const QString pdf = path(QStringLiteral("small.pdf"));
         print(pdf, 60); // A4 at 60 dpi is less than 633 pixels wide
-        QCOMPARE(m_prompts->shown, QStringList{QStringLiteral("message: Set max. resolution of your PRINTER !")});
+        QCOMPARE(m_prompts->shown,
+                 QStringList{QStringLiteral("message: Set max. resolution of your PRINTER !")});
         QVERIFY(!QFile::exists(pdf));
     }
 
@@ -258,7 +262,8 @@ private slots:
     {
         print(path(QStringLiteral("no such folder/item.pdf")));
         QCOMPARE(m_prompts->shown,
-                 QStringList{QStringLiteral("message: Your PRINTER does not support graphic functions !")});
+                 QStringList{
+                     QStringLiteral("message: Your PRINTER does not support graphic functions !")});
     }
 };
 

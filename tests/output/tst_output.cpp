@@ -97,8 +97,8 @@ void TestOutput::itemText_data()
         << itemOf({{"e1", 11}, {"e8", 12}, {"d4", kNeutralKing}}, "Circe", {"b) wKe1-e2"},
                   {"1.Qd1!", "zugzwang"})
         << QStringList{"pieces=K<king>d4"}
-        << head + QStringList{"#2 Circe", "( 1 + 1 + 1 )", "b) wKe1-e2", "pieces=K<king>d4",
-                              "1.Qd1!", "zugzwang"};
+        << head + QStringList{"#2 Circe",         "( 1 + 1 + 1 )", "b) wKe1-e2",
+                              "pieces=K<king>d4", "1.Qd1!",        "zugzwang"};
     QTest::newRow("empty condition keeps its blank")
         << itemOf({}) << QStringList{} << head + QStringList{"#2 ", "( 0 + 0 )"};
     QTest::newRow("blank condition kept as it is")
@@ -120,13 +120,17 @@ void TestOutput::itemTextNotation_data()
     const QStringList head{"Author(s): A. Author", "Source: The Problemist 2001",
                            "Pieces [KQRBSP]: "};
     QTest::newRow("empty board: no list line")
-        << itemOf({}) << head + QStringList{"Count of pieces: ( 0 + 0 )", "Stipulation: #2",
-                                            "Solution: "};
+        << itemOf({})
+        << head + QStringList{"Count of pieces: ( 0 + 0 )", "Stipulation: #2", "Solution: "};
     QTest::newRow("rank 8 first, file a first")
         << itemOf({{"e1", 11}, {"d1", 9}, {"g8", 5}, {"b5", 13}, {"c3", 16}}, "", {}, {"1.Sf6"})
-        << head + QStringList{"White Sg8 Gb5 Qd1 Ke1", "Black Nc3",
-                              "Count of pieces: ( 4 + 1 )", "Stipulation: #2",
-                              "Fairy pieces: ", "N=nightrider, G=grasshopper", "Solution: ",
+        << head + QStringList{"White Sg8 Gb5 Qd1 Ke1",
+                              "Black Nc3",
+                              "Count of pieces: ( 4 + 1 )",
+                              "Stipulation: #2",
+                              "Fairy pieces: ",
+                              "N=nightrider, G=grasshopper",
+                              "Solution: ",
                               "1.Sf6"};
     QTest::newRow("only black pieces")
         << itemOf({{"a1", 12}, {"h8", 2}})
@@ -134,14 +138,21 @@ void TestOutput::itemTextNotation_data()
                               "Solution: "};
     QTest::newRow("neutral king without specification")
         << itemOf({{"d4", kNeutralKing}})
-        << head + QStringList{"Neutral Kd4", "Count of pieces: ( 0 + 0 + 1 )",
-                              "Stipulation: #2", "Solution: "};
+        << head + QStringList{"Neutral Kd4", "Count of pieces: ( 0 + 0 + 1 )", "Stipulation: #2",
+                              "Solution: "};
     QTest::newRow("specified pieces first, in board order")
-        << itemOf({{"d4", kRoyalNeutralKing}, {"b7", kBlackChameleonQueen}, {"b3", kWhiteAlfil},
+        << itemOf({{"d4", kRoyalNeutralKing},
+                   {"b7", kBlackChameleonQueen},
+                   {"b3", kWhiteAlfil},
                    {"a1", 11}})
-        << head + QStringList{"Black chameleon Qb7", "Neutral royal Kd4", "White ALb3 Ka1",
-                              "Count of pieces: ( 2 + 1 + 1 )", "Stipulation: #2",
-                              "Fairy pieces: ", "AL=alfil", "Solution: "};
+        << head + QStringList{"Black chameleon Qb7",
+                              "Neutral royal Kd4",
+                              "White ALb3 Ka1",
+                              "Count of pieces: ( 2 + 1 + 1 )",
+                              "Stipulation: #2",
+                              "Fairy pieces: ",
+                              "AL=alfil",
+                              "Solution: "};
     QTest::newRow("markers left out")
         << itemOf({{"a1", 20}, {"b1", 21}, {"c1", 22}, {"d1", 11}})
         << head + QStringList{"White Kd1", "Count of pieces: ( 1 + 0 )", "Stipulation: #2",
@@ -151,8 +162,12 @@ void TestOutput::itemTextNotation_data()
         << head + QStringList{"Count of pieces: ( 0 + 0 )", "Stipulation: #2", "Solution: "};
     QTest::newRow("condition unchanged, twins line by line")
         << itemOf({}, " Circe ", {"b) -wKe1", "c) +bPa2"})
-        << head + QStringList{"Count of pieces: ( 0 + 0 )", "Stipulation: #2",
-                              "Condition:  Circe ",  "Twins: ", "b) -wKe1", "c) +bPa2",
+        << head + QStringList{"Count of pieces: ( 0 + 0 )",
+                              "Stipulation: #2",
+                              "Condition:  Circe ",
+                              "Twins: ",
+                              "b) -wKe1",
+                              "c) +bPa2",
                               "Solution: "};
 }
 
@@ -183,7 +198,8 @@ void TestOutput::fairyPiecesLine_data()
         << "pieces=LN<nightrider locust>b1, N<nightrider>a1"
         << "LN=nightrider locust, N=nightrider";
     QTest::newRow("a wrapped line starts with an entry")
-        << "pieces=AL<alfil>b3, \r\nG<grasshopper>c4" << "AL=alfil, G=grasshopper";
+        << "pieces=AL<alfil>b3, \r\nG<grasshopper>c4"
+        << "AL=alfil, G=grasshopper";
     QTest::newRow("an unclosed name ends the scan") << "pieces=G<grass" << QString();
 }
 
@@ -219,10 +235,10 @@ void TestOutput::diagramSquares()
         const int x = column * c + 1, y = row * c + 1;
         return QList<QColor>{image.pixelColor(x, y), image.pixelColor(x + c - 1, y + c - 1)};
     };
-    QCOMPARE(corners(0, 0), (QList<QColor>{light, light}));  // a8
-    QCOMPARE(corners(7, 7), (QList<QColor>{light, light}));  // h1
-    QCOMPARE(corners(7, 0), (QList<QColor>{dark, dark}));    // a1
-    QCOMPARE(corners(3, 4), (QList<QColor>{dark, dark}));    // e5
+    QCOMPARE(corners(0, 0), (QList<QColor>{light, light})); // a8
+    QCOMPARE(corners(7, 7), (QList<QColor>{light, light})); // h1
+    QCOMPARE(corners(7, 0), (QList<QColor>{dark, dark}));   // a1
+    QCOMPARE(corners(3, 4), (QList<QColor>{dark, dark}));   // e5
     // Neighbouring squares meet without a gap.
     QCOMPARE(image.pixelColor(c, 1), light);
     QCOMPARE(image.pixelColor(c + 1, 1), dark);
@@ -256,8 +272,8 @@ void TestOutput::diagramPictures()
     FairyPictures pictures;
     pictures.append(QStringLiteral("WAL"), set.appendLarge(red));
     Board board;
-    board.at(2, 3) = kWhiteAlfil;                 // d6, plain
-    board.at(5, 6) = piece::make(17, 7, 5);       // g3, royal
+    board.at(2, 3) = kWhiteAlfil;           // d6, plain
+    board.at(5, 6) = piece::make(17, 7, 5); // g3, royal
     const QImage image = DiagramBitmap(board, c, StandardDiagramColours(), set, pictures);
     const QColor pure(255, 0, 0);
 
@@ -309,8 +325,9 @@ void TestOutput::fairyLabelCentred()
     const int width = QFontMetrics(DiagramLabelFont()).horizontalAdvance(FairyLabel(code));
     const int left = 3 * c + 1 + (c - width) / 2;
     // The ink of a label starts within its advance, which is centred by whole pixels.
-    QVERIFY2(first >= left && last < left + width,
-             qPrintable(QStringLiteral("%1..%2 in %3+%4").arg(first).arg(last).arg(left).arg(width)));
+    QVERIFY2(
+        first >= left && last < left + width,
+        qPrintable(QStringLiteral("%1..%2 in %3+%4").arg(first).arg(last).arg(left).arg(width)));
     // The text's background is the square's colour, opaque over the figure's space.
     QCOMPARE(image.pixelColor(left, 4 * c + 1), QColor(192, 192, 192));
 }
@@ -389,10 +406,8 @@ void TestOutput::diagramOnAnyScreen()
     board.at(3, 4) = kWhiteGrasshopperKind;
     board.at(7, 7) = 22;
     for (int c : {27, 25}) {
-        const QImage plain =
-            DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(1.0), {});
-        const QImage dense =
-            DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(2.0), {});
+        const QImage plain = DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(1.0), {});
+        const QImage dense = DiagramBitmap(board, c, StandardDiagramColours(), PictureSet(2.0), {});
         QCOMPARE(dense.size(), plain.size());
         QCOMPARE(dense.devicePixelRatio(), 1.0);
         QVERIFY(dense == plain);
@@ -435,12 +450,11 @@ void TestOutput::printLayout()
     QCOMPARE(layout.pageCount, 1);
     QCOMPARE(layout.diagram, QRect(560, 560, 1532, 1532));
     QCOMPARE(layout.rule, QLine(3122, 840, 4522, 840));
-    const QList<PrintedText> expected{
-        {0, {3122, 560}, "A. Author", true},
-        {0, {3122, 700}, "The Problemist 2001", false},
-        {0, {3122, 910}, "Solution:", false},
-        {0, {3122, 1015}, "1.Kf2!", false},
-        {0, {561, 2170}, "#2  ( 1 + 0 + 1 )", false}};
+    const QList<PrintedText> expected{{0, {3122, 560}, "A. Author", true},
+                                      {0, {3122, 700}, "The Problemist 2001", false},
+                                      {0, {3122, 910}, "Solution:", false},
+                                      {0, {3122, 1015}, "1.Kf2!", false},
+                                      {0, {561, 2170}, "#2  ( 1 + 0 + 1 )", false}};
     QCOMPARE(layout.texts, expected);
 
     item.condition = QStringLiteral("Madrasi");
@@ -461,7 +475,8 @@ void TestOutput::printColumn_data()
     QTest::newRow("just fits") << 0 << 56 << 7016 << QList<int>{58};
     QTest::newRow("one line over") << 0 << 57 << 7016 << QList<int>{58, 1};
     QTest::newRow("three pages") << 3 << 150 << 7016 << QList<int>{58, 58, 39};
-    QTest::newRow("page too low for more than one line") << 0 << 3 << 910 << QList<int>{1, 1, 1, 1, 1};
+    QTest::newRow("page too low for more than one line")
+        << 0 << 3 << 910 << QList<int>{1, 1, 1, 1, 1};
 }
 
 void TestOutput::printColumn()

@@ -31,11 +31,13 @@ QList<Item> everyFairyKind()
             item.stipulation = QStringLiteral("h#2");
             item.condition = QStringLiteral("Circe");
             item.twins = {QStringLiteral("b) -wKe1")};
-            item.solution = {QStringLiteral("1.Ka1 Kb2 2.Kc3 Kd4#"), QString(), QStringLiteral("2nd line")};
+            item.solution = {QStringLiteral("1.Ka1 Kb2 2.Kc3 Kd4#"), QString(),
+                             QStringLiteral("2nd line")};
             items << item;
         }
         const int base = 17 + kind % 3;
-        items.last().board.at(slot / 8 * 2, slot % 8) = piece::make(base, kind, kind % 7 == 0 ? 5 : 0);
+        items.last().board.at(slot / 8 * 2, slot % 8) =
+            piece::make(base, kind, kind % 7 == 0 ? 5 : 0);
     }
     return items;
 }
@@ -116,14 +118,16 @@ void TestPublish::everyKindDrawnOrNamed()
             const std::optional<MagazineFigure> figure = MagazineFigureOf(item.board.at(3, 3));
             const QString context = QStringLiteral("kind %1 %2").arg(kind).arg(name);
             if (figure) {
-                QVERIFY2(text.contains(figure->notation() + QStringLiteral("d5}")), qPrintable(context));
+                QVERIFY2(text.contains(figure->notation() + QStringLiteral("d5}")),
+                         qPrintable(context));
                 QVERIFY2(file.report.isEmpty(), qPrintable(context));
                 // A turned figure is explained; an orthodox one needs no word.
                 QCOMPARE(text.contains(QStringLiteral("\\remark")),
                          figure->quarterTurns != 0 || !figure->shape());
             } else {
                 QVERIFY2(!text.contains(QStringLiteral("\\pieces")), qPrintable(context));
-                QVERIFY2(text.contains(EscapeLatex(name) + QStringLiteral(" d5")), qPrintable(context));
+                QVERIFY2(text.contains(EscapeLatex(name) + QStringLiteral(" d5")),
+                         qPrintable(context));
                 QCOMPARE(file.report.notes().size(), 1);
                 QCOMPARE(file.report.notes().first().entry, 7);
                 QVERIFY2(file.report.text().contains(name), qPrintable(context));
@@ -146,13 +150,18 @@ void TestPublish::escaping_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("latex");
-    QTest::newRow("plain") << "1.Qd4! zz" << "1.Qd4! zz";
-    QTest::newRow("mate and friends") << "#2 $5 50% R&D a_b" << "\\#2 \\$5 50\\% R\\&D a\\_b";
-    QTest::newRow("braces") << "{x}" << "\\{x\\}";
+    QTest::newRow("plain") << "1.Qd4! zz"
+                           << "1.Qd4! zz";
+    QTest::newRow("mate and friends") << "#2 $5 50% R&D a_b"
+                                      << "\\#2 \\$5 50\\% R\\&D a\\_b";
+    QTest::newRow("braces") << "{x}"
+                            << "\\{x\\}";
     QTest::newRow("tilde caret backslash")
-        << "~^\\" << "\\textasciitilde{}\\textasciicircum{}\\textbackslash{}";
+        << "~^\\"
+        << "\\textasciitilde{}\\textasciicircum{}\\textbackslash{}";
     QTest::newRow("control characters") << QString("a\tb") + QChar(0x81) << "a b ";
-    QTest::newRow("Windows-1252 letters stay") << "Kovačević – „é“ €" << "Kovačević – „é“ €";
+    QTest::newRow("Windows-1252 letters stay") << "Kovačević – „é“ €"
+                                               << "Kovačević – „é“ €";
 }
 
 void TestPublish::escaping()
@@ -166,12 +175,18 @@ void TestPublish::authors_data()
 {
     QTest::addColumn<QString>("author");
     QTest::addColumn<QString>("latex");
-    QTest::newRow("given family") << "W. A. Shinkman" << "Shinkman, W. A.";
-    QTest::newRow("family, given kept") << "Brand, Thomas" << "Brand, Thomas";
-    QTest::newRow("several") << "Brand, Thomas; Sam Loyd" << "Brand, Thomas; Loyd, Sam";
-    QTest::newRow("one word") << "Anonymous" << "Anonymous, {}";
-    QTest::newRow("escaped") << "A_B & C" << "C, A\\_B \\&";
-    QTest::newRow("empty parts") << " ; Loyd ;" << "Loyd, {}";
+    QTest::newRow("given family") << "W. A. Shinkman"
+                                  << "Shinkman, W. A.";
+    QTest::newRow("family, given kept") << "Brand, Thomas"
+                                        << "Brand, Thomas";
+    QTest::newRow("several") << "Brand, Thomas; Sam Loyd"
+                             << "Brand, Thomas; Loyd, Sam";
+    QTest::newRow("one word") << "Anonymous"
+                              << "Anonymous, {}";
+    QTest::newRow("escaped") << "A_B & C"
+                             << "C, A\\_B \\&";
+    QTest::newRow("empty parts") << " ; Loyd ;"
+                                 << "Loyd, {}";
 }
 
 void TestPublish::authors()
@@ -186,14 +201,30 @@ void TestPublish::sourceYear_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("plain");
     QTest::addColumn<QString>("year");
-    QTest::newRow("year at the end") << "The Problemist 2001" << "The Problemist" << "2001";
-    QTest::newRow("after a comma") << "Die Schwalbe, 1985" << "Die Schwalbe" << "1985";
-    QTest::newRow("year alone") << "1921" << "" << "1921";
-    QTest::newRow("trailing blanks") << "feenschach 1975  " << "feenschach" << "1975";
-    QTest::newRow("no year") << "American Chess Bulletin" << "American Chess Bulletin" << "";
-    QTest::newRow("number, not a year") << "Problem 12345" << "Problem 12345" << "";
-    QTest::newRow("month/year stays") << "Schach 12/1985" << "Schach 12/1985" << "";
-    QTest::newRow("issue number") << "Tidskrift 45" << "Tidskrift 45" << "";
+    QTest::newRow("year at the end") << "The Problemist 2001"
+                                     << "The Problemist"
+                                     << "2001";
+    QTest::newRow("after a comma") << "Die Schwalbe, 1985"
+                                   << "Die Schwalbe"
+                                   << "1985";
+    QTest::newRow("year alone") << "1921"
+                                << ""
+                                << "1921";
+    QTest::newRow("trailing blanks") << "feenschach 1975  "
+                                     << "feenschach"
+                                     << "1975";
+    QTest::newRow("no year") << "American Chess Bulletin"
+                             << "American Chess Bulletin"
+                             << "";
+    QTest::newRow("number, not a year") << "Problem 12345"
+                                        << "Problem 12345"
+                                        << "";
+    QTest::newRow("month/year stays") << "Schach 12/1985"
+                                      << "Schach 12/1985"
+                                      << "";
+    QTest::newRow("issue number") << "Tidskrift 45"
+                                  << "Tidskrift 45"
+                                  << "";
 }
 
 void TestPublish::sourceYear()
@@ -244,8 +275,8 @@ void TestPublish::svgDiagram_data()
         << piece::make(17, 40, 0) << int(FairyDrawing::Magazine) << false;
     QTest::newRow("amazon: generic either way")
         << piece::make(18, 8, 0) << int(FairyDrawing::Magazine) << true;
-    QTest::newRow("neutral lion, turned") << piece::make(19, 56, 0) << int(FairyDrawing::Magazine)
-                                          << false;
+    QTest::newRow("neutral lion, turned")
+        << piece::make(19, 56, 0) << int(FairyDrawing::Magazine) << false;
     QTest::newRow("marker") << PieceCode(20) << int(FairyDrawing::Generic) << true;
 }
 
@@ -269,7 +300,8 @@ void TestPublish::svgDiagram()
     const QByteArray generic = DiagramSvg(board, {colours, FairyDrawing::Generic}, 300);
     QCOMPARE(bytes == generic, sameAsGeneric);
     // The title comes from the item's texts, whatever they hold.
-    QVERIFY(readSvg(DiagramSvg(board, {colours}, 218, QStringLiteral("A & B <c> \"#2\"\x01"))).valid);
+    QVERIFY(
+        readSvg(DiagramSvg(board, {colours}, 218, QStringLiteral("A & B <c> \"#2\"\x01"))).valid);
 }
 
 void TestPublish::booklet_data()
@@ -320,7 +352,8 @@ void TestPublish::booklet()
     QCOMPARE(firstPage.contains(first), !solutionsAtEnd);
     QVERIFY(text.contains(first));
     // Every page carries its number.
-    const int pages = info.section(QStringLiteral("Pages:"), 1).simplified().section(' ', 0, 0).toInt();
+    const int pages =
+        info.section(QStringLiteral("Pages:"), 1).simplified().section(' ', 0, 0).toInt();
     QVERIFY(pages > 1);
     const QStringList pageTexts = text.split(QLatin1Char('\f'));
     for (int n = 1; n <= pages; ++n)
@@ -334,8 +367,8 @@ void TestPublish::bookletStopped()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("booklet.pdf"));
     test::writeBytes(path, "before");
-    QVERIFY(!WriteBooklet(path, test::sampleItems(), {}, {},
-                          [](int done, int) { return done < 4; }));
+    QVERIFY(
+        !WriteBooklet(path, test::sampleItems(), {}, {}, [](int done, int) { return done < 4; }));
     QCOMPARE(test::fileBytes(path), QByteArray("before"));
     QVERIFY_THROWS_EXCEPTION(Failure, WriteBooklet(dir.filePath(QStringLiteral("no/such/x.pdf")),
                                                    test::sampleItems(), {}, {}));

@@ -61,8 +61,8 @@ void TestPublishWindow::ranges_data()
     QTest::addColumn<QList<int>>("numbers");
     QTest::newRow("item shown, with its unsaved edits") << "shownButton" << QList<int>{2};
     QTest::newRow("selected in the list") << "selectedButton" << QList<int>{3, 6};
-    QTest::newRow("whole collection") << "collectionButton"
-                                      << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    QTest::newRow("whole collection")
+        << "collectionButton" << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9};
 }
 
 void TestPublishWindow::ranges()

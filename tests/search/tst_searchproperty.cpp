@@ -21,10 +21,14 @@ using namespace vexil;
 
 namespace {
 
-const QStringList kWords = {"Loyd", "Shinkman", QString::fromUtf8("Érdi"), "Kraemer",
-                            "Zepler", "Dupont", "Schwalbe", "feenschach", "Problem", "Circe",
-                            "Madrasi", "Andernach", "Anticirce", "Kd3", "zugzwang", "Tourney",
-                            "prize", "hon.", "mention", "Sam", "S.", "W.", "A.", "de"};
+const QStringList kWords = {"Loyd",      "Shinkman",   QString::fromUtf8("Érdi"),
+                            "Kraemer",   "Zepler",     "Dupont",
+                            "Schwalbe",  "feenschach", "Problem",
+                            "Circe",     "Madrasi",    "Andernach",
+                            "Anticirce", "Kd3",        "zugzwang",
+                            "Tourney",   "prize",      "hon.",
+                            "mention",   "Sam",        "S.",
+                            "W.",        "A.",         "de"};
 const QStringList kStipulations = {"#2", "#3", "h#2", "h#3", "s#4", "ser-h#7", "h=2", "#2*"};
 
 struct Gen {
@@ -58,7 +62,8 @@ struct Gen {
     {
         Item i;
         i.author = words(3);
-        i.source = words(2) + (chance(70) ? QStringLiteral(" %1").arg(1480 + below(640)) : QString());
+        i.source =
+            words(2) + (chance(70) ? QStringLiteral(" %1").arg(1480 + below(640)) : QString());
         i.stipulation = kStipulations[below(kStipulations.size())];
         i.condition = chance(40) ? word() : QString();
         for (int n = chance(25) ? 1 + below(3) : 0; n > 0; --n)
@@ -91,10 +96,9 @@ std::function<bool(const Item&)> textTest(const QString& keyword, const QString&
                 : c == QLatin1Char('?') ? QStringLiteral(".")
                                         : QRegularExpression::escape(QString(c));
     const QString sep = QStringLiteral("[\\x00-\\x20,;.:()\\[\\]{}\"'`/\\\\]");
-    const QRegularExpression re(QStringLiteral("(?:^|(?<=%1)|(?<=\\\\n))(?:%2)(?=$|%1|(?<=\\\\)n)")
-                                    .arg(sep, body),
-                                QRegularExpression::CaseInsensitiveOption |
-                                    QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression re(
+        QStringLiteral("(?:^|(?<=%1)|(?<=\\\\n))(?:%2)(?=$|%1|(?<=\\\\)n)").arg(sep, body),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     return [re, keyword](const Item& i) {
         QStringList fields;
         if (keyword == "A" || keyword == "TEXT")
@@ -118,9 +122,11 @@ std::function<bool(const Item&)> textTest(const QString& keyword, const QString&
 
 bool compared(int value, const QString& op, int wanted)
 {
-    return op == "=" ? value == wanted : op == "<" ? value < wanted : op == "<=" ? value <= wanted
-                                     : op == ">"   ? value > wanted
-                                                   : value >= wanted;
+    return op == "="    ? value == wanted
+           : op == "<"  ? value < wanted
+           : op == "<=" ? value <= wanted
+           : op == ">"  ? value > wanted
+                        : value >= wanted;
 }
 
 int plainYear(const QString& source)
@@ -140,8 +146,8 @@ int plainYear(const QString& source)
 TypedPiece symmetric(TypedPiece p, int s)
 {
     const int r = p.row, c = p.column;
-    const int map[8][2] = {{r, c},     {r, 7 - c},     {7 - r, c},     {7 - r, 7 - c},
-                           {c, r},     {c, 7 - r},     {7 - c, r},     {7 - c, 7 - r}};
+    const int map[8][2] = {{r, c}, {r, 7 - c}, {7 - r, c}, {7 - r, 7 - c},
+                           {c, r}, {c, 7 - r}, {7 - c, r}, {7 - c, 7 - r}};
     p.row = map[s][0];
     p.column = map[s][1];
     return p;
@@ -180,13 +186,15 @@ public:
             if (kind == 0) {
                 Term inner = term(depth + 1);
                 auto test = inner.test;
-                return {QStringLiteral("NOT (%1)").arg(inner.text), [test](const Item& i) { return !test(i); }};
+                return {QStringLiteral("NOT (%1)").arg(inner.text),
+                        [test](const Item& i) { return !test(i); }};
             }
             Term a = term(depth + 1), b = term(depth + 1);
             auto ta = a.test, tb = b.test;
             if (kind == 1)
-                return {QStringLiteral("(%1) %2 (%3)").arg(a.text, g.chance(50) ? "AND" : "", b.text),
-                        [ta, tb](const Item& i) { return ta(i) && tb(i); }};
+                return {
+                    QStringLiteral("(%1) %2 (%3)").arg(a.text, g.chance(50) ? "AND" : "", b.text),
+                    [ta, tb](const Item& i) { return ta(i) && tb(i); }};
             return {QStringLiteral("(%1) OR (%2)").arg(a.text, b.text),
                     [ta, tb](const Item& i) { return ta(i) || tb(i); }};
         }
@@ -222,7 +230,8 @@ private:
                 if (!p.isPiece() || p.specification() != 0 || PieceName(p).isEmpty())
                     continue;
                 const char side = p.isNeutral() ? 'n' : p.isWhite() ? 'w' : 'b';
-                units << QStringLiteral("%1%2%3").arg(QString(QLatin1Char(side)), PieceName(p), Square{r, c}.name());
+                units << QStringLiteral("%1%2%3").arg(QString(QLatin1Char(side)), PieceName(p),
+                                                      Square{r, c}.name());
             }
         }
         QStringList chosen;
@@ -242,7 +251,8 @@ private:
             const QString value = p.contains(QLatin1Char(' ')) || key.isEmpty() || p.contains('#')
                                       ? QStringLiteral("'%1'").arg(p)
                                       : p;
-            return {key.isEmpty() ? value : key + "=" + value, textTest(key.isEmpty() ? "TEXT" : key, p)};
+            return {key.isEmpty() ? value : key + "=" + value,
+                    textTest(key.isEmpty() ? "TEXT" : key, p)};
         }
         case 2: {
             const QString o = op();
@@ -266,7 +276,8 @@ private:
                                 const Piece p(i.board.at(r, c));
                                 if (!p.isPiece())
                                     continue;
-                                count += key == "P" || (key == "W" && p.side() == PieceSideValue::White) ||
+                                count += key == "P" ||
+                                         (key == "W" && p.side() == PieceSideValue::White) ||
                                          (key == "B" && p.side() == PieceSideValue::Black) ||
                                          (key == "N" && p.side() == PieceSideValue::Neutral) ||
                                          (key == "FAIRY" && !(p.code() >= 1 && p.code() <= 12));
@@ -285,7 +296,11 @@ private:
             const bool withSide = g.chance(50);
             QString text;
             if (withSide) {
-                text = QStringLiteral("PIECE=%1%2").arg(p.isNeutral() ? "n" : p.isWhite() ? "w" : "b", letter);
+                text = QStringLiteral("PIECE=%1%2")
+                           .arg(p.isNeutral() ? "n"
+                                : p.isWhite() ? "w"
+                                              : "b",
+                                letter);
             } else {
                 const QChar first = letter[0].toLower();
                 int kind = 0;
@@ -301,7 +316,8 @@ private:
                         for (int r = 0; r < 8; ++r)
                             for (int c = 0; c < 8; ++c) {
                                 const Piece q(i.board.at(r, c));
-                                if (q.isPiece() && q.letter() == letter && (!withSide || q.side() == side))
+                                if (q.isPiece() && q.letter() == letter &&
+                                    (!withSide || q.side() == side))
                                     return true;
                             }
                         return false;
@@ -312,10 +328,13 @@ private:
             const QString units = unitsOf(someItem().board, 3);
             const QList<TypedPiece> typed = ParseTypedPieces(units).pieces;
             const bool exact = g.chance(30);
-            return {QStringLiteral("%1='%2'").arg(exact ? "EXACT" : "POS", units), [typed, exact](const Item& i) {
+            return {QStringLiteral("%1='%2'").arg(exact ? "EXACT" : "POS", units),
+                    [typed, exact](const Item& i) {
                         QList<TypedPiece> last; // one per square, the later kept
                         for (const TypedPiece& t : typed) {
-                            last.removeIf([&](const TypedPiece& u) { return u.row == t.row && u.column == t.column; });
+                            last.removeIf([&](const TypedPiece& u) {
+                                return u.row == t.row && u.column == t.column;
+                            });
                             last << t;
                         }
                         int pieces = 0;
@@ -341,15 +360,19 @@ private:
             const QString units = unitsOf(turned, 3);
             const QList<TypedPiece> typed = ParseTypedPieces(units).pieces;
             const int mode = g.below(3);
-            QList<int> symmetries = mode == 0 ? QList<int>{0} : mode == 1 ? QList<int>{0, 1}
-                                                                          : QList<int>{0, 1, 2, 3, 4, 5, 6, 7};
+            QList<int> symmetries = mode == 0   ? QList<int>{0}
+                                    : mode == 1 ? QList<int>{0, 1}
+                                                : QList<int>{0, 1, 2, 3, 4, 5, 6, 7};
             const QString text = mode == 0 && g.chance(50)
                                      ? QStringLiteral("MATRIX='%1'").arg(units)
-                                     : QStringLiteral("MATRIX('%1', %2)").arg(units, QStringList{"shift", "mirror", "all"}[mode]);
+                                     : QStringLiteral("MATRIX('%1', %2)")
+                                           .arg(units, QStringList{"shift", "mirror", "all"}[mode]);
             return {text, [typed, symmetries](const Item& i) {
                         QList<TypedPiece> last;
                         for (const TypedPiece& t : typed) {
-                            last.removeIf([&](const TypedPiece& u) { return u.row == t.row && u.column == t.column; });
+                            last.removeIf([&](const TypedPiece& u) {
+                                return u.row == t.row && u.column == t.column;
+                            });
                             last << t;
                         }
                         return plainMatrix(i.board, last, symmetries);
@@ -403,7 +426,8 @@ void TestSearchProperty::sameItemsAsPlainEvaluation()
                                 .arg(found.size())
                                 .arg(expected.size())
                                 .arg([&] {
-                                    for (int i = 0; i < std::min(found.size(), expected.size()); ++i)
+                                    for (int i = 0; i < std::min(found.size(), expected.size());
+                                         ++i)
                                         if (found[i] != expected[i])
                                             return std::min(found[i], expected[i]);
                                     return -1;

@@ -42,23 +42,28 @@ QString shape(const QueryNode& node)
     case Kind::Text:
         return QStringLiteral("%1[%2]").arg(QLatin1String(fields[int(node.field)]), node.pattern);
     case Kind::Year:
-        return QStringLiteral("Y%1%2").arg(QLatin1String(comparisons[int(node.comparison)])).arg(node.value);
+        return QStringLiteral("Y%1%2")
+            .arg(QLatin1String(comparisons[int(node.comparison)]))
+            .arg(node.value);
     case Kind::Count:
         return QStringLiteral("%1%2%3")
-            .arg(QLatin1String(counts[int(node.count)]), QLatin1String(comparisons[int(node.comparison)]))
+            .arg(QLatin1String(counts[int(node.count)]),
+                 QLatin1String(comparisons[int(node.comparison)]))
             .arg(node.value);
     case Kind::Piece:
         return QStringLiteral("PIECE[%1 side%2 sp%3]")
             .arg(KindCode(node.walk))
             .arg(node.side ? int(*node.side) : -1)
             .arg(node.specification ? *node.specification : -1);
-    case Kind::Position: return QStringLiteral("POS[%1]").arg(unitsText(node.units));
-    case Kind::Exact: return QStringLiteral("EXACT[%1]").arg(unitsText(node.units));
+    case Kind::Position:
+        return QStringLiteral("POS[%1]").arg(unitsText(node.units));
+    case Kind::Exact:
+        return QStringLiteral("EXACT[%1]").arg(unitsText(node.units));
     case Kind::Matrix:
         return QStringLiteral("MATRIX%1[%2]").arg(int(node.symmetry)).arg(unitsText(node.units));
     case Kind::Verify:
-        return QStringLiteral("VERIFY[%1]").arg(node.outcome ? OutcomeText(*node.outcome)
-                                                             : QStringLiteral("none"));
+        return QStringLiteral("VERIFY[%1]")
+            .arg(node.outcome ? OutcomeText(*node.outcome) : QStringLiteral("none"));
     }
     return {};
 }
@@ -108,42 +113,65 @@ void TestSearchQuery::parses_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("shape");
-    QTest::newRow("bare word") << "Loyd" << "TEXT[Loyd]";
-    QTest::newRow("quoted text") << "'Sam Loyd'" << "TEXT[Sam Loyd]";
-    QTest::newRow("double quotes") << "\"h#2 Circe\"" << "TEXT[h#2 Circe]";
+    QTest::newRow("bare word") << "Loyd"
+                               << "TEXT[Loyd]";
+    QTest::newRow("quoted text") << "'Sam Loyd'"
+                                 << "TEXT[Sam Loyd]";
+    QTest::newRow("double quotes") << "\"h#2 Circe\""
+                                   << "TEXT[h#2 Circe]";
     QTest::newRow("fields") << "a=Loyd s=Schwalbe STIP=h#2 K=Circe TW=b SOL=1.Qd4! TEXT=x*"
                             << "AND(A[Loyd], S[Schwalbe], STIP[h#2], K[Circe], TW[b], "
                                "SOL[1.Qd4!], TEXT[x*])";
-    QTest::newRow("blank after =") << "A= 'S. Loyd'" << "A[S. Loyd]";
+    QTest::newRow("blank after =") << "A= 'S. Loyd'"
+                                   << "A[S. Loyd]";
     QTest::newRow("years") << "Y=1990 Y>=1990 Y<1900 y<=2000 Y>1500"
                            << "AND(Y=1990, Y>=1990, Y<1900, Y<=2000, Y>1500)";
     QTest::newRow("counts") << "W=3 B<4 N>=1 P<=20 FAIRY>0 TWINS=2"
                             << "AND(W=3, B<4, N>=1, P<=20, FAIRY>0, TWINS=2)";
-    QTest::newRow("piece by name") << "PIECE=nightrider" << "PIECE[N side-1 sp-1]";
-    QTest::newRow("piece by name with blank") << "PIECE='bishop hopper'" << "PIECE[BH side-1 sp-1]";
-    QTest::newRow("piece by letter") << "PIECE=N" << "PIECE[N side-1 sp-1]";
-    QTest::newRow("piece by knight letter") << "PIECE=s" << "PIECE[S side-1 sp-1]";
-    QTest::newRow("piece with side") << "PIECE=wQ" << "PIECE[Q side1 sp-1]";
-    QTest::newRow("neutral fairy piece") << "PIECE=nG" << "PIECE[G side3 sp-1]";
-    QTest::newRow("black king, not bouncy knight") << "PIECE=bK" << "PIECE[K side2 sp-1]";
-    QTest::newRow("fairy code") << "PIECE=ZE" << "PIECE[ZE side-1 sp-1]";
-    QTest::newRow("with specification") << "PIECE='royal wQ'" << "PIECE[Q side1 sp5]";
-    QTest::newRow("position") << "POS='wKe1 bKe8 wQd4'" << "POS[11@74 12@04 9@43]";
-    QTest::newRow("same square twice") << "POS='wKe1 bQe1'" << "POS[10@74]";
-    QTest::newRow("exact") << "EXACT='wKa1 bKh8'" << "EXACT[11@70 12@07]";
-    QTest::newRow("matrix") << "MATRIX='wKa1 bQh8'" << "MATRIX0[11@70 10@07]";
-    QTest::newRow("matrix call") << "MATRIX('wKa1', mirror)" << "MATRIX1[11@70]";
-    QTest::newRow("matrix call unquoted") << "MATRIX(wKa1 wSb3 , ALL)" << "MATRIX2[11@70 5@51]";
-    QTest::newRow("matrix call shift") << "matrix( wKa1 , shift )" << "MATRIX0[11@70]";
+    QTest::newRow("piece by name") << "PIECE=nightrider"
+                                   << "PIECE[N side-1 sp-1]";
+    QTest::newRow("piece by name with blank") << "PIECE='bishop hopper'"
+                                              << "PIECE[BH side-1 sp-1]";
+    QTest::newRow("piece by letter") << "PIECE=N"
+                                     << "PIECE[N side-1 sp-1]";
+    QTest::newRow("piece by knight letter") << "PIECE=s"
+                                            << "PIECE[S side-1 sp-1]";
+    QTest::newRow("piece with side") << "PIECE=wQ"
+                                     << "PIECE[Q side1 sp-1]";
+    QTest::newRow("neutral fairy piece") << "PIECE=nG"
+                                         << "PIECE[G side3 sp-1]";
+    QTest::newRow("black king, not bouncy knight") << "PIECE=bK"
+                                                   << "PIECE[K side2 sp-1]";
+    QTest::newRow("fairy code") << "PIECE=ZE"
+                                << "PIECE[ZE side-1 sp-1]";
+    QTest::newRow("with specification") << "PIECE='royal wQ'"
+                                        << "PIECE[Q side1 sp5]";
+    QTest::newRow("position") << "POS='wKe1 bKe8 wQd4'"
+                              << "POS[11@74 12@04 9@43]";
+    QTest::newRow("same square twice") << "POS='wKe1 bQe1'"
+                                       << "POS[10@74]";
+    QTest::newRow("exact") << "EXACT='wKa1 bKh8'"
+                           << "EXACT[11@70 12@07]";
+    QTest::newRow("matrix") << "MATRIX='wKa1 bQh8'"
+                            << "MATRIX0[11@70 10@07]";
+    QTest::newRow("matrix call") << "MATRIX('wKa1', mirror)"
+                                 << "MATRIX1[11@70]";
+    QTest::newRow("matrix call unquoted") << "MATRIX(wKa1 wSb3 , ALL)"
+                                          << "MATRIX2[11@70 5@51]";
+    QTest::newRow("matrix call shift") << "matrix( wKa1 , shift )"
+                                       << "MATRIX0[11@70]";
     QTest::newRow("verify") << "VERIFY=cooked OR VERIFY=nosolution OR verify=none"
                             << "OR(VERIFY[cooked], VERIFY[no solution], VERIFY[none])";
     QTest::newRow("and binds closer than or") << "a b OR c AND d"
                                               << "OR(AND(TEXT[a], TEXT[b]), AND(TEXT[c], TEXT[d]))";
-    QTest::newRow("parentheses") << "(a OR b) c" << "AND(OR(TEXT[a], TEXT[b]), TEXT[c])";
+    QTest::newRow("parentheses") << "(a OR b) c"
+                                 << "AND(OR(TEXT[a], TEXT[b]), TEXT[c])";
     QTest::newRow("not") << "NOT a not (b or c)"
                          << "AND(NOT(TEXT[a]), NOT(OR(TEXT[b], TEXT[c])))";
-    QTest::newRow("operators as text when quoted") << "'AND' 'or'" << "AND(TEXT[AND], TEXT[or])";
-    QTest::newRow("keyword with bracket after value") << "(A=Loyd)" << "A[Loyd]";
+    QTest::newRow("operators as text when quoted") << "'AND' 'or'"
+                                                   << "AND(TEXT[AND], TEXT[or])";
+    QTest::newRow("keyword with bracket after value") << "(A=Loyd)"
+                                                      << "A[Loyd]";
 }
 
 void TestSearchQuery::parses()
@@ -182,7 +210,8 @@ void TestSearchQuery::refuses_data()
     QTest::newRow("unknown piece") << "PIECE=xyzzy" << 6 << "piece";
     QTest::newRow("unknown outcome") << "VERIFY=good" << 7 << "cooked";
     QTest::newRow("too long a text") << "A=" + QString(61, QLatin1Char('x')) << 2 << "shorter";
-    QTest::newRow("too deep") << QString(100, QLatin1Char('(')) + "a" + QString(100, QLatin1Char(')'))
+    QTest::newRow("too deep") << QString(100, QLatin1Char('(')) + "a" +
+                                     QString(100, QLatin1Char(')'))
                               << 64 << "nested";
     QTest::newRow("too many nots") << QString("NOT ").repeated(100) + "a" << 256 << "nested";
 }
@@ -230,14 +259,14 @@ void TestSearchQuery::makeCollection()
         return;
     const QList<Item> items = {
         // 1
-        item("S. Loyd", "American Chess Journal 1878", "#2", "", {},
-             "8/8/8/8/8/8/8/K6k", {"1.Qd4! zugzwang"}),
+        item("S. Loyd", "American Chess Journal 1878", "#2", "", {}, "8/8/8/8/8/8/8/K6k",
+             {"1.Qd4! zugzwang"}),
         // 2
         item("Sam Loyd & W. Shinkman", "Die Schwalbe, 1990 (12345)", "h#2", "Circe",
              {"b) bKh1->g1", "c) +wPb2"}, "7k/8/8/8/3Q4/8/8/4K3"),
         // 3
-        item("A. Loydson", "feenschach 2005/06", "ser-h#7", "Madrasi", {},
-             "4k3/8/8/8/8/8/8/R3K2R", {"1.Ke2", "2.Kd3"}),
+        item("A. Loydson", "feenschach 2005/06", "ser-h#7", "Madrasi", {}, "4k3/8/8/8/8/8/8/R3K2R",
+             {"1.Ke2", "2.Kd3"}),
         // 4: white king h1 and knight g3: the mirror image of king a1, knight b3
         item("", "", "#3", "", {""}, "8/8/8/8/8/6S1/8/7K"),
         // 5: fairy units: a white nightrider, a neutral grasshopper and a royal white queen
@@ -288,7 +317,8 @@ void TestSearchQuery::finds_data()
     QTest::newRow("any text") << "Circe" << QList<int>{2, 5};
     QTest::newRow("any text, the solution") << "zugzwang" << QList<int>{1};
     QTest::newRow("any text, wildcard only") << "TEXT=*" << QList<int>{1, 2, 3, 4, 5, 6};
-    QTest::newRow("character Windows-1252 lacks") << QString::fromUtf8("A=Lo\u4e00d") << QList<int>{};
+    QTest::newRow("character Windows-1252 lacks")
+        << QString::fromUtf8("A=Lo\u4e00d") << QList<int>{};
     // Years: the last four-digit year 1500-2099 of the source.
     QTest::newRow("year equal") << "Y=1990" << QList<int>{2};
     QTest::newRow("year after") << "Y>=1990" << QList<int>{2, 3};
@@ -386,7 +416,8 @@ void TestSearchQuery::statusLine()
     totals.seconds = 0.44;
     QCOMPARE(SearchStatusText(totals, {}), QStringLiteral("1,234 of 1,000,000 items in 0.4 s"));
     totals.stopped = true;
-    QVERIFY(SearchStatusText(totals, {QStringLiteral("gone.dgr")}).contains(QStringLiteral("gone.dgr")));
+    QVERIFY(SearchStatusText(totals, {QStringLiteral("gone.dgr")})
+                .contains(QStringLiteral("gone.dgr")));
 }
 
 void TestSearchQuery::jobStreamsSkipsAndStops()
@@ -396,8 +427,9 @@ void TestSearchQuery::jobStreamsSkipsAndStops()
     QList<QPair<int, QList<int>>> batches;
     QList<int> read, skipped;
     std::optional<SearchTotals> totals;
-    connect(&job, &SearchJob::found, this,
-            [&](int file, const QList<int>& numbers) { batches.append({file, numbers}); });
+    connect(&job, &SearchJob::found, this, [&](int file, const QList<int>& numbers) {
+        batches.append({file, numbers});
+    });
     connect(&job, &SearchJob::fileRead, this, [&](int file, const Collection& c) {
         read << file;
         QCOMPARE(c.itemCount(), 6);

@@ -97,7 +97,8 @@ void TestSearchWindow::findsInEveryCollectionAndNamesWhatWasSkipped()
     QVERIFY2(status.contains(QStringLiteral("missing.dgr")), qPrintable(status));
     // The tool tip is the found item's small diagram.
     const QString tip = search().results()->index(0, 0).data(Qt::ToolTipRole).toString();
-    const QImage diagram(QRegularExpression(QStringLiteral("src=\"([^\"]+)\"")).match(tip).captured(1));
+    const QImage diagram(
+        QRegularExpression(QStringLiteral("src=\"([^\"]+)\"")).match(tip).captured(1));
     QCOMPARE(diagram.size(), QSize(202, 202));
     // A file another program changed is searched as it is on disk now.
     Collection::fromLines(test::numberedCollection(2)).write(m_open);
@@ -127,7 +128,7 @@ void TestSearchWindow::showingAFoundItem_data()
     QTest::addColumn<bool>("other");   // the item is in the collection that is not open
     QTest::addColumn<bool>("editing"); // the main window has unsaved changes
     QTest::addColumn<Answer>("answer");
-    QTest::addColumn<bool>("byKey");   // Enter rather than a double click
+    QTest::addColumn<bool>("byKey"); // Enter rather than a double click
     QTest::newRow("open collection") << false << false << Answer::No << false;
     QTest::newRow("open collection, Enter") << false << false << Answer::No << true;
     QTest::newRow("open collection, editing, No") << false << true << Answer::No << false;

@@ -60,8 +60,8 @@ private:
     {
         BoardView* board = m_program->main().DrawGrid1;
         const QImage image = board->grab().toImage();
-        const QPoint inside = board->contentsRect().topLeft() +
-                              QPoint(column * 27 + 2, row * 27 + 2);
+        const QPoint inside =
+            board->contentsRect().topLeft() + QPoint(column * 27 + 2, row * 27 + 2);
         return image.pixelColor(inside * image.devicePixelRatio());
     }
 
@@ -110,14 +110,19 @@ void TestOptions::theControlsShowTheSettings()
 
 void TestOptions::woodThenCancelKeepsTheStoredColours()
 {
-    runOptions([&] { QTest::mouseClick(options().Button6, Qt::LeftButton);
-                     QCOMPARE(options().Panel2->color(), 0x00A9DFE0u); },
-               &TForm6::Button2);
+    runOptions(
+        [&] {
+            QTest::mouseClick(options().Button6, Qt::LeftButton);
+            QCOMPARE(options().Panel2->color(), 0x00A9DFE0u);
+        },
+        &TForm6::Button2);
     QVERIFY(!QFile::exists(m_store));
-    runOptions([&] {
-        QCOMPARE(options().Panel2->color(), 0x8000000Fu);
-        QCOMPARE(options().Panel3->color(), 0x00808080u);
-    }, &TForm6::Button2);
+    runOptions(
+        [&] {
+            QCOMPARE(options().Panel2->color(), 0x8000000Fu);
+            QCOMPARE(options().Panel3->color(), 0x00808080u);
+        },
+        &TForm6::Button2);
     QCOMPARE(options().settings().White, 0x8000000Fu);
 }
 
@@ -154,14 +159,16 @@ void TestOptions::defaultPresetsStoreTheSystemColour()
 
 void TestOptions::typedTextsAreStoredAsTyped()
 {
-    runOptions([&] {
-        options().ComboBox1->lineEdit()->clear();
-        QTest::keyClicks(options().ComboBox1->lineEdit(), QStringLiteral("3000M"));
-        options().ComboBox4->setEditText(QStringLiteral("64"));
-        options().ComboBox3->setEditText(QString());
-        options().Edit1->setText(QStringLiteral("/opt/popeye/py"));
-        options().CheckBox1->setChecked(true);
-    }, &TForm6::Button1);
+    runOptions(
+        [&] {
+            options().ComboBox1->lineEdit()->clear();
+            QTest::keyClicks(options().ComboBox1->lineEdit(), QStringLiteral("3000M"));
+            options().ComboBox4->setEditText(QStringLiteral("64"));
+            options().ComboBox3->setEditText(QString());
+            options().Edit1->setText(QStringLiteral("/opt/popeye/py"));
+            options().CheckBox1->setChecked(true);
+        },
+        &TForm6::Button1);
     QCOMPARE(stored().PopeyeMem, QStringLiteral("3000M"));
     QCOMPARE(stored().SfThreads, QStringLiteral("64"));
     QCOMPARE(stored().SfHash, QString());
@@ -181,9 +188,9 @@ void TestOptions::okWithoutAChangeWritesAllValues()
     FileSettingsStore store(m_store);
     for (const char* name : {"White", "Black"})
         QVERIFY2(store.value(kColorsKey, QLatin1String(name)), name);
-    for (const char* name : {"DragDropOnlyCursor", "PrintCust", "CopyCust", "ViewCust",
-                             "LayoutCust", "PopeyeExe", "PopeyeMem", "SfExe", "SfTime",
-                             "SfThreads", "SfHash"})
+    for (const char* name :
+         {"DragDropOnlyCursor", "PrintCust", "CopyCust", "ViewCust", "LayoutCust", "PopeyeExe",
+          "PopeyeMem", "SfExe", "SfTime", "SfThreads", "SfHash"})
         QVERIFY2(store.value(kGeneralKey, QLatin1String(name)), name);
     QCOMPARE(storeText().count("=dword:") + storeText().count("=\""), 13);
     QVERIFY(!store.keyExists(kLayoutKey));
@@ -193,10 +200,12 @@ void TestOptions::saveLayoutThenCancelWritesOnlyTheLayout()
 {
     m_program->main().move(40, 30);
     m_program->list().move(500, 60);
-    runOptions([&] {
-        options().CheckBox5->setChecked(true);
-        QTest::mouseClick(options().Button8, Qt::LeftButton);
-    }, &TForm6::Button2);
+    runOptions(
+        [&] {
+            options().CheckBox5->setChecked(true);
+            QTest::mouseClick(options().Button8, Qt::LeftButton);
+        },
+        &TForm6::Button2);
     FileSettingsStore store(m_store);
     QVERIFY(store.keyExists(kLayoutKey));
     QVERIFY(!store.keyExists(kGeneralKey));
@@ -231,8 +240,9 @@ void TestOptions::aStoreProblemIsReportedOnceAtStart()
     QDir().mkpath(QFileInfo(m_store).absolutePath());
     QFile file(m_store);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vexil\\Colors]\n"
-               "\"White\"=dword:00ffffff\n");
+    file.write(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Vexil\\Colors]\n"
+        "\"White\"=dword:00ffffff\n");
     file.close();
     start();
     QCOMPARE(m_prompts->shown.size(), 1);
@@ -252,12 +262,14 @@ void TestOptions::colourAndProgramDialogs()
     m_prompts->colors.push_back(QColor(10, 20, 30));
     m_prompts->colors.push_back(std::nullopt);
     m_prompts->fileNames.push_back(QStringLiteral("/usr/games/stockfish"));
-    runOptions([&] {
-        QTest::mouseClick(options().Button4, Qt::LeftButton); // black square: chosen
-        QTest::mouseClick(options().Button3, Qt::LeftButton); // white square: cancelled
-        QTest::mouseClick(options().Button11, Qt::LeftButton);
-        QTest::mouseClick(options().Button10, Qt::LeftButton); // cancelled
-    }, &TForm6::Button1);
+    runOptions(
+        [&] {
+            QTest::mouseClick(options().Button4, Qt::LeftButton); // black square: chosen
+            QTest::mouseClick(options().Button3, Qt::LeftButton); // white square: cancelled
+            QTest::mouseClick(options().Button11, Qt::LeftButton);
+            QTest::mouseClick(options().Button10, Qt::LeftButton); // cancelled
+        },
+        &TForm6::Button1);
     QCOMPARE(m_prompts->shown[0], QStringLiteral("colour: #808080"));
     QCOMPARE(m_prompts->shown[2], QStringLiteral("open: Find SOLVE-exe file"));
     QCOMPARE(stored().Black, 0x001E140Au);

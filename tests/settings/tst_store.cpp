@@ -129,28 +129,31 @@ void TestStore::partialKeys_data()
     const QByteArray colors =
         "[HKEY_CURRENT_USER\\Software\\Vexil\\Colors]\r\n\"White\"=dword:00ffffff\r\n"
         "\"Black\"=dword:00000000\r\n";
-    const QByteArray flags = "[HKEY_CURRENT_USER\\Software\\Vexil\\General]\r\n"
-                             "\"DragDropOnlyCursor\"=dword:00000001\r\n\"PrintCust\"=dword:00000001\r\n"
-                             "\"CopyCust\"=dword:00000001\r\n\"ViewCust\"=dword:00000005\r\n";
+    const QByteArray flags =
+        "[HKEY_CURRENT_USER\\Software\\Vexil\\General]\r\n"
+        "\"DragDropOnlyCursor\"=dword:00000001\r\n\"PrintCust\"=dword:00000001\r\n"
+        "\"CopyCust\"=dword:00000001\r\n\"ViewCust\"=dword:00000005\r\n";
     QTest::newRow("only the four flags") << kHeader + flags << "" << false << true;
     QTest::newRow("colours") << kHeader + colors << "" << true << false;
     QTest::newRow("a colour missing")
-        << kHeader + "[HKEY_CURRENT_USER\\Software\\Vexil\\Colors]\r\n\"White\"=dword:00ffffff\r\n" + flags
+        << kHeader +
+               "[HKEY_CURRENT_USER\\Software\\Vexil\\Colors]\r\n\"White\"=dword:00ffffff\r\n" +
+               flags
         << "\"Black\"" << false << true;
     QTest::newRow("a colour as text")
-        << kHeader + QByteArray(colors).replace("dword:00ffffff", "\"white\"") + flags << "\"White\""
-        << false << true;
+        << kHeader + QByteArray(colors).replace("dword:00ffffff", "\"white\"") + flags
+        << "\"White\"" << false << true;
     QTest::newRow("a flag missing")
         << kHeader + colors + QByteArray(flags).replace("\"CopyCust\"=dword:00000001\r\n", "")
         << "\"CopyCust\"" << true << false;
     QTest::newRow("a text as a number")
-        << kHeader + colors + flags + "\"PopeyeMem\"=dword:00000004\r\n" << "\"PopeyeMem\""
-        << true << false;
+        << kHeader + colors + flags + "\"PopeyeMem\"=dword:00000004\r\n"
+        << "\"PopeyeMem\"" << true << false;
     QTest::newRow("an expandable text is taken literally")
-        << kHeader + colors + flags + "\"SfExe\"=hex(2):25,00,58,00,25,00,00,00\r\n" << ""
-        << true << true;
-    QTest::newRow("a zero-length text")
-        << kHeader + colors + flags + "\"PopeyeMem\"=\"\"\r\n" << "" << true << true;
+        << kHeader + colors + flags + "\"SfExe\"=hex(2):25,00,58,00,25,00,00,00\r\n"
+        << "" << true << true;
+    QTest::newRow("a zero-length text") << kHeader + colors + flags + "\"PopeyeMem\"=\"\"\r\n"
+                                        << "" << true << true;
 }
 
 void TestStore::partialKeys()
@@ -228,11 +231,11 @@ void TestStore::damagedFileIsKeptAndReported()
     QCOMPARE(readText(file + ".damaged"), text);
     QVERIFY(FileSettingsStore(file).damage().isEmpty());
 
-    for (const QByteArray& bad : {QByteArray("not a store\n"),
-                                  kHeader + "\"White\"=dword:00000000\n",
-                                  kHeader + "[HKEY_LOCAL_MACHINE\\Software]\n",
-                                  kHeader + "[HKEY_CURRENT_USER\\Software\\Vexil\\Colors\n",
-                                  kHeader + "[HKEY_CURRENT_USER\\X]\n\"a\"=\"unterminated\n"}) {
+    for (const QByteArray& bad :
+         {QByteArray("not a store\n"), kHeader + "\"White\"=dword:00000000\n",
+          kHeader + "[HKEY_LOCAL_MACHINE\\Software]\n",
+          kHeader + "[HKEY_CURRENT_USER\\Software\\Vexil\\Colors\n",
+          kHeader + "[HKEY_CURRENT_USER\\X]\n\"a\"=\"unterminated\n"}) {
         writeText(file, bad);
         QVERIFY2(!FileSettingsStore(file).damage().isEmpty(), bad.constData());
     }
@@ -242,8 +245,9 @@ void TestStore::textsSurviveEscaping()
 {
     const QString tricky = QStringLiteral("a\\b\"c\nd\re \u20AC \\\\\"");
     QList<QPair<QString, SettingsStore::Values>> keys = {
-        {kGeneralKey, {{QStringLiteral("Name \"quoted\""), Value::ofText(tricky)},
-                       {QStringLiteral("N"), Value::ofInteger(0xFFFFFFFF)}}}};
+        {kGeneralKey,
+         {{QStringLiteral("Name \"quoted\""), Value::ofText(tricky)},
+          {QStringLiteral("N"), Value::ofInteger(0xFFFFFFFF)}}}};
     QList<QPair<QString, SettingsStore::Values>> back;
     QString error;
     QVERIFY(FileSettingsStore::parse(FileSettingsStore::format(keys), back, error));
@@ -297,8 +301,8 @@ void TestStore::aNameGivenAgainKeepsItsLastValue_data()
     QTest::addColumn<QList<uint>>("read");
     QTest::addColumn<int>("repeat");
     const QString a = "\"a\"=dword:00000001\n", b = "\"b\"=dword:00000002\n";
-    QTest::newRow("twice") << a + b + "\"a\"=dword:00000003\n" << QStringList{"b", "a"}
-                           << QList<uint>{2, 3} << 1;
+    QTest::newRow("twice") << a + b + "\"a\"=dword:00000003\n"
+                           << QStringList{"b", "a"} << QList<uint>{2, 3} << 1;
     QTest::newRow("other case") << a + "\"A\"=dword:00000004\n" + b << QStringList{"A", "b"}
                                 << QList<uint>{4, 2} << 1;
     QTest::newRow("three times") << a + a + b + a << QStringList{"b", "a"} << QList<uint>{2, 1}

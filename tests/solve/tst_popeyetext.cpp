@@ -78,12 +78,20 @@ void TestPopeyeText::workedExample()
     item.twins = {QStringLiteral("Twin Move e1 f1")};
     item.board = boardOf({"b8=5", "e8=12", "e7=2", "d4=719", "c3=504017", "d1=9", "e1=11"});
     const PopeyeInput input = BuildPopeyeInput(item, PopeyeOptions(), kFolder);
-    const QStringList expected = {
-        "BeginProblem",      "Author Composer 1", "Origin Problem",
-        "Protocol C:\\Chess\\py.txt", "Pieces",  "White royal Gc3",
-        "White Sb8 Qd1 Ke1", "Black Ke8 Pe7",     "Neutral ALd4",
-        "Stipulation #2",    "Condition Circe ",  "Option Duplex Variation NoBoard",
-        "Twin Move e1 f1",   "EndProblem"};
+    const QStringList expected = {"BeginProblem",
+                                  "Author Composer 1",
+                                  "Origin Problem",
+                                  "Protocol C:\\Chess\\py.txt",
+                                  "Pieces",
+                                  "White royal Gc3",
+                                  "White Sb8 Qd1 Ke1",
+                                  "Black Ke8 Pe7",
+                                  "Neutral ALd4",
+                                  "Stipulation #2",
+                                  "Condition Circe ",
+                                  "Option Duplex Variation NoBoard",
+                                  "Twin Move e1 f1",
+                                  "EndProblem"};
     for (qsizetype i = 0; i < qMax(expected.size(), input.lines.size()); ++i)
         QCOMPARE(input.lines.value(i, "<none>"), expected.value(i, "<none>"));
     QVERIFY(input.refusedTwins.isEmpty());
@@ -103,8 +111,8 @@ void TestPopeyeText::pieces_data()
         << QStringList{"White G2e5 Nc3", "Black 15f6", "White ?d4"};
     QTest::newRow("neutral of an orthodox kind is named by its kind")
         << QStringList{"e4=5019"} << QStringList{"Neutral Ke4"};
-    QTest::newRow("markers are left out") << QStringList{"a1=20", "b1=21", "c1=22", "d1=11"}
-                                          << QStringList{"White Kd1"};
+    QTest::newRow("markers are left out")
+        << QStringList{"a1=20", "b1=21", "c1=22", "d1=11"} << QStringList{"White Kd1"};
     QTest::newRow("specified pieces first, each alone, in scan order")
         << QStringList{"h1=504017", "a8=104018", "e1=11", "d5=1304019"}
         << QStringList{"Black chameleon Ga8", "Neutral uncapturable Gd5", "White royal Gh1",
@@ -139,13 +147,13 @@ void TestPopeyeText::conditionAndOptions_data()
     QTest::newRow("nothing selected") << "" << 1 << QStringList() << "Option NoBoard";
     QTest::newRow("Duplex alone leaves no Condition line")
         << "Duplex" << 0 << QStringList() << "Option Duplex Variation NoBoard";
-    QTest::newRow("inside a longer word") << "HalfDuplex" << 0 << QStringList{"Condition Half"}
-                                          << "Option Duplex Variation NoBoard";
+    QTest::newRow("inside a longer word")
+        << "HalfDuplex" << 0 << QStringList{"Condition Half"} << "Option Duplex Variation NoBoard";
     QTest::newRow("only blanks remain: no Condition line")
         << "WhiteToPlay Duplex" << 0 << QStringList()
         << "Option Duplex WhiteToPlay Variation NoBoard";
-    QTest::newRow("blank condition is no condition to write") << "  " << 1 << QStringList()
-                                                              << "Option NoBoard";
+    QTest::newRow("blank condition is no condition to write")
+        << "  " << 1 << QStringList() << "Option NoBoard";
     QTest::newRow("only the first occurrence moves")
         << "Duplex Duplex" << 1 << QStringList{"Condition  Duplex"} << "Option Duplex NoBoard";
     QTest::newRow("an option of the position, with its square")
@@ -163,8 +171,8 @@ void TestPopeyeText::conditionAndOptions_data()
            "NoWk StopOnShortSolutions NoBoard";
     QTest::newRow("Defence 1 and MaxSolutions 0 add nothing, Defence 2 does")
         << "" << 3 << QStringList() << "Option Variation Defence 2 NoBoard";
-    QTest::newRow("a typed option text goes unchanged") << "" << 4 << QStringList()
-                                                        << "Option Variation MaxTime 5 NoBoard";
+    QTest::newRow("a typed option text goes unchanged")
+        << "" << 4 << QStringList() << "Option Variation MaxTime 5 NoBoard";
 }
 
 void TestPopeyeText::conditionAndOptions()
@@ -177,7 +185,8 @@ void TestPopeyeText::conditionAndOptions()
     if (setting == 1)
         options.Variation = false;
     if (setting == 2)
-        options = {true, true, true, 99, 7, true, true, true, QStringLiteral("StopOnShortSolutions")};
+        options = {
+            true, true, true, 99, 7, true, true, true, QStringLiteral("StopOnShortSolutions")};
     if (setting == 3)
         options.Defence = 2;
     if (setting == 4)
@@ -202,8 +211,9 @@ void TestPopeyeText::twins_data()
     QTest::newRow("placeholders and empty lines pass unchanged")
         << QStringList{"Twin Move <square1> <square2>", ""}
         << QStringList{"Twin Move <square1> <square2>", ""} << QStringList();
-    QTest::newRow("one message per line") << QStringList{"AfterKey", "Zero AfterKey x"}
-                                          << QStringList() << QStringList{"AfterKey", "Zero AfterKey x"};
+    QTest::newRow("one message per line")
+        << QStringList{"AfterKey", "Zero AfterKey x"} << QStringList()
+        << QStringList{"AfterKey", "Zero AfterKey x"};
 }
 
 void TestPopeyeText::twins()
@@ -224,20 +234,32 @@ void TestPopeyeText::printedTwins_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("command"); // "<none>": passed on unchanged
     const QString none = QStringLiteral("<none>");
-    QTest::newRow("move") << "b) wRg6-->g7  " << "Twin Move g6 g7";
-    QTest::newRow("continued remove") << "+c) -bPc4" << "Twin Cont Remove c4";
-    QTest::newRow("exchange") << "d) wQh1<-->wSe5" << "Twin Exchange h1 e5";
-    QTest::newRow("substitute") << "e) Q ==> R" << "Twin Substitute Q R";
-    QTest::newRow("add") << "f) +wBc1" << "Twin Add White Bc1";
-    QTest::newRow("add a neutral fairy piece") << "b) +nALd4" << "Twin Add Neutral ALd4";
-    QTest::newRow("rotate without heading") << "rotate 90" << "Twin Rotate 90";
-    QTest::newRow("mirror without heading") << "mirror a1<-->h1" << "Twin Mirror a1<-->h1";
-    QTest::newRow("stipulation") << "d) h#1" << "Twin Stipulation h#1";
-    QTest::newRow("condition") << "e) Circe" << "Twin Condition Circe";
-    QTest::newRow("several changes in one twin")
-        << "+b) -bPc4 wRg6-->g7" << "Twin Cont Remove c4 Move g6 g7";
-    QTest::newRow("move written with one dash") << "b) bSa1-h1" << "Twin Move a1 h1";
-    QTest::newRow("heading of the diagram: no command") << "a)" << "";
+    QTest::newRow("move") << "b) wRg6-->g7  "
+                          << "Twin Move g6 g7";
+    QTest::newRow("continued remove") << "+c) -bPc4"
+                                      << "Twin Cont Remove c4";
+    QTest::newRow("exchange") << "d) wQh1<-->wSe5"
+                              << "Twin Exchange h1 e5";
+    QTest::newRow("substitute") << "e) Q ==> R"
+                                << "Twin Substitute Q R";
+    QTest::newRow("add") << "f) +wBc1"
+                         << "Twin Add White Bc1";
+    QTest::newRow("add a neutral fairy piece") << "b) +nALd4"
+                                               << "Twin Add Neutral ALd4";
+    QTest::newRow("rotate without heading") << "rotate 90"
+                                            << "Twin Rotate 90";
+    QTest::newRow("mirror without heading") << "mirror a1<-->h1"
+                                            << "Twin Mirror a1<-->h1";
+    QTest::newRow("stipulation") << "d) h#1"
+                                 << "Twin Stipulation h#1";
+    QTest::newRow("condition") << "e) Circe"
+                               << "Twin Condition Circe";
+    QTest::newRow("several changes in one twin") << "+b) -bPc4 wRg6-->g7"
+                                                 << "Twin Cont Remove c4 Move g6 g7";
+    QTest::newRow("move written with one dash") << "b) bSa1-h1"
+                                                << "Twin Move a1 h1";
+    QTest::newRow("heading of the diagram: no command") << "a)"
+                                                        << "";
     QTest::newRow("twin command") << "Twin Move g6 g7" << none;
     QTest::newRow("zero position") << "Zero Remove c4" << none;
     QTest::newRow("placeholder") << "Twin  Move <square1> <square2>" << none;
@@ -259,7 +281,9 @@ void TestPopeyeText::printedTwins()
     const qsizetype option = input.lines.indexOf(QStringLiteral("Option Variation NoBoard"));
     const bool rewritten = command != u"<none>";
     QCOMPARE(input.lines.mid(option + 1, input.lines.size() - option - 2),
-             !rewritten ? QStringList{line} : command.isEmpty() ? QStringList() : QStringList{command});
+             !rewritten          ? QStringList{line}
+             : command.isEmpty() ? QStringList()
+                                 : QStringList{command});
     QCOMPARE(input.rewrittenTwins, rewritten ? QStringList{line} : QStringList());
 }
 
@@ -275,10 +299,10 @@ void TestPopeyeText::recordedTwinHeadings()
 {
     QFETCH(QString, folder);
     const QString base = QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/data/") + folder;
-    const QStringList out =
-        QString::fromLatin1(test::fileBytes(base + "/stdout.txt")).split(u'\n');
+    const QStringList out = QString::fromLatin1(test::fileBytes(base + "/stdout.txt")).split(u'\n');
     QStringList commands;
-    for (const QString& line : QString::fromLatin1(test::fileBytes(base + "/input.in")).split(u'\n'))
+    for (const QString& line :
+         QString::fromLatin1(test::fileBytes(base + "/input.in")).split(u'\n'))
         if (line.startsWith(u"Twin "))
             commands << line.trimmed();
     QStringList headings;
@@ -308,7 +332,8 @@ void TestPopeyeText::sampleItemsReadable()
         QVERIFY2(!PopeyeLineTooLong(input.lines), qPrintable(item.author));
         for (const QString& line : pieceLines(input.lines))
             QVERIFY2(!line.contains(u'?'), qPrintable(item.author + ": " + line));
-        const qsizetype option = input.lines.indexOf(QRegularExpression(QStringLiteral("Option .*")));
+        const qsizetype option =
+            input.lines.indexOf(QRegularExpression(QStringLiteral("Option .*")));
         QVERIFY(option > 0);
         for (const QString& line : input.lines.mid(option + 1, input.lines.size() - option - 2))
             QVERIFY2(line.isEmpty() || twinWords.contains(line.section(u' ', 0, 0)),
@@ -322,12 +347,18 @@ void TestPopeyeText::headerLines_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("stipulation");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("empty author and source") << "" << "" << "h#2"
-        << QStringList{"Author Unknown", "Origin Unknown", "Stipulation h#2"};
-    QTest::newRow("texts unchanged") << " Mr. X  " << "Die Schwalbe, 1990" << ""
-        << QStringList{"Author  Mr. X  ", "Origin Die Schwalbe, 1990", "Stipulation "};
-    QTest::newRow("a line break stays inside its line") << "A\nB" << "C\r\nD" << "#\n3"
-        << QStringList{"Author A B", "Origin C D", "Stipulation # 3"};
+    QTest::newRow("empty author and source")
+        << ""
+        << ""
+        << "h#2" << QStringList{"Author Unknown", "Origin Unknown", "Stipulation h#2"};
+    QTest::newRow("texts unchanged")
+        << " Mr. X  "
+        << "Die Schwalbe, 1990"
+        << "" << QStringList{"Author  Mr. X  ", "Origin Die Schwalbe, 1990", "Stipulation "};
+    QTest::newRow("a line break stays inside its line")
+        << "A\nB"
+        << "C\r\nD"
+        << "#\n3" << QStringList{"Author A B", "Origin C D", "Stipulation # 3"};
 }
 
 void TestPopeyeText::headerLines()
@@ -340,7 +371,8 @@ void TestPopeyeText::headerLines()
     item.author = author;
     item.source = source;
     item.stipulation = stipulation;
-    const QStringList lines = BuildPopeyeInput(item, PopeyeOptions(), "/home/u/.local/solve/").lines;
+    const QStringList lines =
+        BuildPopeyeInput(item, PopeyeOptions(), "/home/u/.local/solve/").lines;
     QCOMPARE(lines.size(), 8);
     QCOMPARE(QStringList({lines[1], lines[2], lines[5]}), expected);
     QCOMPARE(lines[3], QStringLiteral("Protocol /home/u/.local/solve/py.txt"));
@@ -387,28 +419,52 @@ void TestPopeyeText::itemFileWord_data()
     QTest::addColumn<QStringList>("twins");
     QTest::addColumn<QString>("field"); // empty: nothing found
     QTest::addColumn<QString>("word");
-    QTest::newRow("condition") << "" << "#2" << "Circe protocol ~/.bashrc" << QStringList()
-                               << "condition" << "protocol";
-    QTest::newRow("after the stipulation, any case")
-        << "" << "#2 PROTOCOL out.txt" << "" << QStringList() << "stipulation" << "PROTOCOL";
-    QTest::newRow("shortening in a twin line") << "" << "#2" << ""
-        << QStringList{"Twin Move e1 f1", "Twin Rotate 90 ProT x"} << "twins" << "ProT";
+    QTest::newRow("condition") << ""
+                               << "#2"
+                               << "Circe protocol ~/.bashrc" << QStringList() << "condition"
+                               << "protocol";
+    QTest::newRow("after the stipulation, any case") << ""
+                                                     << "#2 PROTOCOL out.txt"
+                                                     << "" << QStringList() << "stipulation"
+                                                     << "PROTOCOL";
+    QTest::newRow("shortening in a twin line")
+        << ""
+        << "#2"
+        << "" << QStringList{"Twin Move e1 f1", "Twin Rotate 90 ProT x"} << "twins"
+        << "ProT";
     QTest::newRow("each shortening down to four letters")
-        << "" << "#2 proto a" << "Circe protoc b" << QStringList{"protoco c"} << "stipulation"
+        << ""
+        << "#2 proto a"
+        << "Circe protoc b" << QStringList{"protoco c"} << "stipulation"
         << "proto";
     QTest::newRow("a word parted by punctuation")
-        << "" << "#2" << "Circe;protocol,x" << QStringList() << "condition" << "protocol";
+        << ""
+        << "#2"
+        << "Circe;protocol,x" << QStringList() << "condition"
+        << "protocol";
     QTest::newRow("a word left where Duplex is taken out")
-        << "" << "#2" << "Circe proDuplextocol x" << QStringList() << "condition" << "protocol";
-    QTest::newRow("a line break does not hide a word")
-        << "" << "#2\nprotocol x" << "" << QStringList() << "stipulation" << "protocol";
+        << ""
+        << "#2"
+        << "Circe proDuplextocol x" << QStringList() << "condition"
+        << "protocol";
+    QTest::newRow("a line break does not hide a word") << ""
+                                                       << "#2\nprotocol x"
+                                                       << "" << QStringList() << "stipulation"
+                                                       << "protocol";
     QTest::newRow("three letters, longer words and protean are no keyword")
-        << "" << "#2 pro" << "protean Circe protocols" << QStringList{"Twin Protect"} << ""
+        << ""
+        << "#2 pro"
+        << "protean Circe protocols" << QStringList{"Twin Protect"} << ""
         << "";
-    QTest::newRow("author and source are read as text")
-        << "protocol x" << "#2" << "" << QStringList() << "" << "";
+    QTest::newRow("author and source are read as text") << "protocol x"
+                                                        << "#2"
+                                                        << "" << QStringList() << ""
+                                                        << "";
     QTest::newRow("an AfterKey twin line never reaches Popeye")
-        << "" << "#2" << "" << QStringList{"Twin AfterKey protocol x"} << "" << "";
+        << ""
+        << "#2"
+        << "" << QStringList{"Twin AfterKey protocol x"} << ""
+        << "";
 }
 
 void TestPopeyeText::itemFileWord()
@@ -452,8 +508,7 @@ void TestPopeyeText::textFileWord_data()
     QTest::newRow("a typed option") << QStringList{own, "Option Variation prot x NoBoard"} << 2;
     QTest::newRow("author and origin text")
         << QStringList{"Author protocol x", "  origin Protocol y", own} << 0;
-    QTest::newRow("a word after the author keyword")
-        << QStringList{"Authority protocol x"} << 1;
+    QTest::newRow("a word after the author keyword") << QStringList{"Authority protocol x"} << 1;
 }
 
 void TestPopeyeText::textFileWord()

@@ -79,7 +79,8 @@ void TestSolveFiles::inputFile()
         QVERIFY2(failure.message.startsWith("Line 2 "), qPrintable(failure.message));
     }
     QCOMPARE(readAll(path), QByteArray()); // the old file is left as it was
-    QVERIFY_THROWS_EXCEPTION(Failure, WriteSolverInput(dir.filePath("no/such/folder/py.in"), {"x"}));
+    QVERIFY_THROWS_EXCEPTION(Failure,
+                             WriteSolverInput(dir.filePath("no/such/folder/py.in"), {"x"}));
 
     // Someone put a link of that name in a shared solver folder: the link goes, the file it
     // led to is not written.
@@ -121,7 +122,8 @@ void TestSolveFiles::runWritesMergedOutput()
     QVERIFY(ended.wait(10000));
     QCOMPARE(readAll(dir.filePath("bench.txt")),
              QByteArray("out\nerr\n") + QDir(dir.path()).canonicalPath().toUtf8() + "\n");
-    QVERIFY2(run.statusText().startsWith("Shell finished (exit 3) in "), qPrintable(run.statusText()));
+    QVERIFY2(run.statusText().startsWith("Shell finished (exit 3) in "),
+             qPrintable(run.statusText()));
 }
 
 void TestSolveFiles::runStops()
@@ -176,7 +178,8 @@ void TestSolveFiles::runOfMissingProgram()
     QVERIFY(run.start(broken, {}, dir.path()));
     QTRY_COMPARE(ended.size(), 1);
     QCOMPARE(failed.size(), 1);
-    QVERIFY2(run.statusText().startsWith("Popeye could not be started"), qPrintable(run.statusText()));
+    QVERIFY2(run.statusText().startsWith("Popeye could not be started"),
+             qPrintable(run.statusText()));
     QVERIFY(!run.isRunning());
 }
 

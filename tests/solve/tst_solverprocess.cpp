@@ -111,14 +111,14 @@ void TestSolverProcess::cappedOutput_data()
     QTest::addColumn<QByteArray>("kept");
     QTest::addColumn<bool>("cut");
     // Head 4 bytes, tail 3 bytes.
-    QTest::newRow("all fits in the head") << QList<QByteArray>{"ab", "cd"} << QByteArray("abcd")
-                                          << false;
-    QTest::newRow("the tail holds the rest") << QList<QByteArray>{"abcdef"}
-                                             << QByteArray("abcdef") << false;
+    QTest::newRow("all fits in the head")
+        << QList<QByteArray>{"ab", "cd"} << QByteArray("abcd") << false;
+    QTest::newRow("the tail holds the rest")
+        << QList<QByteArray>{"abcdef"} << QByteArray("abcdef") << false;
     QTest::newRow("the middle is dropped, in small pieces")
         << QList<QByteArray>{"abc", "de", "fg", "hi", "j"} << QByteArray("abcd\nhij") << true;
-    QTest::newRow("one large piece") << QList<QByteArray>{QByteArray(1000, 'x') + "end"}
-                                     << QByteArray("xxxx\nend") << true;
+    QTest::newRow("one large piece")
+        << QList<QByteArray>{QByteArray(1000, 'x') + "end"} << QByteArray("xxxx\nend") << true;
 }
 
 void TestSolverProcess::cappedOutput()
@@ -143,10 +143,12 @@ void TestSolverProcess::findProgram_data()
     QTest::addColumn<QString>("found");
     const QString sh = QStandardPaths::findExecutable(QStringLiteral("sh"));
     QTest::newRow("a bare name is looked up in PATH") << "sh" << sh;
-    QTest::newRow("a bare name is not taken from the current folder") << "solver" << "";
+    QTest::newRow("a bare name is not taken from the current folder") << "solver"
+                                                                      << "";
     QTest::newRow("a relative path is used as given") << "./solver" << path("solver");
     QTest::newRow("a folder is no program") << m_dir.path() << "";
-    QTest::newRow("empty") << "  " << "";
+    QTest::newRow("empty") << "  "
+                           << "";
 }
 
 void TestSolverProcess::findProgram()
@@ -165,10 +167,10 @@ void TestSolverProcess::argumentsStayWhole()
     SolverProcess process;
     process.setCapture(SolverProcess::Capture::Memory);
     QSignalSpy finished(&process, &SolverProcess::finished);
-    QVERIFY(process.start(QStringLiteral("printf"),
-                          {QStringLiteral("<%s>"), QStringLiteral("64 M"), QStringLiteral("a\"b c"),
-                           QString()},
-                          m_dir.path()));
+    QVERIFY(process.start(
+        QStringLiteral("printf"),
+        {QStringLiteral("<%s>"), QStringLiteral("64 M"), QStringLiteral("a\"b c"), QString()},
+        m_dir.path()));
     QVERIFY(finished.wait(10000));
     QCOMPARE(process.output().kept(), QByteArray("<64 M><a\"b c><>"));
 }
@@ -253,10 +255,10 @@ void TestSolverProcess::outputFileIsCapped()
     process.setCapture(SolverProcess::Capture::MergedFile, output);
     process.setOutputLimit(1000);
     QSignalSpy finished(&process, &SolverProcess::finished);
-    QVERIFY(process.start(QStringLiteral("sh"),
-                          {QStringLiteral("-c"),
-                           QStringLiteral("echo first; yes x | head -c 100000 >&2")},
-                          m_dir.path()));
+    QVERIFY(process.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo first; yes x | head -c 100000 >&2")},
+        m_dir.path()));
     QVERIFY(finished.wait(10000));
     QFile file(output);
     QVERIFY(file.open(QIODevice::ReadOnly));

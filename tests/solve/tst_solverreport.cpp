@@ -25,8 +25,8 @@ void TestSolverReport::popeyeInputErrors_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("text");
-    QTest::newRow("eight complaints") << "09-input-errors/stderr.txt" << 8
-                                      << "Popeye finished: 8 input errors";
+    QTest::newRow("eight complaints")
+        << "09-input-errors/stderr.txt" << 8 << "Popeye finished: 8 input errors";
     QTest::newRow("in French") << "14-no-beginproblem/stderr.txt" << 1
                                << "Popeye finished: 1 input error";
     QTest::newRow("none") << "06-twins/stdout.txt" << 0 << "";
@@ -52,11 +52,13 @@ void TestSolverReport::stockfishSummary_data()
     QTest::addColumn<QString>("summary");
     const QStringList kings{"7k/8/5K2/8/8/8/8/6R1 w - -"};
     QTest::newRow("mate, from the last score")
-        << QStringList{"info depth 1 score cp 50 pv f6f7", "info depth 8 seldepth 4 score mate 2 nodes 9 pv f6f7 h8h7",
+        << QStringList{"info depth 1 score cp 50 pv f6f7",
+                       "info depth 8 seldepth 4 score mate 2 nodes 9 pv f6f7 h8h7",
                        "bestmove f6f7 ponder h8h7"}
         << kings << "Mate in 2: 1.Kf7";
-    QTest::newRow("best move and pawns") << QStringList{"info depth 20 score cp 320 pv g1g7", "bestmove g1g7"}
-                                         << kings << "Best move 1.Rg7, +3.2";
+    QTest::newRow("best move and pawns")
+        << QStringList{"info depth 20 score cp 320 pv g1g7", "bestmove g1g7"} << kings
+        << "Best move 1.Rg7, +3.2";
     QTest::newRow("black to move counts for White")
         << QStringList{"info depth 20 score cp 150 pv h8g8", "bestmove h8g8"}
         << QStringList{"7k/8/5K2/8/8/8/8/6R1 b - -"} << "Best move 1...Kg8, -1.5";
@@ -71,7 +73,8 @@ void TestSolverReport::stockfishSummary_data()
     QTest::newRow("promotion") << QStringList{"info score mate 1 pv b7b8q", "bestmove b7b8q"}
                                << QStringList{"k7/1P6/1K6/8/8/8/8/8 w - -"} << "Mate in 1: 1.b8=Q";
     QTest::newRow("castling") << QStringList{"info score cp 10 pv e1g1", "bestmove e1g1"}
-                              << QStringList{"4k3/8/8/8/8/8/8/4K2R w K -"} << "Best move 1.O-O, +0.1";
+                              << QStringList{"4k3/8/8/8/8/8/8/4K2R w K -"}
+                              << "Best move 1.O-O, +0.1";
     QTest::newRow("the second position's answer")
         << QStringList{"info score cp 5 pv e1e2", "bestmove e1e2", "info score mate 1 pv g1g8",
                        "bestmove g1g8"}
@@ -98,13 +101,20 @@ void TestSolverReport::programProblem_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("problem");
-    QTest::newRow("nothing set") << "  " << "no program is set";
-    QTest::newRow("missing") << "/no/such/popeye" << "not found";
-    QTest::newRow("bare name not in PATH") << "no-such-popeye-anywhere" << "not found";
-    QTest::newRow("bare name in PATH") << "sh" << "";
-    QTest::newRow("a folder") << VEXIL_SOURCE_DIR "/tests" << "not a program";
-    QTest::newRow("not executable") << VEXIL_SOURCE_DIR "/README.md" << "not executable";
-    QTest::newRow("a program") << VEXIL_SOURCE_DIR "/tests/solve/fake-popeye" << "";
+    QTest::newRow("nothing set") << "  "
+                                 << "no program is set";
+    QTest::newRow("missing") << "/no/such/popeye"
+                             << "not found";
+    QTest::newRow("bare name not in PATH") << "no-such-popeye-anywhere"
+                                           << "not found";
+    QTest::newRow("bare name in PATH") << "sh"
+                                       << "";
+    QTest::newRow("a folder") << VEXIL_SOURCE_DIR "/tests"
+                              << "not a program";
+    QTest::newRow("not executable") << VEXIL_SOURCE_DIR "/README.md"
+                                    << "not executable";
+    QTest::newRow("a program") << VEXIL_SOURCE_DIR "/tests/solve/fake-popeye"
+                               << "";
 }
 
 void TestSolverReport::programProblem()

@@ -256,8 +256,7 @@ void TestSolveWindow::fileKeywordRefusedOnSolve()
     solve().Memo1->setPlainText(pane().remove("\nPROT x"));
     click(solve().SolveButton);
     QCOMPARE(m_prompts->shown.size(), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(solve().Status->text().startsWith("Popeye finished (exit 0)"),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(solve().Status->text().startsWith("Popeye finished (exit 0)"), 10000);
     QVERIFY(!QFile::exists(target));
 }
 
@@ -267,16 +266,17 @@ void TestSolveWindow::programNotFound_data()
     QTest::addColumn<bool>("popeye");
     QTest::addColumn<QString>("named"); // the second line of the message
     QTest::newRow("empty Popeye path") << "" << true << "\"\": no program is set";
-    QTest::newRow("missing Stockfish") << "/nonexistent/stockfish" << false
-                                       << "/nonexistent/stockfish: not found";
+    QTest::newRow("missing Stockfish")
+        << "/nonexistent/stockfish" << false << "/nonexistent/stockfish: not found";
     QTest::newRow("not in PATH") << "no-such-popeye-anywhere" << true
                                  << "no-such-popeye-anywhere: not found";
-    QTest::newRow("not executable") << VEXIL_SOURCE_DIR "/README.md" << true
-                                    << VEXIL_SOURCE_DIR "/README.md: not executable";
+    QTest::newRow("not executable")
+        << VEXIL_SOURCE_DIR "/README.md" << true << VEXIL_SOURCE_DIR "/README.md: not executable";
     QTest::newRow("a folder") << VEXIL_SOURCE_DIR "/tests" << false
                               << VEXIL_SOURCE_DIR "/tests: not a program";
     // Marked executable, but the system has no way to run it.
-    QTest::newRow("executable, but no program") << "<garbage>" << true << "<garbage>: not a program";
+    QTest::newRow("executable, but no program")
+        << "<garbage>" << true << "<garbage>: not a program";
 }
 
 void TestSolveWindow::programNotFound()
@@ -310,8 +310,10 @@ void TestSolveWindow::runEndShowsWhatHappened_data()
 {
     QTest::addColumn<QString>("author");
     QTest::addColumn<QString>("status");
-    QTest::newRow("solved") << "Somebody" << "Popeye finished (exit 0) in ";
-    QTest::newRow("input errors") << "inputerrors" << "Popeye finished: 2 input errors";
+    QTest::newRow("solved") << "Somebody"
+                            << "Popeye finished (exit 0) in ";
+    QTest::newRow("input errors") << "inputerrors"
+                                  << "Popeye finished: 2 input errors";
 }
 
 void TestSolveWindow::runEndShowsWhatHappened()
@@ -399,7 +401,8 @@ void TestSolveWindow::stockfishRefusesBadPositions()
     writeFile(file("bench.txt"), "old");
     click(solve().SolveButton);
     QCOMPARE(m_prompts->shown.size(), 1);
-    QVERIFY2(m_prompts->shown[0].startsWith("message: Line 3 ") && m_prompts->shown[0].contains("king"),
+    QVERIFY2(m_prompts->shown[0].startsWith("message: Line 3 ") &&
+                 m_prompts->shown[0].contains("king"),
              qPrintable(m_prompts->shown[0]));
     QVERIFY(!QFile::exists(file("ibench.txt")));
     QCOMPARE(readAll(file("bench.txt")), QByteArray("old"));

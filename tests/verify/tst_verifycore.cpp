@@ -104,15 +104,14 @@ void TestVerifyCore::recordedRuns_data()
         << "Qg1-a7, Qg1-g7, Qg1-g5, Qg1-g4, Qg1-g3, Qg1-g2, Kf6-f7" << Outcome::Cooked << "";
     QTest::newRow("nothing found") << "03-no-solution" << out << err << none << false << 1 << 0
                                    << "" << Outcome::NoSolution << "";
-    QTest::newRow("help play, one intended")
-        << "04-helpmate-2sol" << out << err << none << false << 1 << 2 << "Rf5-f2, Rf5-b5"
-        << Outcome::Cooked << "";
+    QTest::newRow("help play, one intended") << "04-helpmate-2sol" << out << err << none << false
+                                             << 1 << 2 << "Rf5-f2, Rf5-b5" << Outcome::Cooked << "";
     QTest::newRow("help play, two intended")
         << "04-helpmate-2sol" << out << err << twoLines << false << 1 << 2 << "Rf5-f2, Rf5-b5"
         << Outcome::Sound << "";
     QTest::newRow("help play, three intended")
-        << "04-helpmate-2sol" << out << err << (twoLines + QStringList{"1.Rf3"}) << false << 1
-        << 2 << "Rf5-f2, Rf5-b5" << Outcome::NoSolution << "fewer solutions than stored";
+        << "04-helpmate-2sol" << out << err << (twoLines + QStringList{"1.Rf3"}) << false << 1 << 2
+        << "Rf5-f2, Rf5-b5" << Outcome::NoSolution << "fewer solutions than stored";
     QTest::newRow("Circe rebirth") << "05-fairy-grasshopper-circe" << out << err << none << false
                                    << 1 << 1 << "Kd6-e5" << Outcome::Sound << "";
     const QStringList twinsAsPrinted = recorded("06-twins", "stdout.txt").split(u'\n');
@@ -123,8 +122,8 @@ void TestVerifyCore::recordedRuns_data()
         << "06-twins" << out << err << twoLines << false << 7 << 14
         << "Rf5-f2, Rf5-b5, Rf5-d5, Rd6-d2, Rd6-g6, Rc5-c2, Rc5-g5" << Outcome::Cooked << "";
     QTest::newRow("set play and a try are no keys")
-        << "07-setplay-try" << out << err << none << false << 1 << 1 << "Qh4-e7"
-        << Outcome::Sound << "";
+        << "07-setplay-try" << out << err << none << false << 1 << 1 << "Qh4-e7" << Outcome::Sound
+        << "";
     QTest::newRow("MaxTime") << "08a-timeout-option-maxtime" << out << err << none << false << 1
                              << 0 << "" << Outcome::TimeLimit << "";
     QTest::newRow("interrupted after many solutions")
@@ -137,27 +136,25 @@ void TestVerifyCore::recordedRuns_data()
     QTest::newRow("unknown piece, streams merged")
         << "09-input-errors" << QStringLiteral("combined.txt") << QString() << none << false << 1
         << 0 << "" << Outcome::InputError << "Xq4";
-    QTest::newRow("second problem wrong") << "10-multi-problem-file" << out << err << none
-                                          << false << 1 << 1 << "Rb3-g3" << Outcome::InputError
-                                          << "#x";
+    QTest::newRow("second problem wrong") << "10-multi-problem-file" << out << err << none << false
+                                          << 1 << 1 << "Rb3-g3" << Outcome::InputError << "#x";
     QTest::newRow("royal piece beside a king")
         << "12-royal-piece-and-king" << out << err << none << false << 1 << 0 << ""
         << Outcome::InputError << "only one king allowed";
-    QTest::newRow("no end line") << "13-eof-without-endproblem" << out << err << none << false
-                                 << 1 << 0 << "" << Outcome::Failed << "no end line";
-    QTest::newRow("complaint in French") << "14-no-beginproblem" << out << err << none << false
-                                         << 1 << 0 << "" << Outcome::InputError << "Author";
+    QTest::newRow("no end line") << "13-eof-without-endproblem" << out << err << none << false << 1
+                                 << 0 << "" << Outcome::Failed << "no end line";
+    QTest::newRow("complaint in French") << "14-no-beginproblem" << out << err << none << false << 1
+                                         << 0 << "" << Outcome::InputError << "Author";
     QTest::newRow("killed by a signal") << "16-sigkill" << out << err << none << true << 1 << 0
                                         << "" << Outcome::Failed << "Popeye crashed";
     QTest::newRow("missing input file")
         << "19-missing-input-file" << out << err << none << false << 1 << 0 << ""
         << Outcome::InputError << "error opening input file: No such file or directory";
     QTest::newRow("zero position and a twin error")
-        << "24-duplex-and-zeroposition" << out << err << none << false << 2 << 4
-        << "Rf5-f2, Rf5-b5" << Outcome::InputError
-        << "g7: square is empty - cannot (re)move any piece.";
-    QTest::newRow("bad stipulation") << "25-e3" << out << err << none << false << 1 << 0 << ""
-                                     << Outcome::InputError << "#x";
+        << "24-duplex-and-zeroposition" << out << err << none << false << 2 << 4 << "Rf5-f2, Rf5-b5"
+        << Outcome::InputError << "g7: square is empty - cannot (re)move any piece.";
+    QTest::newRow("bad stipulation")
+        << "25-e3" << out << err << none << false << 1 << 0 << "" << Outcome::InputError << "#x";
     QTest::newRow("twin without squares")
         << "25-e12" << out << err << none << false << 2 << 2 << "Rb3-g3" << Outcome::InputError
         << "wrong terminated SquareList - ignored";
@@ -192,8 +189,7 @@ void TestVerifyCore::solutionText()
 {
     // The board, the version line and the end line are no part of the solution.
     const PopeyeReport board = ParsePopeyeOutput(recorded("01-direct-unique", "stdout.txt"), {});
-    QCOMPARE(board.solutionText,
-             QStringLiteral("   1.Rb3-g3 ! threat:\n          2.Rg3-g8 #"));
+    QCOMPARE(board.solutionText, QStringLiteral("   1.Rb3-g3 ! threat:\n          2.Rg3-g8 #"));
     const PopeyeReport twins = ParsePopeyeOutput(recorded("06-twins", "stdout.txt"), {});
     QVERIFY(twins.solutionText.startsWith(u"a) \n\n  1.Rf5-f2 Rg6-d6"));
     QVERIFY(twins.solutionText.endsWith(u"  1.Rc5-g5 Rb6-e6   2.Rg5-g2 Re6-e1 #"));
@@ -217,11 +213,11 @@ void TestVerifyCore::expectedSolutions_data()
     QTest::newRow("black first") << QStringList{"1...Sc3 2.f5 e4", "1...a4 2.f5 e4"} << "" << 2;
     QTest::newRow("moves of later turns do not count")
         << QStringList{"1.Kd6-e5 Gc4-e6", "2.Ke5-f4 Kd3-e2"} << "" << 1;
-    QTest::newRow("per twin")
-        << QStringList{"a) 1.Kd6-e5 Gc4-e6", "1.Kd6-d5 Gc4-e6", "b) 1.Kd6-c5 Gc4-b5"} << "a"
-        << 2;
-    QTest::newRow("per twin, second") << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5", "b) 1.Kd6-c5"}
-                                      << "b" << 1;
+    QTest::newRow("per twin") << QStringList{"a) 1.Kd6-e5 Gc4-e6", "1.Kd6-d5 Gc4-e6",
+                                             "b) 1.Kd6-c5 Gc4-b5"}
+                              << "a" << 2;
+    QTest::newRow("per twin, second")
+        << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5", "b) 1.Kd6-c5"} << "b" << 1;
     QTest::newRow("twin not named in the stored solution")
         << QStringList{"a) 1.Kd6-e5", "1.Kd6-d5"} << "c" << 1;
     QTest::newRow("Popeye's twins, stored without labels")
@@ -247,28 +243,50 @@ void TestVerifyCore::compareMoves_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("popeye");
     QTest::addColumn<MoveMatch>("expected");
-    QTest::newRow("short king move") << "Kf7" << "Kf6-f7" << MoveMatch::Yes;
-    QTest::newRow("capture") << "Sxf3" << "Sg1*f3" << MoveMatch::Yes;
-    QTest::newRow("promotion") << "e8Q" << "e7-e8=Q" << MoveMatch::Yes;
-    QTest::newRow("promotion with =") << "e8=Q" << "e7-e8=Q" << MoveMatch::Yes;
-    QTest::newRow("other promotion") << "e8Q" << "e7-e8=S" << MoveMatch::No;
-    QTest::newRow("promotion not named") << "e8" << "e7-e8=Q" << MoveMatch::Yes;
-    QTest::newRow("numbered, with mark") << "1.Kf7!" << "Kf6-f7" << MoveMatch::Yes;
-    QTest::newRow("long form with check") << "Qc4-c5+!" << "Qc4-c5" << MoveMatch::Yes;
-    QTest::newRow("other square") << "Kf7" << "Kf6-e7" << MoveMatch::No;
-    QTest::newRow("other piece") << "Qf7" << "Kf6-f7" << MoveMatch::No;
-    QTest::newRow("pawn against piece") << "f7" << "Kf6-f7" << MoveMatch::No;
-    QTest::newRow("long castling") << "O-O-O" << "0-0-0" << MoveMatch::Yes;
-    QTest::newRow("short against long castling") << "O-O" << "0-0-0" << MoveMatch::No;
-    QTest::newRow("pawn capture") << "exd5" << "e4*d5" << MoveMatch::Yes;
-    QTest::newRow("English knight") << "Nf3" << "Sg1-f3" << MoveMatch::Yes;
-    QTest::newRow("nightrider is no knight") << "Sf3" << "Ng1-f3" << MoveMatch::No;
-    QTest::newRow("neutral piece") << "nQh5" << "nQh1-h5" << MoveMatch::Yes;
-    QTest::newRow("two-letter fairy piece") << "ALd4" << "ALb2-d4" << MoveMatch::Yes;
-    QTest::newRow("Circe rebirth") << "Re4xf4" << "Re4*f4[+wGf8]" << MoveMatch::Yes;
-    QTest::newRow("ellipsis") << "..." << "Kf6-f7" << MoveMatch::Unknown;
-    QTest::newRow("a word") << "zz" << "Kf6-f7" << MoveMatch::Unknown;
-    QTest::newRow("no Popeye move") << "Kf7" << "" << MoveMatch::Unknown;
+    QTest::newRow("short king move") << "Kf7"
+                                     << "Kf6-f7" << MoveMatch::Yes;
+    QTest::newRow("capture") << "Sxf3"
+                             << "Sg1*f3" << MoveMatch::Yes;
+    QTest::newRow("promotion") << "e8Q"
+                               << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("promotion with =") << "e8=Q"
+                                      << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("other promotion") << "e8Q"
+                                     << "e7-e8=S" << MoveMatch::No;
+    QTest::newRow("promotion not named") << "e8"
+                                         << "e7-e8=Q" << MoveMatch::Yes;
+    QTest::newRow("numbered, with mark") << "1.Kf7!"
+                                         << "Kf6-f7" << MoveMatch::Yes;
+    QTest::newRow("long form with check") << "Qc4-c5+!"
+                                          << "Qc4-c5" << MoveMatch::Yes;
+    QTest::newRow("other square") << "Kf7"
+                                  << "Kf6-e7" << MoveMatch::No;
+    QTest::newRow("other piece") << "Qf7"
+                                 << "Kf6-f7" << MoveMatch::No;
+    QTest::newRow("pawn against piece") << "f7"
+                                        << "Kf6-f7" << MoveMatch::No;
+    QTest::newRow("long castling") << "O-O-O"
+                                   << "0-0-0" << MoveMatch::Yes;
+    QTest::newRow("short against long castling") << "O-O"
+                                                 << "0-0-0" << MoveMatch::No;
+    QTest::newRow("pawn capture") << "exd5"
+                                  << "e4*d5" << MoveMatch::Yes;
+    QTest::newRow("English knight") << "Nf3"
+                                    << "Sg1-f3" << MoveMatch::Yes;
+    QTest::newRow("nightrider is no knight") << "Sf3"
+                                             << "Ng1-f3" << MoveMatch::No;
+    QTest::newRow("neutral piece") << "nQh5"
+                                   << "nQh1-h5" << MoveMatch::Yes;
+    QTest::newRow("two-letter fairy piece") << "ALd4"
+                                            << "ALb2-d4" << MoveMatch::Yes;
+    QTest::newRow("Circe rebirth") << "Re4xf4"
+                                   << "Re4*f4[+wGf8]" << MoveMatch::Yes;
+    QTest::newRow("ellipsis") << "..."
+                              << "Kf6-f7" << MoveMatch::Unknown;
+    QTest::newRow("a word") << "zz"
+                            << "Kf6-f7" << MoveMatch::Unknown;
+    QTest::newRow("no Popeye move") << "Kf7"
+                                    << "" << MoveMatch::Unknown;
 }
 
 void TestVerifyCore::compareMoves()
@@ -284,8 +302,8 @@ void TestVerifyCore::compareFirstMove_data()
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QStringList>("popeye");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("key among one") << QStringList{"1.Ra7-b7! zz", "1...Kh8-g8 2.Rb7-b8#"}
-                                   << QStringList{"Ra7-b7"} << "yes";
+    QTest::newRow("key among one")
+        << QStringList{"1.Ra7-b7! zz", "1...Kh8-g8 2.Rb7-b8#"} << QStringList{"Ra7-b7"} << "yes";
     QTest::newRow("twin label") << QStringList{"a) 1.Kd6-e5 Gc4-e6"}
                                 << QStringList{"Kd6-c5", "Kd6-e5"} << "yes";
     QTest::newRow("first numbered line counts")
@@ -294,8 +312,8 @@ void TestVerifyCore::compareFirstMove_data()
                                  << "yes";
     QTest::newRow("nothing stored") << QStringList() << QStringList{"Kf6-f7"} << "?";
     QTest::newRow("Popeye found nothing") << QStringList{"1.Kf7"} << QStringList() << "?";
-    QTest::newRow("unreadable stored move") << QStringList{"1.? Rf1#"} << QStringList{"Kf6-f7"}
-                                            << "?";
+    QTest::newRow("unreadable stored move")
+        << QStringList{"1.? Rf1#"} << QStringList{"Kf6-f7"} << "?";
     QTest::newRow("set play before the key")
         << QStringList{"1...Ka5 2.Qd8#", "1...Kc5 2.Qd4#", "1.Qe7! zz"} << QStringList{"Qh4-e7"}
         << "yes";
@@ -305,16 +323,13 @@ void TestVerifyCore::compareFirstMove_data()
     QTest::newRow("the key marked apart, after an unmarked line")
         << QStringList{"1.Rb7 zz", "1.Rg3 ! threat: 2.Rg8#"} << QStringList{"Rb3-g3"} << "yes";
     QTest::newRow("Popeye's own output stored")
-        << recorded("07-setplay-try", "stdout.txt").split(u'\n') << QStringList{"Qh4-e7"}
-        << "yes";
-    QTest::newRow("English knight, capturing") << QStringList{"1.Nxd5! Kc6"}
-                                               << QStringList{"Sf4*d5"} << "yes";
-    QTest::newRow("every twin's key found")
-        << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"}
-        << QStringList{"Kd6-e5", "Kd6-c5"} << "yes";
+        << recorded("07-setplay-try", "stdout.txt").split(u'\n') << QStringList{"Qh4-e7"} << "yes";
+    QTest::newRow("English knight, capturing")
+        << QStringList{"1.Nxd5! Kc6"} << QStringList{"Sf4*d5"} << "yes";
+    QTest::newRow("every twin's key found") << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"}
+                                            << QStringList{"Kd6-e5", "Kd6-c5"} << "yes";
     QTest::newRow("one twin's key missing")
-        << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"} << QStringList{"Kd6-e5"}
-        << "no";
+        << QStringList{"a) 1.Kd6-e5!", "+b) -bPc4", "1.Kd6-c5!"} << QStringList{"Kd6-e5"} << "no";
 }
 
 void TestVerifyCore::compareFirstMove()
@@ -337,15 +352,21 @@ void TestVerifyCore::readByTheItem_data()
     QTest::addColumn<int>("expected");
     QTest::addColumn<QStringList>("keys");
     QTest::newRow("help play, White to play")
-        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR" << "h#3" << "WhiteToPlay"
-        << QStringList() << QStringList{"1...Sc3 2.f5 e4 3.g5 Qh5#", "1...e4 2.f5 Sc3 3.g5 Qh5#"}
-        << "" << 2 << QStringList{"Sc3"};
+        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR"
+        << "h#3"
+        << "WhiteToPlay" << QStringList()
+        << QStringList{"1...Sc3 2.f5 e4 3.g5 Qh5#", "1...e4 2.f5 Sc3 3.g5 Qh5#"} << "" << 2
+        << QStringList{"Sc3"};
     QTest::newRow("set play, a try and the key marked apart")
-        << "8/8/1k6/1B6/7Q/2KB4/8/8" << "#2" << "" << QStringList()
+        << "8/8/1k6/1B6/7Q/2KB4/8/8"
+        << "#2"
+        << "" << QStringList()
         << QStringList{"1...Ka5 2.Qd8#", "1.Qh7 ? zz", "but 1...Kc5 !", "1.Qe7 ! zz"} << "" << 1
         << QStringList{"Qe7"};
     QTest::newRow("twins by their headings")
-        << "8/8/8/8/2p2r2/7p/8/2k4K" << "h#2" << "" << QStringList{"Twin Remove c4"}
+        << "8/8/8/8/2p2r2/7p/8/2k4K"
+        << "h#2"
+        << "" << QStringList{"Twin Remove c4"}
         << QStringList{"a) 1.Rf2 Kg3 2.Rb2 Kh2 ...", "1.Rb5 Kg4 ...", "+b) -bPc4", "1.Rd5 Kg3 ..."}
         << "b" << 1 << QStringList{"Rf2", "Rd5"};
 }
@@ -379,8 +400,8 @@ void TestVerifyCore::resultsFileRoundTrip()
     VerifyResults results;
     const QList<Outcome>& outcomes = AllOutcomes();
     for (int n = 1; n <= outcomes.size(); ++n)
-        results.put(sampleRecord(n, ItemKey(QByteArray::number(n), u"MaxTime 60"),
-                                 outcomes[n - 1]));
+        results.put(
+            sampleRecord(n, ItemKey(QByteArray::number(n), u"MaxTime 60"), outcomes[n - 1]));
     results.write(path);
     QString problem;
     const VerifyResults back = VerifyResults::read(path, &problem);
@@ -428,7 +449,8 @@ void TestVerifyCore::damagedResultsFile()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("c.dgr.verify"));
-    for (const QByteArray& bytes : {QByteArray("{ not json"), QByteArray("{\"format\":\"other\"}")}) {
+    for (const QByteArray& bytes :
+         {QByteArray("{ not json"), QByteArray("{\"format\":\"other\"}")}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -442,7 +464,8 @@ void TestVerifyCore::damagedResultsFile()
         QCOMPARE(kept.readAll(), bytes);
     }
     QString problem;
-    QCOMPARE(VerifyResults::read(folder.filePath(QStringLiteral("missing.verify")), &problem).size(), 0);
+    QCOMPARE(
+        VerifyResults::read(folder.filePath(QStringLiteral("missing.verify")), &problem).size(), 0);
     QVERIFY(problem.isEmpty());
 }
 
@@ -458,8 +481,8 @@ void TestVerifyCore::unwritableResultsFile()
 void TestVerifyCore::resultsFileNotOurs_data()
 {
     QTest::addColumn<QString>("what");
-    QTest::addColumn<bool>("read");       // the results in it are read
-    QTest::addColumn<bool>("writable");   // the window may write its results there
+    QTest::addColumn<bool>("read");         // the results in it are read
+    QTest::addColumn<bool>("writable");     // the window may write its results there
     QTest::addColumn<bool>("writeRefused"); // a write there is refused
     QTest::newRow("pipe") << "pipe" << false << false << true;
     QTest::newRow("link to an endless device") << "link to /dev/zero" << false << false << true;
@@ -484,8 +507,8 @@ void TestVerifyCore::resultsFileNotOurs()
     if (what == QLatin1String("pipe")) {
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (what.startsWith(QLatin1String("link to"))) {
-        QVERIFY(QFile::link(what == QLatin1String("link to notes") ? notes : QStringLiteral("/dev/zero"),
-                            path));
+        QVERIFY(QFile::link(
+            what == QLatin1String("link to notes") ? notes : QStringLiteral("/dev/zero"), path));
     } else if (what == QLatin1String("large")) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -621,11 +644,11 @@ void TestVerifyCore::interruptedOutcomes_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("many solutions before the time limit")
         << "08c-timeout-helpmate-partial" << false << "cooked (interrupted)";
-    QTest::newRow("cooked before the deadline kill") << "04-helpmate-2sol" << true
-                                                      << "cooked (interrupted)";
+    QTest::newRow("cooked before the deadline kill")
+        << "04-helpmate-2sol" << true << "cooked (interrupted)";
     QTest::newRow("cooked, search finished") << "04-helpmate-2sol" << false << "cooked";
-    QTest::newRow("nothing found before the limit") << "08a-timeout-option-maxtime" << false
-                                                     << "time limit";
+    QTest::newRow("nothing found before the limit")
+        << "08a-timeout-option-maxtime" << false << "time limit";
 }
 
 void TestVerifyCore::interruptedOutcomes()

@@ -74,13 +74,12 @@ private slots:
 
 void TestVerifyRunner::outcomesOfRealRuns()
 {
-    const QStringList markers{"unique", "cooked",     "nosolution", "help2", "twins",
-                              "timelimit", "inputerror", "crash", "hang", "exit139"};
-    const QStringList expected{"sound",      "cooked",      "no solution", "sound", "cooked",
+    const QStringList markers{"unique",    "cooked",     "nosolution", "help2", "twins",
+                              "timelimit", "inputerror", "crash",      "hang",  "exit139"};
+    const QStringList expected{"sound",      "cooked",      "no solution", "sound",      "cooked",
                                "time limit", "input error", "failed",      "time limit", "failed"};
     VerifyRunner runner(
-        kFake, QStringLiteral("4M"),
-        [&](int n) { return textFor(markers[n - 1]); },
+        kFake, QStringLiteral("4M"), [&](int n) { return textFor(markers[n - 1]); },
         [](int n) { return QByteArray::number(n * 7); },
         [](int n) {
             return n == 4 ? QStringList{"1.Rf2 Rd6 2.Rb2 Rd1#", "1.Rb5 Rd6 2.Rb2 Rd1#"}
@@ -106,7 +105,11 @@ void TestVerifyRunner::outcomesOfRealRuns()
         const auto record = signal.first().value<VerifyRecord>();
         QCOMPARE(record.key, QByteArray::number(record.number * 7));
         QVERIFY2(OutcomeText(record.outcome) == expected[record.number - 1],
-                 qPrintable(QStringLiteral("%1 %2 %3 s %4").arg(record.number).arg(OutcomeText(record.outcome)).arg(record.seconds).arg(record.detail)));
+                 qPrintable(QStringLiteral("%1 %2 %3 s %4")
+                                .arg(record.number)
+                                .arg(OutcomeText(record.outcome))
+                                .arg(record.seconds)
+                                .arg(record.detail)));
         if (markers[record.number - 1] == u"unique") {
             QCOMPARE(MoveMatchText(record.storedMove), QStringLiteral("yes"));
             QVERIFY(record.output.startsWith(u"   1.Rb3-g3 ! threat:"));
@@ -137,8 +140,10 @@ void TestVerifyRunner::storedSolutionsAsWritten()
     };
     const QList<Case> cases{
         {"twins", QString::fromLatin1(twins.readAll()).split(u'\n'), "sound", "yes"},
-        {"setplay", {"1...Ka5 2.Qd8#", "1.Qh7? zz", "but 1...Kc5!", "1.Qe7! zz 1...Ka5 2.Qa7#"},
-         "sound", "yes"},
+        {"setplay",
+         {"1...Ka5 2.Qd8#", "1.Qh7? zz", "but 1...Kc5!", "1.Qe7! zz 1...Ka5 2.Qa7#"},
+         "sound",
+         "yes"},
         {"setplay", {"1...Ka5 2.Qd8#", "1.Qh7! zz"}, "sound", "no"},
         // Popeye solves the last three twins and calls the others illegal.
         {"twinsmore", {"1.Nd3?", "1.Nc4!"}, "input error", "yes"},
@@ -146,8 +151,7 @@ void TestVerifyRunner::storedSolutionsAsWritten()
     };
     VerifyRunner runner(
         kFake, QStringLiteral("4M"), [&](int n) { return textFor(cases[n - 1].marker); },
-        [](int n) { return QByteArray::number(n); },
-        [&](int n) { return cases[n - 1].stored; });
+        [](int n) { return QByteArray::number(n); }, [&](int n) { return cases[n - 1].stored; });
     runner.setParallel(3);
     runner.setMaxTime(10);
     runner.setGrace(2000);
@@ -179,9 +183,9 @@ void TestVerifyRunner::stopKillsEveryRun()
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray memory = "77M-stop-" + QByteArray::number(getpid());
 
-    VerifyRunner runner(wrapper, QString::fromLatin1(memory),
-                        [](int) { return textFor(QStringLiteral("hang")); },
-                        [](int n) { return QByteArray::number(n); });
+    VerifyRunner runner(
+        wrapper, QString::fromLatin1(memory), [](int) { return textFor(QStringLiteral("hang")); },
+        [](int n) { return QByteArray::number(n); });
     runner.setParallel(4);
     runner.setMaxTime(60);
     QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
@@ -207,9 +211,9 @@ void TestVerifyRunner::stopKillsEveryRun()
 void TestVerifyRunner::outputWithoutEnd()
 {
     // Megabytes of solutions: the result keeps a readable part and the end line still counts.
-    VerifyRunner runner(kFake, QStringLiteral("4M"),
-                        [](int) { return textFor(QStringLiteral("flood")); },
-                        [](int) { return QByteArray("k"); });
+    VerifyRunner runner(
+        kFake, QStringLiteral("4M"), [](int) { return textFor(QStringLiteral("flood")); },
+        [](int) { return QByteArray("k"); });
     QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
     QSignalSpy finished(&runner, &VerifyRunner::finished);
     QVERIFY(runner.start({1}));
@@ -231,8 +235,9 @@ void TestVerifyRunner::programMissing()
         {"/no/such/popeye", "/no/such/popeye: not found"},
         {data, data + ": not a program"}};
     for (const auto& [path, named] : paths) {
-        VerifyRunner runner(path, QStringLiteral("4M"), [](int) { return QByteArray(); },
-                            [](int) { return QByteArray("k"); });
+        VerifyRunner runner(
+            path, QStringLiteral("4M"), [](int) { return QByteArray(); },
+            [](int) { return QByteArray("k"); });
         QSignalSpy refused(&runner, &VerifyRunner::failedToStart);
         QVERIFY(!runner.start({1}));
         QCOMPARE(refused.size(), 1);
@@ -261,7 +266,8 @@ void TestVerifyRunner::textThatCannotBeMade()
     QStringList outcomes;
     for (const QList<QVariant>& signal : std::as_const(verified)) {
         const auto record = signal.first().value<VerifyRecord>();
-        outcomes.append(QStringLiteral("%1 %2").arg(record.number).arg(OutcomeText(record.outcome)));
+        outcomes.append(
+            QStringLiteral("%1 %2").arg(record.number).arg(OutcomeText(record.outcome)));
         if (record.number == 2)
             QCOMPARE(record.detail, QStringLiteral("Cannot open file c.dgr"));
     }
@@ -295,9 +301,9 @@ void TestVerifyRunner::helpersEndWithTheRun()
 {
     // A solver that leaves a helper behind that ignores SIGTERM, once per item.
     const QByteArray memory = "66M-helpers-" + QByteArray::number(getpid());
-    VerifyRunner runner(kFake, QString::fromLatin1(memory),
-                        [](int) { return textFor(QStringLiteral("forks")); },
-                        [](int n) { return QByteArray::number(n); });
+    VerifyRunner runner(
+        kFake, QString::fromLatin1(memory), [](int) { return textFor(QStringLiteral("forks")); },
+        [](int n) { return QByteArray::number(n); });
     runner.setParallel(2);
     QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
     QSignalSpy finished(&runner, &VerifyRunner::finished);
@@ -313,9 +319,9 @@ void TestVerifyRunner::errorStreamIsBounded()
 {
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    VerifyRunner runner(kFake, QStringLiteral("4M"),
-                        [](int) { return textFor(QStringLiteral("errflood")); },
-                        [](int n) { return QByteArray::number(n); });
+    VerifyRunner runner(
+        kFake, QStringLiteral("4M"), [](int) { return textFor(QStringLiteral("errflood")); },
+        [](int n) { return QByteArray::number(n); });
     QSignalSpy verified(&runner, &VerifyRunner::itemVerified);
     QSignalSpy finished(&runner, &VerifyRunner::finished);
     QVERIFY(runner.start({1}));

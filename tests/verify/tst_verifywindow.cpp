@@ -21,9 +21,9 @@ using namespace vexil;
 
 namespace {
 
-const QStringList kMarkers{"unique", "cooked", "nosolution", "help2",
+const QStringList kMarkers{"unique", "cooked",    "nosolution", "help2",
                            "twins",  "timelimit", "inputerror", "crash"};
-const QStringList kOutcomes{"sound", "cooked", "no solution", "sound",
+const QStringList kOutcomes{"sound",  "cooked",     "no solution", "sound",
                             "cooked", "time limit", "input error", "failed"};
 constexpr int kItems = 50;
 
@@ -33,8 +33,14 @@ struct Items {
     int count = kItems;
     QList<int> built; // the items whose Popeye text was asked for
 
-    QString marker(int n) const { return n == kItems ? QStringLiteral("hang") : kMarkers[(n - 1) % 8]; }
-    QString outcome(int n) const { return n == kItems ? QStringLiteral("time limit") : kOutcomes[(n - 1) % 8]; }
+    QString marker(int n) const
+    {
+        return n == kItems ? QStringLiteral("hang") : kMarkers[(n - 1) % 8];
+    }
+    QString outcome(int n) const
+    {
+        return n == kItems ? QStringLiteral("time limit") : kOutcomes[(n - 1) % 8];
+    }
 
     VerifySource source()
     {
@@ -121,7 +127,8 @@ void TestVerifyWindow::verifiesCollection()
     QVERIFY(prompts.shown.isEmpty());
 
     // The screenshot of the results, for a person to look at.
-    window.grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/verify-window.png"));
+    window.grab().save(QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/verify-window.png"));
 
     // Only changed items run again, also in a new window on the same results file.
     items.built.clear();

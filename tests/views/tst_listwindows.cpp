@@ -162,15 +162,15 @@ void TestListWindows::copyingSelectedItemsTwiceAppends()
 
 void TestListWindows::copyRefusals_data()
 {
-    QTest::addColumn<QString>("target");    // a name in the folder; "open" for the open file
+    QTest::addColumn<QString>("target");     // a name in the folder; "open" for the open file
     QTest::addColumn<QByteArray>("content"); // the target's content before; null: no file
     QTest::addColumn<bool>("select");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("authors"); // of the target afterwards; empty: unchanged
 
-    QTest::newRow("the open collection") << "open" << QByteArray() << true
-                                         << "message: Another collection should be chosen!"
-                                         << QStringList();
+    QTest::newRow("the open collection")
+        << "open" << QByteArray() << true << "message: Another collection should be chosen!"
+        << QStringList();
     QTest::newRow("the open collection by another path")
         << "./sub/../c.dgr" << QByteArray() << true
         << "message: Another collection should be chosen!" << QStringList();
@@ -178,13 +178,13 @@ void TestListWindows::copyRefusals_data()
     invalid.removeLast();
     QTest::newRow("an invalid target") << "bad.dgr" << JoinLines(invalid) << true
                                        << "message: Invalid file format!" << QStringList();
-    QTest::newRow("an existing empty file")
-        << "empty.dgr" << QByteArray("") << true << QString() << QStringList{"Author 2", "Author 4"};
+    QTest::newRow("an existing empty file") << "empty.dgr" << QByteArray("") << true << QString()
+                                            << QStringList{"Author 2", "Author 4"};
     QTest::newRow("an existing collection")
         << "other.dgr" << JoinLines(test::numberedCollection(1)) << true << QString()
         << QStringList{"Author 1", "Author 2", "Author 4"};
-    QTest::newRow("nothing selected") << "none.dgr" << QByteArray() << false << QString()
-                                      << QStringList();
+    QTest::newRow("nothing selected")
+        << "none.dgr" << QByteArray() << false << QString() << QStringList();
 }
 
 void TestListWindows::copyRefusals()
@@ -233,7 +233,8 @@ void TestListWindows::findNext_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<int>>("shown"); // after each press; 0: "not found"
 
-    QTest::newRow("every item in turn, wrapping") << 3 << "author" << QList<int>{4, 5, 6, 1, 2, 3, 4};
+    QTest::newRow("every item in turn, wrapping")
+        << 3 << "author" << QList<int>{4, 5, 6, 1, 2, 3, 4};
     QTest::newRow("header line") << 1 << "Dg[5]" << QList<int>{5, 5};
     QTest::newRow("earlier item") << 4 << "Author 2" << QList<int>{2};
     QTest::newRow("the current item itself") << 4 << "AUTHOR 4" << QList<int>{4};
@@ -369,8 +370,8 @@ void TestListWindows::choosingInTheListOfDiagrams_data()
     QTest::newRow("close box") << 4 << QList<int>{Qt::Key_Left} << "close box" << 4;
     QTest::newRow("Escape") << 4 << QList<int>{Qt::Key_Left} << "escape" << 4;
     QTest::newRow("double click") << 6 << QList<int>{} << "double click" << 2;
-    QTest::newRow("an empty cell") << 6 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_End}
-                                   << "enter" << 6;
+    QTest::newRow("an empty cell")
+        << 6 << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_End} << "enter" << 6;
 }
 
 void TestListWindows::choosingInTheListOfDiagrams()
@@ -440,7 +441,8 @@ void TestListWindows::theListOfDiagramsAsksOnce()
 void TestListWindows::everyControlAndEntryHasAnAccessibleName()
 {
     withDiagrams([&] {
-        for (QWidget* window : {static_cast<QWidget*>(&list()), static_cast<QWidget*>(&diagrams())}) {
+        for (QWidget* window :
+             {static_cast<QWidget*>(&list()), static_cast<QWidget*>(&diagrams())}) {
             for (QWidget* control : window->findChildren<QWidget*>()) {
                 if (control->focusPolicy() == Qt::NoFocus || !control->isVisible())
                     continue;
@@ -489,8 +491,8 @@ void TestListWindows::smallBoardsFollowViewCust()
     painter.end();
     const QColor light = viewCust ? QColor(255, 255, 0) : QColor(255, 255, 255);
     const QColor dark = viewCust ? QColor(0, 0, 128) : QColor(192, 192, 192);
-    QCOMPARE(image.pixelColor(11 + 2, 43 + 20), light);           // a8, bottom-left corner
-    QCOMPARE(image.pixelColor(11 + 2, 43 + 21 + 20), dark);       // a7
+    QCOMPARE(image.pixelColor(11 + 2, 43 + 20), light);                    // a8, bottom-left corner
+    QCOMPARE(image.pixelColor(11 + 2, 43 + 21 + 20), dark);                // a7
     QCOMPARE(image.pixelColor(11 + 21 * 7 + 20, 43 + 21 * 7 + 20), light); // h1
     // The frame's outline, just left of and above the squares.
     QCOMPARE(image.pixelColor(10, 100), QColor(Qt::black));

@@ -96,26 +96,36 @@ void TestViewTexts::entryCutFromStoredLines_data()
 
     QTest::newRow("plain") << QByteArray("['W. A. Shinkman'],")
                            << QByteArray("['American Chess Bulletin'],") << QByteArray("['#2 ']);")
-                           << "1. W. A. Shinkman" << "American Chess Bulletin" << "#2 ";
+                           << "1. W. A. Shinkman"
+                           << "American Chess Bulletin"
+                           << "#2 ";
     QTest::newRow("condition kept, twins cut")
         << QByteArray("['A'],") << QByteArray("['B'],")
-        << QByteArray("['h#2 Circe\\nb) wKe1-e2\\nc) bPa2-a3']);") << "1. A" << "B"
+        << QByteArray("['h#2 Circe\\nb) wKe1-e2\\nc) bPa2-a3']);") << "1. A"
+        << "B"
         << "h#2 Circe";
-    QTest::newRow("twins with no condition")
-        << QByteArray("['A'],") << QByteArray("['B'],") << QByteArray("['H#2 \\nb) bSa1-h1']);")
-        << "1. A" << "B" << "H#2 ";
-    QTest::newRow("a backslash alone stays")
-        << QByteArray("['A\\B'],") << QByteArray("['C'],") << QByteArray("['#2 a\\b']);")
-        << "1. A\\B" << "C" << "#2 a\\b";
+    QTest::newRow("twins with no condition") << QByteArray("['A'],") << QByteArray("['B'],")
+                                             << QByteArray("['H#2 \\nb) bSa1-h1']);") << "1. A"
+                                             << "B"
+                                             << "H#2 ";
+    QTest::newRow("a backslash alone stays") << QByteArray("['A\\B'],") << QByteArray("['C'],")
+                                             << QByteArray("['#2 a\\b']);") << "1. A\\B"
+                                             << "C"
+                                             << "#2 a\\b";
     QTest::newRow("empty item") << QByteArray("[''],") << QByteArray("[''],")
-                                << QByteArray("['']);") << "1. " << "" << "";
+                                << QByteArray("['']);") << "1. "
+                                << ""
+                                << "";
     QTest::newRow("Windows-1252 letters")
-        << bytes1252(QString::fromUtf8("['J. Mulc`s']," )) << bytes1252(QString::fromUtf8("['Österreichische Schachzeitung'],"))
-        << bytes1252(QString::fromUtf8("['#2 Circe Parrain – Anti']);"))
-        << "1. J. Mulc`s" << QString::fromUtf8("Österreichische Schachzeitung")
+        << bytes1252(QString::fromUtf8("['J. Mulc`s'],"))
+        << bytes1252(QString::fromUtf8("['Österreichische Schachzeitung'],"))
+        << bytes1252(QString::fromUtf8("['#2 Circe Parrain – Anti']);")) << "1. J. Mulc`s"
+        << QString::fromUtf8("Österreichische Schachzeitung")
         << QString::fromUtf8("#2 Circe Parrain – Anti");
     QTest::newRow("lines too short for their brackets")
-        << QByteArray("['") << QByteArray("") << QByteArray("[']") << "1. " << "" << "";
+        << QByteArray("['") << QByteArray("") << QByteArray("[']") << "1. "
+        << ""
+        << "";
 }
 
 void TestViewTexts::entryCutFromStoredLines()
@@ -168,11 +178,18 @@ void TestViewTexts::accessibleText_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("stipulation");
     QTest::addColumn<QString>("text");
-    QTest::newRow("all") << "12. W. A. Shinkman" << "American Chess Bulletin" << "#2 "
+    QTest::newRow("all") << "12. W. A. Shinkman"
+                         << "American Chess Bulletin"
+                         << "#2 "
                          << "12. W. A. Shinkman, American Chess Bulletin, #2";
-    QTest::newRow("no source") << "3. A. Kniest" << "" << "h#2 Circe"
+    QTest::newRow("no source") << "3. A. Kniest"
+                               << ""
+                               << "h#2 Circe"
                                << "3. A. Kniest, h#2 Circe";
-    QTest::newRow("empty item") << "7. " << "" << "" << "7.";
+    QTest::newRow("empty item") << "7. "
+                                << ""
+                                << ""
+                                << "7.";
 }
 
 void TestViewTexts::accessibleText()

@@ -185,7 +185,10 @@ bool relate(const Position& shown, const Position& other, const DuplicateOptions
 struct KeyRecord {
     quint64 key;
     quint32 item;
-    bool operator<(const KeyRecord& o) const { return key < o.key || (key == o.key && item < o.item); }
+    bool operator<(const KeyRecord& o) const
+    {
+        return key < o.key || (key == o.key && item < o.item);
+    }
 };
 
 struct StoredItem {
@@ -237,8 +240,7 @@ private:
         m_edges.push_back({a, b});
     }
     // Splits a run of equal keys into the sets of positions really equal.
-    void splitRun(const KeyRecord* begin, const KeyRecord* end,
-                  QList<QList<quint32>>& sets) const;
+    void splitRun(const KeyRecord* begin, const KeyRecord* end, QList<QList<quint32>>& sets) const;
     DuplicateMatch matchOf(quint32 item) const
     {
         DuplicateMatch match;
@@ -295,7 +297,8 @@ QList<DuplicateGroup> Finder::run()
             m_items.push_back({quint32(c), number, start});
             quint64 salt = 0;
             if (m_options.sameStipulation)
-                salt = stipulationKey(storedStipulation(blockLine(bytes, start, kStipulationOffset)));
+                salt =
+                    stipulationKey(storedStipulation(blockLine(bytes, start, kStipulationOffset)));
             whole.push_back({PositionKey(p, m_options.equivalence) ^ salt, item});
             if (m_options.near) {
                 NearKeys(p, m_options.equivalence, near);
@@ -410,8 +413,7 @@ QList<DuplicateGroup> Finder::run()
             if (parent < 0) {
                 match.kind = DuplicateMatch::Kind::First;
             } else {
-                relate(position(queue[size_t(parent)].first), position(member), m_options,
-                       match);
+                relate(position(queue[size_t(parent)].first), position(member), m_options, match);
                 match.relatedTo = parent;
             }
             group << match;
@@ -527,8 +529,8 @@ QList<DuplicateMatch> FindAnticipations(const Board& board, const QString& stipu
             if (!candidate && options.near) {
                 candidate = lessOneSet.contains(hash);
                 for (int i = 0; i < count && !candidate; ++i)
-                    candidate = wholeSet.contains(hash - units[i]) ||
-                                lessOneSet.contains(hash - units[i]);
+                    candidate =
+                        wholeSet.contains(hash - units[i]) || lessOneSet.contains(hash - units[i]);
             }
             if (!candidate)
                 continue;
@@ -564,11 +566,16 @@ QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collection
 QString MatchKindText(DuplicateMatch::Kind kind)
 {
     switch (kind) {
-    case DuplicateMatch::Kind::First: return QStringLiteral("first");
-    case DuplicateMatch::Kind::Same: return QStringLiteral("same position");
-    case DuplicateMatch::Kind::Symmetric: return QStringLiteral("same after a symmetry");
-    case DuplicateMatch::Kind::ColoursSwapped: return QStringLiteral("same with colours swapped");
-    case DuplicateMatch::Kind::OneUnitAway: return QStringLiteral("one unit away");
+    case DuplicateMatch::Kind::First:
+        return QStringLiteral("first");
+    case DuplicateMatch::Kind::Same:
+        return QStringLiteral("same position");
+    case DuplicateMatch::Kind::Symmetric:
+        return QStringLiteral("same after a symmetry");
+    case DuplicateMatch::Kind::ColoursSwapped:
+        return QStringLiteral("same with colours swapped");
+    case DuplicateMatch::Kind::OneUnitAway:
+        return QStringLiteral("one unit away");
     }
     return {};
 }
@@ -583,9 +590,13 @@ QByteArray DuplicateGroupsCsv(const QList<DuplicateGroup>& groups,
             const QString file = m.collection >= 0 && m.collection < collections.size()
                                      ? collections[m.collection].fileName
                                      : QString();
-            lines << QStringList{QString::number(g + 1), csvField(MatchKindText(m.kind)),
-                                 csvField(file), QString::number(m.number), csvField(m.author),
-                                 csvField(m.source), csvField(m.stipulation),
+            lines << QStringList{QString::number(g + 1),
+                                 csvField(MatchKindText(m.kind)),
+                                 csvField(file),
+                                 QString::number(m.number),
+                                 csvField(m.author),
+                                 csvField(m.source),
+                                 csvField(m.stipulation),
                                  csvField(m.explanation),
                                  m.relatedTo >= 0 && m.relatedTo < groups[g].size()
                                      ? QString::number(groups[g][m.relatedTo].number)

@@ -27,8 +27,8 @@ QList<SearchedCollection> CollectionsToSearch(const QString& openFile, const Col
 
 struct DuplicateOptions {
     Equivalence equivalence = Equivalence::ColoursSwapped;
-    bool near = false;             // one unit away counts too
-    bool sameStipulation = false;  // and the stored stipulations must be equal
+    bool near = false;            // one unit away counts too
+    bool sameStipulation = false; // and the stored stipulations must be equal
 };
 
 // One item found, and what makes it equal to the position it was compared with.

@@ -25,14 +25,14 @@ struct Tables {
     {
         for (int s = 0; s < 64; ++s) {
             const int r = s / 8, c = s % 8;
-            const int to[8][2] = {{r, c},         {r, 7 - c}, {7 - r, c}, {7 - r, 7 - c},
-                                  {c, r},         {7 - c, 7 - r}, {c, 7 - r}, {7 - c, r}};
+            const int to[8][2] = {{r, c}, {r, 7 - c},     {7 - r, c}, {7 - r, 7 - c},
+                                  {c, r}, {7 - c, 7 - r}, {c, 7 - r}, {7 - c, r}};
             for (int g = 0; g < 8; ++g) {
                 square[g][s] = quint8(to[g][0] * 8 + to[g][1]);
                 // With colours swapped the ranks are exchanged first.
                 const int flipped = (7 - r) * 8 + c;
                 const int fr = flipped / 8, fc = flipped % 8;
-                const int to2[8][2] = {{fr, fc}, {fr, 7 - fc}, {7 - fr, fc}, {7 - fr, 7 - fc},
+                const int to2[8][2] = {{fr, fc}, {fr, 7 - fc},     {7 - fr, fc}, {7 - fr, 7 - fc},
                                        {fc, fr}, {7 - fc, 7 - fr}, {fc, 7 - fr}, {7 - fc, fr}};
                 square[8 + g][s] = quint8(to2[g][0] * 8 + to2[g][1]);
             }
@@ -76,8 +76,15 @@ bool isPawn(PieceCode code)
         return false;
     // Pawn, berolina pawn and superpawn, superpawn, chinese pawn, reverse pawn.
     switch (piece.kind()) {
-    case 70: case 16: case 18: case 86: case 122: case 127: return true;
-    default: return false;
+    case 70:
+    case 16:
+    case 18:
+    case 86:
+    case 122:
+    case 127:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -96,14 +103,22 @@ constexpr int kE1 = 60, kA1 = 56, kH1 = 63, kE8 = 4, kA8 = 0, kH8 = 7;
 QString geometryText(int g)
 {
     switch (g) {
-    case 1: return QStringLiteral("mirrored");
-    case 2: return QStringLiteral("mirrored top to bottom");
-    case 3: return QStringLiteral("rotated by 180°");
-    case 4: return QStringLiteral("mirrored on a8-h1");
-    case 5: return QStringLiteral("mirrored on a1-h8");
-    case 6: return QStringLiteral("rotated by 90°");
-    case 7: return QStringLiteral("rotated by 270°");
-    default: return {};
+    case 1:
+        return QStringLiteral("mirrored");
+    case 2:
+        return QStringLiteral("mirrored top to bottom");
+    case 3:
+        return QStringLiteral("rotated by 180°");
+    case 4:
+        return QStringLiteral("mirrored on a8-h1");
+    case 5:
+        return QStringLiteral("mirrored on a1-h8");
+    case 6:
+        return QStringLiteral("rotated by 90°");
+    case 7:
+        return QStringLiteral("rotated by 270°");
+    default:
+        return {};
     }
 }
 
@@ -132,10 +147,14 @@ void hashes(const Position& p, TurningMask mask, quint64* out, int skip = -1)
 TurningMask LevelTurnings(Equivalence equivalence)
 {
     switch (equivalence) {
-    case Equivalence::Exact: return 0x1;
-    case Equivalence::Mirror: return 0x3;
-    case Equivalence::Symmetries: return 0xFF;
-    case Equivalence::ColoursSwapped: return 0xFFFF;
+    case Equivalence::Exact:
+        return 0x1;
+    case Equivalence::Mirror:
+        return 0x3;
+    case Equivalence::Symmetries:
+        return 0xFF;
+    case Equivalence::ColoursSwapped:
+        return 0xFFFF;
     }
     return 0x1;
 }
@@ -264,8 +283,7 @@ std::optional<UnitDifference> OneUnitAway(const Position& shown, const Position&
             int from = diff[0], to = diff[1];
             if (at(target, from) == 0)
                 std::swap(from, to);
-            if (at(target, to) != 0 || at(turned, from) != 0 ||
-                at(target, from) != at(turned, to))
+            if (at(target, to) != 0 || at(turned, from) != 0 || at(target, from) != at(turned, to))
                 continue;
             d.kind = UnitDifference::Kind::Moved;
             d.code = at(target, from);
@@ -314,8 +332,7 @@ void NearKeys(const Position& position, Equivalence equivalence, NearKey* keys)
         const bool directing = equivalence >= Equivalence::Symmetries &&
                                (isPawn(u.code) || isKing(u.code, true) || isKing(u.code, false) ||
                                 isRook(u.code, true) || isRook(u.code, false));
-        const TurningMask mask =
-            directing ? AllowedTurnings(equivalence, position, i) : whole;
+        const TurningMask mask = directing ? AllowedTurnings(equivalence, position, i) : whole;
         const quint64 plain = codeWeight(u.code);
         const quint64 swapped = codeWeight(TurnedCode(8, u.code));
         quint64 best = ~quint64(0);
@@ -323,8 +340,8 @@ void NearKeys(const Position& position, Equivalence equivalence, NearKey* keys)
         for (int t = 0; t < kTurnings; ++t) {
             if (!(mask & (1u << t)))
                 continue;
-            const quint64 value = h[t] - tab.weight[tab.square[t][u.square]] *
-                                             (t < 8 ? plain : swapped);
+            const quint64 value =
+                h[t] - tab.weight[tab.square[t][u.square]] * (t < 8 ? plain : swapped);
             const PieceCode code = TurnedCode(t, u.code);
             if (value < best || (value == best && code < tag)) {
                 best = value;
@@ -393,8 +410,12 @@ QString DifferenceText(const UnitDifference& d)
 {
     QString unit;
     switch (d.kind) {
-    case UnitDifference::Kind::Removed: unit = UnitText(d.code, d.from) + " removed"; break;
-    case UnitDifference::Kind::Added: unit = UnitText(d.code, d.to) + " added"; break;
+    case UnitDifference::Kind::Removed:
+        unit = UnitText(d.code, d.from) + " removed";
+        break;
+    case UnitDifference::Kind::Added:
+        unit = UnitText(d.code, d.to) + " added";
+        break;
     case UnitDifference::Kind::Moved: {
         const QString to = UnitText(d.code, d.to).right(2);
         unit = UnitText(d.code, d.from) + " on " + to + " instead of " +

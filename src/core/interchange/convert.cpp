@@ -12,7 +12,8 @@ namespace {
 
 // A text the collection can hold, with one note on the field when it had to be written in
 // Latin letters or lost characters that have no spelling in them.
-QString keptText(const QString& text, const char* field, QStringList& notes) {
+QString keptText(const QString& text, const char* field, QStringList& notes)
+{
     const QString kept = TransliteratedToWindows1252(text);
     if (kept != text)
         notes << QStringLiteral("%1: '%2' written as '%3'").arg(QLatin1String(field), text, kept);
@@ -20,7 +21,8 @@ QString keptText(const QString& text, const char* field, QStringList& notes) {
 }
 
 // The same for a field of several lines: one note for the field, naming its first changed line.
-QStringList keptLines(const QStringList& lines, const char* field, QStringList& notes) {
+QStringList keptLines(const QStringList& lines, const char* field, QStringList& notes)
+{
     QStringList kept;
     QStringList changed;
     for (const QString& line : lines) {
@@ -35,16 +37,20 @@ QStringList keptLines(const QStringList& lines, const char* field, QStringList& 
 
 } // namespace
 
-InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes) {
+InterchangeFormat InterchangeFormatOf(const QString& path, QByteArrayView bytes)
+{
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("olv")) return InterchangeFormat::Olive;
+    if (suffix == QLatin1String("olv"))
+        return InterchangeFormat::Olive;
     if (suffix == QLatin1String("inp") || suffix == QLatin1String("pi"))
         return InterchangeFormat::Popeye;
-    if (suffix != QLatin1String("dgr") && IsPopeyeFile(bytes)) return InterchangeFormat::Popeye;
+    if (suffix != QLatin1String("dgr") && IsPopeyeFile(bytes))
+        return InterchangeFormat::Popeye;
     return InterchangeFormat::Dgr;
 }
 
-Item CollectionItem(const Item& item, QStringList& notes) {
+Item CollectionItem(const Item& item, QStringList& notes)
+{
     Item out = item;
     out.author = keptText(item.author, "author", notes);
     out.source = keptText(item.source, "source", notes);
@@ -55,7 +61,8 @@ Item CollectionItem(const Item& item, QStringList& notes) {
     return out;
 }
 
-ConvertedFile ConvertImported(ImportedItems imported) {
+ConvertedFile ConvertImported(ImportedItems imported)
+{
     if (imported.items.isEmpty())
         throw Failure::error(QStringLiteral("The file holds no problem that could be read."));
     ConvertedFile file;
@@ -82,18 +89,21 @@ ConvertedFile ConvertImported(ImportedItems imported) {
     return file;
 }
 
-ConvertedFile ConvertOlive(QByteArrayView bytes, const Progress& progress) {
+ConvertedFile ConvertOlive(QByteArrayView bytes, const Progress& progress)
+{
     return ConvertImported(ReadOlive(bytes, progress));
 }
 
-ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress) {
+ConvertedFile ConvertPopeyeFile(QByteArrayView bytes, const Progress& progress)
+{
     ReportProgress(progress, 0, bytes.size());
     ImportedItems imported = ReadPopeyeFile(bytes);
     ReportProgress(progress, bytes.size(), bytes.size());
     return ConvertImported(std::move(imported));
 }
 
-ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress) {
+ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progress)
+{
     QByteArray bytes = ReadWholeFile(path);
     // The file's bytes go once read, before the collection is made of what they held.
     auto converted = [&](ImportedItems (*read)(QByteArrayView, const Progress&)) {
@@ -118,7 +128,8 @@ ConvertedFile ConvertInterchangeFile(const QString& path, const Progress& progre
 }
 
 ExportedFile PrepareExport(const QString& path, const QList<Item>& items, const QList<int>& numbers,
-                           const PopeyeText& popeyeText) {
+                           const PopeyeText& popeyeText)
+{
     const QByteArray existing = QFileInfo::exists(path) ? ReadWholeFile(path) : QByteArray();
     switch (InterchangeFormatOf(path, existing)) {
     case InterchangeFormat::Olive:
@@ -131,7 +142,8 @@ ExportedFile PrepareExport(const QString& path, const QList<Item>& items, const 
     throw Failure::refusal(kInvalidFileFormat);
 }
 
-void WriteInterchangeFile(const QString& path, const QByteArray& bytes) {
+void WriteInterchangeFile(const QString& path, const QByteArray& bytes)
+{
     WriteFileAtomically(path, bytes);
 }
 

@@ -41,12 +41,14 @@ struct EntryReading {
     // where the .olv writer finds it again.
     QStringList keptLines;
 
-    void keep(const QString& line, const QString& what) {
+    void keep(const QString& line, const QString& what)
+    {
         keptLines << line;
         note(QStringLiteral("%1 kept at the end of the solution").arg(what));
     }
 
-    void note(const QString& text) {
+    void note(const QString& text)
+    {
         if (notes.size() < InterchangeReport::kMaxNotes)
             notes << text;
         else
@@ -54,38 +56,47 @@ struct EntryReading {
     }
 };
 
-QString scalarText(const YAML::Node& node) {
+QString scalarText(const YAML::Node& node)
+{
     return QString::fromStdString(node.Scalar());
 }
 
 // A scalar as text; any other node is reported and gives nothing.
-std::optional<QString> textOf(const YAML::Node& node, const QString& field, EntryReading& r) {
-    if (node.IsScalar()) return scalarText(node);
-    if (node.IsNull()) return QString();
+std::optional<QString> textOf(const YAML::Node& node, const QString& field, EntryReading& r)
+{
+    if (node.IsScalar())
+        return scalarText(node);
+    if (node.IsNull())
+        return QString();
     r.note(field + QStringLiteral(": not a text"));
     return std::nullopt;
 }
 
 // Lists of texts; a single text reads as a list of one.
-QStringList textsOf(const YAML::Node& node, const QString& field, EntryReading& r) {
+QStringList textsOf(const YAML::Node& node, const QString& field, EntryReading& r)
+{
     QStringList out;
     if (node.IsSequence()) {
         for (const YAML::Node& element : node)
-            if (auto t = textOf(element, field, r)) out << *t;
+            if (auto t = textOf(element, field, r))
+                out << *t;
     } else if (auto t = textOf(node, field, r); t && !t->isEmpty()) {
         out << *t;
     }
     return out;
 }
 
-void readAuthors(const YAML::Node& node, EntryReading& r) {
+void readAuthors(const YAML::Node& node, EntryReading& r)
+{
     const QStringList names = textsOf(node, QStringLiteral("authors"), r);
     r.item.author = names.join(QStringView(kAuthorSeparator));
     r.hasAuthors = !names.isEmpty();
 }
 
-QString dateText(const YAML::Node& node, EntryReading& r) {
-    if (node.IsScalar()) return scalarText(node);
+QString dateText(const YAML::Node& node, EntryReading& r)
+{
+    if (node.IsScalar())
+        return scalarText(node);
     if (!node.IsMap()) {
         r.note(QStringLiteral("source: the date is not a date"));
         return {};
@@ -97,8 +108,10 @@ QString dateText(const YAML::Node& node, EntryReading& r) {
         node["month"] && node["month"].IsScalar() ? scalarText(node["month"]) : QString();
     const QString day = node["day"] && node["day"].IsScalar() ? scalarText(node["day"]) : QString();
     text = year;
-    if (!month.isEmpty()) text += QLatin1Char('-') + month.rightJustified(2, QLatin1Char('0'));
-    if (!day.isEmpty()) text += QLatin1Char('-') + day.rightJustified(2, QLatin1Char('0'));
+    if (!month.isEmpty())
+        text += QLatin1Char('-') + month.rightJustified(2, QLatin1Char('0'));
+    if (!day.isEmpty())
+        text += QLatin1Char('-') + day.rightJustified(2, QLatin1Char('0'));
     for (const auto& element : node) {
         const QString key = QString::fromStdString(element.first.as<std::string>(""));
         if (key != QLatin1String("year") && key != QLatin1String("month") &&
@@ -109,13 +122,15 @@ QString dateText(const YAML::Node& node, EntryReading& r) {
     return text;
 }
 
-void readSource(const YAML::Node& node, EntryReading& r) {
+void readSource(const YAML::Node& node, EntryReading& r)
+{
     if (node.IsScalar()) { // the older layout: the source as one text
         r.plainSource = scalarText(node);
         return;
     }
     if (!node.IsMap()) {
-        if (!node.IsNull()) r.note(QStringLiteral("source: neither a text nor a source"));
+        if (!node.IsNull())
+            r.note(QStringLiteral("source: neither a text nor a source"));
         return;
     }
     for (const auto& element : node) {
@@ -128,23 +143,26 @@ void readSource(const YAML::Node& node, EntryReading& r) {
         else if (key == QLatin1String("date"))
             r.sourceDate = dateText(value, r);
         else
-            r.keep(QStringLiteral("Source %1: %2").arg(key, value.IsScalar() ? scalarText(value)
-                                                                              : QString()),
+            r.keep(QStringLiteral("Source %1: %2")
+                       .arg(key, value.IsScalar() ? scalarText(value) : QString()),
                    QStringLiteral("source: %1 %2")
                        .arg(key, value.IsScalar() ? quoted(scalarText(value)) : QString())
                        .trimmed());
     }
 }
 
-void readAward(const YAML::Node& node, EntryReading& r) {
+void readAward(const YAML::Node& node, EntryReading& r)
+{
     if (!node.IsMap()) {
         r.note(QStringLiteral("award: not an award"));
         return;
     }
     r.hasAward = true;
-    if (const YAML::Node d = node["distinction"]; d && d.IsScalar()) r.distinction = scalarText(d);
+    if (const YAML::Node d = node["distinction"]; d && d.IsScalar())
+        r.distinction = scalarText(d);
     if (const YAML::Node t = node["tourney"]; t && t.IsMap()) {
-        if (t["name"] && t["name"].IsScalar()) r.tourney = scalarText(t["name"]);
+        if (t["name"] && t["name"].IsScalar())
+            r.tourney = scalarText(t["name"]);
         if (const YAML::Node d = t["date"])
             r.keep(QStringLiteral("Tourney date: ") + dateText(d, r),
                    QStringLiteral("award: the tourney date"));
@@ -155,7 +173,8 @@ void readAward(const YAML::Node& node, EntryReading& r) {
     }
 }
 
-void readStipulation(const YAML::Node& node, EntryReading& r) {
+void readStipulation(const YAML::Node& node, EntryReading& r)
+{
     const QString text = textOf(node, QStringLiteral("stipulation"), r).value_or(QString());
     const QStringList words = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     r.item.stipulation = words.value(0);
@@ -164,8 +183,8 @@ void readStipulation(const YAML::Node& node, EntryReading& r) {
                    .arg(quoted(words[0]), words.mid(1).join(QLatin1Char(' '))));
 }
 
-void readPieces(const YAML::Node& node, names::Side side, const QString& sideWord,
-                EntryReading& r) {
+void readPieces(const YAML::Node& node, names::Side side, const QString& sideWord, EntryReading& r)
+{
     for (const QString& declaration : textsOf(node, QStringLiteral("algebraic"), r)) {
         const QStringList words = declaration.simplified().split(QLatin1Char(' '));
         QString walk;
@@ -203,7 +222,8 @@ void readPieces(const YAML::Node& node, names::Side side, const QString& sideWor
     }
 }
 
-void readAlgebraic(const YAML::Node& node, EntryReading& r) {
+void readAlgebraic(const YAML::Node& node, EntryReading& r)
+{
     if (!node.IsMap()) {
         r.note(QStringLiteral("board: algebraic is not a board"));
         return;
@@ -222,7 +242,8 @@ void readAlgebraic(const YAML::Node& node, EntryReading& r) {
     }
 }
 
-void readOptions(const YAML::Node& node, EntryReading& r) {
+void readOptions(const YAML::Node& node, EntryReading& r)
+{
     QStringList conditions, solving;
     for (const QString& option : textsOf(node, QStringLiteral("options"), r)) {
         if (isSolvingOption(option))
@@ -237,7 +258,8 @@ void readOptions(const YAML::Node& node, EntryReading& r) {
 }
 
 // Twin keys in order: "a" to "z", then "z1", "z2", ...; anything else after them.
-bool twinKeyBefore(const QString& a, const QString& b) {
+bool twinKeyBefore(const QString& a, const QString& b)
+{
     auto rank = [](const QString& key) -> std::pair<int, qint64> {
         static const QRegularExpression numbered(QStringLiteral("^z([0-9]{1,9})$"));
         if (key.size() == 1 && key[0] >= QLatin1Char('a') && key[0] <= QLatin1Char('z'))
@@ -247,11 +269,13 @@ bool twinKeyBefore(const QString& a, const QString& b) {
         return {2, 0};
     };
     const auto ra = rank(a), rb = rank(b);
-    if (ra != rb) return ra < rb;
+    if (ra != rb)
+        return ra < rb;
     return a < b;
 }
 
-void readTwins(const YAML::Node& node, EntryReading& r) {
+void readTwins(const YAML::Node& node, EntryReading& r)
+{
     if (!node.IsMap()) {
         r.note(QStringLiteral("twins: not a list of twins"));
         return;
@@ -275,15 +299,18 @@ void readTwins(const YAML::Node& node, EntryReading& r) {
     }
 }
 
-void readSolution(const YAML::Node& node, EntryReading& r) {
+void readSolution(const YAML::Node& node, EntryReading& r)
+{
     QString text = textOf(node, QStringLiteral("solution"), r).value_or(QString());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     // A block scalar ends in one line break that is no part of the solution.
-    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
     r.item.solution = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-void readComments(const YAML::Node& node, EntryReading& r) {
+void readComments(const YAML::Node& node, EntryReading& r)
+{
     for (const QString& comment : textsOf(node, QStringLiteral("comments"), r)) {
         if (comment.startsWith(kSourceComment) && !r.commentSource)
             r.commentSource = comment.mid(kSourceComment.size());
@@ -307,30 +334,36 @@ const FieldReader kFieldReaders[] = {
     {"comments", readComments},
 };
 
-QString composedSource(const EntryReading& r) {
+QString composedSource(const EntryReading& r)
+{
     QString line;
     if (r.plainSource) {
         line = *r.plainSource;
     } else if (r.sourceName || r.sourceIssue || r.sourceDate) {
         QStringList parts;
         for (const auto& part : {r.sourceName, r.sourceIssue, r.sourceDate})
-            if (part && !part->isEmpty()) parts << *part;
+            if (part && !part->isEmpty())
+                parts << *part;
         line = parts.join(QLatin1Char(' '));
     } else if (r.commentSource) {
         line = *r.commentSource;
     }
     // The award after the source: its distinction, and the tourney when it is not the source.
     QStringList award;
-    if (r.distinction && !r.distinction->isEmpty()) award << *r.distinction;
-    if (r.tourney && !r.tourney->isEmpty() && r.tourney != r.sourceName) award << *r.tourney;
+    if (r.distinction && !r.distinction->isEmpty())
+        award << *r.distinction;
+    if (r.tourney && !r.tourney->isEmpty() && r.tourney != r.sourceName)
+        award << *r.tourney;
     if (!award.isEmpty())
         line +=
             (line.isEmpty() ? QString() : QStringLiteral(", ")) + award.join(QStringLiteral(", "));
     return line;
 }
 
-QString describeValue(const YAML::Node& node) {
-    if (node.IsScalar()) return quoted(scalarText(node));
+QString describeValue(const YAML::Node& node)
+{
+    if (node.IsScalar())
+        return quoted(scalarText(node));
     if (node.IsSequence()) {
         QString texts;
         for (const YAML::Node& element : node) {
@@ -338,22 +371,24 @@ QString describeValue(const YAML::Node& node) {
                 texts += QStringLiteral(", ... (%1 in all)").arg(node.size());
                 break;
             }
-            if (!texts.isEmpty()) texts += QStringLiteral(", ");
-            texts += element.IsScalar() ? shortened(scalarText(element))
-                                        : QStringLiteral("...");
+            if (!texts.isEmpty())
+                texts += QStringLiteral(", ");
+            texts += element.IsScalar() ? shortened(scalarText(element)) : QStringLiteral("...");
         }
         return texts;
     }
     return {};
 }
 
-EntryReading readEntry(const YAML::Node& entry) {
+EntryReading readEntry(const YAML::Node& entry)
+{
     EntryReading r;
     for (const auto& element : entry) {
         const std::string key = element.first.IsScalar() ? element.first.Scalar() : std::string();
         const FieldReader* reader = nullptr;
         for (const FieldReader& f : kFieldReaders)
-            if (key == f.key) reader = &f;
+            if (key == f.key)
+                reader = &f;
         if (reader) {
             reader->read(element.second, r);
         } else if (key == "keywords") {
@@ -385,7 +420,8 @@ EntryReading readEntry(const YAML::Node& entry) {
 
 // Olive files should be UTF-8; one written in Windows-1252 is read as such rather than
 // turning every accented letter into a replacement character.
-std::string utf8Of(QByteArrayView bytes, InterchangeReport& report) {
+std::string utf8Of(QByteArrayView bytes, InterchangeReport& report)
+{
     // Checked a piece at a time, each ending before a character's first byte: a decoded copy
     // of a large file would be twice its size.
     constexpr qsizetype kPiece = 1 << 20;
@@ -400,12 +436,14 @@ std::string utf8Of(QByteArrayView bytes, InterchangeReport& report) {
         utf8 = !decoder.hasError();
         at = end;
     }
-    if (utf8) return std::string(bytes.data(), size_t(bytes.size()));
+    if (utf8)
+        return std::string(bytes.data(), size_t(bytes.size()));
     report.addGeneral(QStringLiteral("The file is not UTF-8; it was read as Windows-1252."));
     return cp1252::decode(bytes).toStdString();
 }
 
-void readDocument(const YAML::Node& document, int index, ImportedItems& result) {
+void readDocument(const YAML::Node& document, int index, ImportedItems& result)
+{
     const QString label = QStringLiteral("entry %1").arg(index);
     if (!document.IsMap()) {
         result.report.add(index, label,
@@ -429,11 +467,13 @@ void readDocument(const YAML::Node& document, int index, ImportedItems& result) 
 
 } // namespace
 
-qint64 ImportMemoryLimit(qint64 fileSize) {
+qint64 ImportMemoryLimit(qint64 fileSize)
+{
     return 8 * fileSize + 100 * 1024 * 1024;
 }
 
-ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
+ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress)
+{
     ImportedItems result;
     const std::string text = utf8Of(bytes, result.report);
     // YAML has no place for control characters, and its parser may lose its way on them.
@@ -495,7 +535,8 @@ ImportedItems ReadOlive(QByteArrayView bytes, const Progress& progress) {
                                      .arg(e.mark.column + 1)
                                      .arg(QString::fromStdString(e.msg)));
         }
-        if (nodes.empty() && document.opened) nodes.emplace_back();
+        if (nodes.empty() && document.opened)
+            nodes.emplace_back();
         for (const YAML::Node& node : nodes)
             readDocument(node, ++index, result);
     }

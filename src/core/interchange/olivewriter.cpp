@@ -22,12 +22,14 @@ namespace {
 // Writing: YAML text made here, in the block style Olive writes, with every text either in
 // a plain form that YAML cannot misread or double-quoted with escapes.
 
-bool isPrintable(char16_t c) {
+bool isPrintable(char16_t c)
+{
     return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c != 0xFEFF && c != 0x2028 && c != 0x2029 &&
                                        !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF);
 }
 
-bool isPlainSafe(const QString& text) {
+bool isPlainSafe(const QString& text)
+{
     if (text.isEmpty() || !text[0].isLetter() || text[0].unicode() > 0x7F ||
         text.back() == QLatin1Char(' '))
         return false;
@@ -38,17 +40,20 @@ bool isPlainSafe(const QString& text) {
                         c == '(' || c == ')' || c == '/' || c == '+' || c == '=' || c == '-' ||
                         c == '_' || c == '!' || c == '?' || c == '<' || c == '>' || c == '`' ||
                         c == ';' || c == '&' || (c >= 0xA0 && isPrintable(c) && c < 0x2000);
-        if (!ok) return false;
+        if (!ok)
+            return false;
     }
     // Words that YAML 1.1 readers take for booleans or null.
     static const char* const special[] = {"y",   "n",    "yes",   "no",  "on",
                                           "off", "true", "false", "null"};
     for (const char* s : special)
-        if (text.compare(QLatin1String(s), Qt::CaseInsensitive) == 0) return false;
+        if (text.compare(QLatin1String(s), Qt::CaseInsensitive) == 0)
+            return false;
     return true;
 }
 
-void putQuoted(QByteArray& out, const QString& text) {
+void putQuoted(QByteArray& out, const QString& text)
+{
     out += '"';
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
@@ -82,7 +87,8 @@ void putQuoted(QByteArray& out, const QString& text) {
     out += '"';
 }
 
-void putScalar(QByteArray& out, const QString& text) {
+void putScalar(QByteArray& out, const QString& text)
+{
     if (isPlainSafe(text))
         out += text.toUtf8();
     else
@@ -91,7 +97,8 @@ void putScalar(QByteArray& out, const QString& text) {
 
 // A text of several lines as a literal block when YAML gives it back unchanged, the final
 // line break added by the block included; otherwise double-quoted with that break.
-void putBlock(QByteArray& out, const QString& text, const char* indent) {
+void putBlock(QByteArray& out, const QString& text, const char* indent)
+{
     bool literal = !text.isEmpty() && text[0] != QLatin1Char(' ') && text[0] != QLatin1Char('\n') &&
                    !text.endsWith(QLatin1Char('\n'));
     for (qsizetype i = 0; literal && i < text.size(); ++i)
@@ -107,7 +114,8 @@ void putBlock(QByteArray& out, const QString& text, const char* indent) {
     }
     out += "|\n";
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (!line.isEmpty()) out += indent + line.toUtf8();
+        if (!line.isEmpty())
+            out += indent + line.toUtf8();
         out += '\n';
     }
 }
@@ -128,7 +136,8 @@ struct EntryWriting {
 
 // The lines at the end of the solution that an import kept there ("Comment: ...",
 // "Keywords: ...", "Options: ...") go back to their own fields of the entry.
-void prepareKeptLines(EntryWriting& w) {
+void prepareKeptLines(EntryWriting& w)
+{
     // The kept lines stand together at the end, each "Name: text"; those with a field of
     // their own leave the solution, the others stay in it.
     static const QRegularExpression kept(QStringLiteral("^[A-Z][A-Za-z-]*(?: [a-z-]+)?: "));
@@ -140,15 +149,18 @@ void prepareKeptLines(EntryWriting& w) {
         if (line.startsWith(kCommentLine))
             w.comments << line.mid(kCommentLine.size());
         else if (line.startsWith(kKeywordsLine))
-            w.keywords = line.mid(kKeywordsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+            w.keywords =
+                line.mid(kKeywordsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
         else if (line.startsWith(kOptionsLine))
-            w.solvingOptions = line.mid(kOptionsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
+            w.solvingOptions =
+                line.mid(kOptionsLine.size()).split(QStringLiteral(", "), Qt::SkipEmptyParts);
         else
             w.solution << line;
     }
 }
 
-const QRegularExpression& distinctionPattern() {
+const QRegularExpression& distinctionPattern()
+{
     // The distinctions YACPDB accepts: "1st Prize", "2nd-3rd HM", "Special Commendation, ...".
     static const QRegularExpression pattern(
         QStringLiteral(
@@ -160,12 +172,14 @@ const QRegularExpression& distinctionPattern() {
     return pattern;
 }
 
-bool isPerson(const QString& name) {
+bool isPerson(const QString& name)
+{
     static const QRegularExpression pattern(QStringLiteral("^[^,]+(, [^,]+)?$"));
     return name.size() <= 255 && pattern.match(name).hasMatch();
 }
 
-void prepareAuthorsAndSource(EntryWriting& w) {
+void prepareAuthorsAndSource(EntryWriting& w)
+{
     const QString& author = w.item.author;
     if (!author.isEmpty()) {
         const QStringList names = author.split(QString::fromUtf16(kAuthorSeparator));
@@ -178,7 +192,8 @@ void prepareAuthorsAndSource(EntryWriting& w) {
             w.comments << kAuthorsComment + author;
     }
     QString line = w.item.source;
-    if (line.isEmpty()) return;
+    if (line.isEmpty())
+        return;
     // Award: the earliest ", " after which the rest is a distinction.
     QString rest = line, distinction;
     for (qsizetype at = line.indexOf(QLatin1String(", ")); at >= 0;
@@ -202,8 +217,10 @@ void prepareAuthorsAndSource(EntryWriting& w) {
     }
 }
 
-void writeAuthors(EntryWriting& w) {
-    if (w.authors.isEmpty()) return;
+void writeAuthors(EntryWriting& w)
+{
+    if (w.authors.isEmpty())
+        return;
     w.out += "authors:\n";
     for (const QString& name : w.authors) {
         w.out += "  - ";
@@ -212,8 +229,10 @@ void writeAuthors(EntryWriting& w) {
     }
 }
 
-void writeSource(EntryWriting& w) {
-    if (w.sourceName.isEmpty()) return;
+void writeSource(EntryWriting& w)
+{
+    if (w.sourceName.isEmpty())
+        return;
     w.out += "source:\n  name: ";
     putScalar(w.out, w.sourceName);
     const QString& date = w.sourceDate;
@@ -225,8 +244,10 @@ void writeSource(EntryWriting& w) {
         w.out += "\n  date: \"" + date.toLatin1() + "\"\n";
 }
 
-void writeAward(EntryWriting& w) {
-    if (w.distinction.isEmpty()) return;
+void writeAward(EntryWriting& w)
+{
+    if (w.distinction.isEmpty())
+        return;
     w.out += "award:\n  tourney: ditto\n  distinction: ";
     putScalar(w.out, w.distinction);
     w.out += '\n';
@@ -234,11 +255,13 @@ void writeAward(EntryWriting& w) {
 
 // A piece as YACPDB writes it: "Royal Zf3", "PAg7" (pao), "Ka1". The walk stays in capitals:
 // readers tell "LE" (a leo) from "L" and a square only by the case.
-QString walkForEntry(const QString& walk) {
+QString walkForEntry(const QString& walk)
+{
     return walk.toUpper();
 }
 
-QString specificationForEntry(int specification) {
+QString specificationForEntry(int specification)
+{
     static const char* const words[] = {"",
                                         "Chameleon",
                                         "Jigger",
@@ -256,13 +279,15 @@ QString specificationForEntry(int specification) {
     return QString::fromLatin1(words[specification]);
 }
 
-void writeAlgebraic(EntryWriting& w) {
+void writeAlgebraic(EntryWriting& w)
+{
     QStringList sides[3];
     const Board& board = w.item.board;
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {
             const PieceCode code = board.at(r, c);
-            if (code == 0) continue;
+            if (code == 0)
+                continue;
             const Piece p(code);
             const QString where = names::Describe(code, r, c);
             if (p.isMarker()) {
@@ -301,7 +326,8 @@ void writeAlgebraic(EntryWriting& w) {
     bool any = false;
     static const char* const keys[] = {"white", "black", "neutral"};
     for (int s = 0; s < 3; ++s) {
-        if (sides[s].isEmpty()) continue;
+        if (sides[s].isEmpty())
+            continue;
         any = true;
         w.out += QByteArray("\n  ") + keys[s] + ": [" +
                  sides[s].join(QStringLiteral(", ")).toLatin1() + ']';
@@ -309,7 +335,8 @@ void writeAlgebraic(EntryWriting& w) {
     w.out += any ? "\n" : " {}\n";
 }
 
-void writeStipulation(EntryWriting& w) {
+void writeStipulation(EntryWriting& w)
+{
     QString text = w.item.stipulation;
     if (text.size() > 255) {
         w.note(QStringLiteral("stipulation: longer than 255 characters; cut"));
@@ -323,22 +350,26 @@ void writeStipulation(EntryWriting& w) {
 // The condition text as YACPDB options: split where "Duplex" and "WhiteToPlay" stand as words,
 // so that they are options of their own, whenever joining the parts with blanks gives the text
 // back exactly; otherwise the text stays one option.
-QStringList conditionOptions(const QString& condition) {
-    if (condition.isEmpty()) return {};
+QStringList conditionOptions(const QString& condition)
+{
+    if (condition.isEmpty())
+        return {};
     const QStringList words = condition.split(QLatin1Char(' '));
     QStringList parts;
     QString current;
     for (const QString& word : words) {
         const bool own = word == QLatin1String("Duplex") || word == QLatin1String("WhiteToPlay");
         if (own) {
-            if (!current.isEmpty()) parts << current;
+            if (!current.isEmpty())
+                parts << current;
             parts << word;
             current.clear();
         } else {
             current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + word;
         }
     }
-    if (!current.isEmpty()) parts << current;
+    if (!current.isEmpty())
+        parts << current;
     // A part read back as a solving option would be lost: keep it with the part before it.
     for (qsizetype i = 1; i < parts.size(); ++i)
         if (isSolvingOption(parts[i]) && !isSolvingOption(parts[i - 1])) {
@@ -348,14 +379,17 @@ QStringList conditionOptions(const QString& condition) {
     bool exact = parts.join(QLatin1Char(' ')) == condition;
     for (qsizetype i = 0; exact && i < parts.size(); ++i)
         exact = parts[i].size() <= 255 && parts.indexOf(parts[i]) == i && !parts[i].isEmpty();
-    if (!exact) return {condition};
+    if (!exact)
+        return {condition};
     return parts;
 }
 
-void writeOptions(EntryWriting& w) {
+void writeOptions(EntryWriting& w)
+{
     const QStringList fromCondition = conditionOptions(w.item.condition);
     const QStringList options = fromCondition + w.solvingOptions;
-    if (options.isEmpty()) return;
+    if (options.isEmpty())
+        return;
     if (fromCondition.size() == 1 && isSolvingOption(fromCondition[0])) {
         w.note(QStringLiteral("condition: %1 reads as a solving option")
                    .arg(quoted(fromCondition[0])));
@@ -374,11 +408,13 @@ void writeOptions(EntryWriting& w) {
 
 QString twinKey(int index) // 0 is "a"
 {
-    if (index < 26) return QString(QChar(u'a' + index));
+    if (index < 26)
+        return QString(QChar(u'a' + index));
     return QStringLiteral("z%1").arg(index - 25);
 }
 
-void writeTwins(EntryWriting& w) {
+void writeTwins(EntryWriting& w)
+{
     QList<std::pair<QString, QString>> twins;
     int next = 1; // "b"
     const QStringList& lines = w.item.twins;
@@ -419,7 +455,8 @@ void writeTwins(EntryWriting& w) {
         w.note(QStringLiteral("twins: a zero position without a twin left out"));
         twins.clear();
     }
-    if (twins.isEmpty()) return;
+    if (twins.isEmpty())
+        return;
     w.out += "twins:\n";
     for (const auto& [key, value] : twins) {
         w.out += "  " + key.toLatin1() + ": ";
@@ -428,15 +465,18 @@ void writeTwins(EntryWriting& w) {
     }
 }
 
-void writeSolution(EntryWriting& w) {
+void writeSolution(EntryWriting& w)
+{
     // The schema wants a solution of at least one character; the block's line break is one,
     // and it reads back as no solution.
     w.out += "solution: ";
     putBlock(w.out, w.solution.join(QLatin1Char('\n')), "  ");
 }
 
-void writeKeywords(EntryWriting& w) {
-    if (w.keywords.isEmpty()) return;
+void writeKeywords(EntryWriting& w)
+{
+    if (w.keywords.isEmpty())
+        return;
     w.out += "keywords:\n";
     for (const QString& keyword : w.keywords) {
         w.out += "  - ";
@@ -445,8 +485,10 @@ void writeKeywords(EntryWriting& w) {
     }
 }
 
-void writeComments(EntryWriting& w) {
-    if (w.comments.isEmpty()) return;
+void writeComments(EntryWriting& w)
+{
+    if (w.comments.isEmpty())
+        return;
     w.out += "comments:\n";
     for (const QString& comment : w.comments) {
         w.out += "  - ";
@@ -467,11 +509,13 @@ const FieldWriter kFieldWriters[] = {
     {"comments", writeComments},
 };
 
-QString itemLabel(const QList<int>& numbers, qsizetype i) {
+QString itemLabel(const QList<int>& numbers, qsizetype i)
+{
     return QStringLiteral("item %1").arg(i < numbers.size() ? numbers[i] : int(i) + 1);
 }
 
-void appendEntries(ExportedFile& file, const QList<Item>& items, const QList<int>& numbers) {
+void appendEntries(ExportedFile& file, const QList<Item>& items, const QList<int>& numbers)
+{
     file.bytes.reserve(file.bytes.size() + items.size() * 400);
     for (qsizetype i = 0; i < items.size(); ++i) {
         EntryWriting w{items[i], {}, {}, {}, {}, {}, {}, {}};
@@ -489,17 +533,20 @@ void appendEntries(ExportedFile& file, const QList<Item>& items, const QList<int
 
 } // namespace
 
-ExportedFile WriteOlive(const QList<Item>& items, const QList<int>& numbers) {
+ExportedFile WriteOlive(const QList<Item>& items, const QList<int>& numbers)
+{
     ExportedFile file;
     appendEntries(file, items, numbers);
     return file;
 }
 
 ExportedFile AppendOlive(QByteArrayView existing, const QList<Item>& items,
-                         const QList<int>& numbers) {
+                         const QList<int>& numbers)
+{
     ExportedFile file;
     file.bytes = existing.toByteArray();
-    if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n')) file.bytes += '\n';
+    if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n'))
+        file.bytes += '\n';
     appendEntries(file, items, numbers);
     return file;
 }

@@ -65,12 +65,14 @@ const KeywordName kKeywords[] = {
 };
 
 // A keyword written out in full or cut to a prefix that no other keyword shares; case ignored.
-Keyword keywordOf(QStringView token, bool prefixes) {
+Keyword keywordOf(QStringView token, bool prefixes)
+{
     Keyword found = Keyword::None;
     int candidates = 0;
     for (const KeywordName& k : kKeywords) {
         const QLatin1String name(k.name);
-        if (token.compare(name, Qt::CaseInsensitive) == 0) return k.keyword;
+        if (token.compare(name, Qt::CaseInsensitive) == 0)
+            return k.keyword;
         if (prefixes && !token.isEmpty() && name.startsWith(token, Qt::CaseInsensitive)) {
             found = k.keyword;
             ++candidates;
@@ -80,7 +82,8 @@ Keyword keywordOf(QStringView token, bool prefixes) {
 }
 
 // Keywords that take the rest of their line as text.
-bool takesText(Keyword k) {
+bool takesText(Keyword k)
+{
     switch (k) {
     case Keyword::Author:
     case Keyword::Origin:
@@ -106,24 +109,30 @@ struct Token {
 };
 
 // The next word of `line` from `at` on, moving `at` past it; none at the end of the line.
-std::optional<Token> nextToken(QStringView line, qsizetype& at) {
+std::optional<Token> nextToken(QStringView line, qsizetype& at)
+{
     while (at < line.size() && line[at].isSpace())
         ++at;
     const qsizetype start = at;
     while (at < line.size() && !line[at].isSpace())
         ++at;
-    if (at == start) return std::nullopt;
+    if (at == start)
+        return std::nullopt;
     return Token{line.sliced(start, at - start), at};
 }
 
 // Words a note names: the first thousand characters or so, for a report is read by people.
-void addWord(QString& words, QStringView token) {
-    if (words.size() > InterchangeReport::kMaxNoteLength) return;
-    if (!words.isEmpty()) words += QLatin1Char(' ');
+void addWord(QString& words, QStringView token)
+{
+    if (words.size() > InterchangeReport::kMaxNoteLength)
+        return;
+    if (!words.isEmpty())
+        words += QLatin1Char(' ');
     words += token;
 }
 
-bool startsWithColour(QStringView token, names::Side& side) {
+bool startsWithColour(QStringView token, names::Side& side)
+{
     static const struct {
         const char* word;
         names::Side side;
@@ -139,11 +148,13 @@ bool startsWithColour(QStringView token, names::Side& side) {
 }
 
 // The lines of a text, each without its line end: CR LF, a lone LF and a lone CR all end one.
-QList<QStringView> linesOf(QStringView text) {
+QList<QStringView> linesOf(QStringView text)
+{
     QList<QStringView> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n')) continue;
+        if (text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
+            continue;
         lines.append(text.sliced(start, i - start));
         if (text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
             ++i;
@@ -159,7 +170,8 @@ class ProblemReader {
 public:
     explicit ProblemReader(ImportedItems& result) : m_result(result) {}
 
-    void read(const QString& text) {
+    void read(const QString& text)
+    {
         const QList<QStringView> lines = linesOf(text);
         bool sawBegin = false;
         for (qsizetype n = 0; n < lines.size(); ++n) {
@@ -167,7 +179,8 @@ public:
             const QStringView line = lines[n];
             qsizetype at = 0;
             const std::optional<Token> first = nextToken(line, at);
-            if (!first) continue;
+            if (!first)
+                continue;
             qsizetype from = 0;
             if (!m_inProblem) {
                 if (keywordOf(first->text, true) != Keyword::BeginProblem) {
@@ -204,11 +217,13 @@ public:
 private:
     enum class Section { None, Pieces, Condition, Option, Twin, Ignored };
 
-    void note(const QString& text) {
+    void note(const QString& text)
+    {
         m_result.report.add(m_number, QStringLiteral("problem %1").arg(m_number), text);
     }
 
-    void startProblem() {
+    void startProblem()
+    {
         m_inProblem = true;
         ++m_number;
         m_item = Item();
@@ -224,10 +239,12 @@ private:
         m_specification = 0;
     }
 
-    void finishProblem() {
+    void finishProblem()
+    {
         auto unknownless = [](QStringList texts) {
             // The solve window writes "Unknown" for an empty author or source.
-            if (texts.size() == 1 && texts[0] == QLatin1String("Unknown")) texts.clear();
+            if (texts.size() == 1 && texts[0] == QLatin1String("Unknown"))
+                texts.clear();
             return texts;
         };
         m_item.author = unknownless(m_authors).join(QStringView(kAuthorSeparator));
@@ -237,11 +254,13 @@ private:
         QString condition = m_conditions;
         for (const char* option : {"Duplex", "WhiteToPlay"})
             if (option[0] == 'D' ? m_duplex : m_whiteToPlay)
-                condition += (condition.isEmpty() ? QString() : QStringLiteral(" ")) +
-                             QLatin1String(option);
+                condition +=
+                    (condition.isEmpty() ? QString() : QStringLiteral(" ")) + QLatin1String(option);
         m_item.condition = condition;
-        if (!m_options.isEmpty()) note(QStringLiteral("option: %1 left out").arg(m_options));
-        if (!m_hasBoard) note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
+        if (!m_options.isEmpty())
+            note(QStringLiteral("option: %1 left out").arg(m_options));
+        if (!m_hasBoard)
+            note(QStringLiteral("board: no Pieces or Forsyth; the board is empty"));
         m_result.items.append(m_item);
         m_result.entries.append(m_number);
         m_inProblem = false;
@@ -250,11 +269,13 @@ private:
     // The words of one line from `at` on. The first word of a line (or of what follows
     // BeginProblem and NextProblem) may be a keyword cut to a unique prefix; elsewhere only a
     // keyword written out in full starts a new section.
-    void readTokens(QStringView line, qsizetype at) {
+    void readTokens(QStringView line, qsizetype at)
+    {
         bool lineStart = true;
         QString ignored;
         auto flushIgnored = [&] {
-            if (!ignored.isEmpty()) note(QStringLiteral("\"%1\" not understood").arg(ignored));
+            if (!ignored.isEmpty())
+                note(QStringLiteral("\"%1\" not understood").arg(ignored));
             ignored.clear();
         };
         while (const std::optional<Token> next = nextToken(line, at)) {
@@ -340,7 +361,8 @@ private:
             }
             case Keyword::Stipulation: {
                 const std::optional<Token> word = nextToken(line, at);
-                if (!word) return;
+                if (!word)
+                    return;
                 m_item.stipulation = word->text.toString();
                 m_section = Section::Ignored;
                 break;
@@ -354,7 +376,8 @@ private:
     }
 
     // A keyword that takes the rest of its line as its text.
-    void lineText(Keyword k, const QString& rest) {
+    void lineText(Keyword k, const QString& rest)
+    {
         switch (k) {
         case Keyword::Author:
             m_authors << rest;
@@ -384,13 +407,16 @@ private:
     }
 
     // One word of the running section.
-    void word(QStringView token, QString& ignored) {
+    void word(QStringView token, QString& ignored)
+    {
         switch (m_section) {
         case Section::Pieces:
-            if (!piece(token)) addWord(ignored, token);
+            if (!piece(token))
+                addWord(ignored, token);
             break;
         case Section::Condition:
-            if (!m_conditions.isEmpty()) m_conditions += QLatin1Char(' ');
+            if (!m_conditions.isEmpty())
+                m_conditions += QLatin1Char(' ');
             m_conditions += token;
             break;
         case Section::Option:
@@ -407,7 +433,8 @@ private:
         }
     }
 
-    bool piece(QStringView token) {
+    bool piece(QStringView token)
+    {
         QString walk;
         QList<names::Square> squares;
         if (names::ParsePieceToken(token, walk, squares)) {
@@ -462,17 +489,22 @@ private:
     int m_specification = 0;
 };
 
-QString decodeText(QByteArrayView bytes) {
+QString decodeText(QByteArrayView bytes)
+{
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(bytes);
-    if (decoder.hasError()) text = cp1252::decode(bytes);
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    if (decoder.hasError())
+        text = cp1252::decode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     return text;
 }
 
-QByteArray encodeLine(const QString& line, QStringList& notes) {
+QByteArray encodeLine(const QString& line, QStringList& notes)
+{
     QByteArray out;
-    if (cp1252::encode(line, out)) return out;
+    if (cp1252::encode(line, out))
+        return out;
     QString kept;
     for (QChar c : line) {
         if (cp1252::canEncode(QStringView(&c, 1))) {
@@ -490,7 +522,8 @@ QByteArray encodeLine(const QString& line, QStringList& notes) {
 }
 
 void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeText& popeyeText,
-                    const QList<int>& numbers, bool first) {
+                    const QList<int>& numbers, bool first)
+{
     for (qsizetype i = 0; i < items.size(); ++i) {
         QStringList notes = PopeyeFileLosses(items[i]);
         QStringList lines = popeyeText(items[i]);
@@ -513,19 +546,22 @@ void appendProblems(ExportedFile& file, const QList<Item>& items, const PopeyeTe
         for (const QString& n : notes)
             file.report.add(int(i) + 1, label, n);
     }
-    if (!items.isEmpty()) file.bytes += "EndProblem\r\n";
+    if (!items.isEmpty())
+        file.bytes += "EndProblem\r\n";
 }
 
 } // namespace
 
-bool IsPopeyeFile(QByteArrayView bytes) {
+bool IsPopeyeFile(QByteArrayView bytes)
+{
     const QString head = decodeText(bytes.first(qMin<qsizetype>(bytes.size(), 256)));
     qsizetype at = 0;
     const std::optional<Token> first = nextToken(head, at);
     return first && first->text.compare(QLatin1String("BeginProblem"), Qt::CaseInsensitive) == 0;
 }
 
-ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
+ImportedItems ReadPopeyeFile(QByteArrayView bytes)
+{
     ImportedItems result;
     result.entryWord = QStringLiteral("problem");
     ProblemReader reader(result);
@@ -533,12 +569,14 @@ ImportedItems ReadPopeyeFile(QByteArrayView bytes) {
     return result;
 }
 
-QStringList PopeyeFileLosses(const Item& item) {
+QStringList PopeyeFileLosses(const Item& item)
+{
     QStringList notes;
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {
             const Piece p(item.board.at(r, c));
-            if (p.isEmpty()) continue;
+            if (p.isEmpty())
+                continue;
             const QString where = names::Describe(p.code(), r, c);
             if (p.isMarker())
                 notes << QStringLiteral("board: %1 left out").arg(where);
@@ -567,14 +605,16 @@ QStringList PopeyeFileLosses(const Item& item) {
 }
 
 ExportedFile WritePopeyeFile(const QList<Item>& items, const PopeyeText& popeyeText,
-                             const QList<int>& numbers) {
+                             const QList<int>& numbers)
+{
     ExportedFile file;
     appendProblems(file, items, popeyeText, numbers, true);
     return file;
 }
 
 ExportedFile AppendPopeyeFile(QByteArrayView existing, const QList<Item>& items,
-                              const PopeyeText& popeyeText, const QList<int>& numbers) {
+                              const PopeyeText& popeyeText, const QList<int>& numbers)
+{
     ExportedFile file;
     QByteArray bytes = existing.toByteArray();
     // The last "EndProblem" of the file, on a line of its own, becomes "NextProblem".
@@ -592,7 +632,8 @@ ExportedFile AppendPopeyeFile(QByteArrayView existing, const QList<Item>& items,
         appendProblems(file, items, popeyeText, numbers, false);
     } else {
         file.bytes = bytes;
-        if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n')) file.bytes += "\r\n";
+        if (!file.bytes.isEmpty() && !file.bytes.endsWith('\n'))
+            file.bytes += "\r\n";
         appendProblems(file, items, popeyeText, numbers, true);
     }
     return file;

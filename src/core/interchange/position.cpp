@@ -8,16 +8,19 @@
 namespace vexil {
 namespace {
 
-QString ordinalRank(int square) {
+QString ordinalRank(int square)
+{
     return QString::number(8 - square / 8);
 }
 
 // The placement of a board, rank 8 first, "/" between ranks and runs of empty squares as
 // numbers; `name` gives each square's text, empty for a square left empty.
-template <class Name> QString placementText(const Board& board, Name name) {
+template <class Name> QString placementText(const Board& board, Name name)
+{
     QString text;
     for (int r = 0; r < 8; ++r) {
-        if (r > 0) text += QLatin1Char('/');
+        if (r > 0)
+            text += QLatin1Char('/');
         int empty = 0;
         for (int c = 0; c < 8; ++c) {
             const QString piece = name(board.at(r, c), r, c);
@@ -25,11 +28,13 @@ template <class Name> QString placementText(const Board& board, Name name) {
                 ++empty;
                 continue;
             }
-            if (empty > 0) text += QString::number(empty);
+            if (empty > 0)
+                text += QString::number(empty);
             empty = 0;
             text += piece;
         }
-        if (empty > 0) text += QString::number(empty);
+        if (empty > 0)
+            text += QString::number(empty);
     }
     return text;
 }
@@ -38,9 +43,12 @@ template <class Name> QString placementText(const Board& board, Name name) {
 class PlacementReader {
 public:
     PlacementReader(QStringView text, PositionNotation notation)
-        : m_text(text), m_notation(notation) {}
+        : m_text(text), m_notation(notation)
+    {
+    }
 
-    ParsedPosition read() {
+    ParsedPosition read()
+    {
         ParsedPosition result;
         result.notation = m_notation;
         while (m_at < m_text.size() && result.error.isEmpty())
@@ -50,14 +58,18 @@ public:
                 m_square < 64
                     ? QStringLiteral("The position has only %1 of 64 squares.").arg(m_square)
                     : QStringLiteral("The position has more than 64 squares.");
-        if (!result.error.isEmpty()) result.board = Board();
+        if (!result.error.isEmpty())
+            result.board = Board();
         return result;
     }
 
 private:
-    QString put(Board& board, names::Side side, int kind, const QString& what) {
-        if (kind == 0) return QStringLiteral("%1 is no piece Vexil knows.").arg(what);
-        if (m_square >= 64) return QStringLiteral("The position has more than 64 squares.");
+    QString put(Board& board, names::Side side, int kind, const QString& what)
+    {
+        if (kind == 0)
+            return QStringLiteral("%1 is no piece Vexil knows.").arg(what);
+        if (m_square >= 64)
+            return QStringLiteral("The position has more than 64 squares.");
         if (m_rowSeparators && m_square % 8 == 0 && m_square > 0 && !m_sawSeparator)
             return QStringLiteral("Rank %1 has more than 8 squares.")
                 .arg(ordinalRank(m_square - 1));
@@ -67,13 +79,16 @@ private:
         return {};
     }
 
-    names::Side sideOf(QChar c) const {
-        if (m_neutral) return names::Side::Neutral;
+    names::Side sideOf(QChar c) const
+    {
+        if (m_neutral)
+            return names::Side::Neutral;
         // A walk that starts with a digit ("15") has no case; it is white.
         return c.isLower() ? names::Side::Black : names::Side::White;
     }
 
-    QString step(Board& board) {
+    QString step(Board& board)
+    {
         const QChar c = m_text[m_at];
         if (c.isDigit()) {
             qsizetype end = m_at;
@@ -84,8 +99,10 @@ private:
             if (m_notation != PositionNotation::Forsyth && (end - m_at > 1 || run < 1 || run > 8))
                 return QStringLiteral("%1 is no number of empty squares.")
                     .arg(m_text.sliced(m_at, end - m_at));
-            if (run < 1) return QStringLiteral("0 is no number of empty squares.");
-            if (m_neutral) return QStringLiteral("A neutral mark stands before empty squares.");
+            if (run < 1)
+                return QStringLiteral("0 is no number of empty squares.");
+            if (m_neutral)
+                return QStringLiteral("A neutral mark stands before empty squares.");
             if (m_rowSeparators && m_square % 8 == 0 && m_square > 0 && !m_sawSeparator)
                 return QStringLiteral("Rank %1 has more than 8 squares.")
                     .arg(ordinalRank(m_square - 1));
@@ -110,7 +127,8 @@ private:
         if ((c == QLatin1Char('=') ||
              (c == QLatin1Char('-') && m_notation == PositionNotation::FairyFen)) &&
             m_notation != PositionNotation::Fen) {
-            if (m_neutral) return QStringLiteral("Two neutral marks stand together.");
+            if (m_neutral)
+                return QStringLiteral("Two neutral marks stand together.");
             m_neutral = true;
             ++m_at;
             return {};
@@ -127,9 +145,11 @@ private:
                    (c == QLatin1Char('(') || c == QLatin1Char('{'))) {
             const QChar close = c == QLatin1Char('(') ? QLatin1Char(')') : QLatin1Char('}');
             const qsizetype end = m_text.indexOf(close, m_at + 1);
-            if (end < 0) return QStringLiteral("A \"%1\" is not closed.").arg(c);
+            if (end < 0)
+                return QStringLiteral("A \"%1\" is not closed.").arg(c);
             const QStringView walk = m_text.sliced(m_at + 1, end - m_at - 1).trimmed();
-            if (walk.isEmpty()) return QStringLiteral("Empty brackets stand in the position.");
+            if (walk.isEmpty())
+                return QStringLiteral("Empty brackets stand in the position.");
             error = put(board, sideOf(walk[0]), names::KindOfWalk(walk),
                         QStringLiteral("\"%1\"").arg(m_text.sliced(m_at, end - m_at + 1)));
             m_at = end + 1;
@@ -173,7 +193,8 @@ public:
     void allowRunningRows() { m_rowSeparators = false; }
 };
 
-bool hasKeyword(QStringView line, QStringView& rest) {
+bool hasKeyword(QStringView line, QStringView& rest)
+{
     const qsizetype blank = line.indexOf(QLatin1Char(' '));
     const QStringView first = blank < 0 ? line : line.first(blank);
     if (first.size() >= 4 && QStringLiteral("forsyth").startsWith(first, Qt::CaseInsensitive)) {
@@ -185,14 +206,16 @@ bool hasKeyword(QStringView line, QStringView& rest) {
 
 } // namespace
 
-ParsedPosition ParsePosition(QStringView placement, PositionNotation notation) {
+ParsedPosition ParsePosition(QStringView placement, PositionNotation notation)
+{
     PlacementReader reader(placement, notation);
     if (notation == PositionNotation::Forsyth && !placement.contains(QLatin1Char('/')))
         reader.allowRunningRows();
     return reader.read();
 }
 
-ParsedPosition ParsePositionLine(QStringView line) {
+ParsedPosition ParsePositionLine(QStringView line)
+{
     line = line.trimmed();
     if (line.isEmpty())
         return {Board(), PositionNotation::Fen,
@@ -219,7 +242,8 @@ ParsedPosition ParsePositionLine(QStringView line) {
     }
     if (!fairyFen && !forsyth) {
         for (QChar c : placement)
-            if (c.isLetter() && !QStringLiteral("PRNBQK").contains(c.toUpper())) forsyth = true;
+            if (c.isLetter() && !QStringLiteral("PRNBQK").contains(c.toUpper()))
+                forsyth = true;
     }
     PositionNotation notation = PositionNotation::Fen;
     if (fairyFen)
@@ -234,16 +258,18 @@ ParsedPosition ParsePositionLine(QStringView line) {
     return result;
 }
 
-QString ForsythOf(const Board& board, QStringList* notHeld) {
+QString ForsythOf(const Board& board, QStringList* notHeld)
+{
     return placementText(board, [&](PieceCode code, int r, int c) {
         const Piece p(code);
         QString name;
         if (p.isPiece() && p.isKnown()) {
             name = names::WalkOf(code);
             if (p.isFairy() && p.specification() > 0 && notHeld)
-                *notHeld << QStringLiteral("the specification of %1")
-                                .arg(names::Describe(code, r, c));
-            if (name.size() == 2) name.prepend(QLatin1Char('.'));
+                *notHeld
+                    << QStringLiteral("the specification of %1").arg(names::Describe(code, r, c));
+            if (name.size() == 2)
+                name.prepend(QLatin1Char('.'));
             if (names::SideOf(code) == names::Side::Black && !name.back().isLetter() &&
                 !name[name.size() - 2].isLetter() && notHeld)
                 *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
@@ -267,16 +293,19 @@ QString ForsythOf(const Board& board, QStringList* notHeld) {
 namespace {
 
 // The Fairy-FEN of one piece; empty for what it cannot hold.
-QString fairyFenPiece(PieceCode code) {
+QString fairyFenPiece(PieceCode code)
+{
     const Piece p(code);
-    if (!p.isPiece() || !p.isKnown()) return {};
+    if (!p.isPiece() || !p.isKnown())
+        return {};
     const names::Side side = names::SideOf(code);
     QString name;
     if (const QChar letter = FenLetter(p); !letter.isNull()) {
         name = letter.toUpper();
     } else {
         const QString walk = names::WalkOf(code);
-        if (walk.isEmpty()) return {};
+        if (walk.isEmpty())
+            return {};
         const int kind = names::KindOfWalk(walk);
         if (kind == names::KindOfWalk(u"G"))
             name = QStringLiteral("*2Q");
@@ -290,24 +319,31 @@ QString fairyFenPiece(PieceCode code) {
             name = QLatin1Char('(') + walk + QLatin1Char(')');
     }
     switch (side) {
-    case names::Side::Black: return name.toLower();
-    case names::Side::Neutral: return QLatin1Char('-') + name;
-    case names::Side::White: return name;
+    case names::Side::Black:
+        return name.toLower();
+    case names::Side::Neutral:
+        return QLatin1Char('-') + name;
+    case names::Side::White:
+        return name;
     }
     return name;
 }
 
-bool noCastlingSaid(const QString& condition, const QStringList& twins) {
+bool noCastlingSaid(const QString& condition, const QStringList& twins)
+{
     static const QString word = QStringLiteral("nocastling");
-    if (condition.contains(word, Qt::CaseInsensitive)) return true;
+    if (condition.contains(word, Qt::CaseInsensitive))
+        return true;
     for (const QString& twin : twins)
-        if (twin.contains(word, Qt::CaseInsensitive)) return true;
+        if (twin.contains(word, Qt::CaseInsensitive))
+            return true;
     return false;
 }
 
 } // namespace
 
-QString FairyFenOf(const Board& board, QStringList* notHeld) {
+QString FairyFenOf(const Board& board, QStringList* notHeld)
+{
     return placementText(board, [&](PieceCode code, int r, int c) {
         const QString name = fairyFenPiece(code);
         if (notHeld && code != 0) {
@@ -318,24 +354,28 @@ QString FairyFenOf(const Board& board, QStringList* notHeld) {
                 // A walk of digits has no letter case to say that it is black.
                 *notHeld << QStringLiteral("the colour of %1").arg(names::Describe(code, r, c));
             else if (Piece(code).isFairy() && Piece(code).specification() > 0)
-                *notHeld << QStringLiteral("the specification of %1")
-                                .arg(names::Describe(code, r, c));
+                *notHeld
+                    << QStringLiteral("the specification of %1").arg(names::Describe(code, r, c));
         }
         return name;
     });
 }
 
-bool FenLeavesOutUnits(const Board& board) {
+bool FenLeavesOutUnits(const Board& board)
+{
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c)
-            if (board.at(r, c) != 0 && FenLetter(Piece(board.at(r, c))).isNull()) return true;
+            if (board.at(r, c) != 0 && FenLetter(Piece(board.at(r, c))).isNull())
+                return true;
     return false;
 }
 
 FenOptions ConventionalCastling(const Board& board, const QString& condition,
-                                const QStringList& twins) {
+                                const QStringList& twins)
+{
     FenOptions options;
-    if (noCastlingSaid(condition, twins)) return options;
+    if (noCastlingSaid(condition, twins))
+        return options;
     // Rows count from the eighth rank: white's back rank is row 7.
     auto on = [&](int row, int column, QChar letter) {
         return FenLetter(Piece(board.at(row, column))) == letter;
@@ -350,22 +390,27 @@ FenOptions ConventionalCastling(const Board& board, const QString& condition,
 }
 
 QString ClipboardPosition(const Board& board, const QString& condition, const QStringList& twins,
-                          bool* fairy) {
+                          bool* fairy)
+{
     const FenOptions options = ConventionalCastling(board, condition, twins);
     const bool leavesOut = FenLeavesOutUnits(board);
-    if (fairy) *fairy = leavesOut;
+    if (fairy)
+        *fairy = leavesOut;
     const QString fen = BuildFenLine(board, options);
-    if (!leavesOut) return fen;
+    if (!leavesOut)
+        return fen;
     // The same fields behind a placement that holds every unit.
     return FairyFenOf(board) + fen.mid(fen.indexOf(QLatin1Char(' ')));
 }
 
-QStringList FenFieldsNotHeld(QStringView line, const Board& board) {
+QStringList FenFieldsNotHeld(QStringView line, const Board& board)
+{
     const QList<QStringView> fields = line.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QStringList lost;
     if (fields.size() >= 3) {
         const FenOptions conventional = ConventionalCastling(board, QString(), {});
-        const QString expected = BuildFenLine(Board(), conventional).section(QLatin1Char(' '), 2, 2);
+        const QString expected =
+            BuildFenLine(Board(), conventional).section(QLatin1Char(' '), 2, 2);
         if (fields[2] != expected)
             lost << QStringLiteral("castling rights %1 (a collection item has %2)")
                         .arg(fields[2].toString(), expected);

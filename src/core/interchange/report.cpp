@@ -2,7 +2,8 @@
 
 namespace vexil {
 
-void InterchangeReport::add(int entry, const QString& label, const QString& text) {
+void InterchangeReport::add(int entry, const QString& label, const QString& text)
+{
     const qsizetype size = label.size() + qMin<qsizetype>(text.size(), kMaxNoteLength);
     if (m_notes.size() >= kMaxNotes || m_characters + size > kMaxCharacters) {
         ++m_dropped;
@@ -15,23 +16,28 @@ void InterchangeReport::add(int entry, const QString& label, const QString& text
                         : text});
 }
 
-void InterchangeReport::addGeneral(const QString& text) {
+void InterchangeReport::addGeneral(const QString& text)
+{
     add(0, QString(), text);
 }
 
-QStringList InterchangeReport::notesOf(int entry) const {
+QStringList InterchangeReport::notesOf(int entry) const
+{
     QStringList out;
     for (const ReportNote& note : m_notes)
-        if (note.entry == entry) out << note.text;
+        if (note.entry == entry)
+            out << note.text;
     return out;
 }
 
-QStringList InterchangeReport::lines() const {
+QStringList InterchangeReport::lines() const
+{
     QStringList out;
     out.reserve(m_notes.size() + 1);
     for (const ReportNote& note : m_notes)
         out << (note.label.isEmpty() ? note.text : note.label + QStringLiteral(": ") + note.text);
-    if (m_dropped > 0) out << QStringLiteral("... and %1 further notes").arg(m_dropped);
+    if (m_dropped > 0)
+        out << QStringLiteral("... and %1 further notes").arg(m_dropped);
     return out;
 }
 

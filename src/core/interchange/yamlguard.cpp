@@ -10,8 +10,10 @@
 namespace vexil::olive {
 namespace {
 
-bool isMarkerLine(std::string_view text, size_t at, const char* marker) {
-    if (text.compare(at, 3, marker) != 0) return false;
+bool isMarkerLine(std::string_view text, size_t at, const char* marker)
+{
+    if (text.compare(at, 3, marker) != 0)
+        return false;
     return at + 3 == text.size() || text[at + 3] == ' ' || text[at + 3] == '\t' ||
            text[at + 3] == '\n' || text[at + 3] == '\r';
 }
@@ -28,20 +30,24 @@ public:
     void OnDocumentStart(const YAML::Mark&) override {}
     void OnDocumentEnd() override {}
     void OnNull(const YAML::Mark&, YAML::anchor_t anchor) override { leaf(anchor, kNodeBytes); }
-    void OnAlias(const YAML::Mark&, YAML::anchor_t anchor) override {
+    void OnAlias(const YAML::Mark&, YAML::anchor_t anchor) override
+    {
         add(kNodeBytes, anchor < m_anchors.size() ? m_anchors[anchor] : kNodeBytes);
     }
     void OnScalar(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
-                  const std::string& value) override {
+                  const std::string& value) override
+    {
         leaf(anchor, kNodeBytes + value.size());
     }
     void OnSequenceStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
-                         YAML::EmitterStyle::value) override {
+                         YAML::EmitterStyle::value) override
+    {
         open(anchor);
     }
     void OnSequenceEnd() override { close(); }
     void OnMapStart(const YAML::Mark&, const std::string&, YAML::anchor_t anchor,
-                    YAML::EmitterStyle::value) override {
+                    YAML::EmitterStyle::value) override
+    {
         open(anchor);
     }
     void OnMapEnd() override { close(); }
@@ -49,32 +55,43 @@ public:
 private:
     static quint64 sum(quint64 a, quint64 b) { return a > ~quint64(0) - b ? ~quint64(0) : a + b; }
 
-    void add(quint64 own, quint64 whole) {
+    void add(quint64 own, quint64 whole)
+    {
         built = sum(built, own);
         expanded = sum(expanded, whole);
-        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, whole);
-        if (expanded - qMin(expanded, built) > kAliasBudget) throw TooManyAliases();
+        if (!m_open.empty())
+            m_open.back().expanded = sum(m_open.back().expanded, whole);
+        if (expanded - qMin(expanded, built) > kAliasBudget)
+            throw TooManyAliases();
     }
-    void remember(YAML::anchor_t anchor, quint64 whole) {
-        if (anchor == YAML::NullAnchor) return;
-        if (anchor >= m_anchors.size()) m_anchors.resize(anchor + 1, kNodeBytes);
+    void remember(YAML::anchor_t anchor, quint64 whole)
+    {
+        if (anchor == YAML::NullAnchor)
+            return;
+        if (anchor >= m_anchors.size())
+            m_anchors.resize(anchor + 1, kNodeBytes);
         m_anchors[anchor] = whole;
     }
-    void leaf(YAML::anchor_t anchor, quint64 bytes) {
+    void leaf(YAML::anchor_t anchor, quint64 bytes)
+    {
         remember(anchor, bytes);
         add(bytes, bytes);
     }
-    void open(YAML::anchor_t anchor) {
+    void open(YAML::anchor_t anchor)
+    {
         built = sum(built, kNodeBytes);
         m_open.push_back({anchor, kNodeBytes});
     }
-    void close() {
-        if (m_open.empty()) return;
+    void close()
+    {
+        if (m_open.empty())
+            return;
         const Open done = m_open.back();
         m_open.pop_back();
         remember(done.anchor, done.expanded);
         expanded = sum(expanded, kNodeBytes);
-        if (!m_open.empty()) m_open.back().expanded = sum(m_open.back().expanded, done.expanded);
+        if (!m_open.empty())
+            m_open.back().expanded = sum(m_open.back().expanded, done.expanded);
     }
 
     struct Open {
@@ -87,14 +104,16 @@ private:
 
 } // namespace
 
-std::vector<DocumentText> documentsOf(const std::string& text) {
+std::vector<DocumentText> documentsOf(const std::string& text)
+{
     std::vector<DocumentText> out;
     DocumentText current;
     bool content = false;
     int line = 0;
     auto close = [&](size_t at) {
         current.end = at;
-        if (current.opened || content) out.push_back(current);
+        if (current.opened || content)
+            out.push_back(current);
         content = false;
     };
     for (size_t at = 0; at < text.size(); ++line) {
@@ -119,7 +138,8 @@ std::vector<DocumentText> documentsOf(const std::string& text) {
     return out;
 }
 
-std::optional<std::pair<int, int>> strayComma(std::string_view text) {
+std::optional<std::pair<int, int>> strayComma(std::string_view text)
+{
     static const QRegularExpression blockHeader(QStringLiteral("^[|>][-+0-9]{0,3}$"));
     int depth = 0;
     int line = 0;
@@ -147,7 +167,8 @@ std::optional<std::pair<int, int>> strayComma(std::string_view text) {
             const char c = text[i];
             const bool spaceAfter =
                 i + 1 >= end || text[i + 1] == ' ' || text[i + 1] == '\t' || text[i + 1] == '\r';
-            if (c == ' ' || c == '\t' || c == '\r') continue;
+            if (c == ' ' || c == '\t' || c == '\r')
+                continue;
             if (c == '#' && (i == at + indent || text[i - 1] == ' ' || text[i - 1] == '\t')) {
                 contentEnd = i;
                 break;
@@ -156,7 +177,8 @@ std::optional<std::pair<int, int>> strayComma(std::string_view text) {
                 // Quoted text, perhaps over several lines.
                 size_t q = i + 1;
                 while (q < text.size()) {
-                    if (text[q] == '\n') ++line;
+                    if (text[q] == '\n')
+                        ++line;
                     if (c == '"' && text[q] == '\\') {
                         q += 2;
                         continue;
@@ -170,8 +192,9 @@ std::optional<std::pair<int, int>> strayComma(std::string_view text) {
                     }
                     ++q;
                 }
-                if (q >= text.size()) return std::nullopt; // an open quote: the parser reports it
-                if (text.find('\n', i) < q) {              // the quote ended on a later line
+                if (q >= text.size())
+                    return std::nullopt;      // an open quote: the parser reports it
+                if (text.find('\n', i) < q) { // the quote ended on a later line
                     at = text.rfind('\n', q) + 1;
                     end = text.find('\n', q);
                     end = end == std::string::npos ? text.size() : end;
@@ -188,7 +211,8 @@ std::optional<std::pair<int, int>> strayComma(std::string_view text) {
                 depth = std::max(0, depth - 1);
                 tokenStart = true;
             } else if (c == ',') {
-                if (depth == 0 && tokenStart) return std::make_pair(line, int(i - at));
+                if (depth == 0 && tokenStart)
+                    return std::make_pair(line, int(i - at));
                 tokenStart = depth > 0;
             } else if ((c == '-' || c == '?' || c == ':') && spaceAfter) {
                 tokenStart = true;
@@ -221,17 +245,20 @@ std::optional<std::pair<int, int>> strayComma(std::string_view text) {
 
 // Every node but the first starts after one of the indicators counted here, so twice their
 // number bounds the nodes.
-bool mayRepeatOrSwell(std::string_view part, quint64 room) {
+bool mayRepeatOrSwell(std::string_view part, quint64 room)
+{
     quint64 indicators = 0;
     for (const char c : part) {
-        if (c == '*') return true;
-        indicators += c == ',' || c == '-' || c == ':' || c == '[' || c == '{' || c == '?' ||
-                      c == '\n';
+        if (c == '*')
+            return true;
+        indicators +=
+            c == ',' || c == '-' || c == ':' || c == '[' || c == '{' || c == '?' || c == '\n';
     }
     return (2 * indicators + 1) * DocumentMeasure::kNodeBytes > room;
 }
 
-quint64 builtBytes(std::string_view part) {
+quint64 builtBytes(std::string_view part)
+{
     DocumentMeasure measure;
     ViewStream buffer(part);
     std::istream stream(&buffer);

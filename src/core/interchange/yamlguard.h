@@ -48,7 +48,8 @@ quint64 builtBytes(std::string_view part);
 // The parser reads a document where it lies in the file's text, not from a copy of it.
 class ViewStream : public std::streambuf {
 public:
-    explicit ViewStream(std::string_view text) {
+    explicit ViewStream(std::string_view text)
+    {
         char* begin = const_cast<char*>(text.data());
         setg(begin, begin, begin + text.size());
     }

@@ -73,7 +73,7 @@ struct BlockIndex {
     }
 #endif
 
-    qsizetype scanned = 0; // every line end before this byte has been seen
+    qsizetype scanned = 0;  // every line end before this byte has been seen
     bool pendingCr = false; // the byte before `scanned` is a CR whose LF may follow
 
     // Every whole 64 bytes of data below `limit`; the rest waits for more bytes or finish().

@@ -46,8 +46,8 @@ void appendCrLf(QByteArray& out, QByteArrayView bytes)
     const __m128i lf = _mm_set1_epi8('\n');
     while (end - r >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r));
-        const unsigned mask = unsigned(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        const unsigned mask =
+            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(w), v);
         if (!mask) {
             w += 16;

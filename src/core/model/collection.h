@@ -173,9 +173,9 @@ private:
     void renumber(int fromNumber, int toNumber);
     void checkRegular();
 
-    QByteArray m_source;     // the bytes read, never changed
-    QList<qint64> m_starts;  // offset of every block in m_source, and its size at the end
-    bool m_crlf = true;      // every line end in m_source is CR LF
+    QByteArray m_source;        // the bytes read, never changed
+    QList<qint64> m_starts;     // offset of every block in m_source, and its size at the end
+    bool m_crlf = true;         // every line end in m_source is CR LF
     QList<QByteArray> m_bodies; // rewritten block bodies, lines ending in CR LF
     QList<Block> m_blocks;
     // True while every block's header carries its own block number, so that the first

@@ -34,8 +34,8 @@ QStringList FairyPiecesText(const Board& board)
     // Entries go in front, so each line lists its squares from the last scanned back.
     auto prepend = [&](qsizetype line, const QString& entry) {
         const qsizetype eq = lines[line].indexOf(QLatin1Char('='));
-        lines[line] = lines[line].left(eq + 1) + entry + QStringLiteral(", ") +
-                      lines[line].mid(eq + 1);
+        lines[line] =
+            lines[line].left(eq + 1) + entry + QStringLiteral(", ") + lines[line].mid(eq + 1);
     };
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {

@@ -131,8 +131,8 @@ bool OpenCollection::currentItemIsAsShown() const
 void OpenCollection::checkCurrentAsShown() const
 {
     if (!currentItemIsAsShown())
-        throw Failure::refusal(
-            QStringLiteral("Item %1 was changed or moved by the other program.").arg(m_currentNumber));
+        throw Failure::refusal(QStringLiteral("Item %1 was changed or moved by the other program.")
+                                   .arg(m_currentNumber));
 }
 
 void OpenCollection::checkOutsideChange()

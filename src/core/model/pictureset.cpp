@@ -154,8 +154,7 @@ void drawMarker(QPainter& p, int marker, qreal size)
         const int stripes = 4;
         const qreal h = box.height() / (2 * stripes);
         for (int i = 0; i < stripes; ++i)
-            p.fillRect(QRectF(box.left(), box.top() + (2 * i + 1) * h, box.width(), h),
-                       Qt::black);
+            p.fillRect(QRectF(box.left(), box.top() + (2 * i + 1) * h, box.width(), h), Qt::black);
         p.restore();
         p.drawEllipse(box);
         break;
@@ -178,7 +177,8 @@ QString PictureSet::figureFamily()
     // The figures travel with the program, so they look the same whatever fonts the system
     // has. The family is named apart from DejaVu Sans, so a system copy can never stand in.
     static const QString family = [] {
-        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/VexilFigures.ttf"));
+        const int id =
+            QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/VexilFigures.ttf"));
         const QStringList loaded = QFontDatabase::applicationFontFamilies(id);
         return loaded.isEmpty() ? QString() : loaded.first();
     }();
@@ -195,8 +195,7 @@ void PaintPicture(QPainter& p, int index, qreal s)
         drawFigure(p, Figure((index - 1) / 2), shown.isWhite(), s);
     } else if (shown.isGrasshopper() || shown.isNightrider()) {
         // Grasshopper and nightrider: queen and knight turned upside down.
-        PaintFigureShape(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite() ? 0 : 1, 2,
-                         s);
+        PaintFigureShape(p, shown.isGrasshopper() ? Queen : Knight, shown.isWhite() ? 0 : 1, 2, s);
     } else if (index <= 19) {
         drawGeneric(p, index - 17, s);
     } else {
@@ -259,9 +258,8 @@ QImage PictureSet::small(int index) const
 void LoadFairyPictures(const QString& folder, PictureSet& set, FairyPictures& pictures)
 {
     const QDir dir(folder);
-    const QFileInfoList files = dir.entryInfoList({QStringLiteral("*.bmp")},
-                                                  QDir::Files | QDir::Hidden | QDir::System,
-                                                  QDir::Unsorted);
+    const QFileInfoList files = dir.entryInfoList(
+        {QStringLiteral("*.bmp")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     for (const QFileInfo& info : files) {
         if (info.size() != 518)
             continue;

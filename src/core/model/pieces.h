@@ -30,12 +30,18 @@ constexpr int kKindCount = 129;
 constexpr int kSpecificationCount = 14; // row 0 (none) included
 
 // Reading a code goes through `Piece` (model/piece.h); `base` stays for older callers.
-inline int base(PieceCode code) { return code % 100; }
+inline int base(PieceCode code)
+{
+    return code % 100;
+}
 inline PieceCode make(int base, int kind, int specification)
 {
     return specification * 100000 + kind * 100 + base;
 }
-inline bool isFairyBase(int base) { return base >= kFairyWhite && base <= kFairyNeutral; }
+inline bool isFairyBase(int base)
+{
+    return base >= kFairyWhite && base <= kFairyNeutral;
+}
 } // namespace piece
 
 enum class PieceSideValue { None, White, Black, Neutral };

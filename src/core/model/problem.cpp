@@ -70,18 +70,30 @@ QByteArray playAndMoves(unsigned flags, int moves)
 QByteArray operationText(int operation, unsigned char p1, unsigned char p2, unsigned char p3)
 {
     switch (operation) {
-    case 1: return "Move " + PbmSquare(p1) + " " + PbmSquare(p2);
-    case 2: return "Remove " + PbmSquare(p1);
-    case 3: return "Add " + PbmPiece(p3) + PbmSquare(p1);
-    case 4: return "Remove " + PbmSquare(p1) + " Add " + PbmPiece(p3) + PbmSquare(p2);
-    case 5: return "Exchange " + PbmSquare(p1) + " " + PbmSquare(p2);
-    case 6: return "Rotate 90";
-    case 7: return "Rotate 180";
-    case 8: return "Rotate 270";
-    case 9: return "Shift " + PbmSquare(p1) + " " + PbmSquare(p2);
-    case 10: return "ShiftCylinder " + PbmSquare(p1) + " " + PbmSquare(p2);
-    case 11: return "Mirror a1<-->h1";
-    case 12: return "Mirror a1<-->a8";
+    case 1:
+        return "Move " + PbmSquare(p1) + " " + PbmSquare(p2);
+    case 2:
+        return "Remove " + PbmSquare(p1);
+    case 3:
+        return "Add " + PbmPiece(p3) + PbmSquare(p1);
+    case 4:
+        return "Remove " + PbmSquare(p1) + " Add " + PbmPiece(p3) + PbmSquare(p2);
+    case 5:
+        return "Exchange " + PbmSquare(p1) + " " + PbmSquare(p2);
+    case 6:
+        return "Rotate 90";
+    case 7:
+        return "Rotate 180";
+    case 8:
+        return "Rotate 270";
+    case 9:
+        return "Shift " + PbmSquare(p1) + " " + PbmSquare(p2);
+    case 10:
+        return "ShiftCylinder " + PbmSquare(p1) + " " + PbmSquare(p2);
+    case 11:
+        return "Mirror a1<-->h1";
+    case 12:
+        return "Mirror a1<-->a8";
     case 13: {
         const unsigned f = unsigned(p1 - 32) & 0xFF;
         QByteArray text = "Stipulation " + playAndMoves(f, int(p2) - 32);
@@ -91,10 +103,14 @@ QByteArray operationText(int operation, unsigned char p1, unsigned char p2, unsi
             text += " Condition WhiteToPlay";
         return text;
     }
-    case 14: return "AfterKey";
-    case 15: return "PolishType";
-    case 16: return "Duplex";
-    default: return {};
+    case 14:
+        return "AfterKey";
+    case 15:
+        return "PolishType";
+    case 16:
+        return "Duplex";
+    default:
+        return {};
     }
 }
 
@@ -103,19 +119,32 @@ QByteArray operationText(int operation, unsigned char p1, unsigned char p2, unsi
 PieceCode PbmBoardCode(unsigned char byte)
 {
     switch (byte) {
-    case 33: return 3;
-    case 34: return 9;
-    case 35: return 7;
-    case 36: return 5;
-    case 37: return 1;
-    case 38: return 11;
-    case 42: return 12;
-    case 43: return 2;
-    case 44: return 6;
-    case 45: return 8;
-    case 46: return 10;
-    case 47: return 4;
-    default: return 0;
+    case 33:
+        return 3;
+    case 34:
+        return 9;
+    case 35:
+        return 7;
+    case 36:
+        return 5;
+    case 37:
+        return 1;
+    case 38:
+        return 11;
+    case 42:
+        return 12;
+    case 43:
+        return 2;
+    case 44:
+        return 6;
+    case 45:
+        return 8;
+    case 46:
+        return 10;
+    case 47:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -148,8 +177,8 @@ QByteArray DecodePbmTwins(QByteArrayView s)
     if (s.isEmpty())
         return {};
     auto at = [&](qsizetype i) { return i < s.size() ? quint8(s[i]) : quint8(0); };
-    const QByteArray lineStart = QByteArray(at(1) == ' ' ? "\\nTwin " : "\\nZero ") +
-                                 (at(0) == '~' ? "Cont " : "");
+    const QByteArray lineStart =
+        QByteArray(at(1) == ' ' ? "\\nTwin " : "\\nZero ") + (at(0) == '~' ? "Cont " : "");
     QByteArray result = " ";
     quint8 previous = ' ';
     const qsizetype groups = s.size() / 4;

@@ -12,13 +12,27 @@ Board Transformed(const Board& old, Transformation transformation)
         for (int c = 0; c < 8; ++c) {
             PieceCode& target = result.at(r, c);
             switch (transformation) {
-            case Transformation::MoveLeft: target = at(r, c + 1); break;
-            case Transformation::MoveRight: target = at(r, c - 1); break;
-            case Transformation::MoveUp: target = at(r + 1, c); break;
-            case Transformation::MoveDown: target = at(r - 1, c); break;
-            case Transformation::Rotation: target = old.at(7 - c, r); break;
-            case Transformation::VerticalMirror: target = old.at(r, 7 - c); break;
-            case Transformation::HorizontalMirror: target = old.at(7 - r, c); break;
+            case Transformation::MoveLeft:
+                target = at(r, c + 1);
+                break;
+            case Transformation::MoveRight:
+                target = at(r, c - 1);
+                break;
+            case Transformation::MoveUp:
+                target = at(r + 1, c);
+                break;
+            case Transformation::MoveDown:
+                target = at(r - 1, c);
+                break;
+            case Transformation::Rotation:
+                target = old.at(7 - c, r);
+                break;
+            case Transformation::VerticalMirror:
+                target = old.at(r, 7 - c);
+                break;
+            case Transformation::HorizontalMirror:
+                target = old.at(7 - r, c);
+                break;
             case Transformation::ExchangeColors: {
                 // Neutral pieces, markers and codes of no piece keep their side. Kind and
                 // specification travel along: only the base changes by one.
@@ -28,7 +42,9 @@ Board Transformed(const Board& old, Transformation transformation)
                                            : piece.code();
                 break;
             }
-            case Transformation::Clear: target = 0; break;
+            case Transformation::Clear:
+                target = 0;
+                break;
             }
         }
     return result;

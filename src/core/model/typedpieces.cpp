@@ -19,8 +19,7 @@ QList<Word> wordsOf(QStringView line)
     QList<Word> words;
     qsizetype start = -1;
     for (qsizetype i = 0; i <= line.size(); ++i) {
-        const bool separator =
-            i == line.size() || line[i].isSpace() || line[i] == QLatin1Char(',');
+        const bool separator = i == line.size() || line[i].isSpace() || line[i] == QLatin1Char(',');
         if (!separator && start < 0)
             start = i;
         if (separator && start >= 0) {
@@ -151,11 +150,11 @@ TypedPieces ParseTypedPieces(QStringView line)
         // With its own side letter where the word reads so ("bKh8"), else with the side in
         // force ("Bh7" after "White" is a white bishop).
         const bool ownSide = isSide(word.text[0]);
-        Parsed parsed = ownSide ? parsePiece(word.text[0], word.text.mid(1), specification)
-                                : Parsed{std::nullopt,
-                                         QStringLiteral("neither a specification nor a piece: "
-                                                        "a piece begins with w, b or n for its "
-                                                        "side")};
+        Parsed parsed =
+            ownSide ? parsePiece(word.text[0], word.text.mid(1), specification)
+                    : Parsed{std::nullopt, QStringLiteral("neither a specification nor a piece: "
+                                                          "a piece begins with w, b or n for its "
+                                                          "side")};
         if (parsed.piece) {
             side = word.text[0];
         } else if (!side.isNull()) {

@@ -91,8 +91,8 @@ void drawLines(QPainter& p, const QList<Line>& lines, QPointF at, qreal width)
     for (const Line& line : lines) {
         const QFont font = textFont(9, line.bold);
         p.setFont(font);
-        const QRectF box = QFontMetricsF(font).boundingRect(QRectF(0, 0, width, 1e6),
-                                                            Qt::TextWordWrap, line.text);
+        const QRectF box =
+            QFontMetricsF(font).boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, line.text);
         p.drawText(QRectF(at.x(), at.y(), width, box.height()), Qt::TextWordWrap, line.text);
         at.ry() += box.height();
     }
@@ -104,8 +104,8 @@ QList<Line> captionOf(const Item& item, int number, bool withSolution)
     lines << Line{QStringLiteral("%1. %2").arg(number).arg(item.author.trimmed()), true};
     if (!item.source.trimmed().isEmpty())
         lines << Line{item.source.trimmed()};
-    lines << Line{(item.stipulation.trimmed() + QLatin1Char(' ') + PieceCountText(item.board))
-                      .trimmed()};
+    lines << Line{
+        (item.stipulation.trimmed() + QLatin1Char(' ') + PieceCountText(item.board)).trimmed()};
     if (!item.condition.trimmed().isEmpty())
         lines << Line{item.condition.trimmed()};
     for (const QString& twin : item.twins)
@@ -151,8 +151,7 @@ bool WriteBooklet(const QString& path, const QList<Item>& items, const QList<int
 
         if (!options.title.isEmpty()) {
             p.setFont(textFont(16, true));
-            p.drawText(QRectF(kMargin, pages.y(), pages.width(), 24), Qt::AlignLeft,
-                       options.title);
+            p.drawText(QRectF(kMargin, pages.y(), pages.width(), 24), Qt::AlignLeft, options.title);
             pages.advance(32);
         }
 
@@ -191,9 +190,9 @@ bool WriteBooklet(const QString& path, const QList<Item>& items, const QList<int
                        QStringLiteral("Solutions"));
             pages.advance(24);
             for (int i = 0; i < total; ++i) {
-                QList<Line> lines{Line{QStringLiteral("%1. %2").arg(numberOf(i)).arg(
-                                           items[i].author.trimmed()),
-                                       true}};
+                QList<Line> lines{
+                    Line{QStringLiteral("%1. %2").arg(numberOf(i)).arg(items[i].author.trimmed()),
+                         true}};
                 for (const QString& line : items[i].solution)
                     lines << Line{line};
                 // A long solution may run over pages, one line at a time.

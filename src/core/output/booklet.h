@@ -12,11 +12,11 @@ namespace vexil {
 
 struct BookletOptions {
     QPageSize::PageSizeId page = QPageSize::A4;
-    int across = 2;              // diagrams across the page: 2 or 3
-    bool solutionsAtEnd = true;  // else under each diagram
-    bool authorTable = true;     // the authors with their numbers at the end
+    int across = 2;             // diagrams across the page: 2 or 3
+    bool solutionsAtEnd = true; // else under each diagram
+    bool authorTable = true;    // the authors with their numbers at the end
     DiagramStyle style{StandardDiagramColours(), FairyDrawing::Magazine};
-    QString title;               // on the first page when not empty
+    QString title; // on the first page when not empty
 };
 
 // Told how many items are laid out; false stops the booklet, and nothing is written.

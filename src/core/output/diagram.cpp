@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 
-
 namespace vexil {
 
 DiagramColours StandardDiagramColours()

@@ -25,7 +25,10 @@ QImage DiagramBitmap(const Board& board, int squareSize, const DiagramColours& c
                      const PictureSet& pictures, const FairyPictures& fairyPictures);
 
 // The side of the diagram for a square size: 8 squares and the frame.
-constexpr int DiagramSide(int squareSize) { return 8 * squareSize + 2; }
+constexpr int DiagramSide(int squareSize)
+{
+    return 8 * squareSize + 2;
+}
 
 // The bold 8-point label font at 96 dots per inch, as the diagram writes it.
 QFont DiagramLabelFont();

@@ -12,8 +12,9 @@ namespace {
 
 QChar colourLetter(const Piece& piece)
 {
-    return piece.isNeutral() ? QLatin1Char('n') : piece.isWhite() ? QLatin1Char('w')
-                                                                  : QLatin1Char('s');
+    return piece.isNeutral() ? QLatin1Char('n')
+           : piece.isWhite() ? QLatin1Char('w')
+                             : QLatin1Char('s');
 }
 
 QString sideName(const Piece& piece)
@@ -64,12 +65,24 @@ QString EscapeLatex(const QString& text)
     out.reserve(text.size() + text.size() / 8);
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '#': case '$': case '%': case '&': case '_': case '{': case '}':
+        case '#':
+        case '$':
+        case '%':
+        case '&':
+        case '_':
+        case '{':
+        case '}':
             out += QLatin1Char('\\') + c;
             break;
-        case '~': out += QLatin1String("\\textasciitilde{}"); break;
-        case '^': out += QLatin1String("\\textasciicircum{}"); break;
-        case '\\': out += QLatin1String("\\textbackslash{}"); break;
+        case '~':
+            out += QLatin1String("\\textasciitilde{}");
+            break;
+        case '^':
+            out += QLatin1String("\\textasciicircum{}");
+            break;
+        case '\\':
+            out += QLatin1String("\\textbackslash{}");
+            break;
         default:
             // Control characters (and the C1 codes Windows-1252 leaves undefined) would stop
             // LaTeX; they carry no text.
@@ -125,8 +138,8 @@ LatexBoard LatexBoardOf(const Board& board)
             }
             const std::optional<MagazineFigure> figure = MagazineFigureOf(piece.code());
             if (!figure) {
-                const QString text = QStringLiteral("%1 %2 %3")
-                                         .arg(sideName(piece), pieceName(piece), square);
+                const QString text =
+                    QStringLiteral("%1 %2 %3").arg(sideName(piece), pieceName(piece), square);
                 out.notDrawn << text;
                 continue;
             }
@@ -143,7 +156,8 @@ LatexBoard LatexBoardOf(const Board& board)
     out.pieces = pieces.join(QStringLiteral(", "));
     out.remark = turned;
     if (!out.notDrawn.isEmpty())
-        out.remark << QStringLiteral("not in the diagram: ") + out.notDrawn.join(QStringLiteral(", "));
+        out.remark << QStringLiteral("not in the diagram: ") +
+                          out.notDrawn.join(QStringLiteral(", "));
     return out;
 }
 
@@ -174,7 +188,8 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
         for (const QString& square : board.markers)
             file.report.add(number, label,
                             QStringLiteral("marker %1: the LaTeX package has no sign for it, "
-                                           "left out").arg(square));
+                                           "left out")
+                                .arg(square));
         const SourceYear source = SplitSourceYear(item.source.trimmed());
         out += QStringLiteral("\\begin{diagram}\n");
         out += QStringLiteral("  \\specialdiagnum{%1}\n").arg(number);

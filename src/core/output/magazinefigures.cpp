@@ -17,11 +17,10 @@ struct Row {
 // riders, and the orthodox kinds that a fairy base can carry (a neutral king is still a king).
 // Everything else is drawn as the generic figure with its label, and the LaTeX export names it.
 constexpr std::array kRows = {
-    Row{"k", 'K', 0},  Row{"q", 'D', 0},  Row{"r", 'T', 0},  Row{"b", 'L', 0},
-    Row{"s", 'S', 0},  Row{"p", 'B', 0},  Row{"g", 'D', 2},  Row{"n", 'S', 2},
-    Row{"rh", 'T', 2}, Row{"bh", 'L', 2}, Row{"li", 'D', 3}, Row{"rl", 'T', 3},
-    Row{"bl", 'L', 3}, Row{"le", 'D', 1}, Row{"pa", 'T', 1}, Row{"va", 'L', 1},
-    Row{"ca", 'S', 1}, Row{"z", 'S', 3},  Row{"bp", 'B', 2}, Row{"eq", 'E', 0},
+    Row{"k", 'K', 0},  Row{"q", 'D', 0},  Row{"r", 'T', 0},  Row{"b", 'L', 0},  Row{"s", 'S', 0},
+    Row{"p", 'B', 0},  Row{"g", 'D', 2},  Row{"n", 'S', 2},  Row{"rh", 'T', 2}, Row{"bh", 'L', 2},
+    Row{"li", 'D', 3}, Row{"rl", 'T', 3}, Row{"bl", 'L', 3}, Row{"le", 'D', 1}, Row{"pa", 'T', 1},
+    Row{"va", 'L', 1}, Row{"ca", 'S', 1}, Row{"z", 'S', 3},  Row{"bp", 'B', 2}, Row{"eq", 'E', 0},
     Row{"ne", 'X', 0},
 };
 
@@ -30,13 +29,20 @@ constexpr std::array kRows = {
 std::optional<FigureShape> MagazineFigure::shape() const
 {
     switch (letter.unicode()) {
-    case 'K': return FigureShape::King;
-    case 'D': return FigureShape::Queen;
-    case 'T': return FigureShape::Rook;
-    case 'L': return FigureShape::Bishop;
-    case 'S': return FigureShape::Knight;
-    case 'B': return FigureShape::Pawn;
-    default: return std::nullopt;
+    case 'K':
+        return FigureShape::King;
+    case 'D':
+        return FigureShape::Queen;
+    case 'T':
+        return FigureShape::Rook;
+    case 'L':
+        return FigureShape::Bishop;
+    case 'S':
+        return FigureShape::Knight;
+    case 'B':
+        return FigureShape::Pawn;
+    default:
+        return std::nullopt;
     }
 }
 

@@ -35,8 +35,8 @@ PrintLayout LayOutPrintedItem(const PrintScale& scale, int pageHeight, int lineH
 {
     const int sx = scale.sx, sy = scale.sy, x = scale.x0 * sx;
     PrintLayout layout;
-    layout.diagram = QRect(kDiagramAt * sx, kDiagramAt * sy, kDiagramSpan * sx - 1,
-                           kDiagramSpan * sy - 1);
+    layout.diagram =
+        QRect(kDiagramAt * sx, kDiagramAt * sy, kDiagramSpan * sx - 1, kDiagramSpan * sy - 1);
     layout.rule = QLine(x, 120 * sy, (scale.x0 + 200) * sx, 120 * sy);
     layout.texts << PrintedText{0, {x, 80 * sy}, item.author, true}
                  << PrintedText{0, {x, 100 * sy}, item.source, false};
@@ -58,7 +58,8 @@ PrintLayout LayOutPrintedItem(const PrintScale& scale, int pageHeight, int lineH
     layout.pageCount = page + 1;
 
     const int under = kDiagramAt * sx + 1;
-    layout.texts << PrintedText{0, {under, 310 * sy},
+    layout.texts << PrintedText{0,
+                                {under, 310 * sy},
                                 item.stipulation + QStringLiteral("  ") +
                                     PieceCountText(item.board),
                                 false};

@@ -16,9 +16,12 @@ std::optional<PublishFormat> PublishFormatOf(const QString& path)
 QString PublishExtension(PublishFormat format)
 {
     switch (format) {
-    case PublishFormat::Latex: return QStringLiteral(".tex");
-    case PublishFormat::Booklet: return QStringLiteral(".pdf");
-    case PublishFormat::Svg: return QStringLiteral(".svg");
+    case PublishFormat::Latex:
+        return QStringLiteral(".tex");
+    case PublishFormat::Booklet:
+        return QStringLiteral(".pdf");
+    case PublishFormat::Svg:
+        return QStringLiteral(".svg");
     }
     return {};
 }

@@ -27,11 +27,16 @@ inline bool separatorAt(const uchar* t, qsizetype k)
 bool compare(int value, Comparison comparison, int wanted)
 {
     switch (comparison) {
-    case Comparison::Equal: return value == wanted;
-    case Comparison::Less: return value < wanted;
-    case Comparison::LessEqual: return value <= wanted;
-    case Comparison::Greater: return value > wanted;
-    case Comparison::GreaterEqual: return value >= wanted;
+    case Comparison::Equal:
+        return value == wanted;
+    case Comparison::Less:
+        return value < wanted;
+    case Comparison::LessEqual:
+        return value <= wanted;
+    case Comparison::Greater:
+        return value > wanted;
+    case Comparison::GreaterEqual:
+        return value >= wanted;
     }
     return false;
 }
@@ -222,7 +227,7 @@ std::unique_ptr<QueryMatcher::Node> compile(const QueryNode& q)
         node->cost = 25;
         const int symmetries = q.symmetry == PatternSymmetry::Shift    ? 1
                                : q.symmetry == PatternSymmetry::Mirror ? 2
-                                                                        : 8;
+                                                                       : 8;
         for (int s = 0; s < symmetries; ++s) {
             QList<TypedPiece> variant;
             for (const TypedPiece& p : q.units)
@@ -259,12 +264,18 @@ std::unique_ptr<QueryMatcher::Node> compile(const QueryNode& q)
 bool QueryMatcher::Node::text(const ScannedItem& item) const
 {
     switch (field) {
-    case TextField::Author: return pattern->matches(item.author());
-    case TextField::Source: return pattern->matches(item.source());
-    case TextField::Stipulation: return pattern->matches(item.stipulation());
-    case TextField::Condition: return pattern->matches(item.condition());
-    case TextField::Twins: return pattern->matches(item.twins());
-    case TextField::Solution: return pattern->matches(item.solution());
+    case TextField::Author:
+        return pattern->matches(item.author());
+    case TextField::Source:
+        return pattern->matches(item.source());
+    case TextField::Stipulation:
+        return pattern->matches(item.stipulation());
+    case TextField::Condition:
+        return pattern->matches(item.condition());
+    case TextField::Twins:
+        return pattern->matches(item.twins());
+    case TextField::Solution:
+        return pattern->matches(item.solution());
     case TextField::AnyText:
         break;
     }
@@ -288,12 +299,23 @@ int QueryMatcher::Node::counted(const ScannedItem& item) const
                 continue;
             const Piece p(code);
             switch (count) {
-            case CountOf::White: n += p.isWhite(); break;
-            case CountOf::Black: n += p.isBlack(); break;
-            case CountOf::Neutral: n += p.isNeutral(); break;
-            case CountOf::Units: n += p.isPiece(); break;
-            case CountOf::Fairy: n += p.isPiece() && !p.isOrthodox(); break;
-            case CountOf::Twins: break;
+            case CountOf::White:
+                n += p.isWhite();
+                break;
+            case CountOf::Black:
+                n += p.isBlack();
+                break;
+            case CountOf::Neutral:
+                n += p.isNeutral();
+                break;
+            case CountOf::Units:
+                n += p.isPiece();
+                break;
+            case CountOf::Fairy:
+                n += p.isPiece() && !p.isOrthodox();
+                break;
+            case CountOf::Twins:
+                break;
             }
         }
     }
@@ -328,10 +350,11 @@ bool QueryMatcher::Node::matrix(const Board& board) const
                 if (board.at(r, c) != anchor.code)
                     continue;
                 const int dr = r - anchor.row, dc = c - anchor.column;
-                const bool all = std::all_of(variant.begin(), variant.end(), [&](const TypedPiece& p) {
-                    const int pr = p.row + dr, pc = p.column + dc;
-                    return pr >= 0 && pr < 8 && pc >= 0 && pc < 8 && board.at(pr, pc) == p.code;
-                });
+                const bool all =
+                    std::all_of(variant.begin(), variant.end(), [&](const TypedPiece& p) {
+                        const int pr = p.row + dr, pc = p.column + dc;
+                        return pr >= 0 && pr < 8 && pc >= 0 && pc < 8 && board.at(pr, pc) == p.code;
+                    });
                 if (all)
                     return true;
             }

@@ -22,17 +22,17 @@ struct TextKeyword {
     TextField field;
 };
 constexpr TextKeyword kTextKeywords[] = {
-    {"A", TextField::Author},  {"S", TextField::Source},    {"STIP", TextField::Stipulation},
-    {"K", TextField::Condition}, {"TW", TextField::Twins},  {"SOL", TextField::Solution},
+    {"A", TextField::Author},    {"S", TextField::Source}, {"STIP", TextField::Stipulation},
+    {"K", TextField::Condition}, {"TW", TextField::Twins}, {"SOL", TextField::Solution},
     {"TEXT", TextField::AnyText}};
 
 struct CountKeyword {
     const char* name;
     CountOf count;
 };
-constexpr CountKeyword kCountKeywords[] = {
-    {"W", CountOf::White}, {"B", CountOf::Black},     {"N", CountOf::Neutral},
-    {"P", CountOf::Units}, {"FAIRY", CountOf::Fairy}, {"TWINS", CountOf::Twins}};
+constexpr CountKeyword kCountKeywords[] = {{"W", CountOf::White},     {"B", CountOf::Black},
+                                           {"N", CountOf::Neutral},   {"P", CountOf::Units},
+                                           {"FAIRY", CountOf::Fairy}, {"TWINS", CountOf::Twins}};
 
 bool isOperatorChar(QChar c)
 {
@@ -166,8 +166,8 @@ private:
             ++m_at;
             QueryNode inner = parseOr(depth + 1);
             if (atEnd() || m_text[m_at] != QLatin1Char(')'))
-                fail(m_at, QStringLiteral("expected ) to close the ( at character %1")
-                               .arg(start + 1));
+                fail(m_at,
+                     QStringLiteral("expected ) to close the ( at character %1").arg(start + 1));
             ++m_at;
             return inner;
         }
@@ -194,10 +194,10 @@ private:
         }
         const QStringView word = peekWord();
         const qsizetype end = m_at + word.size();
-        const bool keyword =
-            end < m_text.size() && (isOperatorChar(m_text[end]) ||
-                                    (m_text[end] == QLatin1Char('(') &&
-                                     word.compare(QLatin1String("MATRIX"), Qt::CaseInsensitive) == 0));
+        const bool keyword = end < m_text.size() &&
+                             (isOperatorChar(m_text[end]) ||
+                              (m_text[end] == QLatin1Char('(') &&
+                               word.compare(QLatin1String("MATRIX"), Qt::CaseInsensitive) == 0));
         if (!keyword) {
             m_at = end;
             QueryNode node;
@@ -285,15 +285,16 @@ private:
         const TypedPieces typed = ParseTypedPieces(text);
         if (!typed.isValid()) {
             const TypedPieceError& e = typed.errors.front();
-            fail(at + quoteOffset + e.start, QStringLiteral("expected units such as wKe1: %1")
-                                                 .arg(e.reason));
+            fail(at + quoteOffset + e.start,
+                 QStringLiteral("expected units such as wKe1: %1").arg(e.reason));
         }
         if (typed.pieces.isEmpty())
             fail(at, QStringLiteral("expected units such as wKe1"));
         // One unit per square, the later one kept, as the typed line puts them.
         QList<TypedPiece> result;
         for (const TypedPiece& p : typed.pieces) {
-            result.removeIf([&](const TypedPiece& q) { return q.row == p.row && q.column == p.column; });
+            result.removeIf(
+                [&](const TypedPiece& q) { return q.row == p.row && q.column == p.column; });
             result.append(p);
         }
         return result;

@@ -17,8 +17,8 @@ void splitCrLfBody(QByteArrayView body, std::array<QByteArrayView, kItemLines>& 
     const char* p = body.data();
     const char* const end = p + body.size();
     for (int i = 1; i < kItemLines; ++i) {
-        const auto* lf = p < end ? static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))
-                                 : nullptr;
+        const auto* lf =
+            p < end ? static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))) : nullptr;
         if (!lf) {
             lines[i] = QByteArrayView(p, end - p);
             p = end;

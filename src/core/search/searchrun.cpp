@@ -118,12 +118,15 @@ void SearchJob::start(const QueryNode& query, const QStringList& files,
                 batch.clear();
                 sinceBatch.restart();
             };
-            totals.items += SearchCollection(*matcher, collection, files[file], [&](int number) {
-                batch.append(number);
-                ++totals.found;
-                if (batch.size() >= 4096 || sinceBatch.elapsed() >= 100)
-                    flush();
-            }, stopFlag.get());
+            totals.items += SearchCollection(
+                *matcher, collection, files[file],
+                [&](int number) {
+                    batch.append(number);
+                    ++totals.found;
+                    if (batch.size() >= 4096 || sinceBatch.elapsed() >= 100)
+                        flush();
+                },
+                stopFlag.get());
             flush();
         }
         totals.stopped = stopFlag->load();

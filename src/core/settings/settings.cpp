@@ -131,8 +131,9 @@ LoadedSettings LoadSettings(const SettingsStore& store)
 bool SaveSettings(SettingsStore& store, const Settings& s)
 {
     auto flag = [](bool b) { return Value::ofInteger(b ? 1 : 0); };
-    const bool colors = store.write(kColorsKey, {{QStringLiteral("White"), Value::ofInteger(s.White)},
-                                                 {QStringLiteral("Black"), Value::ofInteger(s.Black)}});
+    const bool colors =
+        store.write(kColorsKey, {{QStringLiteral("White"), Value::ofInteger(s.White)},
+                                 {QStringLiteral("Black"), Value::ofInteger(s.Black)}});
     const bool general = store.write(
         kGeneralKey, {{QStringLiteral("DragDropOnlyCursor"), flag(s.DragDropOnlyCursor)},
                       {QStringLiteral("PrintCust"), flag(s.PrintCust)},

@@ -39,7 +39,10 @@ struct WindowLayout {
     bool operator==(const WindowLayout&) const = default;
 };
 // The fairy pieces dialog has no stored place: it goes beside the main window.
-inline QPoint FairyDialogPlace(QPoint main) { return main + QPoint(251, 28); }
+inline QPoint FairyDialogPlace(QPoint main)
+{
+    return main + QPoint(251, 28);
+}
 inline constexpr QPoint kFairyDialogDesignPlace{353, 30};
 
 class SettingsStore;

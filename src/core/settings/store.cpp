@@ -127,8 +127,8 @@ bool RegistrySettingsStore::keyExists(const QString& key) const
 std::optional<SettingsStore::Value> RegistrySettingsStore::value(const QString& key,
                                                                  const QString& name) const
 {
-    const QString path = QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')) +
-                         QLatin1Char('/') + name;
+    const QString path =
+        QString(key).replace(QLatin1Char('\\'), QLatin1Char('/')) + QLatin1Char('/') + name;
     const QVariant v = m_settings.value(path);
     if (!v.isValid())
         return std::nullopt;

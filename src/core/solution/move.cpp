@@ -9,9 +9,18 @@ namespace vexil {
 
 namespace {
 
-bool isFile(QChar c) { return c >= u'a' && c <= u'h'; }
-bool isRank(QChar c) { return c >= u'1' && c <= u'8'; }
-bool isWalkChar(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); }
+bool isFile(QChar c)
+{
+    return c >= u'a' && c <= u'h';
+}
+bool isRank(QChar c)
+{
+    return c >= u'1' && c <= u'8';
+}
+bool isWalkChar(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
 
 // The walk of a piece on the board as moves name it: "P" for a pawn, "S", "N", "G", "AL".
 QString walkOf(Piece piece)
@@ -63,7 +72,10 @@ QList<Step> leaps(int m, int n)
     return steps;
 }
 
-bool inside(int r, int c) { return r >= 0 && r < 8 && c >= 0 && c < 8; }
+bool inside(int r, int c)
+{
+    return r >= 0 && r < 8 && c >= 0 && c < 8;
+}
 
 bool leapReaches(Square from, Square to, int m, int n)
 {
@@ -384,8 +396,7 @@ std::optional<MoveText> ParseMoveText(QStringView text)
     return move;
 }
 
-PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
-                    const QString& written)
+PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover, const QString& written)
 {
     if (move.castling != MoveText::Castling::None)
         return castle(board, move, mover, written);
@@ -398,8 +409,8 @@ PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
         from = move.from();
         const Piece piece(board.at(from.row, from.column));
         if (!walkMatches(move.walk, piece)) {
-            played.error = QStringLiteral("%1: no %2 on %3")
-                               .arg(written, WalkName(move.walk), from.name());
+            played.error =
+                QStringLiteral("%1: no %2 on %3").arg(written, WalkName(move.walk), from.name());
             return played;
         }
     } else {
@@ -469,8 +480,8 @@ PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
     if (!move.promotion.isEmpty()) {
         const auto code = promotedCode(piece, move.promotion, move.longForm);
         if (!code) {
-            played.error = QStringLiteral("%1: no piece %2 to promote to")
-                               .arg(written, move.promotion);
+            played.error =
+                QStringLiteral("%1: no piece %2 to promote to").arg(written, move.promotion);
             return played;
         }
         after.at(to.row, to.column) = *code;

@@ -20,18 +20,18 @@ namespace vexil {
 struct MoveText {
     enum class Castling { None, Short, Long };
     Castling castling = Castling::None;
-    bool neutral = false;  // written with Popeye's "n" before the walk
-    QString walk;          // "K", "S", "N", "AL"; empty for a pawn
-    int fromRow = -1;      // the origin square or what the text gives of it (file, rank)
+    bool neutral = false; // written with Popeye's "n" before the walk
+    QString walk;         // "K", "S", "N", "AL"; empty for a pawn
+    int fromRow = -1;     // the origin square or what the text gives of it (file, rank)
     int fromColumn = -1;
     bool capture = false;  // "*", "x" or ":"
     bool quiet = false;    // "-": the target must be empty
     bool longForm = false; // Popeye's form: full origin square and "-" or "*"
     Square to;
-    QString promotion;     // the walk after "=" ("Q", "S", "N", "AL")
+    QString promotion; // the walk after "=" ("Q", "S", "N", "AL")
     bool enPassant = false;
-    QStringList effects;   // bracketed texts without their brackets: "+bBc8", "wRc2->h1"
-    QString marks;         // what follows the move: "+", "#", "=", "!", "?" in any order
+    QStringList effects; // bracketed texts without their brackets: "+bBc8", "wRc2->h1"
+    QString marks;       // what follows the move: "+", "#", "=", "!", "?" in any order
 
     bool hasOrigin() const { return fromRow >= 0 && fromColumn >= 0; }
     Square from() const { return hasOrigin() ? Square{fromRow, fromColumn} : Square{}; }
@@ -56,8 +56,7 @@ struct PlayedMove {
 // effects Popeye writes (a rebirth "+bBc8", a piece sent elsewhere "wRc2->h1", a removal
 // "-bPc4", a change "c8=bQ") are carried out. No check or legality beyond that is looked at.
 // `written` is how the move reads in the text, for the error ("2.Rb8#: no rook can reach b8").
-PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover,
-                    const QString& written);
+PlayedMove PlayMove(const Board& board, const MoveText& move, Mover mover, const QString& written);
 
 // "rook", "knight", "alfil", "piece AB": the walk named in messages (N and S the knight).
 QString WalkName(const QString& walk);

@@ -71,8 +71,8 @@ Rules rulesOf(const SolutionTwin& twin, const QString& condition)
     return rules;
 }
 
-LineRole roleOf(const SolutionLine& line, const Section& section, const Rules& rules,
-                int parentPly, const QList<SolutionLine>& lines)
+LineRole roleOf(const SolutionLine& line, const Section& section, const Rules& rules, int parentPly,
+                const QList<SolutionLine>& lines)
 {
     if (line.moves.isEmpty())
         return LineRole::Text;

@@ -21,27 +21,27 @@ namespace vexil {
 
 // What a line is in the play.
 enum class LineRole {
-    Key,        // direct play: a first move at move 1 not marked "?" ("1.Rb7!", "1.Qc7-b7#")
-    Try,        // direct play: a first move marked "?"
-    SetPlay,    // a line that starts with the second side's move before any first move
-    Threat,     // the first side moves twice in a row: the threat after a key or try
-    Variation,  // a defence after a key or try ("1...Kg8 2.Rb8#")
-    Refutation, // the defence after "but", or one marked "!" after a try
-    Solution,   // help and series play: a whole solution line ("1.Rf5-f2 Rg6-d6 2.Rf2-b2 ...")
+    Key,          // direct play: a first move at move 1 not marked "?" ("1.Rb7!", "1.Qc7-b7#")
+    Try,          // direct play: a first move marked "?"
+    SetPlay,      // a line that starts with the second side's move before any first move
+    Threat,       // the first side moves twice in a row: the threat after a key or try
+    Variation,    // a defence after a key or try ("1...Kg8 2.Rb8#")
+    Refutation,   // the defence after "but", or one marked "!" after a try
+    Solution,     // help and series play: a whole solution line ("1.Rf5-f2 Rg6-d6 2.Rf2-b2 ...")
     Continuation, // a later move of the first side on a line of its own
-    Text,       // no move: a comment, a twin header, an empty line
+    Text,         // no move: a comment, a twin header, an empty line
 };
 
 struct SolutionMove {
-    QString text;          // as written, number and marks included: "1...Kh8-g8", "2.Rb8#"
-    qsizetype start = 0;   // where `text` stands in its line
-    int number = 0;        // the move number it belongs to
-    int ply = 0;           // half-moves from the start: 2 * (number - 1), + 1 for "1..."
+    QString text;        // as written, number and marks included: "1...Kh8-g8", "2.Rb8#"
+    qsizetype start = 0; // where `text` stands in its line
+    int number = 0;      // the move number it belongs to
+    int ply = 0;         // half-moves from the start: 2 * (number - 1), + 1 for "1..."
     Mover mover = Mover::White;
     MoveText notation;
-    Square from, to;       // invalid when it was not played
-    Board before, after;   // `after` is `before` when it was not played
-    QString error;         // why it could not be read or played; empty when played
+    Square from, to;     // invalid when it was not played
+    Board before, after; // `after` is `before` when it was not played
+    QString error;       // why it could not be read or played; empty when played
 
     bool played() const { return error.isEmpty(); }
     bool markedKey() const { return notation.marks.contains(u'!'); }
@@ -51,11 +51,11 @@ struct SolutionMove {
 };
 
 struct SolutionLine {
-    QString text;          // the line as stored
-    int index = 0;         // its place among the stored lines
-    int twin = 0;          // index into Solution::twins
+    QString text;  // the line as stored
+    int index = 0; // its place among the stored lines
+    int twin = 0;  // index into Solution::twins
     LineRole role = LineRole::Text;
-    int parent = -1;       // the line whose move this one starts after; -1 for the twin's own position
+    int parent = -1; // the line whose move this one starts after; -1 for the twin's own position
     // The moves as far as they could be played; the last one carries the error that stopped
     // the line, when one did. Moves after it are not read.
     QList<SolutionMove> moves;
@@ -64,10 +64,10 @@ struct SolutionLine {
 };
 
 struct SolutionTwin {
-    QString label;         // "a", "b", ...; empty for a solution without twin headers
-    QString header;        // what follows the label on its line ("wRg6-->g7"), trimmed
+    QString label;          // "a", "b", ...; empty for a solution without twin headers
+    QString header;         // what follows the label on its line ("wRg6-->g7"), trimmed
     bool continued = false; // "+c)"
-    Board board;           // the position its moves start from
+    Board board;            // the position its moves start from
     QString stipulation;
 };
 

@@ -34,12 +34,18 @@ Command commandOf(const QString& word)
         const char* name;
         Command command;
     } commands[] = {
-        {"move", Command::Move},         {"exchange", Command::Exchange},
-        {"remove", Command::Remove},     {"substitute", Command::Substitute},
-        {"add", Command::Add},           {"rotate", Command::Rotate},
-        {"shift", Command::Shift},       {"polishtype", Command::PolishType},
-        {"stipulation", Command::Stipulation}, {"condition", Command::Condition},
-        {"mirror", Command::Mirror},     {"afterkey", Command::AfterKey},
+        {"move", Command::Move},
+        {"exchange", Command::Exchange},
+        {"remove", Command::Remove},
+        {"substitute", Command::Substitute},
+        {"add", Command::Add},
+        {"rotate", Command::Rotate},
+        {"shift", Command::Shift},
+        {"polishtype", Command::PolishType},
+        {"stipulation", Command::Stipulation},
+        {"condition", Command::Condition},
+        {"mirror", Command::Mirror},
+        {"afterkey", Command::AfterKey},
     };
     Command found = Command::None;
     int matches = 0;
@@ -57,8 +63,9 @@ Command commandOf(const QString& word)
 
 QString sideLetter(Piece piece)
 {
-    return piece.isNeutral() ? QStringLiteral("n") : piece.isWhite() ? QStringLiteral("w")
-                                                                     : QStringLiteral("b");
+    return piece.isNeutral() ? QStringLiteral("n")
+           : piece.isWhite() ? QStringLiteral("w")
+                             : QStringLiteral("b");
 }
 
 // "wRg6": how Popeye names a piece on its square in twin headers.
@@ -70,8 +77,7 @@ QString pieceOn(const Board& board, Square square)
 
 QString emptySquare(Square square)
 {
-    return QStringLiteral("%1: square is empty - cannot (re)move any piece.")
-        .arg(square.name());
+    return QStringLiteral("%1: square is empty - cannot (re)move any piece.").arg(square.name());
 }
 
 Board mapped(const Board& board, Square (*where)(int row, int column))
@@ -183,8 +189,7 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
                 if (!names::ParsePieceToken(words[i], walk, squares) ||
                     names::KindOfWalk(walk) == 0)
                     return fail(QStringLiteral("%1: not a piece").arg(words[i]));
-                const PieceCode code =
-                    names::CodeOf(side, names::KindOfWalk(walk), specification);
+                const PieceCode code = names::CodeOf(side, names::KindOfWalk(walk), specification);
                 for (const names::Square& s : squares) {
                     b.at(s.row, s.column) = code;
                     header << QLatin1Char('+') + pieceOn(b, {s.row, s.column});
@@ -278,11 +283,14 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
 QStringList commandsOfHeader(const QString& text)
 {
     static const QString piece = QStringLiteral("(?:[wbn]?[A-Z0-9]{0,2}|[A-Za-z]+\\s+)?");
-    static const QRegularExpression exchange(QStringLiteral("^%1([a-h][1-8])\\s*<-+>\\s*%1([a-h][1-8])$").arg(piece));
-    static const QRegularExpression move(QStringLiteral("^%1([a-h][1-8])\\s*-+>?\\s*([a-h][1-8])$").arg(piece));
+    static const QRegularExpression exchange(
+        QStringLiteral("^%1([a-h][1-8])\\s*<-+>\\s*%1([a-h][1-8])$").arg(piece));
+    static const QRegularExpression move(
+        QStringLiteral("^%1([a-h][1-8])\\s*-+>?\\s*([a-h][1-8])$").arg(piece));
     static const QRegularExpression remove(QStringLiteral("^-[wbn]?[A-Z0-9]{0,2}([a-h][1-8])$"));
     static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z0-9]{0,2})([a-h][1-8])$"));
-    static const QRegularExpression substitute(QStringLiteral("^([A-Z0-9]{1,2})\\s*=+>\\s*([A-Z0-9]{1,2})$"));
+    static const QRegularExpression substitute(
+        QStringLiteral("^([A-Z0-9]{1,2})\\s*=+>\\s*([A-Z0-9]{1,2})$"));
     const QString t = text.trimmed();
     const QStringList words = t.split(u' ', Qt::SkipEmptyParts);
     if (!words.isEmpty() && commandOf(words.first()) != Command::None)

@@ -9,13 +9,13 @@ namespace vexil {
 
 // One position of an item: the diagram, or a twin built from its twin line.
 struct Twin {
-    QString label;       // "a", "b", ...; empty for an item without twins
-    QString line;        // the twin line it comes from; empty for the diagram as a)
+    QString label;          // "a", "b", ...; empty for an item without twins
+    QString line;           // the twin line it comes from; empty for the diagram as a)
     bool continued = false; // built on the previous twin ("Cont"), shown "+c)" by Popeye
     Board board;
     QString stipulation;
     QString condition;
-    QString header;      // as Popeye heads it: "wRg6-->g7", "-bPc4  rotate 90", "h#1"
+    QString header; // as Popeye heads it: "wRg6-->g7", "-bPc4  rotate 90", "h#1"
     // Why the line could not be built whole, as Popeye says it ("c4: square is empty -
     // cannot (re)move any piece.", "A piece will be moved outside."); the position stays as
     // it was before the command that failed.

@@ -44,8 +44,8 @@ QString BuildFenLine(const Board& board, const FenOptions& options)
     if (options.blackLong)
         castling += QLatin1Char('q');
     line += castling.isEmpty() ? QStringLiteral("-") : castling;
-    line += options.enPassant.isEmpty() ? QStringLiteral(" -")
-                                        : QLatin1Char(' ') + options.enPassant;
+    line +=
+        options.enPassant.isEmpty() ? QStringLiteral(" -") : QLatin1Char(' ') + options.enPassant;
     return line;
 }
 
@@ -54,9 +54,15 @@ namespace {
 // A parsed placement: row 0 is rank 8, as on the board; '\0' for an empty square.
 using Squares = std::array<std::array<char, 8>, 8>;
 
-bool inside(int r, int c) { return r >= 0 && r < 8 && c >= 0 && c < 8; }
+bool inside(int r, int c)
+{
+    return r >= 0 && r < 8 && c >= 0 && c < 8;
+}
 
-bool isWhite(char p) { return p >= 'A' && p <= 'Z'; }
+bool isWhite(char p)
+{
+    return p >= 'A' && p <= 'Z';
+}
 
 // Whether any piece of the side `byWhite` attacks the square (r, c).
 bool attacked(const Squares& s, int r, int c, bool byWhite)
@@ -71,7 +77,7 @@ bool attacked(const Squares& s, int r, int c, bool byWhite)
     const int pawnRow = byWhite ? r + 1 : r - 1;
     if (is(pawnRow, c - 1, 'P') || is(pawnRow, c + 1, 'P'))
         return true;
-    static const int knight[8][2] = {{1, 2}, {2, 1}, {-1, 2}, {-2, 1},
+    static const int knight[8][2] = {{1, 2},  {2, 1},  {-1, 2},  {-2, 1},
                                      {1, -2}, {2, -1}, {-1, -2}, {-2, -1}};
     for (const auto& d : knight)
         if (is(r + d[0], c + d[1], 'N'))
@@ -107,8 +113,8 @@ bool isCounter(const QString& text)
 
 std::optional<QString> FenPositionProblem(const QString& line)
 {
-    const QStringList fields = line.split(QRegularExpression(QStringLiteral("\\s+")),
-                                          Qt::SkipEmptyParts);
+    const QStringList fields =
+        line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (fields.size() != 4 && fields.size() != 6)
         return QStringLiteral("a position needs four or six fields, this line has %1")
             .arg(fields.size());
@@ -167,8 +173,10 @@ std::optional<QString> FenPositionProblem(const QString& line)
                 char letter, king, rook;
                 int row, rookColumn;
             };
-            static const Right rights[] = {{'K', 'K', 'R', 7, 7}, {'Q', 'K', 'R', 7, 0},
-                                           {'k', 'k', 'r', 0, 7}, {'q', 'k', 'r', 0, 0}};
+            static const Right rights[] = {{'K', 'K', 'R', 7, 7},
+                                           {'Q', 'K', 'R', 7, 0},
+                                           {'k', 'k', 'r', 0, 7},
+                                           {'q', 'k', 'r', 0, 0}};
             const Right* right = nullptr;
             for (const Right& candidate : rights)
                 if (letter == QLatin1Char(candidate.letter))
@@ -231,12 +239,16 @@ std::optional<FenLineProblem> CheckStockfishPositions(const QStringList& lines)
     return std::nullopt;
 }
 
-QStringList StockfishArguments(const QString& hash, const QString& threads,
-                               const QString& minutes, const QString& programFolder)
+QStringList StockfishArguments(const QString& hash, const QString& threads, const QString& minutes,
+                               const QString& programFolder)
 {
     const qint64 milliseconds = qint64(ToInteger(minutes)) * 60000;
-    return {QStringLiteral("bench"), hash, threads, QString::number(milliseconds),
-            programFolder + QStringLiteral("ibench.txt"), QStringLiteral("movetime")};
+    return {QStringLiteral("bench"),
+            hash,
+            threads,
+            QString::number(milliseconds),
+            programFolder + QStringLiteral("ibench.txt"),
+            QStringLiteral("movetime")};
 }
 
 } // namespace vexil

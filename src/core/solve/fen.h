@@ -42,7 +42,7 @@ std::optional<FenLineProblem> CheckStockfishPositions(const QStringList& lines);
 // The arguments Stockfish's "bench" is started with: hash, threads, the time limit as
 // milliseconds per position, and the positions file, each one argument whatever it holds.
 // Throws Failure (the conversion error) when the time text is no integer.
-QStringList StockfishArguments(const QString& hash, const QString& threads,
-                               const QString& minutes, const QString& programFolder);
+QStringList StockfishArguments(const QString& hash, const QString& threads, const QString& minutes,
+                               const QString& programFolder);
 
 } // namespace vexil

@@ -64,15 +64,13 @@ bool readPrintedChanges(const QStringList& words, QStringList& command)
 {
     static const QString piece = QStringLiteral("(?:[wbn]?[A-Z][A-Z0-9]?)");
     static const QString square = QStringLiteral("([a-h][1-8])");
-    static const QRegularExpression move(QStringLiteral("^%1?%2(?:-->|->|-)%2$").arg(piece, square));
-    static const QRegularExpression exchange(
-        QStringLiteral("^%1?%2<-->%1?%2$").arg(piece, square));
+    static const QRegularExpression move(
+        QStringLiteral("^%1?%2(?:-->|->|-)%2$").arg(piece, square));
+    static const QRegularExpression exchange(QStringLiteral("^%1?%2<-->%1?%2$").arg(piece, square));
     static const QRegularExpression remove(QStringLiteral("^-%1?%2$").arg(piece, square));
-    static const QRegularExpression add(
-        QStringLiteral("^\\+([wbn])([A-Z][A-Z0-9]?)([a-h][1-8])$"));
+    static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z][A-Z0-9]?)([a-h][1-8])$"));
     static const QRegularExpression kind(QStringLiteral("^[wbn]?([A-Z][A-Z0-9]?)$"));
-    static const QRegularExpression squarePair(
-        QStringLiteral("^[a-h][1-8]<-->[a-h][1-8]$"));
+    static const QRegularExpression squarePair(QStringLiteral("^[a-h][1-8]<-->[a-h][1-8]$"));
     static const QRegularExpression number(QStringLiteral("^\\d+$"));
     static const QRegularExpression stipulation(
         QStringLiteral("^[a-z-]*(?:#|=|##|==|00|~|x|ct|%)\\d+(?:[.,]5)?$"),
@@ -106,8 +104,7 @@ bool readPrintedChanges(const QStringList& words, QStringList& command)
                         : side == u'b' ? QStringLiteral("Black")
                                        : QStringLiteral("Neutral"))
                     << match.captured(2) + match.captured(3);
-        } else if (next == u"==>" && kind.match(word).hasMatch() &&
-                   kind.match(after).hasMatch()) {
+        } else if (next == u"==>" && kind.match(word).hasMatch() && kind.match(after).hasMatch()) {
             command << QStringLiteral("Substitute") << kind.match(word).captured(1)
                     << kind.match(after).captured(1);
             i += 2;
@@ -267,8 +264,7 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
             const QString square = Square{r, c}.name();
             QString name = PieceName(piece);
             const int specification = piece.specification();
-            const bool known = !name.isEmpty() &&
-                               specification < piece::kSpecificationCount;
+            const bool known = !name.isEmpty() && specification < piece::kSpecificationCount;
             if (!known) {
                 // A code the editor never makes: Popeye names it in an input error of its
                 // own line, and the pieces it shares no line with are still solved.
@@ -277,8 +273,8 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
             }
             if (specification > 0) {
                 lines << sideWord(piece) + QLatin1Char(' ') +
-                             PopeyeSpecificationWord(specification) + QLatin1Char(' ') +
-                             name + square;
+                             PopeyeSpecificationWord(specification) + QLatin1Char(' ') + name +
+                             square;
                 continue;
             }
             const int side = piece.isNeutral() ? 2 : piece.isWhite() ? 0 : 1;
@@ -302,8 +298,8 @@ PopeyeInput BuildPopeyeInput(const Item& item, const PopeyeOptions& options,
         words += takeWord(condition, QLatin1String("WhiteToPlay"));
         // Options that say what the position is, kept with the condition of an imported
         // entry: Popeye reads them on its Option line, with their squares.
-        for (const char* option : {"EnPassant", "NoCastling", "HalfDuplex",
-                                   "CastlingMutuallyExclusive"})
+        for (const char* option :
+             {"EnPassant", "NoCastling", "HalfDuplex", "CastlingMutuallyExclusive"})
             words += takeOption(condition, QLatin1String(option));
         // Popeye reads a bare "Condition" keyword as an input error.
         if (!condition.trimmed().isEmpty()) {
@@ -368,8 +364,9 @@ std::optional<QString> PopeyeLineTooLong(const QStringList& lines)
         if (start < 0)
             continue;
         for (QLatin1String keyword : keywords) {
-            if (QStringView(line).mid(start, keyword.size()).compare(keyword,
-                                                                     Qt::CaseInsensitive) != 0)
+            if (QStringView(line)
+                    .mid(start, keyword.size())
+                    .compare(keyword, Qt::CaseInsensitive) != 0)
                 continue;
             const qsizetype after = start + keyword.size();
             if (after < line.size() && !line[after].isSpace())

@@ -42,7 +42,8 @@ struct PopeyeInput {
     std::optional<PopeyeFileWord> fileWord;
 };
 
-inline const QString kAfterKeyRefused = QStringLiteral("POPEYE does not support \"AfterKey\" twin!");
+inline const QString kAfterKeyRefused =
+    QStringLiteral("POPEYE does not support \"AfterKey\" twin!");
 
 // The Popeye problem text of an item as the main window shows it. `programFolder` ends with
 // its separator; the protocol goes to "py.txt" there. Twin lines holding "AfterKey" are left

@@ -35,7 +35,6 @@ constexpr qint64 kShownOutputLimit = 2 * 1024 * 1024;
 // The output file's lines; none when it cannot be read or is no regular file. Of a file longer
 // than `limit` only the lines of its last `limit` bytes are read, after a first line that says
 // so.
-std::optional<QStringList> ReadSolverOutput(const QString& path,
-                                            qint64 limit = kShownOutputLimit);
+std::optional<QStringList> ReadSolverOutput(const QString& path, qint64 limit = kShownOutputLimit);
 
 } // namespace vexil

@@ -16,7 +16,9 @@ namespace vexil {
 class CappedOutput {
 public:
     CappedOutput(qsizetype headLimit, qsizetype tailLimit)
-        : m_headLimit(headLimit), m_tailLimit(tailLimit) {}
+        : m_headLimit(headLimit), m_tailLimit(tailLimit)
+    {
+    }
     void append(QByteArrayView data);
     bool isCut() const { return m_dropped > 0; }
     qint64 total() const { return m_total; }
@@ -37,9 +39,10 @@ private:
 // One outside solver process, the only way Vexil starts one. The program runs in a process
 // group of its own, so that whatever it starts (a wrapper script starting the real solver, a
 // solver forking helpers) is ended with it: on stop(), when the program itself ends, and when
-// this object goes (each time SIGTERM first, SIGKILL after the grace). It dies at once when Vexil dies; a small guard process forked into the
-// group ends the rest of the group then (Linux; elsewhere only the program itself is ended).
-// A process that leaves the group on purpose (a session of its own) is out of reach.
+// this object goes (each time SIGTERM first, SIGKILL after the grace). It dies at once when Vexil
+// dies; a small guard process forked into the group ends the rest of the group then (Linux;
+// elsewhere only the program itself is ended). A process that leaves the group on purpose (a
+// session of its own) is out of reach.
 class SolverProcess : public QObject {
     Q_OBJECT
 public:
@@ -77,8 +80,8 @@ public:
     void kill();
 
     // After finished(): how the program ended.
-    bool crashed() const { return m_crashed; }     // ended by a signal
-    int exitCode() const { return m_exitCode; }    // its status, or the signal's number
+    bool crashed() const { return m_crashed; }  // ended by a signal
+    int exitCode() const { return m_exitCode; } // its status, or the signal's number
     const CappedOutput& output() const { return m_out; }
     const CappedOutput& errors() const { return m_err; }
     // Whatever could not be written to the output file (MergedFile); empty when all went well.
@@ -106,8 +109,8 @@ private:
     CappedOutput m_err{0, 0};
     qint64 m_fileWritten = 0;
     qint64 m_fileDropped = 0;
-    qint64 m_group = 0;  // the process group (the program's own id), while it may hold anyone
-    int m_guardFd = -1;  // the guard's pipe: the group ends when it closes
+    qint64 m_group = 0; // the process group (the program's own id), while it may hold anyone
+    int m_guardFd = -1; // the guard's pipe: the group ends when it closes
     QTimer m_killer;
     bool m_crashed = false;
     int m_exitCode = 0;

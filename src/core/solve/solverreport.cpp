@@ -91,10 +91,11 @@ QString StockfishSummary(const QStringList& output, const QStringList& positions
     }
     if (best.isEmpty() || best == u"(none)")
         return QString();
-    const QString fen = moves <= positions.size() ? positions.value(moves - 1) : positions.value(positions.size() - 1);
+    const QString fen = moves <= positions.size() ? positions.value(moves - 1)
+                                                  : positions.value(positions.size() - 1);
     const bool blackMoves = fen.section(u' ', 1, 1) == u"b";
-    const QString move = (blackMoves ? QStringLiteral("1...") : QStringLiteral("1.")) +
-                         moveText(best, fen);
+    const QString move =
+        (blackMoves ? QStringLiteral("1...") : QStringLiteral("1.")) + moveText(best, fen);
     const QString kind = score.section(u' ', 0, 0);
     bool number = false;
     const int value = score.section(u' ', 1, 1).toInt(&number);

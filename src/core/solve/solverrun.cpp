@@ -19,8 +19,8 @@ SolverRun::SolverRun(const QString& name, QObject* parent) : QObject(parent), m_
 
 SolverRun::~SolverRun() = default;
 
-bool SolverRun::start(const QString& program, const QStringList& arguments,
-                      const QString& folder, const QString& outputFile)
+bool SolverRun::start(const QString& program, const QStringList& arguments, const QString& folder,
+                      const QString& outputFile)
 {
     if (isRunning())
         return true;

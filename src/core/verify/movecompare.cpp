@@ -18,8 +18,14 @@ struct MoveKey {
     QString promotion; // promoted piece, when named
 };
 
-bool isFile(QChar c) { return c >= u'a' && c <= u'h'; }
-bool isRank(QChar c) { return c >= u'1' && c <= u'8'; }
+bool isFile(QChar c)
+{
+    return c >= u'a' && c <= u'h';
+}
+bool isRank(QChar c)
+{
+    return c >= u'1' && c <= u'8';
+}
 
 std::optional<MoveKey> readMove(QStringView text)
 {
@@ -158,7 +164,7 @@ QStringList StoredKeys(const QStringList& storedSolution, const QList<Twin>& pos
                 first = move.text;
         }
         // Help play read without its stipulation starts with Black, as set play does.
-        const QString key = !marked.isEmpty() ? marked
+        const QString key = !marked.isEmpty()  ? marked
                             : !first.isEmpty() ? first
                             : tried            ? QString()
                                                : black;

@@ -15,9 +15,12 @@ struct OutcomeName {
     const char* text;
 };
 constexpr OutcomeName kOutcomeNames[] = {
-    {Outcome::Sound, "sound"},           {Outcome::Cooked, "cooked"},
-    {Outcome::NoSolution, "no solution"}, {Outcome::TimeLimit, "time limit"},
-    {Outcome::InputError, "input error"}, {Outcome::Failed, "failed"},
+    {Outcome::Sound, "sound"},
+    {Outcome::Cooked, "cooked"},
+    {Outcome::NoSolution, "no solution"},
+    {Outcome::TimeLimit, "time limit"},
+    {Outcome::InputError, "input error"},
+    {Outcome::Failed, "failed"},
     {Outcome::Refused, "refused"},
 };
 
@@ -35,7 +38,10 @@ QList<QStringView> splitLines(QStringView text)
     return lines;
 }
 
-bool isBoardFrame(QStringView line) { return line.startsWith(u"+---a---b---c"); }
+bool isBoardFrame(QStringView line)
+{
+    return line.startsWith(u"+---a---b---c");
+}
 
 std::optional<PopeyeReport::End> endLine(QStringView line)
 {
@@ -82,7 +88,10 @@ bool isKey(QStringView line)
     return false;
 }
 // Help and series play: "  1.Rf5-f2 Rg6-d6   2.Rf2-b2 Rd6-d1 #", "  1...Sb1-c3   2.f7-f5 ...".
-bool isHelpLine(QStringView line) { return line.startsWith(u"  1."); }
+bool isHelpLine(QStringView line)
+{
+    return line.startsWith(u"  1.");
+}
 
 QString offendingItem(QStringView line)
 {
@@ -114,9 +123,8 @@ std::optional<Outcome> OutcomeFromText(QStringView text)
 
 const QList<Outcome>& AllOutcomes()
 {
-    static const QList<Outcome> all{Outcome::Sound,      Outcome::Cooked,
-                                    Outcome::NoSolution, Outcome::TimeLimit,
-                                    Outcome::InputError, Outcome::Failed,
+    static const QList<Outcome> all{Outcome::Sound,     Outcome::Cooked,     Outcome::NoSolution,
+                                    Outcome::TimeLimit, Outcome::InputError, Outcome::Failed,
                                     Outcome::Refused};
     return all;
 }
@@ -284,8 +292,8 @@ Verdict JudgeReport(const PopeyeReport& report, const QStringList& storedSolutio
         return {Outcome::TimeLimit, killed ? QStringLiteral("ended at the deadline") : QString(),
                 true};
     if (report.end == PopeyeReport::End::None)
-        return {Outcome::Failed, crashed ? QStringLiteral("Popeye crashed")
-                                         : QStringLiteral("no end line")};
+        return {Outcome::Failed,
+                crashed ? QStringLiteral("Popeye crashed") : QStringLiteral("no end line")};
     if (missing)
         return {Outcome::NoSolution, report.solutionCount() > 0
                                          ? QStringLiteral("fewer solutions than stored")

@@ -35,8 +35,8 @@ bool isOwnFolder(const QString& path)
 {
 #ifdef Q_OS_UNIX
     struct stat status {};
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 &&
-           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid();
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid();
 #else
     return QFileInfo(path).isDir() && !QFileInfo(path).isSymLink();
 #endif
@@ -55,8 +55,8 @@ int RemoveStaleVerifyFolders(const QString& tempFolder)
     int removed = 0;
     const QDir folder(tempFolder);
     const QStringList entries =
-        folder.entryList({kPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot |
-                                                           QDir::Hidden | QDir::System);
+        folder.entryList({kPrefix + QLatin1Char('*')},
+                         QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
         const QRegularExpressionMatch match = name.match(entry);
         if (!match.hasMatch() || !processIsGone(match.captured(1).toLongLong()))

@@ -3,7 +3,6 @@
 #include "model/atomicfile.h"
 #include "model/failure.h"
 
-
 namespace vexil {
 
 void VerifyTableModel::setRows(QList<VerifyRow> rows)
@@ -46,7 +45,10 @@ int VerifyTableModel::applyPending()
     return count;
 }
 
-int VerifyTableModel::rowOf(int number) const { return m_rowOfNumber.value(number, -1); }
+int VerifyTableModel::rowOf(int number) const
+{
+    return m_rowOfNumber.value(number, -1);
+}
 
 int VerifyTableModel::rowCount(const QModelIndex& parent) const
 {
@@ -77,7 +79,8 @@ QVariant VerifyTableModel::data(const QModelIndex& index, int role) const
     if (column == Stipulation)
         return row.stipulation;
     if (!row.record)
-        return sorting && (column == Solutions || column == Time) ? QVariant(-1) : QVariant(QString());
+        return sorting && (column == Solutions || column == Time) ? QVariant(-1)
+                                                                  : QVariant(QString());
     const VerifyRecord& record = *row.record;
     switch (column) {
     case OutcomeColumn:
@@ -103,9 +106,9 @@ QVariant VerifyTableModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const titles[ColumnCount] = {
-        "Number", "Author", "Stipulation", "Outcome", "Solutions", "First moves", "Time",
-        "Stored move"};
+    static const char* const titles[ColumnCount] = {"Number",  "Author",     "Stipulation",
+                                                    "Outcome", "Solutions",  "First moves",
+                                                    "Time",    "Stored move"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section])
                                                  : QVariant();
 }

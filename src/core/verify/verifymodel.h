@@ -22,8 +22,17 @@ struct VerifyRow {
 class VerifyTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Number, Author, Stipulation, OutcomeColumn, Solutions, FirstMoves, Time,
-                  StoredMove, ColumnCount };
+    enum Column {
+        Number,
+        Author,
+        Stipulation,
+        OutcomeColumn,
+        Solutions,
+        FirstMoves,
+        Time,
+        StoredMove,
+        ColumnCount
+    };
     // Numbers sort as numbers under this role.
     static constexpr int SortRole = Qt::UserRole + 1;
 

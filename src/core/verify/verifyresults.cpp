@@ -43,13 +43,13 @@ ResultsBytes readResultsBytes(const QString& path)
     const QString tooLarge = QStringLiteral("%1 is larger than 64 MB").arg(path);
     QFile file;
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return found;
-        found.state = errno == ELOOP ? ResultsBytes::State::Refused
-                                     : ResultsBytes::State::Unreadable;
+        found.state =
+            errno == ELOOP ? ResultsBytes::State::Refused : ResultsBytes::State::Unreadable;
         found.why = notRegular;
         return found;
     }
@@ -88,7 +88,7 @@ ResultsBytes readResultsBytes(const QString& path)
         found.bytes.clear();
     } else {
         found.state = file.error() == QFileDevice::NoError ? ResultsBytes::State::Read
-                                                            : ResultsBytes::State::Unreadable;
+                                                           : ResultsBytes::State::Unreadable;
     }
     return found;
 }
@@ -192,15 +192,16 @@ VerifyResults VerifyResults::read(const QString& path, QString* problem, bool* m
     const ResultsBytes found = readResultsBytes(path);
     QString trouble;
     switch (found.state) {
-    case ResultsBytes::State::Missing: return results;
+    case ResultsBytes::State::Missing:
+        return results;
     case ResultsBytes::State::Refused:
         // Not ours to read nor to replace: this session's results stay in memory.
         if (mayWrite)
             *mayWrite = false;
         if (problem)
-            *problem = found.why + QStringLiteral(
-                                       "; the results of this session are kept until Vexil "
-                                       "ends and not written there");
+            *problem =
+                found.why + QStringLiteral("; the results of this session are kept until Vexil "
+                                           "ends and not written there");
         return results;
     case ResultsBytes::State::Unreadable:
         trouble = QStringLiteral("Cannot open file %1").arg(path);
@@ -222,7 +223,8 @@ VerifyResults VerifyResults::read(const QString& path, QString* problem, bool* m
                     ++unreadable;
             }
             if (unreadable > 0)
-                trouble = QStringLiteral("%1 results of %2 could not be read").arg(unreadable).arg(path);
+                trouble =
+                    QStringLiteral("%1 results of %2 could not be read").arg(unreadable).arg(path);
         }
         break;
     }
@@ -269,7 +271,10 @@ const VerifyRecord* VerifyResults::find(const QByteArray& key) const
     return found == m_byKey.cend() ? nullptr : &found.value();
 }
 
-void VerifyResults::put(const VerifyRecord& record) { m_byKey.insert(record.key, record); }
+void VerifyResults::put(const VerifyRecord& record)
+{
+    m_byKey.insert(record.key, record);
+}
 
 void VerifyResults::keepOnly(const QSet<QByteArray>& keys)
 {

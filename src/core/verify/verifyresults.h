@@ -29,7 +29,7 @@ struct VerifyRecord {
     MoveMatch storedMove = MoveMatch::Unknown;
     double seconds = 0;
     bool interrupted = false; // the outcome was reached before a time limit ended the search
-    QString output; // Popeye's solution text
+    QString output;           // Popeye's solution text
     bool operator==(const VerifyRecord&) const = default;
 };
 

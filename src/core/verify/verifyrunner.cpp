@@ -143,9 +143,8 @@ struct VerifyRunner::Run {
     }
 };
 
-VerifyRunner::VerifyRunner(const QString& popeyePath, const QString& memory,
-                           InputFunction input, KeyFunction key,
-                           SolutionFunction storedSolution, QObject* parent)
+VerifyRunner::VerifyRunner(const QString& popeyePath, const QString& memory, InputFunction input,
+                           KeyFunction key, SolutionFunction storedSolution, QObject* parent)
     : QObject(parent), m_popeyePath(popeyePath), m_memory(memory), m_input(std::move(input)),
       m_key(std::move(key)), m_storedSolution(std::move(storedSolution))
 {
@@ -153,11 +152,23 @@ VerifyRunner::VerifyRunner(const QString& popeyePath, const QString& memory,
     connect(&m_watch, &QTimer::timeout, this, &VerifyRunner::checkDeadlines);
 }
 
-VerifyRunner::~VerifyRunner() { killAll(); }
+VerifyRunner::~VerifyRunner()
+{
+    killAll();
+}
 
-void VerifyRunner::setParallel(int runs) { m_parallel = qMax(1, runs); }
-void VerifyRunner::setMaxTime(int seconds) { m_maxTime = qMax(1, seconds); }
-void VerifyRunner::setGrace(int milliseconds) { m_grace = qMax(0, milliseconds); }
+void VerifyRunner::setParallel(int runs)
+{
+    m_parallel = qMax(1, runs);
+}
+void VerifyRunner::setMaxTime(int seconds)
+{
+    m_maxTime = qMax(1, seconds);
+}
+void VerifyRunner::setGrace(int milliseconds)
+{
+    m_grace = qMax(0, milliseconds);
+}
 
 bool VerifyRunner::start(const QList<int>& numbers)
 {
@@ -207,8 +218,7 @@ VerifyProgress VerifyRunner::progress() const
     running.parallel = m_parallel;
     running.deadlineSeconds = m_maxTime + m_grace / 1000.0;
     VerifyProgress progress = MeasureProgress(m_done, int(m_queue.size()),
-                                              m_clock.isValid() ? m_clock.elapsed() : 0,
-                                              running);
+                                              m_clock.isValid() ? m_clock.elapsed() : 0, running);
     // A run that ended, stopped or not, has no time left.
     if (!m_running)
         progress.secondsLeft = -1;

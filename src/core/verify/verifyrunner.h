@@ -63,13 +63,12 @@ public:
     // ItemKey of item n. `storedSolution`: item n's stored solution lines, for the number of
     // solutions intended and the first move; none means one solution and no comparison.
     VerifyRunner(const QString& popeyePath, const QString& memory, InputFunction input,
-                 KeyFunction key, SolutionFunction storedSolution = {},
-                 QObject* parent = nullptr);
+                 KeyFunction key, SolutionFunction storedSolution = {}, QObject* parent = nullptr);
     ~VerifyRunner() override;
 
-    void setParallel(int runs);             // at least 1
-    void setMaxTime(int seconds);           // Popeye's "MaxTime", default 60
-    void setGrace(int milliseconds);        // the deadline behind MaxTime, default 5000
+    void setParallel(int runs);      // at least 1
+    void setMaxTime(int seconds);    // Popeye's "MaxTime", default 60
+    void setGrace(int milliseconds); // the deadline behind MaxTime, default 5000
     int maxTime() const { return m_maxTime; }
     // Item n's twins (BuildTwins), by which its stored solution is read; without them the
     // stored solution is read as direct play on an empty board.
@@ -112,7 +111,7 @@ private:
     QList<int> m_queue;
     qsizetype m_next = 0;
     int m_done = 0;
-    int m_ran = 0;          // items Popeye finished, for the average time an item takes
+    int m_ran = 0; // items Popeye finished, for the average time an item takes
     double m_ranSeconds = 0;
     bool m_running = false;
     std::vector<std::unique_ptr<Run>> m_runs;

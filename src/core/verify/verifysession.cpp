@@ -41,9 +41,7 @@ VerifyItems CollectionVerifyItems(std::shared_ptr<const Collection> collection,
     };
     VerifyItems items;
     items.count = [collection] { return qMax(0, collection->itemCount()); };
-    items.storedLines = [collection](int number) {
-        return StoredItemLines(*collection, number);
-    };
+    items.storedLines = [collection](int number) { return StoredItemLines(*collection, number); };
     items.popeyeInput = [item, programFolder](int number) {
         const std::optional<Item> found = item(number);
         if (!found)
@@ -172,7 +170,10 @@ void VerifySession::stop()
         m_runner->stop();
 }
 
-bool VerifySession::isRunning() const { return m_runner && m_runner->isRunning(); }
+bool VerifySession::isRunning() const
+{
+    return m_runner && m_runner->isRunning();
+}
 
 VerifyProgress VerifySession::progress() const
 {

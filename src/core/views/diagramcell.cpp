@@ -61,8 +61,8 @@ void PaintDiagramCell(QPainter& painter, QPoint origin, const Entry& entry, cons
                 // A long label takes a narrower font rather than run into the next square.
                 const QFont font = painter.font();
                 painter.setFont(FitLabelFont(label, kSquare, font));
-                const int x = square.left() +
-                              (kSquare - painter.fontMetrics().horizontalAdvance(label)) / 2;
+                const int x =
+                    square.left() + (kSquare - painter.fontMetrics().horizontalAdvance(label)) / 2;
                 painter.drawText(QRect(x, square.top(), kSquare * 2, kSquare),
                                  Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, label);
                 painter.setFont(font);

@@ -10,7 +10,7 @@ namespace vexil {
 // The views paint the item as stored, not the main window's unsaved edits, and an apostrophe
 // that was stored as a backquote stays one.
 struct Entry {
-    QString title;       // number, ". ", author
+    QString title; // number, ". ", author
     QString source;
     QString stipulation; // stipulation and condition; the twins are not shown
     bool operator==(const Entry&) const = default;

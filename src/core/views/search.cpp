@@ -192,9 +192,8 @@ int SearchText::findNextLine(const Collection& collection, const QString& text,
         if (at < 0)
             return -1;
         const qsizetype found = from + at;
-        const qsizetype block =
-            std::upper_bound(m_blockStart.begin(), m_blockStart.end(), found) -
-            m_blockStart.begin() - 1;
+        const qsizetype block = std::upper_bound(m_blockStart.begin(), m_blockStart.end(), found) -
+                                m_blockStart.begin() - 1;
         return int(block * kItemLines + countNewlines(data, m_blockStart[block], found));
     };
 

@@ -64,8 +64,8 @@ void TForm1::pastePosition()
         const QString text = QGuiApplication::clipboard()->text().trimmed();
         const ParsedPosition position = ParsePositionLine(QStringView(text).left(4096));
         if (!position.ok())
-            throw Failure::refusal(QStringLiteral("The clipboard holds no position: %1")
-                                       .arg(position.error));
+            throw Failure::refusal(
+                QStringLiteral("The clipboard holds no position: %1").arg(position.error));
         editBoard(QStringLiteral("paste"), [&] { m_board = position.board; });
         if (position.notation == PositionNotation::Fen) {
             const QStringList lost = FenFieldsNotHeld(QStringView(text).left(4096), m_board);

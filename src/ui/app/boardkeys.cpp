@@ -80,8 +80,7 @@ void PieceLine::showErrors(const QString& text, const QList<TypedPieceError>& er
 {
     QStringList reasons;
     for (const TypedPieceError& error : errors)
-        reasons << QStringLiteral("%1: %2").arg(text.mid(error.start, error.length),
-                                                error.reason);
+        reasons << QStringLiteral("%1: %2").arg(text.mid(error.start, error.length), error.reason);
     m_reason->setText(reasons.join(QLatin1Char('\n')));
     m_reason->show();
     colourRanges(m_edit, errors);

@@ -16,8 +16,7 @@ namespace {
 const QString kDragFormat = QStringLiteral("application/x-vexil-piece");
 }
 
-void StartPieceDrag(QWidget* source, const PieceDrag& from, const QImage& picture,
-                    bool onlyCursor)
+void StartPieceDrag(QWidget* source, const PieceDrag& from, const QImage& picture, bool onlyCursor)
 {
     auto* data = new QMimeData;
     data->setData(kDragFormat, from.source == DragSource::Board
@@ -112,8 +111,7 @@ bool BoardView::squareAt(QPoint client, int& row, int& column)
     // Truncation toward zero, so the first two pixel columns still belong to column 0.
     column = (client.x() - 2) / kCell;
     row = (client.y() - 2) / kCell;
-    return client.x() >= 0 && client.y() >= 0 && row >= 0 && row < 8 && column >= 0 &&
-           column < 8;
+    return client.x() >= 0 && client.y() >= 0 && row >= 0 && row < 8 && column >= 0 && column < 8;
 }
 
 void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const
@@ -147,18 +145,18 @@ void BoardView::paintEvent(QPaintEvent* event)
     const QRect area = contentsRect();
     for (int row = 0; row < 8; ++row)
         for (int column = 0; column < 8; ++column)
-            DrawGrid1DrawCell(painter, column, row,
-                              QRect(area.left() + column * kCell, area.top() + row * kCell, kCell,
-                                    kCell));
+            DrawGrid1DrawCell(
+                painter, column, row,
+                QRect(area.left() + column * kCell, area.top() + row * kCell, kCell, kCell));
     if (m_shown) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(replayTint(), 2));
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
     if (!m_dragged.isNull())
-        painter.drawImage(QRect(m_draggedAt - QPoint(12, 12),
-                                QSize(PictureSet::kLarge, PictureSet::kLarge)),
-                          m_dragged);
+        painter.drawImage(
+            QRect(m_draggedAt - QPoint(12, 12), QSize(PictureSet::kLarge, PictureSet::kLarge)),
+            m_dragged);
     if (hasFocus()) {
         // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
         // that it shows on light and dark squares alike.
@@ -221,16 +219,29 @@ void BoardView::keyPressEvent(QKeyEvent* event)
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Left: setCurrentCell(m_currentRow, m_currentColumn - 1); return;
-    case Qt::Key_Right: setCurrentCell(m_currentRow, m_currentColumn + 1); return;
-    case Qt::Key_Up: setCurrentCell(m_currentRow - 1, m_currentColumn); return;
-    case Qt::Key_Down: setCurrentCell(m_currentRow + 1, m_currentColumn); return;
+    case Qt::Key_Left:
+        setCurrentCell(m_currentRow, m_currentColumn - 1);
+        return;
+    case Qt::Key_Right:
+        setCurrentCell(m_currentRow, m_currentColumn + 1);
+        return;
+    case Qt::Key_Up:
+        setCurrentCell(m_currentRow - 1, m_currentColumn);
+        return;
+    case Qt::Key_Down:
+        setCurrentCell(m_currentRow + 1, m_currentColumn);
+        return;
     case Qt::Key_Space:
     case Qt::Key_Return:
-    case Qt::Key_Enter: emit placeKeyPressed(m_currentRow, m_currentColumn); return;
+    case Qt::Key_Enter:
+        emit placeKeyPressed(m_currentRow, m_currentColumn);
+        return;
     case Qt::Key_Delete:
-    case Qt::Key_Backspace: emit emptyKeyPressed(m_currentRow, m_currentColumn); return;
-    default: break;
+    case Qt::Key_Backspace:
+        emit emptyKeyPressed(m_currentRow, m_currentColumn);
+        return;
+    default:
+        break;
     }
     const QString text = event->text();
     if (text.size() == 1 && text[0].isLetterOrNumber()) {
@@ -251,8 +262,8 @@ void BoardView::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton) {
         // The plain cell under the pointer, without the offset of the click rule. A press
         // on the frame takes no piece with it.
-        const bool onSquare = client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell &&
-                              client.y() < 8 * kCell;
+        const bool onSquare =
+            client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell && client.y() < 8 * kCell;
         if (onSquare) {
             m_currentRow = client.y() / kCell;
             m_currentColumn = client.x() / kCell;
@@ -275,8 +286,7 @@ void BoardView::mouseMoveEvent(QMouseEvent* event)
     drag.source = DragSource::Board;
     drag.row = m_currentRow;
     drag.column = m_currentColumn;
-    StartPieceDrag(this, drag, m_pictures.large(picture),
-                   m_settings.DragDropOnlyCursor);
+    StartPieceDrag(this, drag, m_pictures.large(picture), m_settings.DragDropOnlyCursor);
     emit dragEnded();
 }
 

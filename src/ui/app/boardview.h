@@ -30,8 +30,7 @@ struct PieceDrag {
 // Starts the drag of a piece (ListBox1StartDrag) and returns when it has ended. The dragged
 // picture is `picture` of the 25 px set with its hot spot in its centre, and the pointer is
 // hidden where the drag can drop; with `onlyCursor` there is only the standard drag cursor.
-void StartPieceDrag(QWidget* source, const PieceDrag& drag, const QImage& picture,
-                    bool onlyCursor);
+void StartPieceDrag(QWidget* source, const PieceDrag& drag, const QImage& picture, bool onlyCursor);
 
 // A press of the left button that becomes a drag once the pointer has moved by the
 // platform's drag distance with the button held.
@@ -89,8 +88,8 @@ public:
 
 signals:
     // A press of a mouse button (not one that completes a double click), in client pixels.
-    void pressed(Qt::MouseButton button, Qt::MouseButtons buttons,
-                 Qt::KeyboardModifiers modifiers, QPoint client);
+    void pressed(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
+                 QPoint client);
     void dropped(const PieceDrag& drag, QPoint client);
     void dragEnded();
     // Keys on the board: Space or Enter places at the cursor, Delete empties the square, and

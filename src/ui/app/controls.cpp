@@ -26,8 +26,8 @@ void WidenPopupToEntries(QComboBox* combo)
     int widest = 0;
     for (int i = 0; i < combo->count(); ++i)
         widest = qMax(widest, metrics.horizontalAdvance(combo->itemText(i)));
-    const int bar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                               view->verticalScrollBar());
+    const int bar =
+        view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view->verticalScrollBar());
     // The entry's own margins and the list's frame.
     const int margins = 4 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16;
     view->setMinimumWidth(widest + bar + margins + 2 * view->frameWidth());

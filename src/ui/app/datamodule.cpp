@@ -80,8 +80,7 @@ std::optional<QString> TDataModule1::ImportInterchange(QWidget* parent, const QS
     if (target.isEmpty())
         return std::nullopt;
     WriteLinesFile(target, converted.lines);
-    m_prompts.showReport(parent, kImportReportTitle,
-                         importReportText(fileName, target, converted));
+    m_prompts.showReport(parent, kImportReportTitle, importReportText(fileName, target, converted));
     return target;
 }
 

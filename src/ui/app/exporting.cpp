@@ -31,10 +31,10 @@ bool ExportItems(Prompts& prompts, QWidget* parent, const OpenCollection& collec
         items << collection.readItem(number);
     const ExportedFile file = PrepareExport(target, items, numbers, PopeyeFileText);
     if (!file.report.isEmpty()) {
-        const QString text =
-            QStringLiteral("\"%1\" cannot hold everything of the item(s):\n")
-                .arg(QFileInfo(target).fileName()) +
-            file.report.text() + QStringLiteral("\n\nCopy the item(s) without it?");
+        const QString text = QStringLiteral("\"%1\" cannot hold everything of the item(s):\n")
+                                 .arg(QFileInfo(target).fileName()) +
+                             file.report.text() +
+                             QStringLiteral("\n\nCopy the item(s) without it?");
         if (!prompts.confirmReport(parent, QStringLiteral("Copy item(s) to collection"), text))
             throw Abandon();
     }

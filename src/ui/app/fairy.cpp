@@ -45,7 +45,8 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Specyfication")));
     layout->addWidget(ListBox1);
-    layout->addWidget(new QLabel(QStringLiteral("Kind  (partly in alphabetical order ->zebrarider)")));
+    layout->addWidget(
+        new QLabel(QStringLiteral("Kind  (partly in alphabetical order ->zebrarider)")));
     layout->addWidget(ComboBox1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -67,8 +67,8 @@ QStringList VisibleLines(const QPlainTextEdit* memo)
                         ? 0
                         : memo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
                                                      memo->verticalScrollBar());
-    const qreal width = memo->width() - 2 * memo->frameWidth() - bar -
-                        2 * memo->document()->documentMargin();
+    const qreal width =
+        memo->width() - 2 * memo->frameWidth() - bar - 2 * memo->document()->documentMargin();
     return WrapLines(memo->toPlainText(), memo->font(), width);
 }
 
@@ -76,8 +76,7 @@ TForm1::TForm1(Prompts& prompts, const Settings& settings, OpenCollection& colle
                const QString& pictureFolder, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_prompts(prompts), m_settings(settings), m_open(collection),
-      m_pictures(devicePixelRatioF())
+      m_prompts(prompts), m_settings(settings), m_open(collection), m_pictures(devicePixelRatioF())
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Vexil"));
@@ -132,9 +131,13 @@ void TForm1::ConfirmSaveChanges()
     if (!m_editing)
         return;
     switch (m_prompts.confirmYesNoCancel(this, kSaveAllChanges)) {
-    case Prompts::Answer::Yes: saveItem(); break;
-    case Prompts::Answer::No: break;
-    case Prompts::Answer::Cancel: throw Abandon();
+    case Prompts::Answer::Yes:
+        saveItem();
+        break;
+    case Prompts::Answer::No:
+        break;
+    case Prompts::Answer::Cancel:
+        throw Abandon();
     }
 }
 
@@ -362,7 +365,8 @@ void TForm1::showNumberOrNone(int number)
 bool TForm1::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && QApplication::activeModalWidget() == nullptr)
-        QMetaObject::invokeMethod(this, [this] { offerReloadIfChanged(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { offerReloadIfChanged(); }, Qt::QueuedConnection);
     return QMainWindow::event(event);
 }
 
@@ -497,9 +501,13 @@ void TForm1::SpeedButton14Click()
                                "collection, and current changed one remains in \"Edit\" state\r\n"
                                "If NO, \"Save\" dialog will be executed.");
             switch (m_prompts.confirmYesNoCancel(this, question)) {
-            case Prompts::Answer::Yes: break;
-            case Prompts::Answer::No: ConfirmSaveChanges(); break;
-            case Prompts::Answer::Cancel: throw Abandon();
+            case Prompts::Answer::Yes:
+                break;
+            case Prompts::Answer::No:
+                ConfirmSaveChanges();
+                break;
+            case Prompts::Answer::Cancel:
+                throw Abandon();
             }
         }
         const QString name = m_prompts.copyTargetFileName(this);

@@ -89,8 +89,8 @@ public:
     void SpeedButton13Click(); // Options
     void SpeedButton14Click(); // Copy item to collection
     void Edit1Change();
-    void Button1Click(); // Show / Refresh the fairy pieces
-    void BitBtn1Click(); // Add a twin
+    void Button1Click();                           // Show / Refresh the fairy pieces
+    void BitBtn1Click();                           // Add a twin
     void transform(Transformation transformation); // the nine transformation buttons
 
     // Board editing.

@@ -143,7 +143,8 @@ void TForm1::buildWindow()
         small.setPointSizeF(small.pointSizeF() * 0.85);
         (*tool.button)->setFont(small);
         (*tool.button)->setIconSize(QSize(20, 20));
-        (*tool.button)->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(tool.icon))));
+        (*tool.button)
+            ->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(tool.icon))));
         x += 48;
     }
     auto* rule = new QFrame(central);
@@ -169,7 +170,8 @@ void TForm1::buildWindow()
         {"SpeedButton18", "Move right", "right", Transformation::MoveRight},
         {"SpeedButton19", "Rotation", "rotate", Transformation::Rotation},
         {"SpeedButton22", "Vertical mirror", "mirror-vertical", Transformation::VerticalMirror},
-        {"SpeedButton24", "Horizontal mirror", "mirror-horizontal", Transformation::HorizontalMirror},
+        {"SpeedButton24", "Horizontal mirror", "mirror-horizontal",
+         Transformation::HorizontalMirror},
         {"SpeedButton25", "Exchange colors", "exchange", Transformation::ExchangeColors},
         {"SpeedButton27", "Clear diagram", "clear", Transformation::Clear},
     };
@@ -234,8 +236,8 @@ void TForm1::buildWindow()
     isNewButton->setAutoRaise(false);
     isNewButton->setGeometry(x + 114 + half, 54, kWidth - x - 118 - half, 24);
 
-    SpeedButton23 = toolButton("SpeedButton23", QStringLiteral("View list"),
-                               QStringLiteral("View list"));
+    SpeedButton23 =
+        toolButton("SpeedButton23", QStringLiteral("View list"), QStringLiteral("View list"));
     SpeedButton23->setAutoRaise(false);
     SpeedButton23->setGeometry(right, 84, 140, 24);
     SpeedButton26 = toolButton("SpeedButton26", QStringLiteral("List of diagrams"),
@@ -281,8 +283,8 @@ void TForm1::buildWindow()
     TwinBar->setAccessibleName(QStringLiteral("Twins"));
     TwinBar->setAutoFillBackground(true);
     TwinBar->setGeometry(6, 378, 8 * BoardView::kCell + 4, 20);
-    m_replay = new SolutionReplay(DrawGrid1, Memo1, ReplayBanner, TwinBar,
-                                  [this] { return typedItem(); }, this);
+    m_replay = new SolutionReplay(
+        DrawGrid1, Memo1, ReplayBanner, TwinBar, [this] { return typedItem(); }, this);
     for (QPlainTextEdit* edit : {Memo2, Memo1})
         connect(edit, &QPlainTextEdit::textChanged, m_replay, &SolutionReplay::itemChanged);
     for (QComboBox* combo : {ComboBox1, ComboBox2})
@@ -377,8 +379,8 @@ void TForm1::installShortcuts()
         Edit3->selectAll();
     });
     for (QWidget* w : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(SpeedButton6)})
-        w->setToolTip(QStringLiteral("%1 (%2)").arg(w->toolTip(),
-                                                    goTo.toString(QKeySequence::NativeText)));
+        w->setToolTip(
+            QStringLiteral("%1 (%2)").arg(w->toolTip(), goTo.toString(QKeySequence::NativeText)));
     // Stepping through the solution line at the solution field's cursor, and back.
     connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this), &QShortcut::activated,
             m_replay, [this] { m_replay->step(1); });
@@ -407,9 +409,8 @@ void TForm1::orderTabs()
         order << button;
     order << ListBox1 << SpeedButton2 << SpeedButton3 << SpeedButton4 << SpeedButton5 << Edit3
           << SpeedButton6 << SearchButton << isNewButton << SpeedButton23 << SpeedButton26
-          << PageControl1
-          << Edit1 << ComboBox4
-          << ComboBox1 << ComboBox2 << Memo2 << ComboBox3 << BitBtn1 << Memo1 << Memo3 << Button1;
+          << PageControl1 << Edit1 << ComboBox4 << ComboBox1 << ComboBox2 << Memo2 << ComboBox3
+          << BitBtn1 << Memo1 << Memo3 << Button1;
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -23,8 +23,8 @@ public:
                const QModelIndex& index) const override
     {
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight
-                                                                     : QPalette::Window));
+        painter->fillRect(option.rect,
+                          option.palette.color(selected ? QPalette::Highlight : QPalette::Window));
         const QImage picture = m_pictures.large(index.row() + 1);
         painter->drawImage(QRect(option.rect.left() + 1, option.rect.top(), PictureSet::kLarge,
                                  PictureSet::kLarge),

@@ -43,25 +43,23 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     // The options window has no parent: it always opens centred on the screen.
     m_options = std::make_unique<TForm6>(
         *m_prompts, m_settings, OpenSettingsStore(settingsPath),
-        LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(),
-                      m_clipboard.get()});
+        LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(), m_clipboard.get()});
     m_diagrams = std::make_unique<TForm7>(m_collection, m_settings, m_main.get());
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
     // The solve window starts from the solver parameters of the settings, loaded above,
     // and takes them again whenever the options change them.
     const auto solverParameters = [this] {
-        m_solve->setSolverParameters(m_settings.PopeyeMem, m_settings.SfTime,
-                                     m_settings.SfThreads, m_settings.SfHash);
+        m_solve->setSolverParameters(m_settings.PopeyeMem, m_settings.SfTime, m_settings.SfThreads,
+                                     m_settings.SfHash);
     };
     solverParameters();
     QObject::connect(m_options.get(), &TForm6::solverParametersChanged, m_solve.get(),
                      solverParameters);
     m_main->setOptionsWindow(m_options.get());
     m_main->setFairyDialog(m_fairy.get());
-    m_main->setFileImport([this](QWidget* parent, const QString& name) {
-        return m_data->ImportFile(parent, name);
-    });
+    m_main->setFileImport(
+        [this](QWidget* parent, const QString& name) { return m_data->ImportFile(parent, name); });
     // The toolbar's "Solve" brings the solve window up as it was left; it fills nothing.
     QObject::connect(m_main->SpeedButton15, &QToolButton::clicked, m_solve.get(), [this] {
         m_solve->show();
@@ -72,8 +70,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     QObject::connect(m_main->SpeedButton1, &QToolButton::clicked, m_clipboard.get(),
                      [this] { m_clipboard->Export(); });
     QObject::connect(m_main->SpeedButton21, &QToolButton::clicked, m_main.get(), [this] {
-        Guarded(*m_prompts, m_main.get(),
-                [this] { PrintItem(*m_main, *m_prompts, m_settings); });
+        Guarded(*m_prompts, m_main.get(), [this] { PrintItem(*m_main, *m_prompts, m_settings); });
     });
 
     // The views show an item through the main window, which asks about unsaved changes first.
@@ -144,8 +141,8 @@ void Program::buildPublishDialog()
                                                 : StandardDiagramColours(),
                             FairyDrawing::Magazine, &m_main->pictures(), &m_main->fairyPictures()};
     };
-    m_publish = std::make_unique<PublishDialog>(*m_prompts, m_collection, std::move(source),
-                                                m_main.get());
+    m_publish =
+        std::make_unique<PublishDialog>(*m_prompts, m_collection, std::move(source), m_main.get());
     QObject::connect(m_main->PublishButton, &QToolButton::clicked, m_publish.get(),
                      [this] { m_publish->showFor(PublishRange::Shown); });
     QObject::connect(m_list.get(), &TForm3::publishSelectedRequested, m_publish.get(),
@@ -202,8 +199,8 @@ void Program::buildVerifyWindow()
 
 void Program::buildSearchWindow(const QString& settingsPath)
 {
-    m_search = std::make_unique<SearchWindow>(*m_prompts, OpenSettingsStore(settingsPath),
-                                              m_main.get());
+    m_search =
+        std::make_unique<SearchWindow>(*m_prompts, OpenSettingsStore(settingsPath), m_main.get());
     m_search->setDiagram([this](const Board& board) {
         return DiagramBitmap(board, 25, StandardDiagramColours(), m_main->pictures(),
                              m_main->fairyPictures());

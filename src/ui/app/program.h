@@ -48,7 +48,10 @@ public:
     IsItNewWindow& isItNew() { return *m_isItNew; }
     FindDuplicatesWindow& findDuplicates() { return *m_findDuplicates; }
     // The collections that "Is it new?" and "Find duplicates" search besides the open one.
-    void setSearchedFiles(std::function<QStringList()> files) { m_searchedFiles = std::move(files); }
+    void setSearchedFiles(std::function<QStringList()> files)
+    {
+        m_searchedFiles = std::move(files);
+    }
     PublishDialog& publish() { return *m_publish; }
 
 private:

@@ -33,7 +33,8 @@ QString qtFilter(const QString& filter)
         const QString patterns =
             QLatin1Char('(') + QString(parts[i + 1]).replace(';', ' ') + QLatin1Char(')');
         // A name that shows its patterns already ("Olive/YACPDB (*.olv)") is not given them twice.
-        entries << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
+        entries << (parts[i].endsWith(patterns) ? parts[i]
+                                                : parts[i] + QLatin1Char(' ') + patterns);
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -83,9 +84,9 @@ bool runReportDialog(QWidget* parent, const QString& title, const QString& text,
     field->setReadOnly(true);
     field->setAccessibleName(title);
     layout->addWidget(field);
-    auto* buttons = new QDialogButtonBox(
-        canCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok,
-        &dialog);
+    auto* buttons = new QDialogButtonBox(canCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel
+                                                   : QDialogButtonBox::Ok,
+                                         &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
@@ -107,10 +108,9 @@ void Prompts::error(QWidget* parent, const QString& text)
 
 Prompts::Answer Prompts::confirmYesNoCancel(QWidget* parent, const QString& text)
 {
-    const auto button =
-        QMessageBox::question(parent, kConfirm, text,
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                              QMessageBox::Yes);
+    const auto button = QMessageBox::question(
+        parent, kConfirm, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::Yes);
     if (button == QMessageBox::Yes)
         return Answer::Yes;
     if (button == QMessageBox::No)

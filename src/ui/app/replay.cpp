@@ -15,8 +15,8 @@ namespace vexil {
 
 SolutionReplay::SolutionReplay(BoardView* board, QPlainTextEdit* solution, QLabel* banner,
                                QWidget* twinBar, std::function<Item()> item, QObject* parent)
-    : QObject(parent), m_board(board), m_solution(solution), m_banner(banner),
-      m_twinBar(twinBar), m_item(std::move(item))
+    : QObject(parent), m_board(board), m_solution(solution), m_banner(banner), m_twinBar(twinBar),
+      m_item(std::move(item))
 {
     m_solution->viewport()->installEventFilter(this);
     m_solution->viewport()->setMouseTracking(true);
@@ -102,7 +102,8 @@ void SolutionReplay::reread()
             button->setCheckable(true);
             button->setAutoRaise(true);
             button->setFocusPolicy(Qt::TabFocus);
-            const QString what = twin.header.isEmpty() ? QStringLiteral("the diagram") : twin.header;
+            const QString what =
+                twin.header.isEmpty() ? QStringLiteral("the diagram") : twin.header;
             button->setToolTip(twin.label + QStringLiteral(") ") + what);
             button->setAccessibleName(QStringLiteral("Twin %1").arg(twin.label));
             button->setAccessibleDescription(what);
@@ -141,8 +142,8 @@ void SolutionReplay::showMove(int line, int move)
         QStringList written;
         for (int i = 0; i <= move; ++i)
             written << l.moves[i].text;
-        QString banner = shown.played() ? QStringLiteral("After ") + written.join(u' ')
-                                         : shown.error;
+        QString banner =
+            shown.played() ? QStringLiteral("After ") + written.join(u' ') : shown.error;
         const SolutionTwin& twin = m_read.twins[l.twin];
         if (m_read.twins.size() > 1 && !twin.label.isEmpty())
             banner = twin.label + QStringLiteral(") ") + banner;
@@ -203,8 +204,8 @@ void SolutionReplay::show(const Board& board, const QList<Square>& marked, const
     m_board->showPosition(board, marked);
     m_banner->setToolTip(banner);
     m_banner->setAccessibleName(banner);
-    m_banner->setText(m_banner->fontMetrics().elidedText(banner, Qt::ElideRight,
-                                                         m_banner->width() - 8));
+    m_banner->setText(
+        m_banner->fontMetrics().elidedText(banner, Qt::ElideRight, m_banner->width() - 8));
     m_banner->show();
     m_banner->raise();
     if (!m_active) {

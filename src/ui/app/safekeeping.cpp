@@ -36,16 +36,20 @@ void TForm1::placeEditsOfAnItemChangedOutside()
         m_editing = false;
         showNumberOrNone(number);
         return;
-    case Prompts::Answer::Cancel: throw Abandon();
+    case Prompts::Answer::Cancel:
+        throw Abandon();
     }
 }
 
 void TForm1::askAboutOutsideChange()
 {
     switch (m_prompts.confirmYesNoCancel(this, kChangedOutside)) {
-    case Prompts::Answer::No: return; // write over the other program's changes
-    case Prompts::Answer::Cancel: throw Abandon();
-    case Prompts::Answer::Yes: break;
+    case Prompts::Answer::No:
+        return; // write over the other program's changes
+    case Prompts::Answer::Cancel:
+        throw Abandon();
+    case Prompts::Answer::Yes:
+        break;
     }
     // Edits on screen stay, still to be saved into the item they were made to; Save asks
     // where they go when the reloaded file no longer holds that item at its number.
@@ -75,7 +79,8 @@ void TForm1::askAboutEmptyFile()
         m_open.close();
         showNoCollection();
         break;
-    case Prompts::Answer::Cancel: break;
+    case Prompts::Answer::Cancel:
+        break;
     }
     throw Abandon();
 }

@@ -29,8 +29,16 @@
 namespace vexil {
 namespace {
 
-enum Column { KindColumn, WhyColumn, CollectionColumn, NumberColumn, AuthorColumn,
-              SourceColumn, StipulationColumn, ColumnCount };
+enum Column {
+    KindColumn,
+    WhyColumn,
+    CollectionColumn,
+    NumberColumn,
+    AuthorColumn,
+    SourceColumn,
+    StipulationColumn,
+    ColumnCount
+};
 constexpr int kCollectionRole = Qt::UserRole;
 constexpr int kNumberRole = Qt::UserRole + 1;
 
@@ -53,11 +61,11 @@ QTreeWidget* matchTree(const char* name, const QString& accessibleName, QWidget*
 
 QTreeWidgetItem* matchRow(const DuplicateMatch& match, const QList<SearchedCollection>& searched)
 {
-    const QString file = match.collection < searched.size() ? searched[match.collection].fileName
-                                                            : QString();
-    auto* row = new QTreeWidgetItem(QStringList{
-        MatchKindText(match.kind), match.explanation, QFileInfo(file).fileName(),
-        QString::number(match.number), match.author, match.source, match.stipulation});
+    const QString file =
+        match.collection < searched.size() ? searched[match.collection].fileName : QString();
+    auto* row = new QTreeWidgetItem(
+        QStringList{MatchKindText(match.kind), match.explanation, QFileInfo(file).fileName(),
+                    QString::number(match.number), match.author, match.source, match.stipulation});
     row->setToolTip(CollectionColumn, file);
     row->setTextAlignment(NumberColumn, Qt::AlignRight | Qt::AlignVCenter);
     row->setData(0, kCollectionRole, match.collection);
@@ -78,16 +86,14 @@ void previewItem(QWidget* parent, const DuplicateSources& sources,
     const Item item = searched.collection.readItem(searched.collection.FindItemLine(number));
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("itemPreview"));
-    dialog.setWindowTitle(QStringLiteral("%1, item %2").arg(QFileInfo(searched.fileName).fileName())
-                              .arg(number));
+    dialog.setWindowTitle(
+        QStringLiteral("%1, item %2").arg(QFileInfo(searched.fileName).fileName()).arg(number));
     auto* layout = new QHBoxLayout(&dialog);
     auto* diagram = new QLabel(&dialog);
     diagram->setAccessibleName(QStringLiteral("Diagram"));
     if (sources.pictures && sources.fairyPictures)
-        diagram->setPixmap(QPixmap::fromImage(DiagramBitmap(item.board, 27,
-                                                            StandardDiagramColours(),
-                                                            *sources.pictures,
-                                                            *sources.fairyPictures)));
+        diagram->setPixmap(QPixmap::fromImage(DiagramBitmap(
+            item.board, 27, StandardDiagramColours(), *sources.pictures, *sources.fairyPictures)));
     layout->addWidget(diagram);
     auto* texts = new QVBoxLayout;
     QStringList lines{item.author, item.source,
@@ -133,8 +139,7 @@ QString counted(qsizetype n, const char* one, const char* many)
 QStringList equivalenceNames()
 {
     return {QStringLiteral("Exact squares"), QStringLiteral("Plus the mirror"),
-            QStringLiteral("Plus all eight symmetries"),
-            QStringLiteral("Plus colours swapped")};
+            QStringLiteral("Plus all eight symmetries"), QStringLiteral("Plus colours swapped")};
 }
 
 } // namespace
@@ -151,8 +156,7 @@ DuplicateOptionsBox::DuplicateOptionsBox(bool nearByDefault, QWidget* parent) : 
     label->setBuddy(equivalence);
     oneUnitAway = NamedCheckBox("oneUnitAway", QStringLiteral("One &unit away"), this);
     oneUnitAway->setChecked(nearByDefault);
-    sameStipulation =
-        NamedCheckBox("sameStipulation", QStringLiteral("Same &stipulation"), this);
+    sameStipulation = NamedCheckBox("sameStipulation", QStringLiteral("Same &stipulation"), this);
     layout->addWidget(label);
     layout->addWidget(equivalence);
     layout->addWidget(oneUnitAway);
@@ -271,9 +275,9 @@ void FindDuplicatesWindow::find()
         groupList->clear();
         QList<QTreeWidgetItem*> rows;
         for (qsizetype g = 0; g < m_groups.size(); ++g) {
-            auto* group = new QTreeWidgetItem(
-                QStringList{QStringLiteral("Group %1").arg(g + 1),
-                            counted(m_groups[g].size(), "item", "items")});
+            auto* group =
+                new QTreeWidgetItem(QStringList{QStringLiteral("Group %1").arg(g + 1),
+                                                counted(m_groups[g].size(), "item", "items")});
             for (const DuplicateMatch& match : m_groups[g]) {
                 QTreeWidgetItem* row = matchRow(match, m_searched);
                 if (match.relatedTo > 0)
@@ -288,9 +292,8 @@ void FindDuplicatesWindow::find()
         if (rows.size() <= 200)
             groupList->expandAll();
         fitColumns(groupList);
-        answer->setText(m_groups.isEmpty()
-                            ? QStringLiteral("No duplicates found")
-                            : counted(m_groups.size(), "group", "groups"));
+        answer->setText(m_groups.isEmpty() ? QStringLiteral("No duplicates found")
+                                           : counted(m_groups.size(), "group", "groups"));
     });
     show();
     raise();
@@ -351,9 +354,9 @@ void FindDuplicatesWindow::copySelectedItems()
 void FindDuplicatesWindow::exportCsv()
 {
     Guarded(m_prompts, this, [this] {
-        const QString name = m_prompts.saveFileName(this, QStringLiteral("Export CSV"),
-                                                    QStringLiteral("CSV files (*.csv)"),
-                                                    QStringLiteral("csv"));
+        const QString name =
+            m_prompts.saveFileName(this, QStringLiteral("Export CSV"),
+                                   QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
         if (name.isEmpty())
             return;
         WriteBytesFile(name, DuplicateGroupsCsv(m_groups, m_searched));

@@ -34,9 +34,9 @@ TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     Button1 = NamedButton("Button1", QStringLiteral("Copy &selected text"), this);
     Button2 = NamedButton("Button2", QStringLiteral("Copy diagram 2&18 x 218"), this);
     Button3 = NamedButton("Button3", QStringLiteral("Copy diagram 2&02 x 202"), this);
-    CheckBox1 = NamedCheckBox("CheckBox1",
-                         QStringLiteral("Copy &diagram and all text  ( use \"Paste Special .. \" ! )"),
-                         this);
+    CheckBox1 = NamedCheckBox(
+        "CheckBox1", QStringLiteral("Copy &diagram and all text  ( use \"Paste Special .. \" ! )"),
+        this);
     Button4 = NamedButton("Button4", QStringLiteral("&Close"), this);
     Button2->setDefault(true);
     // Accessible names without the access-key marks, as a screen reader reads the captions.
@@ -130,8 +130,8 @@ void TForm5::CopyDiagram(int squareSize)
     Guarded(m_prompts, this, [this, squareSize] {
         const DiagramColours colours =
             m_settings.CopyCust ? CustomDiagramColours(m_settings) : StandardDiagramColours();
-        const QImage diagram = DiagramBitmap(m_main.board(), squareSize, colours,
-                                             m_main.pictures(), m_main.fairyPictures());
+        const QImage diagram = DiagramBitmap(m_main.board(), squareSize, colours, m_main.pictures(),
+                                             m_main.fairyPictures());
         // One set of formats replaces whatever the clipboard held: the picture, and the
         // text beside it only when asked for.
         auto* data = new QMimeData;

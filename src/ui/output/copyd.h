@@ -26,11 +26,11 @@ public:
 
     // Handlers.
     void FormActivate();
-    void CheckBox2Click(); // All in text notation
-    void Button5Click();   // Copy all text
-    void Button1Click();   // Copy selected text
+    void CheckBox2Click();            // All in text notation
+    void Button5Click();              // Copy all text
+    void Button1Click();              // Copy selected text
     void CopyDiagram(int squareSize); // Button2 (27) and Button3 (25)
-    void Button4Click();   // Close
+    void Button4Click();              // Close
 
     QPlainTextEdit* Memo1 = nullptr;
     QCheckBox* CheckBox2 = nullptr;

@@ -59,8 +59,9 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
     fileRow->addWidget(browseButton);
 
     auto* options = new QGroupBox(QStringLiteral("Options"), this);
-    wholeDocument = NamedCheckBox("wholeDocument", QStringLiteral("Complete &document (else the "
-                                                                  "diagrams only, to include)"),
+    wholeDocument = NamedCheckBox("wholeDocument",
+                                  QStringLiteral("Complete &document (else the "
+                                                 "diagrams only, to include)"),
                                   options);
     wholeDocument->setChecked(true);
     pageBox = new QComboBox(options);
@@ -71,8 +72,9 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
     acrossBox->setObjectName(QStringLiteral("acrossBox"));
     acrossBox->addItem(QStringLiteral("2"), 2);
     acrossBox->addItem(QStringLiteral("3"), 3);
-    solutionsAtEnd = NamedCheckBox("solutionsAtEnd", QStringLiteral("Solutions at the &end "
-                                                                    "(else under each diagram)"),
+    solutionsAtEnd = NamedCheckBox("solutionsAtEnd",
+                                   QStringLiteral("Solutions at the &end "
+                                                  "(else under each diagram)"),
                                    options);
     solutionsAtEnd->setChecked(true);
     authorTable = NamedCheckBox("authorTable", QStringLiteral("Table of &authors"), options);
@@ -161,11 +163,13 @@ void PublishDialog::formatChanged()
     const PublishFormat f = format();
     // An SVG holds one diagram; the options belong to the formats that use them.
     for (QRadioButton* b : {selectedButton, collectionButton})
-        b->setEnabled(f != PublishFormat::Svg && (b != selectedButton || m_source.selected().size()));
+        b->setEnabled(f != PublishFormat::Svg &&
+                      (b != selectedButton || m_source.selected().size()));
     if (f == PublishFormat::Svg)
         shownButton->setChecked(true);
     wholeDocument->setEnabled(f == PublishFormat::Latex);
-    for (QWidget* w : std::initializer_list<QWidget*>{pageBox, acrossBox, solutionsAtEnd, authorTable})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{pageBox, acrossBox, solutionsAtEnd, authorTable})
         w->setEnabled(f == PublishFormat::Booklet);
     turnedFigures->setEnabled(f != PublishFormat::Latex);
     const QString name = fileEdit->text().trimmed();
@@ -182,9 +186,9 @@ void PublishDialog::browse()
     Guarded(m_prompts, this, [this] {
         static const char* const filters[] = {"LaTeX (*.tex)", "PDF (*.pdf)", "SVG (*.svg)"};
         const PublishFormat f = format();
-        const QString path = m_prompts.saveFileName(this, QStringLiteral("Publish"),
-                                                    QLatin1String(filters[int(f)]),
-                                                    PublishExtension(f).mid(1));
+        const QString path =
+            m_prompts.saveFileName(this, QStringLiteral("Publish"), QLatin1String(filters[int(f)]),
+                                   PublishExtension(f).mid(1));
         if (!path.isEmpty())
             fileEdit->setText(WithPublishExtension(path, f));
     });
@@ -201,8 +205,10 @@ PublishSet PublishDialog::itemsToPublish() const
         }
         return set;
     }
-    case PublishRange::Selected: return ItemsToPublish(m_collection, m_source.selected());
-    case PublishRange::Collection: return CollectionToPublish(m_collection);
+    case PublishRange::Selected:
+        return ItemsToPublish(m_collection, m_source.selected());
+    case PublishRange::Collection:
+        return CollectionToPublish(m_collection);
     }
     return {};
 }
@@ -240,9 +246,9 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         break;
     }
     case PublishFormat::Svg:
-        WriteDiagramSvg(path, set.items.first().board, style, 218,
-                        QStringLiteral("%1 %2").arg(set.items.first().author,
-                                                    set.items.first().stipulation));
+        WriteDiagramSvg(
+            path, set.items.first().board, style, 218,
+            QStringLiteral("%1 %2").arg(set.items.first().author, set.items.first().stipulation));
         break;
     }
     return report;

@@ -54,17 +54,17 @@ public:
         bold.setBold(true);
         auto write = [&](const QFont& font, int x, int y, const QString& text) {
             painter->setFont(font);
-            painter->drawText(QRect(r.left() + x, r.top() + y, r.width() - x,
-                                    QFontMetrics(font).height()),
-                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+            painter->drawText(
+                QRect(r.left() + x, r.top() + y, r.width() - x, QFontMetrics(font).height()),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         };
         write(bold, 4, 4, model->title(index.row()));
         write(option.font, 8, 17, entry.source);
         write(option.font, 12, 31, entry.stipulation);
         if (option.state & QStyle::State_HasFocus) {
-            painter->setPen(QPen(palette.color(selected ? QPalette::HighlightedText
-                                                        : QPalette::ButtonText),
-                                 1, Qt::DotLine));
+            painter->setPen(
+                QPen(palette.color(selected ? QPalette::HighlightedText : QPalette::ButtonText), 1,
+                     Qt::DotLine));
             painter->drawRect(r.adjusted(0, 0, -1, -1));
         }
         painter->restore();
@@ -128,7 +128,8 @@ QString SearchResultsModel::diagramFile(int row) const
     if (!m_pictures)
         self->m_pictures = std::make_unique<QTemporaryDir>();
     const Found f = m_found[row];
-    const QString path = m_pictures->filePath(QStringLiteral("%1-%2.png").arg(f.file).arg(f.number));
+    const QString path =
+        m_pictures->filePath(QStringLiteral("%1-%2.png").arg(f.file).arg(f.number));
     if (!QFileInfo::exists(path))
         m_diagram(EntryBoard(m_collections[f.file], f.number)).save(path);
     return path;
@@ -210,8 +211,8 @@ void SearchWindow::buildWindow()
     SearchButton = button(this, "SearchButton", QStringLiteral("&Search"),
                           QStringLiteral("Search the collections"));
     SearchButton->setDefault(true);
-    StopButton = button(this, "StopButton", QStringLiteral("S&top"),
-                        QStringLiteral("Stop the search"));
+    StopButton =
+        button(this, "StopButton", QStringLiteral("S&top"), QStringLiteral("Stop the search"));
     queryRow->addWidget(queryLabel);
     queryRow->addWidget(QueryEdit, 1);
     queryRow->addWidget(SearchButton);
@@ -280,20 +281,20 @@ void SearchWindow::buildWindow()
         QueryEdit->setFocus();
         QueryEdit->selectAll();
     });
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            [this] {
-                if (isSearching())
-                    stopClicked();
-                else
-                    hide();
-            });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (isSearching())
+            stopClicked();
+        else
+            hide();
+    });
 }
 
 void SearchWindow::loadSettings()
 {
     if (!m_store)
         return;
-    if (const auto query = m_store->value(kSearchKey, QStringLiteral("Query")); query && query->isText())
+    if (const auto query = m_store->value(kSearchKey, QStringLiteral("Query"));
+        query && query->isText())
         QueryEdit->setText(query->text);
     const auto count = m_store->value(kSearchKey, QStringLiteral("Collections"));
     for (quint32 i = 1; count && !count->isText() && i <= count->integer && i <= 1000; ++i) {
@@ -309,9 +310,11 @@ void SearchWindow::saveSettings()
         return;
     SettingsStore::Values values;
     values.append({QStringLiteral("Query"), SettingsStore::Value::ofText(QueryEdit->text())});
-    values.append({QStringLiteral("Collections"), SettingsStore::Value::ofInteger(quint32(m_others.size()))});
+    values.append(
+        {QStringLiteral("Collections"), SettingsStore::Value::ofInteger(quint32(m_others.size()))});
     for (int i = 0; i < m_others.size(); ++i)
-        values.append({QStringLiteral("Collection%1").arg(i + 1), SettingsStore::Value::ofText(m_others[i])});
+        values.append(
+            {QStringLiteral("Collection%1").arg(i + 1), SettingsStore::Value::ofText(m_others[i])});
     // A store that cannot be written loses only what this window would remember.
     m_store->write(kSearchKey, values);
 }
@@ -343,9 +346,10 @@ void SearchWindow::refreshCollections()
 {
     const int row = CollectionsList->currentRow();
     CollectionsList->clear();
-    CollectionsList->addItem(m_openPath.isEmpty()
-                                 ? QStringLiteral("(no collection open)")
-                                 : QStringLiteral("%1 (open)").arg(QDir::toNativeSeparators(m_openPath)));
+    CollectionsList->addItem(
+        m_openPath.isEmpty()
+            ? QStringLiteral("(no collection open)")
+            : QStringLiteral("%1 (open)").arg(QDir::toNativeSeparators(m_openPath)));
     for (const QString& path : std::as_const(m_others))
         CollectionsList->addItem(QDir::toNativeSeparators(path));
     CollectionsList->setCurrentRow(std::clamp(row, 0, CollectionsList->count() - 1));

@@ -65,8 +65,8 @@ void ColorSample::paintEvent(QPaintEvent* event)
 
 TForm6::TForm6(Prompts& prompts, Settings& settings, std::unique_ptr<SettingsStore> store,
                const LayoutWindows& windows, QWidget* parent)
-    : QDialog(parent), m_prompts(prompts), m_store(std::move(store)),
-      m_windows(windows), m_settings(settings)
+    : QDialog(parent), m_prompts(prompts), m_store(std::move(store)), m_windows(windows),
+      m_settings(settings)
 {
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("Options"));
@@ -84,11 +84,15 @@ void TForm6::buildWindow()
     // General.
     auto* general = new QWidget;
     auto* generalLayout = new QVBoxLayout(general);
-    CheckBox1 = NamedCheckBox("CheckBox1", QStringLiteral("\"&Drag and Drop\" only cursor (old mode)"), general);
+    CheckBox1 = NamedCheckBox("CheckBox1",
+                              QStringLiteral("\"&Drag and Drop\" only cursor (old mode)"), general);
     CheckBox2 = NamedCheckBox("CheckBox2", QStringLiteral("&Print customized colors"), general);
-    CheckBox3 = NamedCheckBox("CheckBox3", QStringLiteral("\"Copy &to Clipboard\" customized colors"), general);
-    CheckBox4 = NamedCheckBox("CheckBox4", QStringLiteral("&View customized colors (list of diagrams)"), general);
-    CheckBox5 = NamedCheckBox("CheckBox5", QStringLiteral("&Load customized layout of windows"), general);
+    CheckBox3 = NamedCheckBox("CheckBox3",
+                              QStringLiteral("\"Copy &to Clipboard\" customized colors"), general);
+    CheckBox4 = NamedCheckBox(
+        "CheckBox4", QStringLiteral("&View customized colors (list of diagrams)"), general);
+    CheckBox5 =
+        NamedCheckBox("CheckBox5", QStringLiteral("&Load customized layout of windows"), general);
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5})
         generalLayout->addWidget(box);
     Button8 = NamedButton("Button8", QStringLiteral("&Save current layout"), general);
@@ -220,7 +224,8 @@ void TForm6::ApplyLayout(const WindowLayout& layout)
 void TForm6::reportFailedWrite()
 {
     const auto* file = dynamic_cast<const FileSettingsStore*>(m_store.get());
-    m_prompts.report(this, cannotCreate(file ? file->path() : QStringLiteral("the settings store")));
+    m_prompts.report(this,
+                     cannotCreate(file ? file->path() : QStringLiteral("the settings store")));
 }
 
 void TForm6::SaveSettings()
@@ -267,7 +272,8 @@ void TForm6::Button1Click()
 void TForm6::Button3Click()
 {
     ColorSample* sample = sender() == Button4 ? Panel3 : Panel2;
-    if (const std::optional<QColor> chosen = m_prompts.chooseColor(this, PaintColor(sample->color())))
+    if (const std::optional<QColor> chosen =
+            m_prompts.chooseColor(this, PaintColor(sample->color())))
         sample->setColor(ToStoredColor(*chosen));
 }
 

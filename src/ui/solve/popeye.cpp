@@ -140,9 +140,8 @@ TForm2::TForm2(Prompts& prompts, const Settings& settings, std::function<Item()>
     m_stockfish = new SolverRun(QStringLiteral("Stockfish"), this);
     for (SolverRun* run : {m_popeye, m_stockfish}) {
         connect(run, &SolverRun::statusChanged, this, &TForm2::showStatus);
-        connect(run, &SolverRun::ended, this, [this, run] {
-            Quietly([&] { runEnded(run == m_popeye); });
-        });
+        connect(run, &SolverRun::ended, this,
+                [this, run] { Quietly([&] { runEnded(run == m_popeye); }); });
         // The file is there and may be run, but the system cannot start it.
         connect(run, &SolverRun::failedToStart, this, [this, run](const QString&) {
             const QString& path = run == m_popeye ? m_settings.PopeyeExe : m_settings.SfExe;
@@ -318,8 +317,8 @@ void TForm2::showStatus()
 {
     const bool popeye = popeyeActive();
     const SolverRun& active = run(popeye);
-    QString text = popeye && !active.isRunning() && !m_result.isEmpty() ? m_result
-                                                                         : active.statusText();
+    QString text =
+        popeye && !active.isRunning() && !m_result.isEmpty() ? m_result : active.statusText();
     const QString& note = m_note[popeye ? 0 : 1];
     if (!note.isEmpty())
         text += (text.isEmpty() ? QString() : QStringLiteral(" · ")) + note;
@@ -371,8 +370,8 @@ void TForm2::CopyItemClick()
                             .arg(input.rewrittenTwins.size());
         showStatus();
         const int number = m_shownNumber ? m_shownNumber() : 0;
-        m_paneItem = number > 0 ? QStringLiteral("Item %1").arg(number)
-                                : QStringLiteral("The item shown");
+        m_paneItem =
+            number > 0 ? QStringLiteral("Item %1").arg(number) : QStringLiteral("The item shown");
         m_paneFileWord = input.fileWord;
         for (qsizetype i = 0; i < input.refusedTwins.size(); ++i)
             m_prompts.message(this, kAfterKeyRefused);
@@ -429,9 +428,9 @@ void TForm2::solveStockfish()
         throw Failure::refusal(problem->message());
     WriteSolverInput(m_programFolder + kStockfishInput, StockfishPositions(lines));
     RemoveSolverOutput(m_programFolder + kStockfishOutput);
-    const QStringList arguments = StockfishArguments(HashMemory->currentText(),
-                                                     Threads->currentText(),
-                                                     TimeLimit->currentText(), m_programFolder);
+    const QStringList arguments =
+        StockfishArguments(HashMemory->currentText(), Threads->currentText(),
+                           TimeLimit->currentText(), m_programFolder);
     // Stockfish prints its analysis; the output file is where it is kept.
     if (!m_stockfish->start(m_settings.SfExe, arguments, m_programFolder,
                             m_programFolder + kStockfishOutput))

@@ -41,7 +41,6 @@ signals:
     void verifyCollectionRequested();
 
 public:
-
     // The number of the item shown, for messages that name it; 0 when none is shown.
     void setShownNumber(std::function<int()> number) { m_shownNumber = std::move(number); }
 

@@ -245,7 +245,10 @@ void VerifyWindow::itemsChanged()
     }
 }
 
-bool VerifyWindow::isRunning() const { return m_session->isRunning(); }
+bool VerifyWindow::isRunning() const
+{
+    return m_session->isRunning();
+}
 
 QList<int> VerifyWindow::chosenItems() const
 {
@@ -268,8 +271,14 @@ QList<int> VerifyWindow::chosenItems() const
     return numbers;
 }
 
-void VerifyWindow::VerifyClick() { verify(false); }
-void VerifyWindow::RerunClick() { verify(true); }
+void VerifyWindow::VerifyClick()
+{
+    verify(false);
+}
+void VerifyWindow::RerunClick()
+{
+    verify(true);
+}
 
 void VerifyWindow::verify(bool all)
 {
@@ -335,7 +344,10 @@ void VerifyWindow::runEnded(bool stopped, const QString& problem)
         throw Failure::error(problem);
 }
 
-void VerifyWindow::StopClick() { m_session->stop(); }
+void VerifyWindow::StopClick()
+{
+    m_session->stop();
+}
 
 int VerifyWindow::currentNumber() const
 {
@@ -355,9 +367,9 @@ void VerifyWindow::CopyClick()
 
 void VerifyWindow::ExportClick()
 {
-    const QString path = m_prompts.saveFileName(this, QStringLiteral("Export CSV"),
-                                                QStringLiteral("CSV files (*.csv)"),
-                                                QStringLiteral("csv"));
+    const QString path =
+        m_prompts.saveFileName(this, QStringLiteral("Export CSV"),
+                               QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
     WriteBytesFile(path, ModelCsv(*m_proxy));
@@ -387,8 +399,7 @@ void VerifyWindow::updateControls()
 {
     const bool running = isRunning();
     for (QWidget* control : std::initializer_list<QWidget*>{
-             VerifyButton, RerunButton, AllItems, RangeItems, FromItem, ToItem, Parallel,
-             MaxTime})
+             VerifyButton, RerunButton, AllItems, RangeItems, FromItem, ToItem, Parallel, MaxTime})
         control->setEnabled(!running);
     SelectedItems->setEnabled(!running && !m_selection.isEmpty());
     StopButton->setEnabled(running);

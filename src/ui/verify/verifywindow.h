@@ -72,11 +72,11 @@ public:
     const VerifyResults& results() const { return m_session->results(); }
 
     // Handlers.
-    void VerifyClick();  // runs the items of the range that have no result yet
-    void RerunClick();   // "Re-run all"
+    void VerifyClick(); // runs the items of the range that have no result yet
+    void RerunClick();  // "Re-run all"
     void StopClick();
-    void CopyClick();    // "Copy solution to item"
-    void ExportClick();  // "Export CSV…"
+    void CopyClick();   // "Copy solution to item"
+    void ExportClick(); // "Export CSV…"
     void FilterChange();
     void TableDoubleClick(const QModelIndex& index);
 

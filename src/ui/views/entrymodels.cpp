@@ -31,11 +31,10 @@ ItemListModel::ItemListModel(const OpenCollection& collection, QObject* parent)
     });
     // A moved item takes its row along (and with it a selection); the items it passed are
     // renumbered.
-    connect(&collection, &OpenCollection::itemAboutToBeMoved, this,
-            [this, row](int from, int to) {
-                // Qt names the row the moved one goes before, as counted before the move.
-                beginMoveRows({}, row(from), row(from), {}, to > from ? row(to) + 1 : row(to));
-            });
+    connect(&collection, &OpenCollection::itemAboutToBeMoved, this, [this, row](int from, int to) {
+        // Qt names the row the moved one goes before, as counted before the move.
+        beginMoveRows({}, row(from), row(from), {}, to > from ? row(to) + 1 : row(to));
+    });
     connect(&collection, &OpenCollection::itemMoved, this, [this, row](int from, int to) {
         endMoveRows();
         entriesChanged(row(qMin(from, to)), row(qMax(from, to)));

@@ -56,18 +56,18 @@ public:
         bold.setBold(true);
         auto write = [&](const QFont& font, int x, int y, const QString& text) {
             painter->setFont(font);
-            painter->drawText(QRect(r.left() + x, r.top() + y, r.width() - x,
-                                    QFontMetrics(font).height()),
-                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+            painter->drawText(
+                QRect(r.left() + x, r.top() + y, r.width() - x, QFontMetrics(font).height()),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         };
         write(bold, 4, 4, entry.title);
         write(option.font, 8, 17, entry.source);
         write(option.font, 12, 31, entry.stipulation);
         if (option.state & QStyle::State_HasFocus) {
             // The current entry, which Find / Next starts from.
-            painter->setPen(QPen(palette.color(selected ? QPalette::HighlightedText
-                                                        : QPalette::ButtonText),
-                                 1, Qt::DotLine));
+            painter->setPen(
+                QPen(palette.color(selected ? QPalette::HighlightedText : QPalette::ButtonText), 1,
+                     Qt::DotLine));
             painter->drawRect(r.adjusted(0, 0, -1, -1));
         }
         painter->restore();
@@ -77,8 +77,8 @@ private:
     const OpenCollection& m_collection;
 };
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& hint, QRect geometry)
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    QRect geometry)
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -111,8 +111,8 @@ TForm3::TForm3(Prompts& prompts, const OpenCollection& collection, QWidget* pare
     // While rows come, go or move the view may move its current entry by itself (off a row
     // taken away): that is no choice of the user's. These two connections bracket the view's
     // own, made by setModel.
-    for (const auto about : {&QAbstractItemModel::rowsAboutToBeInserted,
-                             &QAbstractItemModel::rowsAboutToBeRemoved})
+    for (const auto about :
+         {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
         connect(m_model, about, this, [this] { m_rowsChanging = true; });
     connect(m_model, &QAbstractItemModel::rowsAboutToBeMoved, this,
             [this] { m_rowsChanging = true; });

@@ -62,7 +62,8 @@ private:
 TForm7::TForm7(const OpenCollection& collection, const Settings& settings, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
-      m_collection(collection), m_settings(settings), m_model(new DiagramGridModel(collection, this))
+      m_collection(collection), m_settings(settings),
+      m_model(new DiagramGridModel(collection, this))
 {
     setObjectName(QStringLiteral("TForm7"));
     setWindowTitle(QStringLiteral("List of diagrams"));
@@ -118,9 +119,9 @@ void TForm7::fixColumns()
     m_columnsFixed = true;
     const QScreen* shown = screen();
     const int width = shown ? shown->availableGeometry().width() : kDesignSize.width();
-    const int chrome = 2 * DrawGrid1->frameWidth() +
-                       DrawGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                                       DrawGrid1);
+    const int chrome =
+        2 * DrawGrid1->frameWidth() +
+        DrawGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, DrawGrid1);
     m_model->setColumns(qMax(1, (width - chrome) / kDiagramCellSize.width()));
 }
 
@@ -128,8 +129,7 @@ void TForm7::placeGrid()
 {
     // The grid keeps its width for the column count and shows whole rows only.
     const int frame = 2 * DrawGrid1->frameWidth();
-    const int bar =
-        DrawGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, DrawGrid1);
+    const int bar = DrawGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, DrawGrid1);
     const int rows = qMax(1, (height() - frame - kGridExtraHeight) / kDiagramCellSize.height());
     DrawGrid1->setGeometry(0, 0, m_model->columns() * kDiagramCellSize.width() + frame + bar,
                            rows * kDiagramCellSize.height() + kGridExtraHeight + frame);
