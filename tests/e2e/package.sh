@@ -103,7 +103,7 @@ cp /usr/share/doc/vexil/examples/sample.dgr "$home/sample.dgr"
 [ -x /usr/bin/vexil-cli ] || fail "/usr/bin/vexil-cli is not installed"
 as_user /usr/bin/vexil-cli --help >"$WORK/cli-help.txt" 2>&1 || fail "vexil-cli --help failed"
 grep -q "verify-merge" "$WORK/cli-help.txt" || fail "vexil-cli --help names no verify-merge"
-as_user /usr/bin/vexil-cli --format csv convert sample.dgr sample.olv >"$WORK/cli-convert.txt" 2>&1 ||
+as_user /usr/bin/vexil-cli convert --format csv sample.dgr sample.olv >"$WORK/cli-convert.txt" 2>&1 ||
   { cat "$WORK/cli-convert.txt" >&2; fail "vexil-cli convert failed"; }
 grep -q "^sample.dgr,sample.olv,[1-9]" "$WORK/cli-convert.txt" ||
   fail "vexil-cli convert told no items: $(cat "$WORK/cli-convert.txt")"
