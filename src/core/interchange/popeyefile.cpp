@@ -81,28 +81,6 @@ Keyword keywordOf(QStringView token, bool prefixes)
     return candidates == 1 ? found : Keyword::None;
 }
 
-// Keywords that take the rest of their line as text.
-bool takesText(Keyword k)
-{
-    switch (k) {
-    case Keyword::Author:
-    case Keyword::Origin:
-    case Keyword::Title:
-    case Keyword::Award:
-    case Keyword::Remark:
-    case Keyword::Protocol:
-    case Keyword::LaTeX:
-    case Keyword::LaTeXPieces:
-    case Keyword::LaTeXEnd:
-    case Keyword::Twin:
-    case Keyword::ZeroPosition:
-    case Keyword::SStipulation:
-        return true;
-    default:
-        return false;
-    }
-}
-
 struct Token {
     QStringView text;
     qsizetype end; // just after the token in its line
