@@ -96,9 +96,10 @@ void TestVerifyWindow::verifiesCollection()
     window.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
                      QStringLiteral("4M"));
     window.setResultsFile(resultsPath);
-    // Room for a slow start of the stand-in on a loaded machine.
-    window.setDeadlineGrace(2000);
-    window.MaxTime->setValue(10);
+    // A limit of one second; the grace leaves room for a slow start of the stand-in on a
+    // loaded machine.
+    window.setDeadlineGrace(3000);
+    window.MaxTime->setValue(1);
     window.Parallel->setMaximum(4);
     window.Parallel->setValue(4);
     window.show();
@@ -138,7 +139,7 @@ void TestVerifyWindow::verifiesCollection()
     again.setPopeye(QStringLiteral(VEXIL_SOURCE_DIR "/tests/verify/fake-popeye"),
                     QStringLiteral("4M"));
     again.setResultsFile(resultsPath);
-    again.MaxTime->setValue(10);
+    again.MaxTime->setValue(1);
     QSignalSpy endedAgain(&again, &VerifyWindow::verificationFinished);
     again.VerifyButton->click();
     QVERIFY(endedAgain.wait(100000));
@@ -153,7 +154,7 @@ void TestVerifyWindow::verifiesCollection()
     again.RangeItems->setChecked(true);
     again.FromItem->setValue(5);
     again.ToItem->setValue(7);
-    again.MaxTime->setValue(11);
+    again.MaxTime->setValue(2);
     again.VerifyButton->click();
     QVERIFY(endedAgain.wait(100000));
     QCOMPARE(items.built, (QList<int>{5, 6, 7}));
@@ -314,8 +315,8 @@ void TestVerifyWindow::resultsOfALinkStayInMemory()
                      QStringLiteral("4M"));
     window.setResultsFile(resultsPath);
     QCOMPARE(prompts.shown.size(), 1); // said once, when the collection opens
-    window.setDeadlineGrace(2000);
-    window.MaxTime->setValue(10);
+    window.setDeadlineGrace(3000);
+    window.MaxTime->setValue(1);
     QSignalSpy ended(&window, &VerifyWindow::verificationFinished);
     window.VerifyButton->click();
     QVERIFY(ended.wait(100000));
