@@ -3,6 +3,7 @@
 // What the commands of the command line share: usage errors, rows in the format asked for,
 // the commands' table entries, and the progress bar on a terminal.
 
+#include "model/csv.h"
 #include "model/progress.h"
 
 #include <QCommandLineParser>
@@ -51,8 +52,8 @@ public:
             m_out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
         } else if (m_format == Format::Csv) {
             if (!m_headed)
-                m_out << csvLine(m_columns) << '\n';
-            m_out << csvLine(fields) << '\n';
+                m_out << CsvLine(m_columns) << '\n';
+            m_out << CsvLine(fields) << '\n';
         } else {
             QStringList flat;
             for (const QString& field : fields)
@@ -66,18 +67,6 @@ public:
     }
 
 private:
-    static QString csvLine(const QStringList& fields)
-    {
-        QStringList quoted;
-        for (QString field : fields) {
-            if (field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                field.contains(QLatin1Char('\n')))
-                field = QLatin1Char('"') + field.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                        QLatin1Char('"');
-            quoted << field;
-        }
-        return quoted.join(QLatin1Char(','));
-    }
     QTextStream& m_out;
     Format m_format;
     QStringList m_columns;

@@ -429,16 +429,6 @@ QList<DuplicateGroup> Finder::run()
     return groups;
 }
 
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 } // namespace
 
 QList<SearchedCollection> CollectionsToSearch(const QString& openFile, const Collection& open,
@@ -561,49 +551,6 @@ QList<DuplicateGroup> FindDuplicates(const QList<SearchedCollection>& collection
                                      const DuplicateOptions& options)
 {
     return Finder(collections, options).run();
-}
-
-QString MatchKindText(DuplicateMatch::Kind kind)
-{
-    switch (kind) {
-    case DuplicateMatch::Kind::First:
-        return QStringLiteral("first");
-    case DuplicateMatch::Kind::Same:
-        return QStringLiteral("same position");
-    case DuplicateMatch::Kind::Symmetric:
-        return QStringLiteral("same after a symmetry");
-    case DuplicateMatch::Kind::ColoursSwapped:
-        return QStringLiteral("same with colours swapped");
-    case DuplicateMatch::Kind::OneUnitAway:
-        return QStringLiteral("one unit away");
-    }
-    return {};
-}
-
-QByteArray DuplicateGroupsCsv(const QList<DuplicateGroup>& groups,
-                              const QList<SearchedCollection>& collections)
-{
-    QStringList lines{QStringLiteral(
-        "Group,Kind,Collection,Number,Author,Source,Stipulation,Explanation,Compared with")};
-    for (qsizetype g = 0; g < groups.size(); ++g)
-        for (const DuplicateMatch& m : groups[g]) {
-            const QString file = m.collection >= 0 && m.collection < collections.size()
-                                     ? collections[m.collection].fileName
-                                     : QString();
-            lines << QStringList{QString::number(g + 1),
-                                 csvField(MatchKindText(m.kind)),
-                                 csvField(file),
-                                 QString::number(m.number),
-                                 csvField(m.author),
-                                 csvField(m.source),
-                                 csvField(m.stipulation),
-                                 csvField(m.explanation),
-                                 m.relatedTo >= 0 && m.relatedTo < groups[g].size()
-                                     ? QString::number(groups[g][m.relatedTo].number)
-                                     : QString()}
-                         .join(QLatin1Char(','));
-        }
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
 } // namespace vexil

@@ -1,6 +1,7 @@
 #include "verify/verifymodel.h"
 
 #include "model/atomicfile.h"
+#include "model/csv.h"
 #include "model/failure.h"
 
 namespace vexil {
@@ -113,21 +114,6 @@ QVariant VerifyTableModel::headerData(int section, Qt::Orientation orientation, 
                                                  : QVariant();
 }
 
-namespace {
-
-QByteArray csvField(const QString& text)
-{
-    QByteArray field = text.toUtf8();
-    if (field.contains(',') || field.contains('"') || field.contains('\n') ||
-        field.contains('\r')) {
-        field.replace("\"", "\"\"");
-        field = '"' + field + '"';
-    }
-    return field;
-}
-
-} // namespace
-
 QByteArray ModelCsv(const QAbstractItemModel& model)
 {
     QByteArray csv;
@@ -135,14 +121,14 @@ QByteArray ModelCsv(const QAbstractItemModel& model)
     for (int column = 0; column < columns; ++column) {
         if (column > 0)
             csv += ',';
-        csv += csvField(model.headerData(column, Qt::Horizontal).toString());
+        csv += CsvField(model.headerData(column, Qt::Horizontal).toString()).toUtf8();
     }
     csv += "\r\n";
     for (int row = 0; row < model.rowCount(); ++row) {
         for (int column = 0; column < columns; ++column) {
             if (column > 0)
                 csv += ',';
-            csv += csvField(model.index(row, column).data().toString());
+            csv += CsvField(model.index(row, column).data().toString()).toUtf8();
         }
         csv += "\r\n";
     }
