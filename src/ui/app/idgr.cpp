@@ -31,8 +31,6 @@ namespace vexil {
 namespace {
 
 const QString kNoCollection = QStringLiteral("OPEN COLLECTION !!!");
-const QString kBrowse = QStringLiteral("Browse");
-const QString kEdit = QStringLiteral("Edit");
 const QString kSaveAllChanges = QStringLiteral("Save all changes?");
 
 QString itemsText(int count)
@@ -82,10 +80,9 @@ TForm1::TForm1(Prompts& prompts, const Settings& settings, OpenCollection& colle
     setWindowTitle(QStringLiteral("Vexil"));
     buildWindow();
     m_board.clear();
-    m_editing = false;
     StatusPanel[0]->setText(kNoCollection);
     StatusPanel[1]->setText(itemsText(0));
-    StatusPanel[2]->setText(kBrowse);
+    StatusPanel[2]->setText(m_editor.stateText());
     LoadFairyPictures(pictureFolder, m_pictures, m_fairyPictures);
     m_open.setOutsideChangeHandler([this] { askAboutOutsideChange(); });
     m_open.setEmptyFileHandler([this] { askAboutEmptyFile(); });
@@ -104,10 +101,13 @@ bool TForm1::guarded(const std::function<void()>& body)
 
 void TForm1::EnterEditState()
 {
-    if (m_open.currentItem() > 0) {
-        m_editing = true;
-        StatusPanel[2]->setText(kEdit);
-    }
+    m_editor.changed(m_open.currentItem() > 0);
+    showState();
+}
+
+void TForm1::showState()
+{
+    StatusPanel[2]->setText(m_editor.stateText());
     UpdatePieceCount();
 }
 
@@ -118,7 +118,9 @@ void TForm1::UpdatePieceCount()
 
 void TForm1::Edit1Change()
 {
-    EnterEditState();
+    // The fields the program fills are no edit of the user's.
+    if (!m_filling)
+        EnterEditState();
 }
 
 int TForm1::FindItemLine(int number) const
@@ -128,7 +130,7 @@ int TForm1::FindItemLine(int number) const
 
 void TForm1::ConfirmSaveChanges()
 {
-    if (!m_editing)
+    if (!m_editor.isEditing())
         return;
     switch (m_prompts.confirmYesNoCancel(this, kSaveAllChanges)) {
     case Prompts::Answer::Yes:
@@ -169,19 +171,28 @@ bool TForm1::askAndShowItemOf(const QString& path, int number)
     });
 }
 
-void TForm1::emptyFields()
+void TForm1::putFields(const ItemFields& fields)
 {
-    Edit1->clear();
-    ComboBox4->setEditText(QString());
-    Edit3->clear();
-    Memo1->clear();
-    Memo2->clear();
-    Memo3->clear();
-    ComboBox1->setEditText(QString());
-    ComboBox2->setEditText(QString());
+    const QScopedValueRollback filling(m_filling, true);
+    Edit1->setText(fields.author);
+    ComboBox4->setEditText(fields.source);
+    ComboBox1->setEditText(fields.stipulation);
+    ComboBox2->setEditText(fields.condition);
     ComboBox3->setEditText(QString());
-    m_twinsEmptyLine = false;
-    Label10->setEnabled(false);
+    Memo2->setPlainText(fields.twins);
+    Memo1->setPlainText(fields.solution);
+    Memo3->clear();
+    Label10->setEnabled(m_editor.hasTwins(Memo2->document()->isEmpty()));
+}
+
+ItemFields TForm1::fieldTexts() const
+{
+    return {Edit1->text(),
+            ComboBox4->currentText(),
+            ComboBox1->currentText(),
+            ComboBox2->currentText(),
+            Memo2->toPlainText(),
+            Memo1->toPlainText()};
 }
 
 void TForm1::ShowItem(int number, int headerLine)
@@ -198,23 +209,8 @@ void TForm1::fillFields(const Item& item)
     m_board = item.board;
     DrawGrid1->update();
     Edit3->setText(QString::number(m_open.currentItem()));
-    Edit1->setText(item.author);
-    ComboBox4->setEditText(item.source);
-    Memo2->clear();
-    Memo3->clear();
-    ComboBox2->setEditText(QString());
-    ComboBox3->setEditText(QString());
-    ComboBox1->setEditText(item.stipulation);
-    if (!item.condition.isEmpty())
-        ComboBox2->setEditText(item.condition);
-    if (!item.twins.isEmpty())
-        Memo2->setPlainText(item.twins.join(QLatin1Char('\n')));
-    m_twinsEmptyLine = item.twins == QStringList{QString()};
-    Label10->setEnabled(!item.twins.isEmpty());
-    Memo1->setPlainText(item.solution.join(QLatin1Char('\n')));
-    m_editing = false;
-    StatusPanel[2]->setText(kBrowse);
-    UpdatePieceCount();
+    putFields(m_editor.show(item));
+    showState();
     if (m_showingAgain)
         m_history->markStored();
     else
@@ -226,11 +222,9 @@ void TForm1::showNone()
     m_open.showNone();
     m_replay->itemChanged();
     m_board.clear();
-    emptyFields();
+    putFields(m_editor.showNone());
     DrawGrid1->update();
-    m_editing = false;
-    StatusPanel[2]->setText(kBrowse);
-    UpdatePieceCount();
+    showState();
     m_history->reset();
 }
 
@@ -244,17 +238,7 @@ Item TForm1::typedItem() const
 
 Item TForm1::fieldsItem() const
 {
-    Item item;
-    item.board = m_board;
-    item.author = Edit1->text();
-    item.source = ComboBox4->currentText();
-    item.stipulation = ComboBox1->currentText();
-    item.condition = ComboBox2->currentText();
-    item.twins = VisibleLines(Memo2);
-    if (item.twins.isEmpty() && m_twinsEmptyLine)
-        item.twins << QString();
-    item.solution = VisibleLines(Memo1);
-    return item;
+    return m_editor.item(m_board, fieldTexts(), VisibleLines(Memo2), VisibleLines(Memo1));
 }
 
 void TForm1::saveItem()
@@ -268,7 +252,7 @@ void TForm1::saveItem()
     }
     // On failure the fields keep the user's edits and the window stays in Edit.
     m_open.writeCurrentItem(spelledForCollection(m_prompts, this, fieldsItem()));
-    m_editing = false;
+    m_editor.stored();
     // The same item, shown as stored: its history goes on, so that undo can take back what
     // was just saved.
     const QScopedValueRollback again(m_showingAgain, true);
@@ -322,7 +306,7 @@ void TForm1::openFile(QString name)
         name = *written;
     }
     m_board.clear();
-    emptyFields();
+    putFields(m_editor.showNone());
     DrawGrid1->update();
     try {
         m_open.open(name);
@@ -430,99 +414,11 @@ void TForm1::SpeedButton9Click()
     });
 }
 
-void TForm1::SpeedButton10Click()
-{
-    guarded([this] {
-        ConfirmSaveChanges();
-        const QString author = Edit1->text();
-        const int number = m_open.appendEmptyItem();
-        showItemCount();
-        showNumberOrNone(number);
-        PageControl1->setCurrentIndex(0);
-        Edit1->setText(author);
-        Edit1->setFocus();
-        Edit1->selectAll();
-    });
-}
-
-void TForm1::SpeedButton11Click()
-{
-    guarded([this] {
-        if (itemCount() <= 1) {
-            m_prompts.message(this, QStringLiteral("Last item!"));
-            throw Abandon();
-        }
-        if (currentItem() < 1)
-            return; // an item that could not be read was never shown
-        if (!m_prompts.confirmOkCancel(this, QStringLiteral("Delete item?")))
-            return;
-        const int next = m_open.removeCurrentItem();
-        showItemCount();
-        showNumberOrNone(next);
-    });
-}
-
-void TForm1::SpeedButton12Click()
-{
-    guarded([this] {
-        if (itemCount() < 2 || currentItem() < 1)
-            return;
-        ConfirmSaveChanges();
-        const std::optional<QString> answer = m_prompts.inputText(
-            this, QStringLiteral("Change number of item"),
-            QStringLiteral("Enter new number (from 1 to %1)").arg(itemCount()), QString());
-        if (!answer || answer->isEmpty())
-            return;
-        const int target = ToInteger(*answer);
-        if (target < 1 || target > itemCount() || target == currentItem())
-            return;
-        m_open.moveCurrentItem(target);
-        showNumberOrNone(target);
-    });
-}
-
 void TForm1::SpeedButton13Click()
 {
     // New square colours show at once.
     if (m_options && m_options->exec() == QDialog::Accepted)
         DrawGrid1->update();
-}
-
-void TForm1::SpeedButton14Click()
-{
-    guarded([this] {
-        if (currentItem() < 1)
-            return;
-        if (m_editing) {
-            const QString question =
-                QStringLiteral("Data of this item are changed.\r\n"
-                               "Copy saved-original item?\r\n"
-                               "If YES, saved-original item will be added to selected "
-                               "collection, and current changed one remains in \"Edit\" state\r\n"
-                               "If NO, \"Save\" dialog will be executed.");
-            switch (m_prompts.confirmYesNoCancel(this, question)) {
-            case Prompts::Answer::Yes:
-                break;
-            case Prompts::Answer::No:
-                ConfirmSaveChanges();
-                break;
-            case Prompts::Answer::Cancel:
-                throw Abandon();
-            }
-        }
-        const QString name = m_prompts.copyTargetFileName(this);
-        if (name.isEmpty())
-            return;
-        const int number = currentItem();
-        if (ExportItems(m_prompts, this, m_open, name, {number}))
-            return;
-        if (m_open.isOpenFile(name)) {
-            m_open.appendCopy(number);
-            showItemCount();
-        } else {
-            m_open.appendItemsToFile(name, {number});
-        }
-    });
 }
 
 void TForm1::Button1Click()
@@ -558,9 +454,8 @@ void TForm1::historyStepped()
     m_replay->itemChanged();
     DrawGrid1->update();
     if (m_history->matchesStored()) {
-        m_editing = false;
-        StatusPanel[2]->setText(kBrowse);
-        UpdatePieceCount();
+        m_editor.stored();
+        showState();
     } else {
         EnterEditState();
     }

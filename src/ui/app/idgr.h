@@ -2,6 +2,7 @@
 
 #include "app/boardview.h"
 #include "model/collection.h"
+#include "model/itemeditor.h"
 #include "model/opencollection.h"
 #include "model/transform.h"
 #include "model/pictureset.h"
@@ -123,7 +124,7 @@ public:
     int currentItem() const { return m_open.currentItem(); }
     int currentItemLine() const { return m_open.currentLine(); }
     int itemCount() const { return m_open.itemCount(); }
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const { return m_editor.isEditing(); }
     Board& board() { return m_board; }
     const Board& board() const { return m_board; }
     const PictureSet& pictures() const { return m_pictures; }
@@ -170,7 +171,11 @@ private:
     void showNumberOrNone(int number);
     void showNone();
     void showItemCount();
-    void emptyFields();
+    // The state in the status bar, with the piece count.
+    void showState();
+    // The fields show `fields`; no edit of the user's.
+    void putFields(const ItemFields& fields);
+    ItemFields fieldTexts() const;
     void fillFields(const Item& item);
     // Another program changed the file: reload it (keeping the edits on screen), write over
     // it, or cancel. Throws Abandon unless the user chose to write over it.
@@ -192,12 +197,11 @@ private:
     FairyPictures m_fairyPictures;
 
     OpenCollection& m_open;
-    bool m_editing = false;
+    ItemEditor m_editor;
+    bool m_filling = false; // the program fills the fields: no edit
     bool m_askingAboutChange = false;
     bool m_showingAgain = false; // Save shows the item it wrote: the history goes on
     Board m_board;
-    // An item whose twins are a single empty line shows an empty field; keep the line.
-    bool m_twinsEmptyLine = false;
     // A fairy entry dropped on the board, waiting for the fairy dialog.
     struct FairyDrop {
         int row, column, base;

@@ -262,10 +262,9 @@ void TForm1::buildWindow()
     for (QPlainTextEdit* edit : {Memo2, Memo1})
         connect(edit, &QPlainTextEdit::textChanged, this, &TForm1::Edit1Change);
     connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
-        if (!Memo2->document()->isEmpty())
-            m_twinsEmptyLine = false;
+        m_editor.twinsChanged(Memo2->document()->isEmpty());
         // The "Twin" label follows the twins.
-        Label10->setEnabled(!Memo2->document()->isEmpty() || m_twinsEmptyLine);
+        Label10->setEnabled(m_editor.hasTwins(Memo2->document()->isEmpty()));
     });
 
     // The replay: a banner over the transformation buttons (nothing is transformed while a

@@ -25,7 +25,7 @@ void TForm1::placeEditsOfAnItemChangedOutside()
     switch (m_prompts.confirmYesNoCancel(this, kChangedOrMoved.arg(number))) {
     case Prompts::Answer::Yes: {
         const int added = m_open.appendItem(fieldsItem());
-        m_editing = false;
+        m_editor.stored();
         showItemCount();
         showNumberOrNone(added);
         return;
@@ -33,7 +33,7 @@ void TForm1::placeEditsOfAnItemChangedOutside()
     case Prompts::Answer::No:
         if (!m_prompts.confirmOkCancel(this, kDropEdits.arg(number)))
             throw Abandon();
-        m_editing = false;
+        m_editor.stored();
         showNumberOrNone(number);
         return;
     case Prompts::Answer::Cancel:
@@ -54,7 +54,7 @@ void TForm1::askAboutOutsideChange()
     // Edits on screen stay, still to be saved into the item they were made to; Save asks
     // where they go when the reloaded file no longer holds that item at its number.
     const Item edits = fieldsItem();
-    const bool editing = m_editing;
+    const bool editing = m_editor.isEditing();
     m_open.reload();
     showItemCount();
     if (editing && m_open.currentItem() > 0) {
