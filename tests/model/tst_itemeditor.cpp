@@ -52,7 +52,8 @@ void TestItemEditor::fieldsRoundTrip_data()
     QTest::newRow("empty line, field typed in")
         << QStringList{""} << true << QStringList{"b) Twin Move a1 b1"} << true;
     QTest::newRow("two twins") << QStringList{"b) Twin Move a1 b1", "c) Twin Cont Rotate 90"}
-                               << false << QStringList{"b) Twin Move a1 b1", "c) Twin Cont Rotate 90"}
+                               << false
+                               << QStringList{"b) Twin Move a1 b1", "c) Twin Cont Rotate 90"}
                                << true;
 }
 

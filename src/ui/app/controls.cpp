@@ -33,11 +33,16 @@ void WidenPopupToEntries(QComboBox* combo)
     view->setMinimumWidth(widest + bar + margins + 2 * view->frameWidth());
 }
 
-QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent,
+                         const QString& hint)
 {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
+    if (!hint.isEmpty()) {
+        b->setToolTip(hint);
+        b->setAccessibleDescription(hint);
+    }
     return b;
 }
 

@@ -18,8 +18,10 @@ QComboBox* ChoiceList(const char* name, const QStringList& items, QWidget* paren
 // before it is chosen.
 void WidenPopupToEntries(QComboBox* combo);
 
-// A named push button that takes Enter only when it is a dialog's default button.
-QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent);
+// A named push button that takes Enter only when it is a dialog's default button; `hint`,
+// when given, is its tool tip and what a screen reader says of it.
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent,
+                         const QString& hint = {});
 QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* parent);
 
 } // namespace vexil

@@ -1,5 +1,6 @@
 #include "search/searchwindow.h"
 
+#include "app/controls.h"
 #include "app/guard.h"
 #include "app/prompts.h"
 #include "model/failure.h"
@@ -70,15 +71,6 @@ public:
         painter->restore();
     }
 };
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAccessibleDescription(hint);
-    return b;
-}
 
 } // namespace
 
@@ -208,11 +200,11 @@ void SearchWindow::buildWindow()
         "Verification: VERIFY=sound|cooked|nosolution|timelimit|inputerror|failed|none\n"
         "AND (or nothing), OR, NOT, parentheses"));
     queryLabel->setBuddy(QueryEdit);
-    SearchButton = button(this, "SearchButton", QStringLiteral("&Search"),
-                          QStringLiteral("Search the collections"));
+    SearchButton = NamedButton("SearchButton", QStringLiteral("&Search"), this,
+                               QStringLiteral("Search the collections"));
     SearchButton->setDefault(true);
     StopButton =
-        button(this, "StopButton", QStringLiteral("S&top"), QStringLiteral("Stop the search"));
+        NamedButton("StopButton", QStringLiteral("S&top"), this, QStringLiteral("Stop the search"));
     queryRow->addWidget(queryLabel);
     queryRow->addWidget(QueryEdit, 1);
     queryRow->addWidget(SearchButton);
@@ -225,10 +217,10 @@ void SearchWindow::buildWindow()
     CollectionsList->setAccessibleName(QStringLiteral("Collections searched"));
     CollectionsList->setMaximumHeight(80);
     collectionsLabel->setBuddy(CollectionsList);
-    AddButton = button(this, "AddButton", QStringLiteral("&Add\u2026"),
-                       QStringLiteral("Add a collection to search"));
-    RemoveButton = button(this, "RemoveButton", QStringLiteral("&Remove"),
-                          QStringLiteral("Stop searching the chosen collection"));
+    AddButton = NamedButton("AddButton", QStringLiteral("&Add\u2026"), this,
+                            QStringLiteral("Add a collection to search"));
+    RemoveButton = NamedButton("RemoveButton", QStringLiteral("&Remove"), this,
+                               QStringLiteral("Stop searching the chosen collection"));
     auto* collectionsRow = new QHBoxLayout;
     auto* collectionButtons = new QVBoxLayout;
     collectionButtons->addWidget(AddButton);
@@ -263,8 +255,8 @@ void SearchWindow::buildWindow()
     StatusLine->setAccessibleName(QStringLiteral("Status"));
     StatusLine->setWordWrap(true);
     StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    CopyButton = button(this, "CopyButton", QStringLiteral("Copy selected items"),
-                        QStringLiteral("Copy selected items to other or new collection"));
+    CopyButton = NamedButton("CopyButton", QStringLiteral("Copy selected items"), this,
+                             QStringLiteral("Copy selected items to other or new collection"));
     bottom->addWidget(StatusLine, 1);
     bottom->addWidget(CopyButton);
     layout->addLayout(bottom);

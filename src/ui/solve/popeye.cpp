@@ -37,13 +37,6 @@ const QString kStockfishOutput = QStringLiteral("bench.txt");
 // long output goes into the pane this many lines at a time, the window answering in between.
 constexpr qsizetype kPaneBatch = 4000;
 
-QCheckBox* checkBox(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
 QSpinBox* numberBox(const char* name, int low, int high, QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
@@ -54,9 +47,7 @@ QSpinBox* numberBox(const char* name, int low, int high, QWidget* parent)
 
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    QPushButton* b = NamedButton(name, caption, parent);
     // The style's wide minimum would push the row past the window's width.
     b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QString(caption).remove('&')) + 16);
     return b;
@@ -170,14 +161,14 @@ QWidget* TForm2::buildPopeyeTab()
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(6, 4, 6, 4);
     PopeyeMemory = ChoiceList("PopeyeMemory", PopeyeMemoryChoices(), page);
-    Try = checkBox("Try", QStringLiteral("&Try"), page);
-    Set = checkBox("Set", QStringLiteral("&Set"), page);
+    Try = NamedCheckBox("Try", QStringLiteral("&Try"), page);
+    Set = NamedCheckBox("Set", QStringLiteral("&Set"), page);
     Defence = numberBox("Defence", 1, 99, page);
     MaxSolutions = numberBox("MaxSolutions", 0, 99, page);
-    NoThreat = checkBox("NoThreat", QStringLiteral("&NoThreat"), page);
-    PostKeyPlay = checkBox("PostKeyPlay", QStringLiteral("Post&KeyPlay"), page);
-    NoWk = checkBox("NoWk", QStringLiteral("No&Wk"), page);
-    Variation = checkBox("Variation", QStringLiteral("V&ariation"), page);
+    NoThreat = NamedCheckBox("NoThreat", QStringLiteral("&NoThreat"), page);
+    PostKeyPlay = NamedCheckBox("PostKeyPlay", QStringLiteral("Post&KeyPlay"), page);
+    NoWk = NamedCheckBox("NoWk", QStringLiteral("No&Wk"), page);
+    Variation = NamedCheckBox("Variation", QStringLiteral("V&ariation"), page);
     OptionList = ChoiceList("OptionList", PopeyeOptionChoices(), page);
     OptionList->setMinimumContentsLength(14);
     ResetAll = button("ResetAll", QStringLiteral("&Reset all"), page);
@@ -213,11 +204,11 @@ QWidget* TForm2::buildStockfishTab()
     HashMemory = ChoiceList("HashMemory", HashMemoryChoices(), page);
     Threads = ChoiceList("Threads", ThreadChoices(), page);
     TimeLimit = ChoiceList("TimeLimit", TimeLimitChoices(), page);
-    BlackToMove = checkBox("BlackToMove", QStringLiteral("&Black to move"), page);
-    WhiteShort = checkBox("WhiteShort", QStringLiteral("&whilte 0-0"), page);
-    WhiteLong = checkBox("WhiteLong", QStringLiteral("w&hite 0-0-0"), page);
-    BlackShort = checkBox("BlackShort", QStringLiteral("b&lack 0-0"), page);
-    BlackLong = checkBox("BlackLong", QStringLiteral("bl&ack 0-0-0"), page);
+    BlackToMove = NamedCheckBox("BlackToMove", QStringLiteral("&Black to move"), page);
+    WhiteShort = NamedCheckBox("WhiteShort", QStringLiteral("&whilte 0-0"), page);
+    WhiteLong = NamedCheckBox("WhiteLong", QStringLiteral("w&hite 0-0-0"), page);
+    BlackShort = NamedCheckBox("BlackShort", QStringLiteral("b&lack 0-0"), page);
+    BlackLong = NamedCheckBox("BlackLong", QStringLiteral("bl&ack 0-0-0"), page);
     EnPassant = new QLineEdit(page);
     EnPassant->setObjectName(QStringLiteral("EnPassant"));
     EnPassant->setMaximumWidth(60);

@@ -1,5 +1,6 @@
 #include "verify/verifywindow.h"
 
+#include "app/controls.h"
 #include "app/guard.h"
 #include "app/prompts.h"
 
@@ -25,13 +26,6 @@ namespace {
 
 // Results are shown and the progress told this often during a run.
 constexpr int kTickMilliseconds = 250;
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
 
 QSpinBox* spinBox(const char* name, int minimum, int maximum, int value, QWidget* parent)
 {
@@ -102,11 +96,11 @@ void VerifyWindow::buildWindow()
     MaxTime = spinBox("MaxTime", 1, 86400, 60, this);
     MaxTime->setSuffix(QStringLiteral(" s"));
 
-    VerifyButton = button("VerifyButton", QStringLiteral("&Verify"), this);
-    RerunButton = button("RerunButton", QStringLiteral("&Re-run all"), this);
-    StopButton = button("StopButton", QStringLiteral("S&top"), this);
-    CopyButton = button("CopyButton", QStringLiteral("&Copy solution to item"), this);
-    ExportButton = button("ExportButton", QStringLiteral("&Export CSV…"), this);
+    VerifyButton = NamedButton("VerifyButton", QStringLiteral("&Verify"), this);
+    RerunButton = NamedButton("RerunButton", QStringLiteral("&Re-run all"), this);
+    StopButton = NamedButton("StopButton", QStringLiteral("S&top"), this);
+    CopyButton = NamedButton("CopyButton", QStringLiteral("&Copy solution to item"), this);
+    ExportButton = NamedButton("ExportButton", QStringLiteral("&Export CSV…"), this);
 
     OutcomeFilter = new QComboBox(this);
     OutcomeFilter->setObjectName(QStringLiteral("OutcomeFilter"));

@@ -1,5 +1,6 @@
 #include "views/list.h"
 
+#include "app/controls.h"
 #include "app/exporting.h"
 #include "app/guard.h"
 #include "app/prompts.h"
@@ -80,10 +81,7 @@ private:
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                     QRect geometry)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAccessibleDescription(hint);
+    QPushButton* b = NamedButton(name, caption, parent, hint);
     b->setGeometry(geometry);
     return b;
 }
