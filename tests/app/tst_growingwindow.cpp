@@ -71,6 +71,7 @@ private slots:
     void opensAtItsSmallest();
     void boardFollowsTheWindow_data();
     void boardFollowsTheWindow();
+    void storedLinesDoNotFollowTheWidth();
     void sizeIsRemembered();
     void storedSizeIsFitted_data();
     void storedSizeIsFitted();
@@ -152,6 +153,18 @@ void TestGrowingWindow::boardFollowsTheWindow()
     // A pixel into a square's corner still belongs to the square before it, at any size.
     click(Qt::LeftButton, client(row, column, 1, 1), Qt::ControlModifier);
     QCOMPARE(main().board().at(row - 1, column - 1), 10);
+}
+
+void TestGrowingWindow::storedLinesDoNotFollowTheWidth()
+{
+    main().PageControl1->setCurrentIndex(2);
+    main().Memo1->setPlainText(QStringLiteral("1.Qd1-h5! threatens 2.Qh5xf7# and after 1...g7-g6 "
+                                              "the queen returns with 2.Qh5-e5#"));
+    const QStringList lines = VisibleLines(main().Memo1);
+    QVERIFY(lines.size() > 1);
+    resizeTo(QSize(1400, 1000));
+    QVERIFY(main().Memo1->width() > 600);
+    QCOMPARE(VisibleLines(main().Memo1), lines);
 }
 
 void TestGrowingWindow::sizeIsRemembered()
