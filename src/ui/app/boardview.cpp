@@ -169,12 +169,12 @@ void BoardView::paintEvent(QPaintEvent* event)
     if (hasFocus()) {
         // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
         // that it shows on light and dark squares alike.
-        const QRect cell(area.left() + m_currentColumn * c, area.top() + m_currentRow * c, c, c);
+        const QRect square(area.left() + m_currentColumn * c, area.top() + m_currentRow * c, c, c);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-        painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        painter.drawRect(square.adjusted(1, 1, -1, -1));
         painter.setPen(QPen(Qt::white, 1));
-        painter.drawRect(cell.adjusted(2, 2, -3, -3));
+        painter.drawRect(square.adjusted(2, 2, -3, -3));
     }
 }
 
