@@ -214,7 +214,7 @@ void TForm1::buildWindow()
     version->setFont(bold);
     version->resize(120, 16);
 
-    // Navigation, over the item's fields.
+    // Navigation, above the item's fields.
     auto* fields = new QWidget(central);
     auto* column = new QVBoxLayout(fields);
     column->setContentsMargins(0, 0, 0, 0);
@@ -256,12 +256,11 @@ void TForm1::buildWindow()
                              QStringLiteral("Is this position in a collection already?"));
     isNewButton->setAutoRaise(false);
     // Search and "Is it new?" share the rest of the navigation row.
-    for (QToolButton* button : {SearchButton, isNewButton}) {
-        sharing(button, 80)->setFixedHeight(24);
-        row->addWidget(button, 1);
-        if (button == SearchButton)
-            row->addSpacing(4);
-    }
+    sharing(SearchButton, 80)->setFixedHeight(24);
+    sharing(isNewButton, 80)->setFixedHeight(24);
+    row->addWidget(SearchButton, 1);
+    row->addSpacing(4);
+    row->addWidget(isNewButton, 1);
 
     row = new QHBoxLayout;
     row->setContentsMargins(2, 0, 0, 0);
@@ -379,18 +378,16 @@ void TForm1::buildWindow()
         bar->addWidget(StatusPanel[i]);
     }
 
-    MainArea::Parts parts;
-    parts.rule = rule;
-    parts.board = DrawGrid1;
-    parts.tools = transformButtons;
-    parts.banner = ReplayBanner;
-    parts.pieceLine = PieceLine1;
-    parts.palette = ListBox1;
-    parts.version = version;
-    parts.twinBar = TwinBar;
-    parts.logo = logo;
-    parts.fields = fields;
-    central->setParts(parts);
+    central->setParts({.rule = rule,
+                       .board = DrawGrid1,
+                       .tools = transformButtons,
+                       .banner = ReplayBanner,
+                       .pieceLine = PieceLine1,
+                       .palette = ListBox1,
+                       .version = version,
+                       .twinBar = TwinBar,
+                       .logo = logo,
+                       .fields = fields});
     // The window opens at its smallest; a remembered size is applied by the program.
     resize(central->minimumSizeHint() + QSize(0, bar->sizeHint().height()));
     // Where the window first opens; a stored layout moves it later.
