@@ -162,6 +162,34 @@ bool SaveLayout(SettingsStore& store, const WindowLayout& layout)
                                     {QStringLiteral("ClipbT"), v(layout.clipboard.y())}});
 }
 
+std::optional<MainWindowSize> LoadMainWindowSize(const SettingsStore& store)
+{
+    const auto number = [&](const char* name) -> std::optional<int> {
+        const std::optional<Value> v = store.value(kWindowKey, QLatin1String(name));
+        // A negative size comes back as a huge dword; neither is a size.
+        if (!v || v->isText() || v->integer > 100000)
+            return std::nullopt;
+        return int(v->integer);
+    };
+    const std::optional<int> width = number("Width"), height = number("Height");
+    if (!width || !height || *width <= 0 || *height <= 0)
+        return std::nullopt;
+    return MainWindowSize{{*width, *height}, number("Maximized").value_or(0) != 0};
+}
+
+bool SaveMainWindowSize(SettingsStore& store, const MainWindowSize& window)
+{
+    auto v = [](int i) { return Value::ofInteger(quint32(i)); };
+    return store.write(kWindowKey, {{QStringLiteral("Width"), v(window.size.width())},
+                                    {QStringLiteral("Height"), v(window.size.height())},
+                                    {QStringLiteral("Maximized"), v(window.maximized ? 1 : 0)}});
+}
+
+QSize FitWindowSize(QSize stored, QSize minimum, QSize available)
+{
+    return stored.boundedTo(available).expandedTo(minimum);
+}
+
 StoredColor ToStoredColor(const QColor& color)
 {
     return StoredColor(color.red()) | StoredColor(color.green()) << 8 |

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -50,6 +51,7 @@ class SettingsStore;
 inline const QString kColorsKey = QStringLiteral("Software\\Vexil\\Colors");
 inline const QString kGeneralKey = QStringLiteral("Software\\Vexil\\General");
 inline const QString kLayoutKey = QStringLiteral("Software\\Vexil\\Layout");
+inline const QString kWindowKey = QStringLiteral("Software\\Vexil\\Window");
 
 struct LoadedSettings {
     Settings settings;
@@ -66,6 +68,20 @@ LoadedSettings LoadSettings(const SettingsStore& store);
 // Writes the colours, then the general values; false when the store could not be written.
 bool SaveSettings(SettingsStore& store, const Settings& settings);
 bool SaveLayout(SettingsStore& store, const WindowLayout& layout);
+
+// The main window as it was last left: its size without the frame, and whether it filled the
+// screen. Its place stays with the stored layout above.
+struct MainWindowSize {
+    QSize size;
+    bool maximized = false;
+    bool operator==(const MainWindowSize&) const = default;
+};
+// Nothing when no size was ever stored or the stored one is not a size.
+std::optional<MainWindowSize> LoadMainWindowSize(const SettingsStore& store);
+bool SaveMainWindowSize(SettingsStore& store, const MainWindowSize& window);
+// A remembered size brought within the screen's `available` size but never below the
+// window's `minimum`: the smallest layout wins over a smaller screen.
+QSize FitWindowSize(QSize stored, QSize minimum, QSize available);
 
 // Resolves a stored colour for painting; a system colour is looked up in the application's
 // palette at that moment.

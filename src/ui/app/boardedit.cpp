@@ -105,7 +105,7 @@ void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons
         return;
     }
     int row = 0, column = 0;
-    if (!BoardView::squareAt(client, row, column))
+    if (!DrawGrid1->squareAt(client, row, column))
         return;
     bool place = false;
     if (button == Qt::RightButton) {
@@ -126,7 +126,7 @@ void TForm1::DrawGrid1MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons
 void TForm1::DrawGrid1DragDrop(const PieceDrag& drag, QPoint client)
 {
     int row = 0, column = 0;
-    const bool onSquare = BoardView::squareAt(client, row, column);
+    const bool onSquare = DrawGrid1->squareAt(client, row, column);
     if (onSquare && drag.source == DragSource::Palette && piece::isFairyBase(drag.entry + 1)) {
         // The dialog comes once the drag is over, outside the drag's own loop.
         m_pendingFairyDrop = {row, column, drag.entry + 1};

@@ -91,7 +91,8 @@ BoardView::BoardView(const Board& board, const PictureSet& pictures, const Fairy
     setObjectName(QStringLiteral("DrawGrid1"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
-    setFixedSize(sizeHint());
+    // The main window gives the board a square as large as its room allows.
+    setMinimumSize(sizeHint());
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Board"));
@@ -103,14 +104,20 @@ BoardView::BoardView(const Board& board, const PictureSet& pictures, const Fairy
 
 QSize BoardView::sizeHint() const
 {
-    return {8 * kCell + 4, 8 * kCell + 4};
+    return {sideFor(kCell), sideFor(kCell)};
 }
 
-bool BoardView::squareAt(QPoint client, int& row, int& column)
+int BoardView::cell() const
+{
+    return qMax(kCell, (qMin(width(), height()) - 4) / 8);
+}
+
+bool BoardView::squareAt(QPoint client, int& row, int& column) const
 {
     // Truncation toward zero, so the first two pixel columns still belong to column 0.
-    column = (client.x() - 2) / kCell;
-    row = (client.y() - 2) / kCell;
+    const int c = cell();
+    column = (client.x() - 2) / c;
+    row = (client.y() - 2) / c;
     return client.x() >= 0 && client.y() >= 0 && row >= 0 && row < 8 && column >= 0 && column < 8;
 }
 
@@ -131,8 +138,9 @@ void BoardView::DrawGrid1DrawCell(QPainter& painter, int column, int row, const 
         dark = mixed(dark);
     }
     const DiagramStyle style{{light, dark}, FairyDrawing::Generic, &m_pictures, &m_fairy};
-    DiagramGeometry geometry = DiagramGeometry::pixels(kCell);
-    geometry.square = rect.width();
+    // The 27-pixel square's proportions at this cell, the same square at the smallest size.
+    const DiagramGeometry geometry =
+        DiagramGeometry::scaled(QPointF(), DiagramSide(kCell) * rect.width() / qreal(kCell));
     PaintDiagramSquare(painter, geometry, rect, (row + column) % 2 != 0,
                        shownBoard().at(row, column), style);
 }
@@ -143,30 +151,30 @@ void BoardView::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setFont(font());
     const QRect area = contentsRect();
+    const int c = cell();
     for (int row = 0; row < 8; ++row)
         for (int column = 0; column < 8; ++column)
-            DrawGrid1DrawCell(
-                painter, column, row,
-                QRect(area.left() + column * kCell, area.top() + row * kCell, kCell, kCell));
+            DrawGrid1DrawCell(painter, column, row,
+                              QRect(area.left() + column * c, area.top() + row * c, c, c));
     if (m_shown) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(replayTint(), 2));
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
-    if (!m_dragged.isNull())
-        painter.drawImage(
-            QRect(m_draggedAt - QPoint(12, 12), QSize(PictureSet::kLarge, PictureSet::kLarge)),
-            m_dragged);
+    if (!m_dragged.isNull()) {
+        const QSize size = m_dragged.deviceIndependentSize().toSize();
+        painter.drawImage(QRect(m_draggedAt - QPoint(size.width() / 2, size.height() / 2), size),
+                          m_dragged);
+    }
     if (hasFocus()) {
         // The keyboard's cursor: a frame in the selection colour with a white edge inside, so
         // that it shows on light and dark squares alike.
-        const QRect cell(area.left() + m_currentColumn * kCell, area.top() + m_currentRow * kCell,
-                         kCell, kCell);
+        const QRect square(area.left() + m_currentColumn * c, area.top() + m_currentRow * c, c, c);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-        painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        painter.drawRect(square.adjusted(1, 1, -1, -1));
         painter.setPen(QPen(Qt::white, 1));
-        painter.drawRect(cell.adjusted(2, 2, -3, -3));
+        painter.drawRect(square.adjusted(2, 2, -3, -3));
     }
 }
 
@@ -262,11 +270,12 @@ void BoardView::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton) {
         // The plain cell under the pointer, without the offset of the click rule. A press
         // on the frame takes no piece with it.
+        const int c = cell();
         const bool onSquare =
-            client.x() >= 0 && client.y() >= 0 && client.x() < 8 * kCell && client.y() < 8 * kCell;
+            client.x() >= 0 && client.y() >= 0 && client.x() < 8 * c && client.y() < 8 * c;
         if (onSquare) {
-            m_currentRow = client.y() / kCell;
-            m_currentColumn = client.x() / kCell;
+            m_currentRow = client.y() / c;
+            m_currentColumn = client.x() / c;
         }
         const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
         m_drag.press(event->position().toPoint(),
@@ -307,11 +316,18 @@ void BoardView::showDragged(const QDropEvent* event, const PieceDrag& drag)
         m_dragged = QImage();
         return;
     }
-    // From the palette its entry's picture, from the board the base picture of the square.
+    // From the palette its entry's picture, from the board the base picture of the square,
+    // at the size the board's figures have now.
     const int picture = drag.source == DragSource::Palette
                             ? drag.entry + 1
                             : PictureIndex(m_board.at(drag.row, drag.column), FairyPictures());
-    m_dragged = m_pictures.large(picture);
+    const int size = PictureSet::kLarge * cell() / kCell;
+    if (m_dragged.isNull() || picture != m_draggedPicture ||
+        m_dragged.deviceIndependentSize().width() != size)
+        m_dragged = size == PictureSet::kLarge
+                        ? m_pictures.large(picture)
+                        : PictureSet::render(picture, size, devicePixelRatioF());
+    m_draggedPicture = picture;
     m_draggedAt = event->position().toPoint();
     update();
 }

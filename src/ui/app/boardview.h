@@ -14,8 +14,6 @@ class QMouseEvent;
 
 namespace vexil {
 
-// DrawGrid1: the 8 x 8 board of the main window, cells of 27 pixels inside a 2-pixel frame.
-// It draws the board it is given; editing goes through the main window's handlers.
 // Where a piece drag comes from.
 enum class DragSource { Board, Palette };
 
@@ -54,21 +52,30 @@ private:
 // or palette started, never one from another program or window.
 std::optional<PieceDrag> PieceDragOf(const QDropEvent* event);
 
+// DrawGrid1: the 8 x 8 board of the main window, square cells inside a 2-pixel frame. The
+// cells are 27 pixels at the window's smallest and grow with the board's size; every point is
+// mapped through the current cell. It draws the board it is given; editing goes through the
+// main window's handlers.
 class BoardView : public QFrame {
     Q_OBJECT
 public:
-    static constexpr int kCell = 27;
+    static constexpr int kCell = 27; // the smallest cell
 
     BoardView(const Board& board, const PictureSet& pictures, const FairyPictures& fairy,
               const Settings& settings, QWidget* parent = nullptr);
 
+    // The side of a cell at the board's present size, and the board's side for a cell.
+    int cell() const;
+    static int sideFor(int cell) { return 8 * cell + 4; }
+
     // The square under a point of the client area, by the 2-pixel offset rule; false outside.
-    static bool squareAt(QPoint client, int& row, int& column);
+    bool squareAt(QPoint client, int& row, int& column) const;
 
     // DrawGrid1DrawCell: paints one cell.
     void DrawGrid1DrawCell(QPainter& painter, int column, int row, const QRect& rect) const;
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
     // The cell last pressed with the left button: the source of a drag from the board. It is
     // also the keyboard's cursor, moved by the arrow keys and drawn while the board has focus.
@@ -121,6 +128,7 @@ private:
     void showDragged(const QDropEvent* event, const PieceDrag& drag);
     void hideDragged();
     QImage m_dragged;
+    int m_draggedPicture = -1;
     QPoint m_draggedAt;
 
     const Board& m_board;

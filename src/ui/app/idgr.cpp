@@ -60,20 +60,22 @@ Item spelledForCollection(Prompts& prompts, QWidget* parent, const Item& item)
 QStringList VisibleLines(const QPlainTextEdit* memo)
 {
     // The width the text has inside the field, from the field's own size rather than from a
-    // layout that exists only once the field has been on screen.
+    // layout that exists only once the field has been on screen; at its smallest, so that
+    // what Save stores does not depend on how wide the window is either.
+    const int field = memo->minimumWidth() > 0 ? memo->minimumWidth() : memo->width();
     const int bar = memo->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff
                         ? 0
                         : memo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
                                                      memo->verticalScrollBar());
     const qreal width =
-        memo->width() - 2 * memo->frameWidth() - bar - 2 * memo->document()->documentMargin();
+        field - 2 * memo->frameWidth() - bar - 2 * memo->document()->documentMargin();
     return WrapLines(memo->toPlainText(), memo->font(), width);
 }
 
 TForm1::TForm1(Prompts& prompts, const Settings& settings, OpenCollection& collection,
                const QString& pictureFolder, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                              Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_prompts(prompts), m_settings(settings), m_open(collection), m_pictures(devicePixelRatioF())
 {
     setObjectName(QStringLiteral("TForm1"));

@@ -5,11 +5,13 @@
 #include "app/boardkeys.h"
 #include "app/boardview.h"
 #include "app/controls.h"
+#include "app/mainarea.h"
 #include "app/palette.h"
 #include "app/replay.h"
 #include "app/undo.h"
 #include "model/vocabulary.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QIcon>
 #include <QLabel>
@@ -27,17 +29,31 @@
 namespace vexil {
 namespace {
 
-// The window is laid out for the wider fonts of today's desktops.
-constexpr int kWidth = 640; // the toolbar's twelve buttons; Search and "Is it new?" beside Go
+// The window is laid out for the wider fonts of today's desktops; its smallest size is
+// MainArea::kSmallest, wide enough for the toolbar's twelve buttons and for Search and
+// "Is it new?" beside Go.
+constexpr int kFieldWidth = 280;
 constexpr int kMemoWidth = 284;
+// The pages of the item's tabs at the window's smallest: the fields have their old width
+// there, with room to spare beside them, and take all that the window grows by.
+constexpr int kPageWidth = 396;
+constexpr int kPageHeight = 270;
 constexpr int kNoLengthLimit = std::numeric_limits<int>::max();
 
-QLabel* fieldLabel(const QString& text, QWidget* parent, int x, int y)
+QLabel* fieldLabel(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFixedHeight(16);
     return label;
+}
+
+// A control of a row whose width comes from the row alone, at least `width`.
+template <typename Control> Control* sharing(Control* control, int width)
+{
+    control->setSizePolicy(QSizePolicy::Ignored, control->sizePolicy().verticalPolicy());
+    control->setMinimumWidth(width);
+    return control;
 }
 
 // A field named by the label above it, for a screen reader as for the eye; a drop-down's
@@ -108,7 +124,7 @@ QToolButton* TForm1::toolButton(const char* name, const QString& caption, const 
 
 void TForm1::buildWindow()
 {
-    auto* central = new QWidget(this);
+    auto* central = new MainArea(this);
     setCentralWidget(central);
 
     // Toolbar.
@@ -149,14 +165,13 @@ void TForm1::buildWindow()
     }
     auto* rule = new QFrame(central);
     rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    rule->setGeometry(0, 45, kWidth, 2);
+    rule->setGeometry(0, 45, MainArea::kSmallest.width(), 2);
     SpeedButton8->setEnabled(false);
     SpeedButton10->setEnabled(false);
     SpeedButton14->setEnabled(false);
 
     // Board, transformations and palette.
     DrawGrid1 = new BoardView(m_board, m_pictures, m_fairyPictures, m_settings, central);
-    DrawGrid1->move(6, 54);
     struct Transform {
         const char* name;
         const char* hint;
@@ -180,7 +195,7 @@ void TForm1::buildWindow()
         QToolButton* button = toolButton(t.name, QString(), QLatin1String(t.hint));
         button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(t.icon))));
         button->setIconSize(QSize(19, 19));
-        button->setGeometry(x, 279, 25, 25);
+        button->resize(25, 25);
         button->setAccessibleName(QLatin1String(t.hint));
         transformButtons << button;
         connect(button, &QToolButton::clicked, this,
@@ -189,67 +204,86 @@ void TForm1::buildWindow()
     }
     ListBox1 = new Palette(m_pictures, m_settings, central);
     ListBox1->setAccessibleName(QStringLiteral("Pieces"));
-    ListBox1->move(6, 308);
 
     auto* logo = new QLabel(central);
     logo->setPixmap(statusPicture(devicePixelRatioF()));
-    logo->setGeometry(6, 398, 171, 16);
+    logo->resize(171, 16);
     auto* version = new QLabel(QStringLiteral("Vexil 2.9"), central);
     QFont bold = version->font();
     bold.setBold(true);
     version->setFont(bold);
-    version->setGeometry(6, 380, 120, 16);
+    version->resize(120, 16);
 
-    // Navigation.
-    const int right = 238;
+    // Navigation, above the item's fields.
+    auto* fields = new QWidget(central);
+    auto* column = new QVBoxLayout(fields);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(2, 0, 0, 0);
+    row->setSpacing(0);
+    column->addLayout(row);
     const Tool navigation[] = {
         {&SpeedButton2, "SpeedButton2", "|<", "First item"},
         {&SpeedButton3, "SpeedButton3", "<", "Previous item"},
         {&SpeedButton4, "SpeedButton4", ">", "Next item"},
         {&SpeedButton5, "SpeedButton5", ">|", "Last item"},
     };
-    x = right;
     for (const Tool& tool : navigation) {
         *tool.button = toolButton(tool.name, QLatin1String(tool.caption), QLatin1String(tool.hint));
         (*tool.button)->setAutoRaise(false);
-        (*tool.button)->setGeometry(x, 54, 30, 24);
-        x += 31;
+        (*tool.button)->setFixedSize(30, 24);
+        row->addWidget(*tool.button);
+        row->addSpacing(&tool == &navigation[3] ? 7 : 1);
     }
     Edit3 = new QLineEdit(central);
     Edit3->setAccessibleName(QStringLiteral("Go to item"));
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setMaxLength(4);
     Edit3->setToolTip(QStringLiteral("Go to item"));
-    Edit3->setGeometry(x + 6, 54, 60, 24);
+    Edit3->setFixedSize(60, 24);
+    row->addWidget(Edit3);
+    row->addSpacing(4);
     SpeedButton6 = toolButton("SpeedButton6", QStringLiteral("Go"), QStringLiteral("Go to item"));
     SpeedButton6->setAutoRaise(false);
-    SpeedButton6->setGeometry(x + 70, 54, 34, 24);
+    SpeedButton6->setFixedSize(34, 24);
+    row->addWidget(SpeedButton6);
+    row->addSpacing(6);
     SearchButton = toolButton("SearchButton", QStringLiteral("Search"),
                               QStringLiteral("Search collections (Ctrl+F)"));
     SearchButton->setAutoRaise(false);
-    // Search and "Is it new?" share the rest of the navigation row.
-    const int half = (kWidth - x - 118) / 2;
-    SearchButton->setGeometry(x + 110, 54, half, 24);
-
     isNewButton = toolButton("isNewButton", QStringLiteral("Is it new?"),
                              QStringLiteral("Is this position in a collection already?"));
     isNewButton->setAutoRaise(false);
-    isNewButton->setGeometry(x + 114 + half, 54, kWidth - x - 118 - half, 24);
+    // Search and "Is it new?" share the rest of the navigation row.
+    sharing(SearchButton, 80)->setFixedHeight(24);
+    sharing(isNewButton, 80)->setFixedHeight(24);
+    row->addWidget(SearchButton, 1);
+    row->addSpacing(4);
+    row->addWidget(isNewButton, 1);
 
+    row = new QHBoxLayout;
+    row->setContentsMargins(2, 0, 0, 0);
+    row->setSpacing(6);
+    column->addLayout(row);
     SpeedButton23 =
         toolButton("SpeedButton23", QStringLiteral("View list"), QStringLiteral("View list"));
     SpeedButton23->setAutoRaise(false);
-    SpeedButton23->setGeometry(right, 84, 140, 24);
+    SpeedButton23->setFixedSize(140, 24);
     SpeedButton26 = toolButton("SpeedButton26", QStringLiteral("List of diagrams"),
                                QStringLiteral("List of diagrams"));
     SpeedButton26->setAutoRaise(false);
-    SpeedButton26->setGeometry(right + 146, 84, 146, 24);
+    SpeedButton26->setFixedSize(146, 24);
+    row->addWidget(SpeedButton23);
+    row->addWidget(SpeedButton26);
+    row->addStretch();
 
     // The item's fields.
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
-    PageControl1->setGeometry(right - 2, 114, kWidth - right - 2, 298);
+    PageControl1->setMinimumSize(400, 298);
+    column->addWidget(PageControl1, 1);
     PageControl1->addTab(buildItemTab(), QStringLiteral("Item"));
     PageControl1->addTab(buildTwinTab(), QStringLiteral("Twin"));
     PageControl1->addTab(buildSolutionTab(), QStringLiteral("Solution"));
@@ -271,7 +305,7 @@ void TForm1::buildWindow()
     // replayed position is shown) and the twin buttons over the version label.
     ReplayBanner = new QLabel(central);
     ReplayBanner->setObjectName(QStringLiteral("ReplayBanner"));
-    ReplayBanner->setGeometry(6, 279, 8 * BoardView::kCell + 4, 25);
+    ReplayBanner->resize(BoardView::sideFor(BoardView::kCell), 25);
     const QColor tint = BoardView::replayTint();
     ReplayBanner->setStyleSheet(
         QStringLiteral("QLabel { background: %1; color: black; border: 2px solid %2; "
@@ -281,7 +315,7 @@ void TForm1::buildWindow()
     TwinBar->setObjectName(QStringLiteral("TwinBar"));
     TwinBar->setAccessibleName(QStringLiteral("Twins"));
     TwinBar->setAutoFillBackground(true);
-    TwinBar->setGeometry(6, 378, 8 * BoardView::kCell + 4, 20);
+    TwinBar->resize(BoardView::sideFor(BoardView::kCell), 20);
     m_replay = new SolutionReplay(
         DrawGrid1, Memo1, ReplayBanner, TwinBar, [this] { return typedItem(); }, this);
     for (QPlainTextEdit* edit : {Memo2, Memo1})
@@ -343,8 +377,18 @@ void TForm1::buildWindow()
         bar->addWidget(StatusPanel[i]);
     }
 
-    central->setFixedSize(kWidth, 418);
-    setFixedSize(kWidth, 418 + bar->sizeHint().height());
+    central->setParts({.rule = rule,
+                       .board = DrawGrid1,
+                       .tools = transformButtons,
+                       .banner = ReplayBanner,
+                       .pieceLine = PieceLine1,
+                       .palette = ListBox1,
+                       .version = version,
+                       .twinBar = TwinBar,
+                       .logo = logo,
+                       .fields = fields});
+    // The window opens at its smallest; a remembered size is applied by the program.
+    resize(central->minimumSizeHint() + QSize(0, bar->sizeHint().height()));
     // Where the window first opens; a stored layout moves it later.
     move(WindowLayout().main);
     installShortcuts();
@@ -417,62 +461,111 @@ void TForm1::orderTabs()
 QWidget* TForm1::buildItemTab()
 {
     auto* page = new QWidget;
-    QLabel* author = fieldLabel(QStringLiteral("Author"), page, 6, 6);
+    auto* fields = new QVBoxLayout(page);
+    fields->setContentsMargins(6, 6, kPageWidth - 6 - kFieldWidth, 0);
+    fields->setSpacing(0);
+    const auto add = [&](QLabel* label, QWidget* field) {
+        nameField(label, field);
+        field->setMinimumWidth(kFieldWidth);
+        field->setFixedHeight(24);
+        fields->addWidget(label);
+        fields->addWidget(field);
+        fields->addSpacing(6);
+    };
     Edit1 = new QLineEdit(page);
     Edit1->setMaxLength(kNoLengthLimit);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(6, 22, 280, 24);
-    nameField(author, Edit1);
-
-    QLabel* source = fieldLabel(QStringLiteral("Source"), page, 6, 52);
+    add(fieldLabel(QStringLiteral("Author"), page), Edit1);
     ComboBox4 = fieldCombo("ComboBox4", SourceVocabulary(), 22, page);
-    ComboBox4->setGeometry(6, 68, 280, 24);
-    nameField(source, ComboBox4);
+    add(fieldLabel(QStringLiteral("Source"), page), ComboBox4);
 
-    QLabel* stipulation = fieldLabel(QStringLiteral("Stipulation"), page, 6, 98);
+    // The stipulation takes half the width of the fields.
+    QLabel* stipulation = fieldLabel(QStringLiteral("Stipulation"), page);
     ComboBox1 = fieldCombo("ComboBox1", StipulationVocabulary(), 12, page);
-    ComboBox1->setGeometry(6, 114, 140, 24);
     nameField(stipulation, ComboBox1);
+    sharing(ComboBox1, kFieldWidth / 2)->setFixedHeight(24);
+    fields->addWidget(stipulation);
+    auto* half = new QHBoxLayout;
+    half->setSpacing(0);
+    half->addWidget(ComboBox1, 1);
+    half->addStretch(1);
+    fields->addLayout(half);
+    fields->addSpacing(6);
 
-    QLabel* condition = fieldLabel(QStringLiteral("Condition"), page, 6, 144);
     ComboBox2 = fieldCombo("ComboBox2", ConditionVocabulary(), 13, page);
-    ComboBox2->setGeometry(6, 160, 280, 24);
-    nameField(condition, ComboBox2);
+    add(fieldLabel(QStringLiteral("Condition"), page), ComboBox2);
+    fields->addSpacing(6);
 
     Label10 = new QLabel(QStringLiteral("Twin"), page);
     Label10->setObjectName(QStringLiteral("Label10"));
     QFont bold = Label10->font();
     bold.setBold(true);
     Label10->setFont(bold);
-    Label10->setGeometry(6, 196, 60, 18);
+    Label10->setFixedSize(60, 18);
     Label10->setEnabled(false);
 
     Label3 = new QLabel(QStringLiteral("( 0 + 0 )"), page);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label3->setFont(bold);
-    Label3->setGeometry(146, 196, 140, 18);
+    Label3->setFixedSize(140, 18);
+    auto* counts = new QHBoxLayout;
+    counts->addWidget(Label10);
+    counts->addStretch();
+    counts->addWidget(Label3);
+    fields->addLayout(counts);
+    fields->addStretch();
     return page;
 }
+
+namespace {
+
+// A tab's page: a memo from its top left corner, as wide as the page lets it be, and the
+// controls under it; `below` is how much of the page's smallest height they take.
+QVBoxLayout* memoPage(QWidget* page, QPlainTextEdit* memo, int height, int below)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, kPageWidth - 4 - kMemoWidth, kPageHeight - 4 - height - below);
+    layout->setSpacing(0);
+    memo->setMinimumSize(kMemoWidth, height);
+    layout->addWidget(memo, 1);
+    return layout;
+}
+
+// A label under a memo, two pixels further in, as the labels of the item tab stand.
+QLabel* indented(QLabel* label)
+{
+    label->setContentsMargins(2, 0, 0, 0);
+    return label;
+}
+
+} // namespace
 
 QWidget* TForm1::buildTwinTab()
 {
     auto* page = new QWidget;
     Memo2 = memo("Memo2", page);
-    Memo2->setGeometry(4, 4, kMemoWidth, 196);
     Memo2->setAccessibleName(QStringLiteral("Twins"));
-    QLabel* select = fieldLabel(QStringLiteral("Select"), page, 6, 208);
+    QVBoxLayout* layout = memoPage(page, Memo2, 196, 8 + 16 + 24);
+    layout->addSpacing(8);
+    QLabel* select = indented(fieldLabel(QStringLiteral("Select"), page));
+    layout->addWidget(select);
     ComboBox3 = ChoiceList("ComboBox3", TwinTemplates(), page);
     ComboBox3->setMaxVisibleItems(13);
     ComboBox3->setCurrentIndex(-1);
     ComboBox3->setEditText(QString());
-    ComboBox3->setGeometry(4, 224, 220, 24);
+    sharing(ComboBox3, 220)->setFixedHeight(24);
     WidenPopupToEntries(ComboBox3);
     nameField(select, ComboBox3);
     ComboBox3->setAccessibleName(QStringLiteral("Twin templates"));
     BitBtn1 = new QPushButton(QStringLiteral("Add"), page);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(228, 224, 60, 24);
+    BitBtn1->setFixedSize(60, 24);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    row->addWidget(ComboBox3, 1);
+    row->addWidget(BitBtn1);
+    layout->addLayout(row);
     return page;
 }
 
@@ -480,8 +573,8 @@ QWidget* TForm1::buildSolutionTab()
 {
     auto* page = new QWidget;
     Memo1 = memo("Memo1", page);
-    Memo1->setGeometry(4, 4, kMemoWidth, 262);
     Memo1->setAccessibleName(QStringLiteral("Solution"));
+    memoPage(page, Memo1, 262, 0);
     return page;
 }
 
@@ -489,13 +582,17 @@ QWidget* TForm1::buildFairyTab()
 {
     auto* page = new QWidget;
     Memo3 = memo("Memo3", page);
-    Memo3->setGeometry(4, 4, kMemoWidth, 196);
     Memo3->setAccessibleName(QStringLiteral("Fairy pieces"));
+    QVBoxLayout* layout = memoPage(page, Memo3, 196, 6 + 26 + 6 + 16);
+    layout->addSpacing(6);
     Button1 = new QPushButton(QStringLiteral("Show / Refresh"), page);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(4, 206, 120, 26);
-    auto* except = fieldLabel(QStringLiteral("Except: neutral KQRBSP"), page, 6, 238);
+    Button1->setFixedSize(120, 26);
+    layout->addWidget(Button1);
+    layout->addSpacing(6);
+    auto* except = indented(fieldLabel(QStringLiteral("Except: neutral KQRBSP"), page));
     except->setObjectName(QStringLiteral("Label12"));
+    layout->addWidget(except);
     return page;
 }
 

@@ -65,7 +65,15 @@ Palette::Palette(const PictureSet& pictures, const Settings& settings, QWidget* 
     clearSelection();
     const int frame = 2 * frameWidth();
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    setFixedSize(8 * kEntry + frame, 2 * kEntry + frame + bar + 2);
+    // Eight columns at the smallest; a wider window shows more of them, never more rows.
+    setMinimumWidth(8 * kEntry + frame);
+    setFixedHeight(2 * kEntry + frame + bar + 2);
+    resize(minimumWidth(), height());
+}
+
+int Palette::widestUseful() const
+{
+    return (kEntries + 1) / 2 * kEntry + 2 * frameWidth();
 }
 
 int Palette::selectedEntry() const

@@ -19,6 +19,8 @@ public:
 
     // The selected entry, or -1 before the first click.
     int selectedEntry() const;
+    // The width that shows every entry; more would only show empty space.
+    int widestUseful() const;
 
 signals:
     void dragEnded();

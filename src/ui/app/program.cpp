@@ -23,11 +23,63 @@
 #include "search/searchwindow.h"
 #include "output/diagram.h"
 
+#include <QEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 
 namespace vexil {
+namespace {
+
+// Keeps the main window's size across runs: applies the remembered one before the window is
+// first shown, and stores the window's size when it is closed (hidden by the program, not
+// minimized), if it changed.
+class WindowSizeKeeper : public QObject {
+public:
+    WindowSizeKeeper(QWidget* window, std::unique_ptr<SettingsStore> store)
+        : QObject(window), m_window(window), m_store(std::move(store))
+    {
+        const QSize smallest = window->minimumSizeHint().expandedTo(window->minimumSize());
+        m_kept = {window->size(), false};
+        if (const std::optional<MainWindowSize> stored = LoadMainWindowSize(*m_store)) {
+            const QSize fitted =
+                FitWindowSize(stored->size, smallest, window->screen()->availableGeometry().size());
+            window->resize(fitted);
+            if (stored->maximized)
+                window->setWindowState(window->windowState() | Qt::WindowMaximized);
+            m_kept = {fitted, stored->maximized};
+        }
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Hide && !event->spontaneous())
+            keep();
+        return false;
+    }
+
+private:
+    void keep()
+    {
+        const bool maximized = m_window->isMaximized();
+        const MainWindowSize now{maximized ? m_window->normalGeometry().size() : m_window->size(),
+                                 maximized};
+        // A window closed as it opened leaves the store alone.
+        if (now == m_kept || now.size.isEmpty())
+            return;
+        if (SaveMainWindowSize(*m_store, now))
+            m_kept = now;
+    }
+
+    QWidget* m_window;
+    std::unique_ptr<SettingsStore> m_store;
+    MainWindowSize m_kept;
+};
+
+} // namespace
 
 Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
                  const QString& settingsPath)
@@ -44,6 +96,7 @@ Program::Program(const QString& pictureFolder, std::unique_ptr<Prompts> prompts,
     m_options = std::make_unique<TForm6>(
         *m_prompts, m_settings, OpenSettingsStore(settingsPath),
         LayoutWindows{m_main.get(), m_fairy.get(), m_list.get(), m_solve.get(), m_clipboard.get()});
+    new WindowSizeKeeper(m_main.get(), OpenSettingsStore(settingsPath));
     m_diagrams = std::make_unique<TForm7>(m_collection, m_settings, m_main.get());
     m_data = std::make_unique<TDataModule1>(*m_prompts);
 
