@@ -47,22 +47,27 @@ struct BlockIndex {
         return j > 3 && j < size && header[j] == ']' && number == block;
     }
 
+    // The header of a block: the line from `from` to `end`, line `line` of the file.
+    void header(qsizetype from, qsizetype end, qint64 line)
+    {
+        starts.append(from);
+        const QByteArrayView text(data + from, end - from);
+        if (!failure && !isOwnDgHeader(text, line / kItemLines)) {
+            try {
+                collectionformat::checkLine(line, text);
+            } catch (const Failure& f) {
+                failure = f;
+            }
+            dgHeaders = dgHeaders && text.startsWith("Dg[");
+        }
+    }
+
     void line(qsizetype end)
     {
-        if (inBlock == 0) {
-            starts.append(start);
-            const QByteArrayView header(data + start, end - start);
-            if (!failure && !isOwnDgHeader(header, lines / kItemLines)) {
-                try {
-                    collectionformat::checkLine(lines, header);
-                } catch (const Failure& f) {
-                    failure = f;
-                }
-                dgHeaders = dgHeaders && header.startsWith("Dg[");
-            }
-        } else if (inBlock == kItemLines - 1 && end != start && !failure) {
+        if (inBlock == 0)
+            header(start, end, lines);
+        else if (inBlock == kItemLines - 1 && end != start && !failure)
             failure = Failure::refusal(kInvalidFileFormat);
-        }
         if (++inBlock == kItemLines)
             inBlock = 0;
         ++lines;
@@ -142,16 +147,25 @@ struct BlockIndex {
         const quint64 loneCrs = crs & ~(lfs >> 1) & ~(quint64(1) << 63);
         if ((lfs & ~crBefore) | loneCrs)
             crlf = false;
+        int block = inBlock;
+        qint64 count = lines;
+        qsizetype from = start;
         for (quint64 events = lfs | loneCrs; events; events &= events - 1) {
             const qsizetype p = i + qCountTrailingZeroBits(events);
-            if (inBlock == 0 || inBlock == kItemLines - 1) {
-                line(data[p] == '\n' && p > 0 && data[p - 1] == '\r' ? p - 1 : p);
-            } else {
-                ++inBlock;
-                ++lines;
+            if (block == 0 || block == kItemLines - 1) {
+                const qsizetype end = data[p] == '\n' && p > 0 && data[p - 1] == '\r' ? p - 1 : p;
+                if (block == 0)
+                    header(from, end, count);
+                else if (end != from && !failure)
+                    failure = Failure::refusal(kInvalidFileFormat);
             }
-            start = p + 1;
+            block = block == kItemLines - 1 ? 0 : block + 1;
+            ++count;
+            from = p + 1;
         }
+        inBlock = block;
+        lines = count;
+        start = from;
     }
 
     // Every whole 64 bytes of data below `limit`; the rest waits for more bytes or finish().
