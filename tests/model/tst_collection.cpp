@@ -1,3 +1,4 @@
+#include "model/blockindex.h"
 #include "model/collection.h"
 #include "model/cp1252.h"
 #include "model/failure.h"
@@ -91,6 +92,8 @@ private slots:
     void openingWhileAnotherProgramRewritesTheFile();
     void readingInChunksIndexesAsReadingWhole_data();
     void readingInChunksIndexesAsReadingWhole();
+    void scansAgreeAcrossTheirChunks_data();
+    void scansAgreeAcrossTheirChunks();
 };
 
 void TestCollection::splitLines_data()
@@ -761,6 +764,90 @@ void TestCollection::readingInChunksIndexesAsReadingWhole()
     QCOMPARE(read.bytes(), whole.bytes());
     for (int n : {1, 2999, 6000})
         QCOMPARE(read.readItem(read.FindItemLine(n)), whole.readItem(whole.FindItemLine(n)));
+}
+
+void TestCollection::scansAgreeAcrossTheirChunks_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // Six blocks with one change each; the padding of a text line of block 1 moves every line
+    // end behind it across all 64 places of a chunk, so that each header's line end, each
+    // block's last line and each CR LF comes to stand on a chunk's first and last byte.
+    struct Shape {
+        const char* name;
+        QList<QByteArray> ends; // taken in turn, line by line
+        int line;               // the line changed, counted over the whole file
+        QByteArray text;        // what it reads then
+    };
+    const QList<Shape> shapes = {
+        {"crlf", {"\r\n"}, -1, {}},
+        {"lf", {"\n"}, -1, {}},
+        {"lone cr", {"\r"}, -1, {}},
+        {"mixed", {"\r\n", "\n", "\r", "\n", "\r\n"}, -1, {}},
+        {"cr lf and lf", {"\r\n", "\r\n", "\n"}, -1, {}},
+        {"non-empty last line", {"\r\n"}, 2 * kItemLines + 13, " "},
+        {"non-empty last line, lf", {"\n"}, 3 * kItemLines + 13, "x"},
+        {"header of another number", {"\r\n"}, 3 * kItemLines, "Dg[7]=new Array"},
+        {"header without Dg", {"\n"}, 2 * kItemLines, "[2]=new Array"},
+        {"header of ten digits", {"\r\n"}, 4 * kItemLines, "Dg[0000000004]=new Array"},
+        {"header with a leading zero", {"\r\n"}, 4 * kItemLines, "Dg[04]=new Array"},
+        {"header with a letter", {"\n"}, 2 * kItemLines, "Dg[2x]=new Array"},
+        {"header without a number", {"\r\n"}, 0, "Dg[]=new Array"},
+        {"lone cr in a text line", {"\r\n"}, 2 * kItemLines + 10, "['a\rb'],"},
+        {"cr lf in a text line", {"\n"}, 3 * kItemLines + 10, "['a\r\nb'],"},
+        {"lines missing", {"\r\n"}, 4 * kItemLines + 5, "[0,0,0,0,0,0,0,0],\r\n\r\n"},
+    };
+    const Lines lines = blocks({0, 1, 2, 3, 4, 5});
+    for (const Shape& shape : shapes) {
+        for (int pad = 0; pad < 128; ++pad) {
+            QByteArray bytes;
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                QByteArray line = i == shape.line ? shape.text : lines[i];
+                if (i == kItemLines + 9)
+                    line = "['" + QByteArray(pad, 'x') + "'],";
+                bytes += line + shape.ends[i % shape.ends.size()];
+            }
+            QTest::addRow("%s, %d", shape.name, pad) << bytes;
+            if (pad == 0)
+                QTest::addRow("%s, no last line end", shape.name) << bytes.chopped(1);
+        }
+    }
+}
+
+void TestCollection::scansAgreeAcrossTheirChunks()
+{
+    QFETCH(QByteArray, bytes);
+    // Byte by byte, the plain scan.
+    BlockIndex plain{bytes.constData(), bytes.size(), {}};
+    const QString verdict = failureOf([&] { plain.finish(); });
+    QCOMPARE(verdict, failureOf([&] { ValidateCollection(SplitLines(bytes)); }));
+    auto compareWith = [&](BlockIndex& index) {
+        QCOMPARE(failureOf([&] { index.finish(); }), verdict);
+        QCOMPARE(index.lines, plain.lines);
+        if (!verdict.isEmpty())
+            return;
+        QCOMPARE(index.starts, plain.starts);
+        QCOMPARE(index.crlf, plain.crlf);
+        QCOMPARE(index.dgHeaders, plain.dgHeaders);
+    };
+    BlockIndex sse2{bytes.constData(), bytes.size(), {}};
+    sse2.advanceWith<BlockIndex::Sse2>(bytes.size());
+    compareWith(sse2);
+#ifdef VEXIL_INDEX_AVX2
+    if (BlockIndex::hasAvx2()) {
+        BlockIndex avx2{bytes.constData(), bytes.size(), {}};
+        avx2.advanceWith<BlockIndex::Avx2>(bytes.size());
+        compareWith(avx2);
+    }
+#endif
+    // And the collection against the reference reader.
+    Collection collection;
+    QCOMPARE(failureOf([&] { collection = Collection::fromBytes(bytes); }), verdict);
+    if (verdict.isEmpty()) {
+        QCOMPARE(collection.lines(), SplitLines(bytes));
+        QCOMPARE(collection.bytes(), JoinLines(SplitLines(bytes)));
+        for (int n = 0; n <= 6; ++n)
+            QCOMPARE(collection.FindItemLine(n), FindItemLine(SplitLines(bytes), n));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCollection)
