@@ -429,7 +429,7 @@ void TestCollection::eightBitBytesComeBackUnchanged()
     lines[kItemLines + 9] = "['" + high + "'],";
     lines[kItemLines + 10] = "['\x81\x8D\x8F\x90\x9D'],";
     lines[kItemLines + 11] = "['\xE9t\xE9\\n\xFC'],";
-    lines[kItemLines + 12] = "['#2 \xC9checs\\n\x80']);";
+    lines[kItemLines + 12] = "['#2 \xC9" "checs\\n\x80']);";
     const Lines before = lines;
     WriteItem(lines, kItemLines, StorableItem(ReadItem(lines, kItemLines)));
     QCOMPARE(lines, before);
