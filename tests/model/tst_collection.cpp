@@ -429,7 +429,8 @@ void TestCollection::eightBitBytesComeBackUnchanged()
     lines[kItemLines + 9] = "['" + high + "'],";
     lines[kItemLines + 10] = "['\x81\x8D\x8F\x90\x9D'],";
     lines[kItemLines + 11] = "['\xE9t\xE9\\n\xFC'],";
-    lines[kItemLines + 12] = "['#2 \xC9" "checs\\n\x80']);";
+    lines[kItemLines + 12] = "['#2 \xC9"
+                             "checs\\n\x80']);";
     const Lines before = lines;
     WriteItem(lines, kItemLines, StorableItem(ReadItem(lines, kItemLines)));
     QCOMPARE(lines, before);
@@ -677,11 +678,12 @@ void TestCollection::writesInPlaceWhereTheFolderTakesNoNewFile()
 void TestCollection::openingWhileAnotherProgramRewritesTheFile()
 {
     // Another program cuts the file short and writes it again while it is read: every open
-    // gives a collection or a failure, never a crash.
+    // gives a collection or a failure, never a crash. The file is large enough to be indexed
+    // on a thread of its own while it is read.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.dgr"));
     Lines lines;
-    for (int n = 0; n <= 3000; ++n)
+    for (int n = 0; n <= 6000; ++n)
         EmptyItem(lines, n);
     const QByteArray bytes = JoinLines(lines);
     WriteLinesFile(path, lines);

@@ -3,7 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
+#include <exception>
 #include <limits>
+#include <optional>
+#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -38,6 +42,75 @@ void checkRegularFile(const QString& path, const QFile& file)
 #endif
 }
 
+// Hands the bytes read so far to `arrived` on a thread of its own, so that looking at one
+// chunk overlaps reading the next: the two together take about as long as the longer one.
+class ArrivalThread {
+public:
+    ArrivalThread(const std::function<void(const char*, qsizetype)>& arrived, const char* data)
+        : m_arrived(arrived), m_data(data), m_thread([this] { run(); })
+    {
+    }
+    ~ArrivalThread()
+    {
+        if (m_thread.joinable()) {
+            close(m_got.load(std::memory_order_relaxed) & ~kClosed);
+            m_thread.join();
+        }
+    }
+
+    // The first `got` bytes are in the buffer.
+    void publish(qsizetype got)
+    {
+        m_got.store(got, std::memory_order_release);
+        m_got.notify_one();
+    }
+
+    // Waits until every byte published has been looked at; rethrows what `arrived` threw.
+    void finish(qsizetype got)
+    {
+        close(got);
+        m_thread.join();
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+    }
+
+private:
+    static constexpr qint64 kClosed = qint64(1) << 62;
+
+    void close(qsizetype got)
+    {
+        m_got.store(got | kClosed, std::memory_order_release);
+        m_got.notify_one();
+    }
+
+    void run()
+    {
+        qint64 seen = 0;
+        try {
+            for (;;) {
+                const qint64 value = m_got.load(std::memory_order_acquire);
+                const qint64 got = value & ~kClosed;
+                if (got > seen) {
+                    m_arrived(m_data, got);
+                    seen = got;
+                } else if (value & kClosed) {
+                    return;
+                } else {
+                    m_got.wait(value, std::memory_order_acquire);
+                }
+            }
+        } catch (...) {
+            m_failure = std::current_exception();
+        }
+    }
+
+    const std::function<void(const char*, qsizetype)>& m_arrived;
+    const char* m_data;
+    std::atomic<qint64> m_got{0};
+    std::exception_ptr m_failure;
+    std::thread m_thread;
+};
+
 } // namespace
 
 namespace collectionformat {
@@ -69,8 +142,12 @@ QByteArray readRegularFile(const QString& path,
         }
     }
 #endif
-    // Chunks that stay in the second-level cache until `arrived` has looked at them.
+    // Chunks that are still in the cache when `arrived` looks at them; a large file's are
+    // looked at on a thread of their own while the next are read.
     constexpr qsizetype kChunk = qsizetype(1) << 19;
+    std::optional<ArrivalThread> pipe;
+    if (arrived && expected >= 2 * kChunk)
+        pipe.emplace(arrived, bytes.constData());
     qsizetype got = 0;
     while (got < bytes.size()) {
         const qint64 n = file.read(bytes.data() + got, qMin(kChunk, bytes.size() - got));
@@ -79,9 +156,13 @@ QByteArray readRegularFile(const QString& path,
         if (n == 0)
             break;
         got += qsizetype(n);
-        if (arrived)
+        if (pipe)
+            pipe->publish(got);
+        else if (arrived)
             arrived(bytes.constData(), got);
     }
+    if (pipe)
+        pipe->finish(got);
     if (got == bytes.size()) {
         // The file grew while it was read: take the rest as well.
         char more[1 << 16];
