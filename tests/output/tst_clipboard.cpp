@@ -60,7 +60,7 @@ private:
     void print(const QString& pdf, int resolution = 0)
     {
         PrintItem(main(), *m_prompts, m_program->options().settings(),
-                  [&](QPrinter& printer, QWidget*) {
+                  [&](QPrinter& printer, PrintChoice&, QWidget*) {
                       if (pdf.isEmpty())
                           return false;
                       printer.setOutputFormat(QPrinter::PdfFormat);

@@ -84,6 +84,7 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
                                                  "have one"),
                                   options);
     turnedFigures->setChecked(true);
+    twinDiagrams = NamedCheckBox("twinDiagrams", QStringLiteral("Twins' dia&grams"), options);
     auto* optionsLayout = new QFormLayout(options);
     optionsLayout->addRow(wholeDocument);
     optionsLayout->addRow(QStringLiteral("Paper si&ze:"), pageBox);
@@ -91,6 +92,7 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
     optionsLayout->addRow(solutionsAtEnd);
     optionsLayout->addRow(authorTable);
     optionsLayout->addRow(turnedFigures);
+    optionsLayout->addRow(twinDiagrams);
 
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("progress"));
@@ -172,6 +174,8 @@ void PublishDialog::formatChanged()
          std::initializer_list<QWidget*>{pageBox, acrossBox, solutionsAtEnd, authorTable})
         w->setEnabled(f == PublishFormat::Booklet);
     turnedFigures->setEnabled(f != PublishFormat::Latex);
+    // The SVG is the one diagram shown.
+    twinDiagrams->setEnabled(f != PublishFormat::Svg);
     const QString name = fileEdit->text().trimmed();
     if (!name.isEmpty()) {
         // The name follows the format chosen.
@@ -222,6 +226,7 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
     case PublishFormat::Latex: {
         LatexOptions options;
         options.wholeDocument = wholeDocument->isChecked();
+        options.twinDiagrams = twinDiagrams->isChecked();
         const ExportedFile file = WriteLatex(set.items, set.numbers, options);
         WriteInterchangeFile(path, file.bytes);
         for (const ReportNote& note : file.report.notes())
@@ -234,6 +239,7 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         options.across = acrossBox->currentData().toInt();
         options.solutionsAtEnd = solutionsAtEnd->isChecked();
         options.authorTable = authorTable->isChecked();
+        options.twinDiagrams = twinDiagrams->isChecked();
         options.style = style;
         options.title = QFileInfo(m_collection.fileName()).completeBaseName();
         progress->setMaximum(qMax(1, int(set.items.size())));
