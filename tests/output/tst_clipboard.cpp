@@ -6,6 +6,7 @@
 #include "output/twindiagrams.h"
 #include "settings/option.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -238,7 +241,39 @@ private slots:
             const QString folder = qEnvironmentVariable("VEXIL_SAVE_PICTURES");
             qvariant_cast<QImage>(data->imageData()).save(folder + QStringLiteral("/copied.png"));
             QFile::copy(pdf, folder + QStringLiteral("/printed.pdf"));
+            window().grab().save(folder + QStringLiteral("/clipboard.png"));
         }
+    }
+
+    // The print dialog carries the choice on a tab of its own, and hands it back.
+    void printDialogChoice()
+    {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path(QStringLiteral("chosen.pdf")));
+        PrintChoice choice;
+        bool found = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("twinDiagrams"));
+            found = box && !box->accessibleName().isEmpty();
+            if (box)
+                box->setChecked(true);
+            if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && box) {
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text().contains(QStringLiteral("Options")))
+                        b->click();
+                if (auto* tabs = dialog->findChild<QTabWidget*>())
+                    tabs->setCurrentIndex(tabs->indexOf(box->parentWidget()));
+                box->window()->grab().save(qEnvironmentVariable("VEXIL_SAVE_PICTURES") +
+                                           QStringLiteral("/printdialog.png"));
+            }
+            dialog->accept();
+        });
+        QVERIFY(ShowPrintDialog(printer, choice, &main()));
+        QVERIFY(found);
+        QVERIFY(choice.twinDiagrams);
     }
 
     void copyDiagramInBoardColours()
