@@ -127,6 +127,8 @@ void TestPublishWindow::twinDiagrams_data()
     QTest::newRow("LaTeX, on") << int(PublishFormat::Latex) << true;
     QTest::newRow("booklet, off") << int(PublishFormat::Booklet) << false;
     QTest::newRow("booklet, on") << int(PublishFormat::Booklet) << true;
+    QTest::newRow("SVG, off") << int(PublishFormat::Svg) << false;
+    QTest::newRow("SVG, on") << int(PublishFormat::Svg) << true;
 }
 
 // The dialog's "Twins' diagrams" reaches the file written: one diagram more per twin.
@@ -135,8 +137,6 @@ void TestPublishWindow::twinDiagrams()
     QFETCH(int, format);
     QFETCH(bool, on);
     main().Memo2->setPlainText(QStringLiteral("Twin Rotate 90\nTwin Shift a1 a8"));
-    choose(PublishFormat::Svg);
-    QVERIFY(!dialog().twinDiagrams->isEnabled());
     choose(PublishFormat(format));
     QVERIFY(dialog().twinDiagrams->isEnabled());
     dialog().twinDiagrams->setChecked(on);
@@ -150,6 +150,24 @@ void TestPublishWindow::twinDiagrams()
         text = QString::fromUtf8(test::fileBytes(path("twins.tex")));
         QCOMPARE(int(text.count(QStringLiteral("\\begin{diagram}"))), on ? 2 : 1);
         QCOMPARE(text.contains(QStringLiteral("\\specialdiagnum{2b}")), on);
+    } else if (PublishFormat(format) == PublishFormat::Svg) {
+        // The twins' diagrams beside the item's: wider than the one diagram, its captions
+        // and reasons as the picture's text.
+        const QByteArray bytes = test::fileBytes(path("twins.svg"));
+        if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && on)
+            QFile::copy(path("twins.svg"),
+                        qEnvironmentVariable("VEXIL_SAVE_PICTURES") + QStringLiteral("/twins.svg"));
+        QXmlStreamReader svg(bytes);
+        QVERIFY(svg.readNextStartElement());
+        const QStringList box =
+            svg.attributes().value(QStringLiteral("viewBox")).toString().simplified().split(u' ');
+        QCOMPARE(box.value(2).toDouble() > 218, on);
+        while (!svg.atEnd())
+            if (svg.readNext() == QXmlStreamReader::Characters)
+                text += svg.text().toString() + u' ';
+        QVERIFY(!svg.hasError());
+        text = text.simplified();
+        QVERIFY2(text.contains(QStringLiteral("b) rotate 90")) == on, qPrintable(text));
     } else {
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {path("twins.pdf"), QStringLiteral("-")});
@@ -158,7 +176,8 @@ void TestPublishWindow::twinDiagrams()
         QCOMPARE(text.contains(QStringLiteral("b) rotate 90")), on);
     }
     // The twin that cannot be built says why, where its diagram would be.
-    QCOMPARE(text.contains(QStringLiteral("A piece will be moved outside.")), on);
+    QVERIFY2(text.contains(QStringLiteral("A piece will be moved outside.")) == on,
+             qPrintable(text));
 }
 
 QTEST_MAIN(TestPublishWindow)

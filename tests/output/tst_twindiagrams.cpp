@@ -190,6 +190,9 @@ void TestTwinDiagrams::latex()
                             dir.path(), &code);
     const qsizetype error = log.indexOf(QStringLiteral("\n!"));
     QVERIFY2(code == 0, qPrintable(error < 0 ? log.right(2000) : log.mid(error, 800)));
+    if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && twinDiagrams)
+        QFile::copy(dir.filePath(QStringLiteral("twins.pdf")),
+                    qEnvironmentVariable("VEXIL_SAVE_PICTURES") + QStringLiteral("/latex.pdf"));
     const QString text = run(QStringLiteral("pdftotext"),
                              {QStringLiteral("twins.pdf"), QStringLiteral("-")}, dir.path());
     // Each twin's diagram carries its number, the reason stands where a diagram could not.

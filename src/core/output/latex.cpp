@@ -226,7 +226,8 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
                 // No position to typeset: the reason stands where its diagram would.
                 out += QStringLiteral("\\parbox[b]{0.45\\textwidth}{\\textbf{%1} %2:\\newline "
                                       "%3}\n")
-                           .arg(twinNumber, EscapeLatex(twin.caption), EscapeLatex(twin.error));
+                           .arg(QString::number(number), EscapeLatex(twin.caption),
+                                EscapeLatex(twin.error));
                 file.report.add(number, label,
                                 twin.caption + QStringLiteral(": ") + twin.error +
                                     QStringLiteral(" (written in place of its diagram)"));

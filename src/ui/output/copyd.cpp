@@ -6,45 +6,18 @@
 #include "output/diagram.h"
 #include "output/itemtext.h"
 #include "output/twindiagrams.h"
+#include "output/twinsvg.h"
 #include "svg/diagramsvg.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSvgGenerator>
 
 namespace vexil {
-namespace {
-
-// The picture with the twins as SVG, drawn by the same painter as the bitmap.
-QByteArray TwinSheetSvg(const Board& board, const QList<TwinDiagram>& twins, int squareSize,
-                        const DiagramStyle& style)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    const QSize size = TwinSheetSize(twins.size(), squareSize);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(QStringLiteral("Diagrams"));
-    svg.setDescription(QStringLiteral("Vexil"));
-    QPainter painter(&svg);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    PaintTwinSheet(painter, board, twins, squareSize, style);
-    painter.end();
-    return bytes;
-}
-
-} // namespace
-
 TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     : QDialog(&main, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_prompts(prompts), m_settings(settings), m_main(main)

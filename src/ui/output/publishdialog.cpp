@@ -7,6 +7,7 @@
 #include "model/opencollection.h"
 #include "output/booklet.h"
 #include "output/latex.h"
+#include "output/twinsvg.h"
 #include "svg/diagramsvg.h"
 
 #include <QCheckBox>
@@ -174,8 +175,6 @@ void PublishDialog::formatChanged()
          std::initializer_list<QWidget*>{pageBox, acrossBox, solutionsAtEnd, authorTable})
         w->setEnabled(f == PublishFormat::Booklet);
     turnedFigures->setEnabled(f != PublishFormat::Latex);
-    // The SVG is the one diagram shown.
-    twinDiagrams->setEnabled(f != PublishFormat::Svg);
     const QString name = fileEdit->text().trimmed();
     if (!name.isEmpty()) {
         // The name follows the format chosen.
@@ -252,6 +251,14 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         break;
     }
     case PublishFormat::Svg:
+        if (twinDiagrams->isChecked()) {
+            const QList<TwinDiagram> twins = TwinDiagramsOf(set.items.first());
+            if (!twins.isEmpty()) {
+                WriteInterchangeFile(path,
+                                     TwinSheetSvg(set.items.first().board, twins, 27, style));
+                break;
+            }
+        }
         WriteDiagramSvg(
             path, set.items.first().board, style, 218,
             QStringLiteral("%1 %2").arg(set.items.first().author, set.items.first().stipulation));
