@@ -120,8 +120,8 @@ void TestTwinDiagrams::textPositions()
     QCOMPARE(plain.size(), 4 + item.twins.size() + fairy.size() + item.solution.size());
     for (bool notation : {false, true}) {
         const QStringList off = notation ? ItemTextNotation(item, fairy) : plain;
-        const QStringList on = notation ? ItemTextNotation(item, fairy, true)
-                                        : ItemText(item, fairy, true);
+        const QStringList on =
+            notation ? ItemTextNotation(item, fairy, true) : ItemText(item, fairy, true);
         // Everything of the text without twins stays, in its order.
         QStringList kept = on;
         const qsizetype b = on.indexOf(QStringLiteral("b) wRg6-->g7"));
@@ -148,12 +148,12 @@ void TestTwinDiagrams::latex_data()
     QTest::addColumn<bool>("twinDiagrams");
     QTest::addColumn<int>("diagrams");
     QTest::addColumn<QStringList>("reasons"); // written in place of a diagram
-    const QList<Item> items{itemWith({"Twin Move g6 g7", "Twin Cont Remove c4", "Twin Condition "
-                                                                                "Circe"}),
-                            itemWith({}), itemWith({"Twin Shift a1 a8", "Twin Mirror a1<-->h1"})};
+    const QList<Item> items{
+        itemWith({"Twin Move g6 g7", "Twin Cont Remove c4", "Twin Condition Circe"}), itemWith({}),
+        itemWith({"Twin Shift a1 a8", "Twin Mirror a1<-->h1"})};
     QTest::newRow("off: one diagram per item") << items << false << 3 << QStringList();
-    QTest::newRow("on: one more per twin") << items << true << 3 + 3 + 1
-                                           << QStringList{"A piece will be moved outside."};
+    QTest::newRow("on: one more per twin")
+        << items << true << 3 + 3 + 1 << QStringList{"A piece will be moved outside."};
 }
 
 void TestTwinDiagrams::latex()
@@ -232,15 +232,14 @@ void TestTwinDiagrams::booklet()
                               QStringLiteral("/booklet-%1-%2.pdf").arg(across).arg(twinDiagrams));
     const QString text = run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path());
     QVERIFY2(text.contains(QStringLiteral("Twin Author")), qPrintable(text));
-    const QStringList captions{"b) wRg6-->g7", "+c) -bPc4", "d) h#1", "e) rotate 90",
-                               "f) Twin Shift a1 a8", "A piece will be moved outside.",
-                               "b) mirror a1<-->h1"};
+    const QStringList captions{
+        "b) wRg6-->g7",      "+c) -bPc4",           "d) h#1",
+        "e) rotate 90",      "f) Twin Shift a1 a8", "A piece will be moved outside.",
+        "b) mirror a1<-->h1"};
     // Every item's twins: four items share the captions, so each is counted.
     // A caption wider than its diagram wraps, at a blank or after a dash, and the text
     // extracted joins the lines again its own way: compared without either.
-    auto flat = [](QString t) {
-        return t.remove(QRegularExpression(QStringLiteral("[\\s-]")));
-    };
+    auto flat = [](QString t) { return t.remove(QRegularExpression(QStringLiteral("[\\s-]"))); };
     for (const QString& caption : captions) {
         const int expected = caption.startsWith(u"b) m") ? 1 : 4;
         QCOMPARE(int(flat(text).count(flat(caption))), twinDiagrams ? expected : 0);
@@ -270,13 +269,13 @@ void TestTwinDiagrams::sheet()
         QVERIFY(sheet.height() > 2 * side);
         PictureSet none;
         FairyPictures noFairy;
-        const QImage own = DiagramBitmap(item.board, square, StandardDiagramColours(), none,
-                                         noFairy);
+        const QImage own =
+            DiagramBitmap(item.board, square, StandardDiagramColours(), none, noFairy);
         QCOMPARE(sheet.copy(0, 0, side, side).convertToFormat(QImage::Format_RGB32),
                  own.convertToFormat(QImage::Format_RGB32));
         // b): the same as the diagram of the twin's position.
-        const QImage b = DiagramBitmap(twins[0].board, square, StandardDiagramColours(), none,
-                                       noFairy);
+        const QImage b =
+            DiagramBitmap(twins[0].board, square, StandardDiagramColours(), none, noFairy);
         QCOMPARE(sheet.copy(side + 8, 0, side, side).convertToFormat(QImage::Format_RGB32),
                  b.convertToFormat(QImage::Format_RGB32));
         // c) could not be built: no squares drawn, but its reason in the frame.
@@ -319,8 +318,7 @@ void TestTwinDiagrams::printLayout()
     const Item item = itemWith({});
     const QStringList fairy;
     const PrintLayout without = LayOutPrintedItem(scale, pageHeight, lineHeight, item, fairy);
-    const PrintLayout layout =
-        LayOutPrintedItem(scale, pageHeight, lineHeight, item, fairy, twins);
+    const PrintLayout layout = LayOutPrintedItem(scale, pageHeight, lineHeight, item, fairy, twins);
     QCOMPARE(layout.texts, without.texts);
     QCOMPARE(layout.diagram, without.diagram);
     QCOMPARE(int(layout.twins.size()), twins);
@@ -339,7 +337,8 @@ void TestTwinDiagrams::printLayout()
             QVERIFY(t.diagram.top() > lowestText);
         for (qsizetype j = 0; j < i; ++j)
             if (layout.twins[j].page == t.page)
-                QVERIFY(!layout.twins[j].diagram.united(layout.twins[j].caption)
+                QVERIFY(!layout.twins[j]
+                             .diagram.united(layout.twins[j].caption)
                              .intersects(t.diagram.united(t.caption)));
     }
 }

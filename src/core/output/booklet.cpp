@@ -209,8 +209,7 @@ bool WriteBooklet(const QString& path, const QList<Item>& items, const QList<int
                 pages.need(height);
                 for (int i = 0; i < count; ++i)
                     if (row < blocks[i].rowCount())
-                        blocks[i].drawRow(p, row,
-                                          QPointF(kMargin + i * (column + kGap), pages.y()),
+                        blocks[i].drawRow(p, row, QPointF(kMargin + i * (column + kGap), pages.y()),
                                           options.style);
                 pages.advance(height);
             }

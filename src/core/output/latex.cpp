@@ -241,9 +241,10 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
             addCommand(out, "pieces", twinBoard.pieces);
             addCommand(out, "stipulation", EscapeLatex(twin.stipulation));
             addCommand(out, "condition", EscapeLatex(twin.condition));
-            addCommand(out, "remark",
-                       EscapeLatex((QStringList{twin.caption} << twinBoard.remark)
-                                       .join(QStringLiteral("; "))));
+            addCommand(
+                out, "remark",
+                EscapeLatex(
+                    (QStringList{twin.caption} << twinBoard.remark).join(QStringLiteral("; "))));
             out += QStringLiteral("\\end{diagram}\n");
             separate(more);
         }

@@ -31,9 +31,8 @@ QList<TwinDiagram> TwinDiagramsOf(const Item& item)
         TwinDiagram shown;
         // A line that failed before it changed anything has no header; its own words say
         // what was asked for.
-        const QString change = twin.header.isEmpty() && !twin.error.isEmpty()
-                                   ? twin.line.trimmed()
-                                   : twin.header;
+        const QString change =
+            twin.header.isEmpty() && !twin.error.isEmpty() ? twin.line.trimmed() : twin.header;
         shown.label = twin.label;
         shown.caption = (twin.continued ? QStringLiteral("+") : QString()) + twin.label +
                         QLatin1Char(')') + (change.isEmpty() ? QString() : u' ' + change);
@@ -80,8 +79,8 @@ void PaintTwinPosition(QPainter& p, const DiagramGeometry& g, const TwinDiagram&
     font.setPixelSize(qMax(1, qRound(g.side() / 14)));
     p.setFont(font);
     const qreal margin = g.side() / 12;
-    p.drawText(whole.adjusted(margin, margin, -margin, -margin),
-               Qt::AlignCenter | Qt::TextWordWrap, twin.error);
+    p.drawText(whole.adjusted(margin, margin, -margin, -margin), Qt::AlignCenter | Qt::TextWordWrap,
+               twin.error);
     p.restore();
 }
 

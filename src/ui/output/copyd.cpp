@@ -141,10 +141,10 @@ void TForm5::CopyDiagram(int squareSize)
         // The twins of the item as the fields hold it, on the board the window shows.
         const QList<TwinDiagram> twins =
             TwinsBox->isChecked() ? TwinDiagramsOf(m_main.fieldsItem()) : QList<TwinDiagram>();
-        const QImage diagram =
-            twins.isEmpty() ? DiagramBitmap(m_main.board(), squareSize, colours,
-                                            m_main.pictures(), m_main.fairyPictures())
-                            : TwinSheetBitmap(m_main.board(), twins, squareSize, style);
+        const QImage diagram = twins.isEmpty()
+                                   ? DiagramBitmap(m_main.board(), squareSize, colours,
+                                                   m_main.pictures(), m_main.fairyPictures())
+                                   : TwinSheetBitmap(m_main.board(), twins, squareSize, style);
         // One set of formats replaces whatever the clipboard held: the picture, and the
         // text beside it only when asked for.
         auto* data = new QMimeData;
@@ -153,9 +153,8 @@ void TForm5::CopyDiagram(int squareSize)
         data->setImageData(diagram);
         // The same picture as paths, for applications that keep it sharp at any size.
         data->setData(QStringLiteral("image/svg+xml"),
-                      twins.isEmpty()
-                          ? DiagramSvg(m_main.board(), style, diagram.width())
-                          : TwinSheetSvg(m_main.board(), twins, squareSize, style));
+                      twins.isEmpty() ? DiagramSvg(m_main.board(), style, diagram.width())
+                                      : TwinSheetSvg(m_main.board(), twins, squareSize, style));
         QGuiApplication::clipboard()->setMimeData(data);
     });
 }

@@ -254,8 +254,7 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         if (twinDiagrams->isChecked()) {
             const QList<TwinDiagram> twins = TwinDiagramsOf(set.items.first());
             if (!twins.isEmpty()) {
-                WriteInterchangeFile(path,
-                                     TwinSheetSvg(set.items.first().board, twins, 27, style));
+                WriteInterchangeFile(path, TwinSheetSvg(set.items.first().board, twins, 27, style));
                 break;
             }
         }
