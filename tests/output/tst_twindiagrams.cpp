@@ -72,6 +72,8 @@ private slots:
     void booklet_data();
     void booklet();
     void sheet();
+    void fittedCaption_data();
+    void fittedCaption();
     void printLayout_data();
     void printLayout();
 };
@@ -295,6 +297,33 @@ void TestTwinDiagrams::sheet()
     if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES"))
         TwinSheetBitmap(item.board, twins, 27, style)
             .save(qEnvironmentVariable("VEXIL_SAVE_PICTURES") + QStringLiteral("/sheet.png"));
+}
+
+void TestTwinDiagrams::fittedCaption_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("short") << "b) wRg6-->g7" << true;
+    QTest::newRow("two lines") << "b) -wRg6  +bQg6  rotate 90" << true;
+    QTest::newRow("longer than two lines")
+        << "b) -wRg6  +bQg6  rotate 90  mirror a1<-->h1  shift a1 ==> b2  PolishType  h#3" << false;
+    QTest::newRow("one long word") << QString(60, u'x') << false;
+}
+
+// A caption stays within its two lines under a small diagram: whole, or cut and marked so.
+void TestTwinDiagrams::fittedCaption()
+{
+    QFETCH(QString, caption);
+    QFETCH(bool, whole);
+    QFont font = DiagramLabelFont();
+    const QFontMetricsF metrics(font);
+    const qreal width = DiagramSide(27);
+    const QString fitted = FittedCaption(caption, metrics, width);
+    QCOMPARE(fitted == caption, whole);
+    if (!whole)
+        QVERIFY2(fitted.endsWith(QChar(0x2026)) && fitted.size() > 10, qPrintable(fitted));
+    QVERIFY(metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, fitted).height() <=
+            2 * metrics.lineSpacing() + 0.5);
 }
 
 void TestTwinDiagrams::printLayout_data()

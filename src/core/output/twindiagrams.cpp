@@ -84,6 +84,25 @@ void PaintTwinPosition(QPainter& p, const DiagramGeometry& g, const TwinDiagram&
     p.restore();
 }
 
+QString FittedCaption(const QString& caption, const QFontMetricsF& metrics, qreal width)
+{
+    const QRectF box(0, 0, width, 1e6);
+    // A word longer than the width is not broken: it would stick out.
+    auto fits = [&](const QString& text) {
+        const QRectF used = metrics.boundingRect(box, Qt::TextWordWrap, text);
+        return used.height() <= 2 * metrics.lineSpacing() + 0.5 && used.width() <= width + 0.5;
+    };
+    if (fits(caption))
+        return caption;
+    QString text = caption;
+    qreal room = 2 * width;
+    while (text.size() > 1 && !fits(text)) {
+        room -= metrics.averageCharWidth();
+        text = metrics.elidedText(caption, Qt::ElideRight, room);
+    }
+    return text;
+}
+
 QSize TwinSheetSize(qsizetype twinCount, int squareSize)
 {
     const int count = int(twinCount) + 1;
@@ -117,11 +136,8 @@ void PaintTwinSheet(QPainter& p, const Board& board, const QList<TwinDiagram>& t
         p.setFont(font);
         const QFontMetricsF metrics(font);
         const QRectF box(g.origin.x(), g.origin.y() + side + 2, side, caption - 2);
-        // Two lines at most; a longer change is cut with an ellipsis rather than overprinted.
-        QString text = twins[i].caption;
-        if (metrics.boundingRect(box, Qt::TextWordWrap, text).height() > box.height() + 0.5)
-            text = metrics.elidedText(text, Qt::ElideRight, 2 * side - metrics.averageCharWidth());
-        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   FittedCaption(twins[i].caption, metrics, side));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "model/collection.h"
 #include "output/diagrampainter.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -35,6 +36,10 @@ QStringList TwinPositionLines(const QList<TwinDiagram>& twins);
 // diagram's size with the reason written inside it.
 void PaintTwinPosition(QPainter& painter, const DiagramGeometry& geometry, const TwinDiagram& twin,
                        const DiagramStyle& style);
+
+// A caption as it fits `width` in two lines of `metrics`' font: whole, or cut with an
+// ellipsis, so that a long change never runs into the diagram under it.
+QString FittedCaption(const QString& caption, const QFontMetricsF& metrics, qreal width);
 
 // The clipboard's picture with the twins: the item's own diagram, then each twin's, all of
 // `squareSize` pixels per square, up to four across, each twin's caption under its diagram.

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
@@ -117,7 +118,8 @@ void PrintItem(TForm1& main, Prompts& prompts, const Settings& settings,
             painter.setFont(regular);
             painter.setPen(QPen(Qt::black, 0));
             painter.drawText(place.caption, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                             twins[t].caption);
+                             FittedCaption(twins[t].caption, QFontMetricsF(regular, &printer),
+                                           place.caption.width()));
         }
     }
     painter.end();
