@@ -3,8 +3,10 @@
 #include "app/scriptedprompts.h"
 #include "output/copyd.h"
 #include "output/print.h"
+#include "output/twindiagrams.h"
 #include "settings/option.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -12,9 +14,12 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -57,12 +62,13 @@ private:
         QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
     }
     // Prints with a dialog that answers by itself: a PDF file, or a cancel.
-    void print(const QString& pdf, int resolution = 0)
+    void print(const QString& pdf, int resolution = 0, bool twins = false)
     {
         PrintItem(main(), *m_prompts, m_program->options().settings(),
-                  [&](QPrinter& printer, QWidget*) {
+                  [&](QPrinter& printer, PrintChoice& choice, QWidget*) {
                       if (pdf.isEmpty())
                           return false;
+                      choice.twinDiagrams = twins;
                       printer.setOutputFormat(QPrinter::PdfFormat);
                       printer.setOutputFileName(pdf);
                       if (resolution)
@@ -181,6 +187,93 @@ private slots:
             QVERIFY(data->text().endsWith(QStringLiteral("\nan edit of the user")));
             QVERIFY(data->text().contains(QStringLiteral("\n( 2 + 1 )\n")));
         }
+    }
+
+    // With "Twins' diagrams" the text gives each twin's position, the picture each twin's
+    // diagram (or why it has none), and the printed page both; without, all is as before.
+    void twinDiagrams_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("off") << false;
+        QTest::newRow("on") << true;
+    }
+    void twinDiagrams()
+    {
+        QFETCH(bool, on);
+        main().Memo2->setPlainText(QStringLiteral("Twin Move e1 e2\nTwin Remove a1"));
+        const QString reason = QStringLiteral("a1: square is empty - cannot (re)move any piece.");
+        window().Export();
+        activate(&window());
+        const QString before = text();
+        if (on)
+            clickBox(window().TwinsBox);
+        QVERIFY2(text().contains(QStringLiteral("\nb) wKe1-->e2\nWhite Gc4 Ke2\nBlack Ke8\n")) ==
+                     on,
+                 qPrintable(text()));
+        QCOMPARE(text().contains(reason), on);
+        window().CheckBox1->setChecked(true);
+        QTest::mouseClick(window().Button2, Qt::LeftButton);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data && data->hasImage());
+        const QSize size = on ? TwinSheetSize(2, 27) : QSize(218, 218);
+        QCOMPARE(qvariant_cast<QImage>(data->imageData()).size(), size);
+        QCOMPARE(data->text(), text());
+        QXmlStreamReader svg(data->data(QStringLiteral("image/svg+xml")));
+        QVERIFY(svg.readNextStartElement());
+        QCOMPARE(svg.attributes().value(QStringLiteral("viewBox")).toString().simplified(),
+                 QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
+        if (on) {
+            clickBox(window().TwinsBox);
+            QCOMPARE(text(), before);
+        }
+
+        const QString pdf = path(QStringLiteral("twins.pdf"));
+        print(pdf, 0, on);
+        QCOMPARE(pdfPages(pdf), 1);
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        if (!pdftotext.waitForFinished())
+            QSKIP("pdftotext is not installed");
+        const QString printed = QString::fromUtf8(pdftotext.readAll()).simplified();
+        QCOMPARE(printed.contains(QStringLiteral("b) wKe1-->e2")), on);
+        QCOMPARE(printed.contains(QStringLiteral("a1: square is empty")), on);
+        if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && on) {
+            const QString folder = qEnvironmentVariable("VEXIL_SAVE_PICTURES");
+            qvariant_cast<QImage>(data->imageData()).save(folder + QStringLiteral("/copied.png"));
+            QFile::copy(pdf, folder + QStringLiteral("/printed.pdf"));
+            window().grab().save(folder + QStringLiteral("/clipboard.png"));
+        }
+    }
+
+    // The print dialog carries the choice on a tab of its own, and hands it back.
+    void printDialogChoice()
+    {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path(QStringLiteral("chosen.pdf")));
+        PrintChoice choice;
+        bool found = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("twinDiagrams"));
+            found = box && !box->accessibleName().isEmpty();
+            if (box)
+                box->setChecked(true);
+            if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && box) {
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text().contains(QStringLiteral("Options")))
+                        b->click();
+                if (auto* tabs = dialog->findChild<QTabWidget*>())
+                    tabs->setCurrentIndex(tabs->indexOf(box->parentWidget()));
+                box->window()->grab().save(qEnvironmentVariable("VEXIL_SAVE_PICTURES") +
+                                           QStringLiteral("/printdialog.png"));
+            }
+            dialog->accept();
+        });
+        QVERIFY(ShowPrintDialog(printer, choice, &main()));
+        QVERIFY(found);
+        QVERIFY(choice.twinDiagrams);
     }
 
     void copyDiagramInBoardColours()

@@ -378,9 +378,12 @@ void TestPublish::latexCompiles_data()
 {
     QTest::addColumn<QList<Item>>("items");
     QTest::addColumn<bool>("wholeDocument");
-    QTest::newRow("sample collection") << test::sampleItems() << true;
+    QTest::addColumn<bool>("twinDiagrams");
+    QTest::newRow("sample collection") << test::sampleItems() << true << false;
+    QTest::newRow("sample collection with the twins' diagrams")
+        << test::sampleItems() << true << true;
     QTest::newRow("diagrams only, input by a document of the user's")
-        << test::sampleItems() << false;
+        << test::sampleItems() << false << true;
     QList<Item> fairy = everyFairyKind();
     // Every character LaTeX treats specially, in every field.
     fairy.first().author = QStringLiteral("Ša_mé & {Co} 100% #1 ~^\\ $");
@@ -394,18 +397,19 @@ void TestPublish::latexCompiles_data()
         bytes += char(b);
     fairy.first().solution << cp1252::decode(bytes);
     fairy.last().author = cp1252::decode(bytes.mid(0xA0));
-    QTest::newRow("every fairy kind") << fairy << true;
+    QTest::newRow("every fairy kind") << fairy << true << true;
 }
 
 void TestPublish::latexCompiles()
 {
     QFETCH(QList<Item>, items);
     QFETCH(bool, wholeDocument);
+    QFETCH(bool, twinDiagrams);
     if (QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty())
         QSKIP("pdflatex is not installed (scripts/setup.sh --test installs it)");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const ExportedFile file = WriteLatex(items, {}, {wholeDocument});
+    const ExportedFile file = WriteLatex(items, {}, {wholeDocument, twinDiagrams});
     if (wholeDocument) {
         test::writeBytes(dir.filePath(QStringLiteral("items.tex")), file.bytes);
     } else {

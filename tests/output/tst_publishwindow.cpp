@@ -5,8 +5,11 @@
 #include "output/publishdialog.h"
 #include "views/list.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QProcess>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -53,6 +56,8 @@ private slots:
     void ranges_data();
     void ranges();
     void svgOfTheItemShown();
+    void twinDiagrams_data();
+    void twinDiagrams();
 };
 
 void TestPublishWindow::ranges_data()
@@ -112,6 +117,67 @@ void TestPublishWindow::svgOfTheItemShown()
     // Choosing another format gives the name its extension.
     choose(PublishFormat::Booklet);
     QCOMPARE(dialog().fileEdit->text(), path("d.pdf"));
+}
+
+void TestPublishWindow::twinDiagrams_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("LaTeX, off") << int(PublishFormat::Latex) << false;
+    QTest::newRow("LaTeX, on") << int(PublishFormat::Latex) << true;
+    QTest::newRow("booklet, off") << int(PublishFormat::Booklet) << false;
+    QTest::newRow("booklet, on") << int(PublishFormat::Booklet) << true;
+    QTest::newRow("SVG, off") << int(PublishFormat::Svg) << false;
+    QTest::newRow("SVG, on") << int(PublishFormat::Svg) << true;
+}
+
+// The dialog's "Twins' diagrams" reaches the file written: one diagram more per twin.
+void TestPublishWindow::twinDiagrams()
+{
+    QFETCH(int, format);
+    QFETCH(bool, on);
+    main().Memo2->setPlainText(QStringLiteral("Twin Rotate 90\nTwin Shift a1 a8"));
+    choose(PublishFormat(format));
+    QVERIFY(dialog().twinDiagrams->isEnabled());
+    dialog().twinDiagrams->setChecked(on);
+    if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && on)
+        dialog().grab().save(qEnvironmentVariable("VEXIL_SAVE_PICTURES") +
+                             QStringLiteral("/publish.png"));
+    dialog().fileEdit->setText(path("twins"));
+    QTest::mouseClick(dialog().publishButton, Qt::LeftButton);
+    QString text;
+    if (PublishFormat(format) == PublishFormat::Latex) {
+        text = QString::fromUtf8(test::fileBytes(path("twins.tex")));
+        QCOMPARE(int(text.count(QStringLiteral("\\begin{diagram}"))), on ? 2 : 1);
+        QCOMPARE(text.contains(QStringLiteral("\\specialdiagnum{2b}")), on);
+    } else if (PublishFormat(format) == PublishFormat::Svg) {
+        // The twins' diagrams beside the item's: wider than the one diagram, its captions
+        // and reasons as the picture's text.
+        const QByteArray bytes = test::fileBytes(path("twins.svg"));
+        if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && on)
+            QFile::copy(path("twins.svg"),
+                        qEnvironmentVariable("VEXIL_SAVE_PICTURES") + QStringLiteral("/twins.svg"));
+        QXmlStreamReader svg(bytes);
+        QVERIFY(svg.readNextStartElement());
+        const QStringList box =
+            svg.attributes().value(QStringLiteral("viewBox")).toString().simplified().split(u' ');
+        QCOMPARE(box.value(2).toDouble() > 218, on);
+        while (!svg.atEnd())
+            if (svg.readNext() == QXmlStreamReader::Characters)
+                text += svg.text().toString() + u' ';
+        QVERIFY(!svg.hasError());
+        text = text.simplified();
+        QVERIFY2(text.contains(QStringLiteral("b) rotate 90")) == on, qPrintable(text));
+    } else {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {path("twins.pdf"), QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished());
+        text = QString::fromUtf8(pdftotext.readAll()).simplified();
+        QCOMPARE(text.contains(QStringLiteral("b) rotate 90")), on);
+    }
+    // The twin that cannot be built says why, where its diagram would be.
+    QVERIFY2(text.contains(QStringLiteral("A piece will be moved outside.")) == on,
+             qPrintable(text));
 }
 
 QTEST_MAIN(TestPublishWindow)

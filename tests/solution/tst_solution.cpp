@@ -291,6 +291,14 @@ void TestSolution::headerTwins_data()
     QTest::newRow("a) names the diagram") << QStringList{"a) diagram", "b) -bKc1"} << "wKh4 wRg6"
                                           << "-bKc1"
                                           << "";
+    QTest::newRow("a stipulation alone, as Popeye prints its twin")
+        << QStringList{"b) h#1"} << "wKh4 wRg6 bKc1"
+        << "h#1"
+        << "";
+    QTest::newRow("several changes in one heading")
+        << QStringList{"b) -bKc1 wRg6-->g7"} << "wKh4 wRg7"
+        << "-bKc1  wRg6-->g7"
+        << "";
     QTest::newRow("nothing it can read") << QStringList{"b) the rook to g7"} << "wKh4 wRg6 bKc1"
                                          << ""
                                          << "the rook to g7: not a twin command";

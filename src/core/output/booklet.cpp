@@ -2,6 +2,7 @@
 
 #include "model/failure.h"
 #include "output/diagram.h"
+#include "output/twindiagrams.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@ namespace {
 constexpr qreal kMargin = 42;
 constexpr qreal kGap = 18;
 constexpr qreal kFooter = 24;
+constexpr qreal kTwinGap = 8;
 
 QFont textFont(qreal size, bool bold = false)
 {
@@ -117,6 +119,33 @@ QList<Line> captionOf(const Item& item, int number, bool withSolution)
     return lines;
 }
 
+// The twins' diagrams under an item: `perRow` to a row of its column, each captioned.
+struct TwinRows {
+    QList<TwinDiagram> twins;
+    int perRow = 3;
+    qreal side = 0;
+
+    qsizetype rowCount() const { return (twins.size() + perRow - 1) / perRow; }
+    QList<Line> captionOf(qsizetype t) const { return {Line{twins[t].caption, true}}; }
+    qreal rowHeight(qsizetype row) const
+    {
+        qreal text = 0;
+        for (qsizetype t = row * perRow; t < qMin(twins.size(), (row + 1) * perRow); ++t)
+            text = qMax(text, heightOf(captionOf(t), side));
+        return side + 3 + text + kTwinGap;
+    }
+    void drawRow(QPainter& p, qsizetype row, QPointF at, const DiagramStyle& style) const
+    {
+        for (qsizetype t = row * perRow; t < qMin(twins.size(), (row + 1) * perRow); ++t) {
+            const qreal x = at.x() + (t - row * perRow) * (side + kTwinGap);
+            PaintTwinPosition(p, DiagramGeometry::scaled(QPointF(x, at.y()), side), twins[t],
+                              style);
+            p.setPen(Qt::black);
+            drawLines(p, captionOf(t), QPointF(x, at.y() + side + 3), side);
+        }
+    }
+};
+
 } // namespace
 
 QStringList AuthorsOf(const QString& authorLine)
@@ -159,6 +188,34 @@ bool WriteBooklet(const QString& path, const QList<Item>& items, const QList<int
         const qreal column = (pages.width() - (across - 1) * kGap) / across;
         const qreal side = qMin(column, 216.0);
         const int total = int(items.size());
+        // The twins of a row of items, row by row of twins, each in its item's column; a
+        // page may end between two rows of twins.
+        auto drawTwinRows = [&](int first, int count, qreal column) {
+            QList<TwinRows> blocks;
+            qsizetype rows = 0;
+            for (int i = 0; i < count; ++i) {
+                TwinRows block;
+                block.twins = TwinDiagramsOf(items[first + i]);
+                block.perRow = across == 2 ? 3 : 2;
+                block.side = (column - (block.perRow - 1) * kTwinGap) / block.perRow;
+                rows = qMax(rows, block.rowCount());
+                blocks << block;
+            }
+            for (qsizetype row = 0; row < rows; ++row) {
+                qreal height = 0;
+                for (const TwinRows& block : blocks)
+                    if (row < block.rowCount())
+                        height = qMax(height, block.rowHeight(row));
+                pages.need(height);
+                for (int i = 0; i < count; ++i)
+                    if (row < blocks[i].rowCount())
+                        blocks[i].drawRow(p, row, QPointF(kMargin + i * (column + kGap), pages.y()),
+                                          options.style);
+                pages.advance(height);
+            }
+            if (rows > 0)
+                pages.advance(kGap - kTwinGap);
+        };
         for (int first = 0; first < total; first += across) {
             if (progress && !progress(first, total)) {
                 stopped = true;
@@ -181,6 +238,8 @@ bool WriteBooklet(const QString& path, const QList<Item>& items, const QList<int
                 drawLines(p, captions[i], QPointF(x, pages.y() + side + 6), column);
             }
             pages.advance(side + 6 + textHeight + kGap);
+            if (options.twinDiagrams)
+                drawTwinRows(first, count, column);
         }
 
         if (!stopped && options.solutionsAtEnd && total > 0) {

@@ -17,6 +17,8 @@ struct BookletOptions {
     bool authorTable = true;    // the authors with their numbers at the end
     DiagramStyle style{StandardDiagramColours(), FairyDrawing::Magazine};
     QString title; // on the first page when not empty
+    // Under each item the diagram of each of its twins, smaller, with its label and change.
+    bool twinDiagrams = false;
 };
 
 // Told how many items are laid out; false stops the booklet, and nothing is written.

@@ -3,29 +3,31 @@
 #include "model/fairytext.h"
 #include "model/piece.h"
 #include "model/square.h"
+#include "output/twindiagrams.h"
 
 namespace vexil {
 
-QStringList ItemText(const Item& item, const QStringList& fairyLines)
+QStringList ItemText(const Item& item, const QStringList& fairyLines, bool twinPositions)
 {
     QStringList lines{item.author, item.source,
                       item.stipulation + QLatin1Char(' ') + item.condition,
                       PieceCountText(item.board)};
-    lines << item.twins << fairyLines << item.solution;
+    lines << item.twins;
+    if (twinPositions)
+        lines << TwinPositionLines(TwinDiagramsOf(item));
+    lines << fairyLines << item.solution;
     return lines;
 }
 
-QStringList ItemTextNotation(const Item& item, const QStringList& fairyLines)
+QStringList PieceListLines(const Board& board)
 {
-    QStringList lines{QStringLiteral("Author(s): ") + item.author,
-                      QStringLiteral("Source: ") + item.source,
-                      QStringLiteral("Pieces [KQRBSP]: ")};
+    QStringList lines;
     QString white = QStringLiteral("White");
     QString black = QStringLiteral("Black");
     QString neutral = QStringLiteral("Neutral");
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c) {
-            const Piece piece(item.board.at(r, c));
+            const Piece piece(board.at(r, c));
             if (!piece.isPiece())
                 continue;
             // A kind the vocabulary lacks (only from a damaged file) is written without its
@@ -46,12 +48,23 @@ QStringList ItemTextNotation(const Item& item, const QStringList& fairyLines)
     for (const QString& list : {white, black, neutral})
         if (list.contains(QLatin1Char(' ')))
             lines << list;
+    return lines;
+}
+
+QStringList ItemTextNotation(const Item& item, const QStringList& fairyLines, bool twinPositions)
+{
+    QStringList lines{QStringLiteral("Author(s): ") + item.author,
+                      QStringLiteral("Source: ") + item.source,
+                      QStringLiteral("Pieces [KQRBSP]: ")};
+    lines << PieceListLines(item.board);
     lines << QStringLiteral("Count of pieces: ") + PieceCountText(item.board);
     lines << QStringLiteral("Stipulation: ") + item.stipulation;
     if (!item.condition.trimmed().isEmpty())
         lines << QStringLiteral("Condition: ") + item.condition;
     if (!item.twins.join(QLatin1Char('\n')).trimmed().isEmpty())
         lines << QStringLiteral("Twins: ") << item.twins;
+    if (twinPositions)
+        lines << TwinPositionLines(TwinDiagramsOf(item));
     if (!fairyLines.join(QLatin1Char('\n')).trimmed().isEmpty())
         lines << QStringLiteral("Fairy pieces: ")
               << FairyPiecesLine(fairyLines.join(QStringLiteral("\r\n")));

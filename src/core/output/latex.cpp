@@ -4,6 +4,7 @@
 #include "model/piece.h"
 #include "model/square.h"
 #include "output/magazinefigures.h"
+#include "output/twindiagrams.h"
 
 #include <QRegularExpression>
 
@@ -176,11 +177,14 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
                               "\\IfFileExists{lmodern.sty}{\\usepackage{lmodern}}{}\n"
                               "\\usepackage{diagram}\n"
                               "\\begin{document}\n");
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const Item& item = items[i];
-        const int number = i < numbers.size() ? numbers[i] : int(i) + 1;
-        const QString label = QStringLiteral("item %1").arg(number);
-        const LatexBoard board = LatexBoardOf(item.board);
+    // Two diagrams across the page: every other one is followed by a fill, the rest by a gap.
+    int placed = 0;
+    auto separate = [&](bool more) {
+        out += placed % 2 == 0 && more ? QStringLiteral("\\hfill\n")
+                                       : QStringLiteral("\n\\medskip\n\n");
+        ++placed;
+    };
+    auto reportBoard = [&](int number, const QString& label, const LatexBoard& board) {
         for (const QString& missing : board.notDrawn)
             file.report.add(number, label,
                             missing + QStringLiteral(": no figure in the LaTeX package, named in "
@@ -190,6 +194,13 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
                             QStringLiteral("marker %1: the LaTeX package has no sign for it, "
                                            "left out")
                                 .arg(square));
+    };
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
+        const int number = i < numbers.size() ? numbers[i] : int(i) + 1;
+        const QString label = QStringLiteral("item %1").arg(number);
+        const LatexBoard board = LatexBoardOf(item.board);
+        reportBoard(number, label, board);
         const SourceYear source = SplitSourceYear(item.source.trimmed());
         out += QStringLiteral("\\begin{diagram}\n");
         out += QStringLiteral("  \\specialdiagnum{%1}\n").arg(number);
@@ -204,9 +215,39 @@ ExportedFile WriteLatex(const QList<Item>& items, const QList<int>& numbers,
         addCommand(out, "remark", EscapeLatex(board.remark.join(QStringLiteral("; "))));
         addCommand(out, "solution", joinedLines(item.solution, QStringLiteral(" \\newline ")));
         out += QStringLiteral("\\end{diagram}\n");
-        // Two diagrams across the page.
-        out += i % 2 == 0 && i + 1 < items.size() ? QStringLiteral("\\hfill\n")
-                                                  : QStringLiteral("\n\\medskip\n\n");
+        const QList<TwinDiagram> twins =
+            options.twinDiagrams ? TwinDiagramsOf(item) : QList<TwinDiagram>();
+        separate(!twins.isEmpty() || i + 1 < items.size());
+        for (qsizetype t = 0; t < twins.size(); ++t) {
+            const TwinDiagram& twin = twins[t];
+            const QString twinNumber = QString::number(number) + twin.label;
+            const bool more = t + 1 < twins.size() || i + 1 < items.size();
+            if (!twin.error.isEmpty()) {
+                // No position to typeset: the reason stands where its diagram would.
+                out += QStringLiteral("\\parbox[b]{0.45\\textwidth}{\\textbf{%1} %2:\\newline "
+                                      "%3}\n")
+                           .arg(QString::number(number), EscapeLatex(twin.caption),
+                                EscapeLatex(twin.error));
+                file.report.add(number, label,
+                                twin.caption + QStringLiteral(": ") + twin.error +
+                                    QStringLiteral(" (written in place of its diagram)"));
+                separate(more);
+                continue;
+            }
+            const LatexBoard twinBoard = LatexBoardOf(twin.board);
+            reportBoard(number, label + u' ' + twin.label + u')', twinBoard);
+            out += QStringLiteral("\\begin{diagram}\n");
+            out += QStringLiteral("  \\specialdiagnum{%1}\n").arg(twinNumber);
+            addCommand(out, "pieces", twinBoard.pieces);
+            addCommand(out, "stipulation", EscapeLatex(twin.stipulation));
+            addCommand(out, "condition", EscapeLatex(twin.condition));
+            addCommand(
+                out, "remark",
+                EscapeLatex(
+                    (QStringList{twin.caption} << twinBoard.remark).join(QStringLiteral("; "))));
+            out += QStringLiteral("\\end{diagram}\n");
+            separate(more);
+        }
     }
     if (options.wholeDocument)
         out += QStringLiteral("\\clearpage\n\\putsol\n\\end{document}\n");

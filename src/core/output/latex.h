@@ -14,6 +14,9 @@ struct LatexOptions {
     // A document that compiles on its own (preamble, the solutions at the end); otherwise
     // only the diagram environments, for a document that includes them.
     bool wholeDocument = true;
+    // After each item a diagram of every twin, numbered "3b", "3c", ..., its change in the
+    // remark; a twin that cannot be built gets the reason in its place.
+    bool twinDiagrams = false;
 };
 
 // Text for LaTeX: its special characters escaped, control characters as blanks.

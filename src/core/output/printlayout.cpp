@@ -7,6 +7,8 @@ constexpr int kPageWidth = 666, kPageHeight = 932;
 constexpr int kNarrowWidth = 633, kNarrowHeight = 886;
 constexpr int kDiagramAt = 80, kDiagramSpan = 219;
 constexpr int kColumnTop = 130, kLineStep = 15;
+// The twins' diagrams: three across the room left of the text column, under the condition.
+constexpr int kTwinsTop = 345, kTwinSpan = 100, kTwinGap = 14, kTwinsAcross = 3;
 } // namespace
 
 PrintScale ChoosePrintScale(int width, int height)
@@ -31,7 +33,7 @@ PrintScale ChoosePrintScale(int width, int height)
 }
 
 PrintLayout LayOutPrintedItem(const PrintScale& scale, int pageHeight, int lineHeight,
-                              const Item& item, const QStringList& fairyLines)
+                              const Item& item, const QStringList& fairyLines, int twinCount)
 {
     const int sx = scale.sx, sy = scale.sy, x = scale.x0 * sx;
     PrintLayout layout;
@@ -56,6 +58,28 @@ PrintLayout LayOutPrintedItem(const PrintScale& scale, int pageHeight, int lineH
         ++line;
     }
     layout.pageCount = page + 1;
+
+    // A caption of two lines, then a gap as wide as between the diagrams.
+    const int cellHeight = kTwinSpan + 4 + 2 * qMax(kLineStep, lineHeight / qMax(1, sy)) + kTwinGap;
+    int twinPage = 0, top = kTwinsTop;
+    for (int t = 0; t < twinCount; ++t) {
+        const int across = t % kTwinsAcross;
+        if (t > 0 && across == 0)
+            top += cellHeight;
+        // A row that would run off the page starts the next one, at the diagram's height.
+        if (across == 0 && t > 0 && (top + cellHeight) * sy > pageHeight) {
+            ++twinPage;
+            top = kDiagramAt;
+        }
+        const int left = kDiagramAt + across * (kTwinSpan + kTwinGap);
+        PrintedTwin twin;
+        twin.page = twinPage;
+        twin.diagram = QRect(left * sx, top * sy, kTwinSpan * sx - 1, kTwinSpan * sy - 1);
+        twin.caption = QRect(left * sx, (top + kTwinSpan + 4) * sy, kTwinSpan * sx,
+                             (cellHeight - kTwinSpan - 4 - kTwinGap) * sy);
+        layout.twins << twin;
+    }
+    layout.pageCount = qMax(layout.pageCount, twinPage + 1);
 
     const int under = kDiagramAt * sx + 1;
     layout.texts << PrintedText{0,

@@ -35,17 +35,28 @@ struct PrintedText {
     bool operator==(const PrintedText&) const = default;
 };
 
+// The place of a twin's diagram and of its caption (two lines at most) under it.
+struct PrintedTwin {
+    int page = 0;
+    QRect diagram; // device pixels
+    QRect caption;
+    bool operator==(const PrintedTwin&) const = default;
+};
+
 struct PrintLayout {
     QRect diagram; // device pixels, first page
     QLine rule;    // the line under author and source, first page
     QList<PrintedText> texts;
+    QList<PrintedTwin> twins;
     int pageCount = 1;
 };
 
 // What is printed where for `item` (fields as shown, with the lines of the fairy-piece text).
 // Column lines that would not end above `pageHeight` continue at the top of a next page, in
-// the same column; `lineHeight` is the height of a text line in device pixels.
+// the same column; `lineHeight` is the height of a text line in device pixels. `twinCount`
+// smaller diagrams go three to a row under the stipulation, on further pages when the first
+// has no room left, each with its caption under it.
 PrintLayout LayOutPrintedItem(const PrintScale& scale, int pageHeight, int lineHeight,
-                              const Item& item, const QStringList& fairyLines);
+                              const Item& item, const QStringList& fairyLines, int twinCount = 0);
 
 } // namespace vexil

@@ -3,6 +3,7 @@
 #include "interchange/piecenames.h"
 #include "model/piece.h"
 #include "model/transform.h"
+#include "model/vocabulary.h"
 #include "solution/move.h"
 
 #include <QRegularExpression>
@@ -282,6 +283,14 @@ void applyLine(Twin& twin, const QStringList& words, qsizetype first)
 // Gives the commands it means; empty when it is none of these.
 QStringList commandsOfHeader(const QString& text)
 {
+    const QString t = text.trimmed();
+    const QStringList words = t.split(u' ', Qt::SkipEmptyParts);
+    if (!words.isEmpty() && commandOf(words.first()) != Command::None)
+        return words;
+    if (const std::optional<QStringList> changes = PrintedTwinChanges(words))
+        return *changes;
+    // Collections write one change more loosely than Popeye prints it: the piece named in
+    // words, blanks around the arrow, a pawn without its letter.
     static const QString piece = QStringLiteral("(?:[wbn]?[A-Z0-9]{0,2}|[A-Za-z]+\\s+)?");
     static const QRegularExpression exchange(
         QStringLiteral("^%1([a-h][1-8])\\s*<-+>\\s*%1([a-h][1-8])$").arg(piece));
@@ -291,10 +300,6 @@ QStringList commandsOfHeader(const QString& text)
     static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z0-9]{0,2})([a-h][1-8])$"));
     static const QRegularExpression substitute(
         QStringLiteral("^([A-Z0-9]{1,2})\\s*=+>\\s*([A-Z0-9]{1,2})$"));
-    const QString t = text.trimmed();
-    const QStringList words = t.split(u' ', Qt::SkipEmptyParts);
-    if (!words.isEmpty() && commandOf(words.first()) != Command::None)
-        return words;
     QRegularExpressionMatch m;
     if ((m = exchange.match(t)).hasMatch())
         return {QStringLiteral("Exchange"), m.captured(1), m.captured(2)};
@@ -315,6 +320,70 @@ QStringList commandsOfHeader(const QString& text)
 }
 
 } // namespace
+
+std::optional<QStringList> PrintedTwinChanges(const QStringList& words)
+{
+    static const QString piece = QStringLiteral("(?:[wbn]?[A-Z][A-Z0-9]?)");
+    static const QString square = QStringLiteral("([a-h][1-8])");
+    static const QRegularExpression move(
+        QStringLiteral("^%1?%2(?:-->|->|-)%2$").arg(piece, square));
+    static const QRegularExpression exchange(QStringLiteral("^%1?%2<-->%1?%2$").arg(piece, square));
+    static const QRegularExpression remove(QStringLiteral("^-%1?%2$").arg(piece, square));
+    static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z][A-Z0-9]?)([a-h][1-8])$"));
+    static const QRegularExpression kind(QStringLiteral("^[wbn]?([A-Z][A-Z0-9]?)$"));
+    static const QRegularExpression squarePair(QStringLiteral("^[a-h][1-8]<-->[a-h][1-8]$"));
+    static const QRegularExpression number(QStringLiteral("^\\d+$"));
+    static const QRegularExpression stipulation(
+        QStringLiteral("^[a-z-]*(?:#|=|##|==|00|~|x|ct|%)\\d+(?:[.,]5)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+
+    if (words.isEmpty())
+        return std::nullopt;
+    // A twin of a stipulation or a condition is printed as the new text alone.
+    const QString whole = words.join(QLatin1Char(' '));
+    if (stipulation.match(whole).hasMatch())
+        return QStringList{QStringLiteral("Stipulation"), whole};
+    if (ConditionVocabulary().contains(words.first(), Qt::CaseInsensitive))
+        return QStringList{QStringLiteral("Condition"), whole};
+    QStringList command;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        const QString next = words.value(i + 1);
+        const QString after = words.value(i + 2);
+        QRegularExpressionMatch match;
+        if ((match = move.match(word)).hasMatch()) {
+            command << QStringLiteral("Move") << match.captured(1) << match.captured(2);
+        } else if ((match = exchange.match(word)).hasMatch()) {
+            command << QStringLiteral("Exchange") << match.captured(1) << match.captured(2);
+        } else if ((match = remove.match(word)).hasMatch()) {
+            command << QStringLiteral("Remove") << match.captured(1);
+        } else if ((match = add.match(word)).hasMatch()) {
+            const QChar side = match.captured(1).at(0);
+            command << QStringLiteral("Add")
+                    << (side == u'w'   ? QStringLiteral("White")
+                        : side == u'b' ? QStringLiteral("Black")
+                                       : QStringLiteral("Neutral"))
+                    << match.captured(2) + match.captured(3);
+        } else if (next == u"==>" && kind.match(word).hasMatch() && kind.match(after).hasMatch()) {
+            command << QStringLiteral("Substitute") << kind.match(word).captured(1)
+                    << kind.match(after).captured(1);
+            i += 2;
+        } else if (word.compare(u"rotate", Qt::CaseInsensitive) == 0 &&
+                   number.match(next).hasMatch()) {
+            command << QStringLiteral("Rotate") << next;
+            ++i;
+        } else if (word.compare(u"mirror", Qt::CaseInsensitive) == 0 &&
+                   squarePair.match(next).hasMatch()) {
+            command << QStringLiteral("Mirror") << next;
+            ++i;
+        } else if (word.compare(u"PolishType", Qt::CaseInsensitive) == 0) {
+            command << QStringLiteral("PolishType");
+        } else {
+            return std::nullopt;
+        }
+    }
+    return command;
+}
 
 QString TwinLabel(int index)
 {

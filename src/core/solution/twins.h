@@ -4,6 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace vexil {
 
@@ -33,6 +36,12 @@ struct Twin {
 // "b) Zebra e6 -> d6", "b) Q ==> R") is read too, "+" continuing; "a) ..." before any twin
 // names the diagram and adds none.
 QList<Twin> BuildTwins(const Item& item);
+
+// Popeye's printed changes of one twin, one after another: "wRg6-->g7", "-bPc4", "+wBc1",
+// "wQh1<-->wSe5", "Q ==> R", "rotate 90", "mirror a1<-->h1", "PolishType", "h#1", "Circe";
+// as the words of the twin commands they stand for ("Move g6 g7 Remove c4"). None when a
+// word is none of them. The text given to Popeye and the twins built here read them alike.
+std::optional<QStringList> PrintedTwinChanges(const QStringList& words);
 
 // "a", "b", ..., "z", "aa", "ab", ...: the label of the twin at `index`.
 QString TwinLabel(int index);

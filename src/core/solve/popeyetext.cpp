@@ -3,7 +3,7 @@
 #include "model/fairytext.h"
 #include "model/piecename.h"
 #include "model/square.h"
-#include "model/vocabulary.h"
+#include "solution/twins.h"
 
 #include <QRegularExpression>
 
@@ -55,74 +55,6 @@ QString takeOption(QString& condition, QLatin1String word)
         taken += QLatin1Char(' ') + m.captured(1);
     condition.remove(found.capturedStart(), end - found.capturedStart());
     return taken;
-}
-
-// Popeye's printed twins, one change after another: "wRg6-->g7", "-bPc4", "+wBc1",
-// "wQh1<-->wSe5", "Q ==> R", "rotate 90", "mirror a1<-->h1", "PolishType", "h#1", "Circe".
-// Each change is read into the words of its twin command; false when a word is none of them.
-bool readPrintedChanges(const QStringList& words, QStringList& command)
-{
-    static const QString piece = QStringLiteral("(?:[wbn]?[A-Z][A-Z0-9]?)");
-    static const QString square = QStringLiteral("([a-h][1-8])");
-    static const QRegularExpression move(
-        QStringLiteral("^%1?%2(?:-->|->|-)%2$").arg(piece, square));
-    static const QRegularExpression exchange(QStringLiteral("^%1?%2<-->%1?%2$").arg(piece, square));
-    static const QRegularExpression remove(QStringLiteral("^-%1?%2$").arg(piece, square));
-    static const QRegularExpression add(QStringLiteral("^\\+([wbn])([A-Z][A-Z0-9]?)([a-h][1-8])$"));
-    static const QRegularExpression kind(QStringLiteral("^[wbn]?([A-Z][A-Z0-9]?)$"));
-    static const QRegularExpression squarePair(QStringLiteral("^[a-h][1-8]<-->[a-h][1-8]$"));
-    static const QRegularExpression number(QStringLiteral("^\\d+$"));
-    static const QRegularExpression stipulation(
-        QStringLiteral("^[a-z-]*(?:#|=|##|==|00|~|x|ct|%)\\d+(?:[.,]5)?$"),
-        QRegularExpression::CaseInsensitiveOption);
-
-    // A twin of a stipulation or a condition is printed as the new text alone.
-    const QString whole = words.join(QLatin1Char(' '));
-    if (stipulation.match(whole).hasMatch()) {
-        command << QStringLiteral("Stipulation") << whole;
-        return true;
-    }
-    if (ConditionVocabulary().contains(words.first(), Qt::CaseInsensitive)) {
-        command << QStringLiteral("Condition") << whole;
-        return true;
-    }
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        const QString next = words.value(i + 1);
-        const QString after = words.value(i + 2);
-        QRegularExpressionMatch match;
-        if ((match = move.match(word)).hasMatch()) {
-            command << QStringLiteral("Move") << match.captured(1) << match.captured(2);
-        } else if ((match = exchange.match(word)).hasMatch()) {
-            command << QStringLiteral("Exchange") << match.captured(1) << match.captured(2);
-        } else if ((match = remove.match(word)).hasMatch()) {
-            command << QStringLiteral("Remove") << match.captured(1);
-        } else if ((match = add.match(word)).hasMatch()) {
-            const QChar side = match.captured(1).at(0);
-            command << QStringLiteral("Add")
-                    << (side == u'w'   ? QStringLiteral("White")
-                        : side == u'b' ? QStringLiteral("Black")
-                                       : QStringLiteral("Neutral"))
-                    << match.captured(2) + match.captured(3);
-        } else if (next == u"==>" && kind.match(word).hasMatch() && kind.match(after).hasMatch()) {
-            command << QStringLiteral("Substitute") << kind.match(word).captured(1)
-                    << kind.match(after).captured(1);
-            i += 2;
-        } else if (word.compare(u"rotate", Qt::CaseInsensitive) == 0 &&
-                   number.match(next).hasMatch()) {
-            command << QStringLiteral("Rotate") << next;
-            ++i;
-        } else if (word.compare(u"mirror", Qt::CaseInsensitive) == 0 &&
-                   squarePair.match(next).hasMatch()) {
-            command << QStringLiteral("Mirror") << next;
-            ++i;
-        } else if (word.compare(u"PolishType", Qt::CaseInsensitive) == 0) {
-            command << QStringLiteral("PolishType");
-        } else {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Popeye reads a keyword from its first letters; "pro" alone is not taken for "Protocol".
@@ -186,9 +118,11 @@ std::optional<QString> TwinCommandOf(const QString& line)
     QStringList command{QStringLiteral("Twin")};
     if (cont)
         command << QStringLiteral("Cont");
-    if (!readPrintedChanges(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts), command))
+    const std::optional<QStringList> changes =
+        PrintedTwinChanges(rest.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    if (!changes)
         return std::nullopt;
-    return command.join(QLatin1Char(' '));
+    return (command << *changes).join(QLatin1Char(' '));
 }
 
 std::optional<PopeyeFileWord> FindPopeyeFileWord(const QStringList& lines,

@@ -5,6 +5,8 @@
 #include "app/idgr.h"
 #include "output/diagram.h"
 #include "output/itemtext.h"
+#include "output/twindiagrams.h"
+#include "output/twinsvg.h"
 #include "svg/diagramsvg.h"
 
 #include <QCheckBox>
@@ -16,7 +18,6 @@
 #include <QPushButton>
 
 namespace vexil {
-
 TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     : QDialog(&main, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_prompts(prompts), m_settings(settings), m_main(main)
@@ -38,10 +39,11 @@ TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
         "CheckBox1", QStringLiteral("Copy &diagram and all text  ( use \"Paste Special .. \" ! )"),
         this);
     Button4 = NamedButton("Button4", QStringLiteral("&Close"), this);
+    TwinsBox = NamedCheckBox("TwinsBox", QStringLiteral("&Twins' diagrams"), this);
     Button2->setDefault(true);
     // Accessible names without the access-key marks, as a screen reader reads the captions.
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
-             CheckBox2, Button5, Button1, Button2, Button3, CheckBox1, Button4})
+             CheckBox2, Button5, Button1, Button2, Button3, CheckBox1, Button4, TwinsBox})
         b->setAccessibleName(QString(b->text()).remove(QLatin1Char('&')));
 
     // 287 x 430 as designed, wider where today's fonts need it for the long caption. The rows
@@ -57,6 +59,8 @@ TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     Button3->setGeometry(2 * margin + half, 334, half, rowHeight);
     CheckBox1->setGeometry(margin, 364, width - 2 * margin, rowHeight);
     Button4->setGeometry(width - margin - 100, 396, 100, rowHeight);
+    // Beside Close, where the window had room: the rows above stay where they were.
+    TwinsBox->setGeometry(margin, 396, width - 3 * margin - 100, rowHeight);
     setFixedSize(width, 430);
     move(339, 4);
 
@@ -66,6 +70,7 @@ TForm5::TForm5(Prompts& prompts, const Settings& settings, TForm1& main)
     connect(Button2, &QPushButton::clicked, this, [this] { CopyDiagram(27); });
     connect(Button3, &QPushButton::clicked, this, [this] { CopyDiagram(25); });
     connect(Button4, &QPushButton::clicked, this, &TForm5::Button4Click);
+    connect(TwinsBox, &QCheckBox::clicked, this, &TForm5::TwinsBoxClick);
 }
 
 bool TForm5::event(QEvent* event)
@@ -81,8 +86,9 @@ void TForm5::refill()
     m_main.refreshFairyPieces();
     const Item item = m_main.fieldsItem();
     const QStringList fairy = VisibleLines(m_main.Memo3);
-    const QStringList lines =
-        CheckBox2->isChecked() ? ItemTextNotation(item, fairy) : ItemText(item, fairy);
+    const bool twins = TwinsBox->isChecked();
+    const QStringList lines = CheckBox2->isChecked() ? ItemTextNotation(item, fairy, twins)
+                                                     : ItemText(item, fairy, twins);
     // Every line ends with its line break, the last one included.
     Memo1->setPlainText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
@@ -130,20 +136,25 @@ void TForm5::CopyDiagram(int squareSize)
     Guarded(m_prompts, this, [this, squareSize] {
         const DiagramColours colours =
             m_settings.CopyCust ? CustomDiagramColours(m_settings) : StandardDiagramColours();
-        const QImage diagram = DiagramBitmap(m_main.board(), squareSize, colours, m_main.pictures(),
-                                             m_main.fairyPictures());
+        const DiagramStyle style{colours, FairyDrawing::Generic, &m_main.pictures(),
+                                 &m_main.fairyPictures()};
+        // The twins of the item as the fields hold it, on the board the window shows.
+        const QList<TwinDiagram> twins =
+            TwinsBox->isChecked() ? TwinDiagramsOf(m_main.fieldsItem()) : QList<TwinDiagram>();
+        const QImage diagram = twins.isEmpty()
+                                   ? DiagramBitmap(m_main.board(), squareSize, colours,
+                                                   m_main.pictures(), m_main.fairyPictures())
+                                   : TwinSheetBitmap(m_main.board(), twins, squareSize, style);
         // One set of formats replaces whatever the clipboard held: the picture, and the
         // text beside it only when asked for.
         auto* data = new QMimeData;
         if (CheckBox1->isChecked())
             data->setText(Memo1->toPlainText());
         data->setImageData(diagram);
-        // The same diagram as paths, for applications that keep it sharp at any size.
+        // The same picture as paths, for applications that keep it sharp at any size.
         data->setData(QStringLiteral("image/svg+xml"),
-                      DiagramSvg(m_main.board(),
-                                 {colours, FairyDrawing::Generic, &m_main.pictures(),
-                                  &m_main.fairyPictures()},
-                                 diagram.width()));
+                      twins.isEmpty() ? DiagramSvg(m_main.board(), style, diagram.width())
+                                      : TwinSheetSvg(m_main.board(), twins, squareSize, style));
         QGuiApplication::clipboard()->setMimeData(data);
     });
 }
@@ -151,6 +162,11 @@ void TForm5::CopyDiagram(int squareSize)
 void TForm5::Button4Click()
 {
     hide();
+}
+
+void TForm5::TwinsBoxClick()
+{
+    Guarded(m_prompts, this, [this] { refill(); });
 }
 
 } // namespace vexil

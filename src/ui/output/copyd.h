@@ -31,6 +31,7 @@ public:
     void Button1Click();              // Copy selected text
     void CopyDiagram(int squareSize); // Button2 (27) and Button3 (25)
     void Button4Click();              // Close
+    void TwinsBoxClick();             // Twins' diagrams
 
     QPlainTextEdit* Memo1 = nullptr;
     QCheckBox* CheckBox2 = nullptr;
@@ -40,6 +41,8 @@ public:
     QPushButton* Button3 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QPushButton* Button4 = nullptr;
+    // The twins' positions in the text and their diagrams in the picture.
+    QCheckBox* TwinsBox = nullptr;
 
 protected:
     bool event(QEvent* event) override;

@@ -7,6 +7,7 @@
 #include "model/opencollection.h"
 #include "output/booklet.h"
 #include "output/latex.h"
+#include "output/twinsvg.h"
 #include "svg/diagramsvg.h"
 
 #include <QCheckBox>
@@ -84,6 +85,7 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
                                                  "have one"),
                                   options);
     turnedFigures->setChecked(true);
+    twinDiagrams = NamedCheckBox("twinDiagrams", QStringLiteral("Twins' dia&grams"), options);
     auto* optionsLayout = new QFormLayout(options);
     optionsLayout->addRow(wholeDocument);
     optionsLayout->addRow(QStringLiteral("Paper si&ze:"), pageBox);
@@ -91,6 +93,7 @@ PublishDialog::PublishDialog(Prompts& prompts, const OpenCollection& collection,
     optionsLayout->addRow(solutionsAtEnd);
     optionsLayout->addRow(authorTable);
     optionsLayout->addRow(turnedFigures);
+    optionsLayout->addRow(twinDiagrams);
 
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("progress"));
@@ -222,6 +225,7 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
     case PublishFormat::Latex: {
         LatexOptions options;
         options.wholeDocument = wholeDocument->isChecked();
+        options.twinDiagrams = twinDiagrams->isChecked();
         const ExportedFile file = WriteLatex(set.items, set.numbers, options);
         WriteInterchangeFile(path, file.bytes);
         for (const ReportNote& note : file.report.notes())
@@ -234,6 +238,7 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         options.across = acrossBox->currentData().toInt();
         options.solutionsAtEnd = solutionsAtEnd->isChecked();
         options.authorTable = authorTable->isChecked();
+        options.twinDiagrams = twinDiagrams->isChecked();
         options.style = style;
         options.title = QFileInfo(m_collection.fileName()).completeBaseName();
         progress->setMaximum(qMax(1, int(set.items.size())));
@@ -246,6 +251,13 @@ InterchangeReport PublishDialog::write(const QString& path, const PublishSet& se
         break;
     }
     case PublishFormat::Svg:
+        if (twinDiagrams->isChecked()) {
+            const QList<TwinDiagram> twins = TwinDiagramsOf(set.items.first());
+            if (!twins.isEmpty()) {
+                WriteInterchangeFile(path, TwinSheetSvg(set.items.first().board, twins, 27, style));
+                break;
+            }
+        }
         WriteDiagramSvg(
             path, set.items.first().board, style, 218,
             QStringLiteral("%1 %2").arg(set.items.first().author, set.items.first().stipulation));

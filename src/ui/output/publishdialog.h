@@ -59,6 +59,7 @@ public:
     QCheckBox* solutionsAtEnd = nullptr;
     QCheckBox* authorTable = nullptr;
     QCheckBox* turnedFigures = nullptr;
+    QCheckBox* twinDiagrams = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* resultLabel = nullptr;
     QPushButton* publishButton = nullptr;
