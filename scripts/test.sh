@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh --test
 bash scripts/build.sh
 cd build
-ctest --output-on-failure
+# The unit tests two at a time (one a core); the end-to-end tests run alone, each on its
+# own display.
+ctest --output-on-failure -j2
