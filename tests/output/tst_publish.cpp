@@ -7,6 +7,7 @@
 #include "output/latex.h"
 #include "output/magazinefigures.h"
 #include "svg/diagramsvg.h"
+#include "output/runprogram.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -40,19 +41,6 @@ QList<Item> everyFairyKind()
             piece::make(base, kind, kind % 7 == 0 ? 5 : 0);
     }
     return items;
-}
-
-QString run(const QString& program, const QStringList& arguments, const QString& folder,
-            int* exitCode = nullptr)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    process.waitForFinished(600000);
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAll());
 }
 
 } // namespace
@@ -336,19 +324,20 @@ void TestPublish::booklet()
     }));
     QCOMPARE(seen.last(), int(items.size()));
 
-    const QString info = run(QStringLiteral("pdfinfo"), {path}, dir.path());
+    const QString info = test::RunProgram(QStringLiteral("pdfinfo"), {path}, dir.path());
     QVERIFY2(info.contains(pageSize), qPrintable(info));
     // Compatibility forms undo the ligatures ("fi") the text is extracted with.
-    const QString text = run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path())
-                             .normalized(QString::NormalizationForm_KC);
+    const QString text =
+        test::RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path())
+            .normalized(QString::NormalizationForm_KC);
     for (const Item& item : items)
         for (const QString& author : AuthorsOf(item.author))
             QVERIFY2(text.contains(author), qPrintable(author));
     // The solution of the first item: on the first page under its diagram, else at the end.
     const QString first = items.first().solution.first();
-    const QString firstPage =
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")}, dir.path());
+    const QString firstPage = test::RunProgram(
+        QStringLiteral("pdftotext"),
+        {QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")}, dir.path());
     QCOMPARE(firstPage.contains(first), !solutionsAtEnd);
     QVERIFY(text.contains(first));
     // Every page carries its number.
@@ -422,15 +411,17 @@ void TestPublish::latexCompiles()
                          "\\putsol\n\\end{document}\n");
     }
     int code = 0;
-    const QString log = run(QStringLiteral("pdflatex"),
-                            {QStringLiteral("-interaction=nonstopmode"),
-                             QStringLiteral("-halt-on-error"), QStringLiteral("items.tex")},
-                            dir.path(), &code);
+    const QString log =
+        test::RunProgram(QStringLiteral("pdflatex"),
+                         {QStringLiteral("-interaction=nonstopmode"),
+                          QStringLiteral("-halt-on-error"), QStringLiteral("items.tex")},
+                         dir.path(), &code);
     // TeX's own error lines start with "!".
     const qsizetype error = log.indexOf(QStringLiteral("\n!"));
     QVERIFY2(code == 0, qPrintable(error < 0 ? log.right(2000) : log.mid(error, 800)));
-    const QString text = run(QStringLiteral("pdftotext"),
-                             {QStringLiteral("items.pdf"), QStringLiteral("-")}, dir.path());
+    const QString text =
+        test::RunProgram(QStringLiteral("pdftotext"),
+                         {QStringLiteral("items.pdf"), QStringLiteral("-")}, dir.path());
     // Compatibility forms undo the ligatures ("fi") that the typeset text is extracted with.
     const QString flat = text.normalized(QString::NormalizationForm_KC);
     for (const Item& item : items) {

@@ -6,6 +6,7 @@
 #include "output/latex.h"
 #include "output/printlayout.h"
 #include "output/twindiagrams.h"
+#include "output/runprogram.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -34,19 +35,6 @@ Item itemWith(const QStringList& twins)
     item.twins = twins;
     item.solution = {QStringLiteral("1.Rf5-f4 Rg6-g1 2.Rf4-c4 Ba4-b3#")};
     return item;
-}
-
-QString run(const QString& program, const QStringList& arguments, const QString& folder,
-            int* exitCode = nullptr)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    process.waitForFinished(600000);
-    if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAll());
 }
 
 // The pieces of a text's side list as a set, in whatever order the list writes them.
@@ -186,17 +174,19 @@ void TestTwinDiagrams::latex()
     out.write(file.bytes);
     out.close();
     int code = 0;
-    const QString log = run(QStringLiteral("pdflatex"),
-                            {QStringLiteral("-interaction=nonstopmode"),
-                             QStringLiteral("-halt-on-error"), QStringLiteral("twins.tex")},
-                            dir.path(), &code);
+    const QString log =
+        test::RunProgram(QStringLiteral("pdflatex"),
+                         {QStringLiteral("-interaction=nonstopmode"),
+                          QStringLiteral("-halt-on-error"), QStringLiteral("twins.tex")},
+                         dir.path(), &code);
     const qsizetype error = log.indexOf(QStringLiteral("\n!"));
     QVERIFY2(code == 0, qPrintable(error < 0 ? log.right(2000) : log.mid(error, 800)));
     if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES") && twinDiagrams)
         QFile::copy(dir.filePath(QStringLiteral("twins.pdf")),
                     qEnvironmentVariable("VEXIL_SAVE_PICTURES") + QStringLiteral("/latex.pdf"));
-    const QString text = run(QStringLiteral("pdftotext"),
-                             {QStringLiteral("twins.pdf"), QStringLiteral("-")}, dir.path());
+    const QString text =
+        test::RunProgram(QStringLiteral("pdftotext"),
+                         {QStringLiteral("twins.pdf"), QStringLiteral("-")}, dir.path());
     // Each twin's diagram carries its number, the reason stands where a diagram could not.
     for (const QString& number : {"1b", "1c", "1d", "3c"})
         QCOMPARE(text.contains(number), twinDiagrams);
@@ -232,7 +222,8 @@ void TestTwinDiagrams::booklet()
     if (qEnvironmentVariableIsSet("VEXIL_SAVE_PICTURES"))
         QFile::copy(path, qEnvironmentVariable("VEXIL_SAVE_PICTURES") +
                               QStringLiteral("/booklet-%1-%2.pdf").arg(across).arg(twinDiagrams));
-    const QString text = run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path());
+    const QString text =
+        test::RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, dir.path());
     QVERIFY2(text.contains(QStringLiteral("Twin Author")), qPrintable(text));
     const QStringList captions{
         "b) wRg6-->g7",      "+c) -bPc4",           "d) h#1",

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -51,6 +52,14 @@ QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* pare
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QLatin1String(name));
     return box;
+}
+
+bool IsEnterPress(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 } // namespace vexil

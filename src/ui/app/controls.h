@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QEvent;
 class QPushButton;
 class QString;
 class QWidget;
@@ -23,5 +24,8 @@ void WidenPopupToEntries(QComboBox* combo);
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent,
                          const QString& hint = {});
 QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* parent);
+
+// Whether `event` is a press of Return or Enter, the key that chooses a list's current entry.
+bool IsEnterPress(const QEvent* event);
 
 } // namespace vexil

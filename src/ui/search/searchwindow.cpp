@@ -462,12 +462,9 @@ void SearchWindow::copyClicked()
 
 bool SearchWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ResultsList && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            showCurrent();
-            return true;
-        }
+    if (watched == ResultsList && IsEnterPress(event)) {
+        showCurrent();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -315,12 +315,9 @@ void TForm3::hideEvent(QHideEvent* event)
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            closeList();
-            return true;
-        }
+    if (watched == ListBox1 && IsEnterPress(event)) {
+        closeList();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
