@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
