@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSizePolicy>
 #include <QStringList>
 
 class QCheckBox;
@@ -24,6 +25,14 @@ void WidenPopupToEntries(QComboBox* combo);
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent,
                          const QString& hint = {});
 QCheckBox* NamedCheckBox(const char* name, const QString& caption, QWidget* parent);
+
+// A control of a row whose width comes from the row alone, at least `width`.
+template <typename Control> Control* ShareRow(Control* control, int width)
+{
+    control->setSizePolicy(QSizePolicy::Ignored, control->sizePolicy().verticalPolicy());
+    control->setMinimumWidth(width);
+    return control;
+}
 
 // Whether `event` is a press of Return or Enter, the key that chooses a list's current entry.
 bool IsEnterPress(const QEvent* event);
