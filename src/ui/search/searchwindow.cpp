@@ -6,6 +6,7 @@
 #include "model/failure.h"
 #include "settings/store.h"
 #include "views/entry.h"
+#include "views/entrypainter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +25,6 @@ namespace vexil {
 namespace {
 
 const QString kSearchKey = QStringLiteral("Software\\Vexil\\Search");
-constexpr int kEntryHeight = 50;
 
 // Paints a found item as the list window paints an entry: title in bold, source, stipulation.
 class FoundDelegate : public QStyledItemDelegate {
@@ -42,32 +42,7 @@ public:
         const auto* model = static_cast<const SearchResultsModel*>(index.model());
         const SearchResultsModel::Found found = model->found(index.row());
         const Entry entry = EntryOf(model->collection(found.file), found.number);
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette& palette = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, selected ? palette.color(QPalette::Highlight)
-                                                : palette.color(QPalette::Button));
-        painter->setPen(selected ? palette.color(QPalette::HighlightedText)
-                                 : palette.color(QPalette::ButtonText));
-        const QRect r = option.rect;
-        QFont bold = option.font;
-        bold.setBold(true);
-        auto write = [&](const QFont& font, int x, int y, const QString& text) {
-            painter->setFont(font);
-            painter->drawText(
-                QRect(r.left() + x, r.top() + y, r.width() - x, QFontMetrics(font).height()),
-                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        };
-        write(bold, 4, 4, model->title(index.row()));
-        write(option.font, 8, 17, entry.source);
-        write(option.font, 12, 31, entry.stipulation);
-        if (option.state & QStyle::State_HasFocus) {
-            painter->setPen(
-                QPen(palette.color(selected ? QPalette::HighlightedText : QPalette::ButtonText), 1,
-                     Qt::DotLine));
-            painter->drawRect(r.adjusted(0, 0, -1, -1));
-        }
-        painter->restore();
+        PaintEntry(painter, option, model->title(index.row()), entry.source, entry.stipulation);
     }
 };
 

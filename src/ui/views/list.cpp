@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "model/opencollection.h"
 #include "views/entry.h"
+#include "views/entrypainter.h"
 #include "views/search.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 namespace vexil {
 namespace {
 
-constexpr int kEntryHeight = 50;
 constexpr QSize kClientSize{249, 428};
 constexpr int kPanelHeight = 74;
 
@@ -43,34 +43,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette& palette = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, selected ? palette.color(QPalette::Highlight)
-                                                : palette.color(QPalette::Button));
         const Entry entry = EntryOf(m_collection.collection(), index.row() + 1);
-        painter->setPen(selected ? palette.color(QPalette::HighlightedText)
-                                 : palette.color(QPalette::ButtonText));
-        const QRect r = option.rect;
-        QFont bold = option.font;
-        bold.setBold(true);
-        auto write = [&](const QFont& font, int x, int y, const QString& text) {
-            painter->setFont(font);
-            painter->drawText(
-                QRect(r.left() + x, r.top() + y, r.width() - x, QFontMetrics(font).height()),
-                Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-        };
-        write(bold, 4, 4, entry.title);
-        write(option.font, 8, 17, entry.source);
-        write(option.font, 12, 31, entry.stipulation);
-        if (option.state & QStyle::State_HasFocus) {
-            // The current entry, which Find / Next starts from.
-            painter->setPen(
-                QPen(palette.color(selected ? QPalette::HighlightedText : QPalette::ButtonText), 1,
-                     Qt::DotLine));
-            painter->drawRect(r.adjusted(0, 0, -1, -1));
-        }
-        painter->restore();
+        PaintEntry(painter, option, entry.title, entry.source, entry.stipulation);
     }
 
 private:
